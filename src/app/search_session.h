@@ -1,0 +1,75 @@
+#pragma once
+
+#include "app/clock.h"
+#include "app/page_table.h"
+#include "extract/url_cache.h"
+#include "links/site_scope.h"
+#include "lists/picture_table.h"
+#include "platform/browser.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+// The four numbers of the search's pace.
+struct SearchPace {
+    int slots = 3;             // browser slots
+    int intervalMs = 1000;     // period of Timer1, Timer2, Timer3 (0: every pass of the loop)
+    double holdSeconds = 10;   // a slot is released this long after its first completion
+    double pageTimeout = 60;   // a slot and its row give up this long after dispatch
+};
+
+// The one question the search asks ("全部重新搜索"); the window asks the user, the
+// headless runner answers yes.
+class YesNoQuestion {
+public:
+    virtual ~YesNoQuestion() = default;
+    virtual bool ask(const QString& text) = 0;
+};
+
+enum class ActivityColour { White, LightGreen };
+
+// The search without a window: page table, picture table, site list, browser slots, the
+// three timers and the handling of browser events. The window and the headless runner own
+// one each and only show and drive it.
+class SearchSession : public QObject {
+    Q_OBJECT
+public:
+    // browsers: one per slot (browsers.size() slots; pace.slots is the runner's business).
+    // The session does not own the browsers, the clock or the cache.
+    SearchSession(QList<Browser*> browsers, const Clock& clock, const UrlCache* cache,
+                  SearchPace pace = {}, QObject* parent = nullptr);
+    ~SearchSession() override;
+
+    // Commands of the window.
+    void addStartPages(const QString& startText); // "加入下载"
+    void startSearch(const QString& startText);   // "开始搜索": addStartPages, then Timer3 on
+    void stopSearch();                            // "停止搜索"
+    void requeueAll(YesNoQuestion& question);     // "全部重新搜索"
+    void requeueFailed();                         // "重新搜索出错项"
+    void setExtractTitles(bool on);               // "提取标题"
+    void setExtractSources(bool on);              // "提取来源"
+
+    bool isRunning() const;  // Timer3 is on
+    // No row waiting or loading and every slot free: the headless runner's end.
+    bool isIdle() const;
+
+    PictureTable& pictureTable();
+    PageTable& pageTable();
+    const SiteList& siteList() const;
+    int slotCount() const;
+    Browser* browser(int slot) const;
+
+    QString statusPanel(int panel) const; // panels 1 to 5
+    ActivityColour activityColour() const;
+
+    // The timers' work, public so that tests drive it on a fake clock.
+    void timer1Tick();
+    void timer2Tick();
+    void timer3Tick();
+
+signals:
+    void statusPanelChanged(int panel, const QString& text);
+    void activityColourChanged(ActivityColour colour);
+};

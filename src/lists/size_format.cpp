@@ -1,0 +1,31 @@
+#include "lists/size_format.h"
+
+#include <cmath>
+
+QString formatSizeKb(double bytes)
+{
+    const double kb = bytes / 1024.0;
+    // Round once to thousandths, then split, so 0.9995 becomes "1.000" and not "0.1000".
+    const double thousandths = std::round(std::fabs(kb) * 1000.0);
+    const auto whole = static_cast<unsigned long long>(std::floor(thousandths / 1000.0));
+    const auto fraction = static_cast<unsigned long long>(thousandths - whole * 1000.0);
+
+    QString digits = QString::number(whole);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, QLatin1Char(','));
+    const QString sign = (kb < 0 && thousandths > 0) ? QStringLiteral("-") : QString();
+    return sign + digits + QLatin1Char('.') + QStringLiteral("%1").arg(fraction, 3, 10, QLatin1Char('0'));
+}
+
+std::optional<double> sizeCellValue(const QString& cell)
+{
+    QString text = cell.trimmed();
+    text.remove(QLatin1Char(','));
+    if (text.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/document.h"
+
+#include <QObject>
+#include <QString>
+
+// One embedded browser, the engine of a browser slot. navigate() returns at once; every
+// event is delivered later from the event loop, never from inside navigate().
+class Browser : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~Browser() override = default;
+
+    // Cancels whatever was loading. locationURL() is the new address from the moment this
+    // returns. "about:blank" gives an empty document and completes.
+    virtual void navigate(const QString& address) = 0;
+    virtual QString locationURL() const = 0;
+    virtual void setSilent(bool silent) = 0;
+    // The current top document, or null before the first completion.
+    virtual DocumentPtr document() const = 0;
+    // True when the last navigation got no response, or an HTTP status of 400 or more.
+    virtual bool navigationFailed() const = 0;
+
+signals:
+    void statusTextChange(const QString& text);
+    void progressChange(int progress, int maximum);
+    void newWindow2(bool& cancel);
+    void windowClosing(bool isChildWindow, bool& cancel);
+    // The top document's response has arrived.
+    void navigateComplete2(const QString& address);
+    // The page, with its frames, style sheets and pictures, is done or has failed.
+    void documentComplete(const QString& address);
+};

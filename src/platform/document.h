@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/element.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The window of a page, where scripts run. An engine that runs no scripts gives a window
+// whose execScript does nothing.
+class PageWindow {
+public:
+    virtual ~PageWindow() = default;
+    // Runs code in the page; language may be empty (the page's default). False when it failed.
+    virtual bool execScript(const QString& code, const QString& language) = 0;
+};
+
+class Document;
+using DocumentPtr = std::shared_ptr<const Document>;
+
+// What an engine puts into a snapshot.
+struct DocumentData {
+    bool isHtml = true;
+    QString title;
+    QString url;      // the document's address (after redirects)
+    QString location; // the full address as the page's location gives it
+    std::optional<QString> bodyBackground; // raw, as written; nothing without a body or attribute
+    std::shared_ptr<const QString> markup;  // documentElement's outer HTML
+    // Elements by upper-case tag name, each list in document order.
+    QHash<QString, QList<Element>> elementsByTag;
+    QList<Element> links;      // anchors with an href and image-map areas, in document order
+    QList<DocumentPtr> frames; // in frame order; null where access is refused
+    std::shared_ptr<PageWindow> parentWindow;
+};
+
+// An immutable snapshot of a completed page, as the core reads it.
+class Document {
+public:
+    explicit Document(DocumentData data) : d(std::move(data)) {}
+
+    bool isHtml() const { return d.isHtml; }
+    QString title() const { return d.title; }
+    QString URL() const { return d.url; }
+    QString location() const { return d.location; }
+    std::optional<QString> bodyBackground() const { return d.bodyBackground; }
+    QString documentElementOuterHTML() const { return d.markup ? *d.markup : QString(); }
+    // Tag names are matched without regard to letter case.
+    QList<Element> getElementsByTagName(const QString& tag) const
+    {
+        return d.elementsByTag.value(tag.toUpper());
+    }
+    const QList<Element>& links() const { return d.links; }
+    const QList<DocumentPtr>& frames() const { return d.frames; }
+    std::shared_ptr<PageWindow> parentWindow() const { return d.parentWindow; }
+
+private:
+    DocumentData d;
+};

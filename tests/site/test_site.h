@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+class QTcpServer;
+class QTcpSocket;
+
+// One canned answer of the test site.
+struct TestRoute {
+    int status = 200;
+    QByteArray contentType = "text/html";
+    QByteArray body;
+    QList<QPair<QByteArray, QByteArray>> headers; // extra response headers, e.g. Location
+    bool neverFinish = false; // send the headers and part of the body, then hang
+};
+
+// A small HTTP/1.1 server on 127.0.0.1 with a free port, started and stopped by the
+// tests themselves. Comes with the canned routes of the loopback test site; tests add
+// their own with setRoute. Paths are matched with their query, e.g. "/page.htm?id=1".
+class TestSite : public QObject {
+    Q_OBJECT
+public:
+    explicit TestSite(QObject* parent = nullptr);
+    ~TestSite() override;
+
+    bool listen(quint16 port = 0); // 127.0.0.1 only
+    quint16 port() const;
+    QString url(const QString& path) const; // "http://127.0.0.1:<port>" + path
+    // The same server reached under another host name ("localhost"): another site and
+    // another origin for the program, still on this machine.
+    QString otherHostUrl(const QString& path) const;
+
+    void setRoute(const QString& path, const TestRoute& route);
+    int hits(const QString& path) const;
+    QStringList requestLog() const; // "<Host header> <path>" per request, in order
+    void clearLog();
+
+private:
+    void serve(QTcpSocket* socket);
+    void respond(QTcpSocket* socket, const QByteArray& method, const QString& path,
+                 const QByteArray& host);
+
+    QTcpServer* m_server = nullptr;
+    QHash<QString, TestRoute> m_routes;
+    QHash<QString, int> m_hits;
+    QStringList m_log;
+};
