@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// Turns a link found in a page (attribute value, url(...) reference, script argument) into
+// an absolute address against the address of the page or style sheet it stands in. Works
+// on text alone; tidies quotes, spaces and a trailing ");" away, digs an address out of a
+// longer text that carries one, and hands "javascript:" links to resolveScriptLink.
+// Gives "" when a script link cannot be resolved.
+QString resolveUrl(const QString& link, const QString& base);
