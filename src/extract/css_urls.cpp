@@ -1,0 +1,100 @@
+#include "extract/css_urls.h"
+
+#include "links/trim_spaces.h"
+#include "links/url_resolution.h"
+
+#include <QStringView>
+
+#include <optional>
+
+namespace {
+
+// The text as the scan reads it, made in one pass: "url (" and every letter-case variant of
+// "url(" become "url(", CR LF becomes one space, ");" becomes ") ". A CR LF between "url"
+// and "(" is not joined, as it only turns into a space after the joining.
+QString normalised(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const QChar c = text[i];
+        if (c != u'u' && c != u'U' && c != u'\r' && c != u')') {
+            out += c;
+            ++i;
+            continue;
+        }
+        const QStringView rest = text.sliced(i);
+        if (rest.startsWith(u"url (", Qt::CaseInsensitive)) {
+            out += u"url(";
+            i += 5;
+        } else if (rest.startsWith(u"url(", Qt::CaseInsensitive)) {
+            out += u"url(";
+            i += 4;
+        } else if (rest.startsWith(u"\r\n")) {
+            out += u' ';
+            i += 2;
+        } else if (rest.startsWith(u");")) {
+            out += u") ";
+            i += 2;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+// The length of the reference at the start of a piece (the text behind "url("): up to its
+// closing parenthesis, for a quoted one the first parenthesis behind its closing quote.
+// Nothing when no parenthesis closes it.
+std::optional<qsizetype> referenceLength(QStringView piece)
+{
+    qsizetype from = 0;
+    while (from < piece.size() && piece[from] == u' ')
+        ++from;
+    if (from < piece.size() && (piece[from] == u'"' || piece[from] == u'\'')) {
+        const qsizetype closingQuote = piece.indexOf(piece[from], from + 1);
+        // An unclosed quote leaves the first parenthesis to end the reference.
+        from = closingQuote >= 0 ? closingQuote + 1 : 0;
+    } else {
+        from = 0;
+    }
+    const qsizetype close = piece.indexOf(u')', from);
+    if (close < 0)
+        return std::nullopt;
+    return close;
+}
+
+QString referenceText(QStringView reference)
+{
+    QString text = reference.toString();
+    for (QChar& c : text) {
+        if (c == u'"' || c == u'\'' || c == u'<' || c == u'>')
+            c = u' ';
+    }
+    return trimSpaces(text);
+}
+
+} // namespace
+
+void scanCssUrls(const QString& text, const QString& base, CandidateList& candidates,
+                 const QString& title, const QString& source)
+{
+    const QString s = normalised(text);
+    const QStringView marker = u"url(";
+    qsizetype start = s.indexOf(marker);
+    while (start >= 0) {
+        const qsizetype pieceStart = start + marker.size();
+        const qsizetype next = s.indexOf(marker, pieceStart);
+        const QStringView piece = next >= 0 ? QStringView(s).sliced(pieceStart, next - pieceStart)
+                                            : QStringView(s).sliced(pieceStart);
+        // url() names nothing.
+        if (const std::optional<qsizetype> length = referenceLength(piece); length && *length > 0) {
+            candidates.append(resolveUrl(referenceText(piece.first(*length)), base), QString(),
+                              title, source);
+        }
+        start = next;
+    }
+}
