@@ -1,0 +1,94 @@
+#include "links/url_resolution.h"
+
+#include <QTest>
+
+class TestUrlResolution : public QObject {
+    Q_OBJECT
+private slots:
+    void resolve_data();
+    void resolve();
+    void longTexts();
+};
+
+void TestUrlResolution::resolve_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("expected");
+
+    const QString page = QStringLiteral("http://h/d/p.htm");
+    QTest::newRow("plain") << "a.htm" << page << "http://h/d/a.htm";
+    QTest::newRow("dot slash") << "./a.htm" << page << "http://h/d/a.htm";
+    QTest::newRow("parent") << "../a.htm" << page << "http://h/a.htm";
+    QTest::newRow("two parents") << "../../a.htm" << page << "http://h/a.htm";
+    QTest::newRow("parents and dots mixed") << "./.././a.htm" << "http://h/d/e/p.htm"
+                                            << "http://h/d/a.htm";
+    QTest::newRow("parent above root") << "../a.htm" << "http://h/p.htm" << "http://h/a.htm";
+    QTest::newRow("parent, no path after host") << "../a.htm" << "http://h" << "http://a.htm";
+    QTest::newRow("parent of https") << "../../a" << "https://h:8/x/y/z" << "https://h:8/a";
+    QTest::newRow("inner parent stays") << "x/../a.htm" << page << "http://h/d/x/../a.htm";
+    QTest::newRow("root") << "/a.htm" << page << "http://h/a.htm";
+    QTest::newRow("scheme-relative") << "//x/a.htm" << page << "http://x/a.htm";
+    QTest::newRow("scheme-relative https") << "//x/a.htm" << "https://h/p" << "https://x/a.htm";
+    QTest::newRow("scheme-relative, schemeless base") << "//x/a.htm" << "about:blank" << "/x/a.htm";
+    QTest::newRow("fragment") << "#top" << page << "http://h/d/#top";
+    QTest::newRow("empty") << "" << page << "http://h/d/";
+    QTest::newRow("space") << "a b.htm" << page << "http://h/d/ab.htm";
+    QTest::newRow("apostrophes") << "'a.htm'" << page << "http://h/d/a.htm";
+    QTest::newRow("script tail") << "a.htm);" << page << "http://h/d/a.htm";
+    QTest::newRow("script tail behind quote") << "a.htm' );" << page << "http://h/d/a.htm";
+    QTest::newRow("absolute") << "HTTP://X/y" << page << "HTTP://X/y";
+    QTest::newRow("absolute https") << "https://x/y z" << page << "https://x/yz";
+    QTest::newRow("absolute HTTPS") << "HTTPS://X/y" << page << "HTTPS://X/y";
+    QTest::newRow("mailto") << "mailto:a b@c" << page << "mailto:a b@c";
+    QTest::newRow("query replaces query") << "?p=2" << "http://h/list.asp?p=1" << "http://h/list.asp?p=2";
+    QTest::newRow("query added") << "?p=2" << "http://h/list.asp" << "http://h/list.asp?p=2";
+    QTest::newRow("query not cleaned") << "?p= 2" << "http://h/list.asp" << "http://h/list.asp?p= 2";
+    QTest::newRow("base without slash") << "a.htm" << "about:blank" << "a.htm";
+    QTest::newRow("nested address cut at &") << "http://a/go.asp?u=http://b/p.asp?id=1&k=2" << page
+                                             << "http://b/p.asp?id=1";
+    QTest::newRow("nested https cut at &") << "http://a/go?u=https://b/p?id=1&k=2" << page
+                                           << "https://b/p?id=1";
+    QTest::newRow("nested ftp cut at &") << "http://a/go?u=ftp://b/p?id=1&k=2" << page
+                                         << "ftp://b/p?id=1";
+    QTest::newRow("nested mms not cut") << "http://a/go?u=mms://b/p?id=1&k=2" << page
+                                        << "mms://b/p?id=1&k=2";
+    QTest::newRow("embedded single marker") << "x=mms://m/s&y=1" << page << "mms://m/s&y=1";
+    QTest::newRow("embedded https") << "go?u=https://b/x&y=1" << page << "https://b/x&y=1";
+    QTest::newRow("embedded unknown scheme") << "xyzabcd://q" << page << "abcd://q";
+    QTest::newRow("lone parenthesis stays") << "url(http://h/i.gif)" << page << "http://h/i.gif)";
+
+    // Texts of punctuation only, or markers at the very edges.
+    QTest::newRow("marker only") << "://" << page << "://";
+    QTest::newRow("marker at end") << "abcdef://" << page << "cdef://";
+    QTest::newRow("parent only") << "../" << page << "http://h/";
+    QTest::newRow("dot slash only") << "./" << page << "http://h/d/";
+    QTest::newRow("slash only") << "/" << page << "http://h/";
+    QTest::newRow("question mark, empty base") << "?" << "" << "?";
+    QTest::newRow("all empty") << "" << "" << "";
+    QTest::newRow("parent, empty base") << "../../a" << "" << "a";
+    QTest::newRow("parent, bare scheme base") << "../a" << "http://" << "http://a";
+    QTest::newRow("quotes and semicolons") << "'\");' ;" << "" << ";";
+}
+
+void TestUrlResolution::resolve()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, base);
+    QFETCH(QString, expected);
+    QCOMPARE(resolveUrl(link, base), expected);
+}
+
+void TestUrlResolution::longTexts()
+{
+    const QString path(40000, u'a');
+    QCOMPARE(resolveUrl(QStringLiteral("../") + path, QStringLiteral("http://h/d/p")),
+             QStringLiteral("http://h/") + path);
+    const QString carried = QStringLiteral("http://h/go?u=") + path + QStringLiteral("http://b/x?a=1&b");
+    QCOMPARE(resolveUrl(carried, QString()), QStringLiteral("http://b/x?a=1"));
+    QCOMPARE(resolveUrl(QString(50000, u'/'), QStringLiteral("http://h/")),
+             QStringLiteral("http:") + QString(50000, u'/'));
+}
+
+QTEST_GUILESS_MAIN(TestUrlResolution)
+#include "test_url_resolution.moc"
