@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <set>
+
+// The four states of a page in the queue; the status column shows exactly these texts.
+enum class PageStatus { Waiting, Downloading, Done, Failed };
+QString pageStatusText(PageStatus status); // "", "正在下载", "提取完成", "下载出错"
+
+struct PageRow {
+    QString title;   // "[添加]" for a start address, "1" for a harvested link
+    QString address; // letter case as it first arrived
+    PageStatus status = PageStatus::Waiting;
+    std::optional<double> tag; // clock time of the last dispatch
+};
+
+// The page table, the crawl queue: one row per known page, keyed by the address in lower
+// case. Rows are only appended, so a position (counted from 1) stays valid for good.
+class PageTable : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { Title, Address, Type, DownloadStatus };
+    static constexpr int columnTotal = 8;
+    static QStringList headers();
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Appends a waiting row under the key address.toLower(). False, and nothing changes,
+    // when a row with that key is there already.
+    bool addRow(const QString& title, const QString& address);
+    bool containsAddress(const QString& address) const;
+
+    int size() const { return int(m_rows.size()); }
+    bool isPosition(int position) const { return position >= 1 && position <= m_rows.size(); }
+    // position must satisfy isPosition().
+    const PageRow& row(int position) const { return m_rows.at(position - 1); }
+    // Both ignore a position outside the table.
+    void setStatus(int position, PageStatus status);
+    void setTag(int position, double time);
+
+    // The waiting row with the lowest position.
+    std::optional<int> firstWaiting() const;
+    const std::set<int>& downloadingPositions() const { return m_downloading; }
+    int waitingCount() const { return int(m_waiting.size()); }
+    int downloadingCount() const { return int(m_downloading.size()); }
+
+private:
+    std::set<int>* positionsWith(PageStatus status);
+
+    QList<PageRow> m_rows;
+    QHash<QString, int> m_positionByKey;
+    // Kept beside the rows so that the scheduler never scans the whole queue per tick.
+    std::set<int> m_waiting;
+    std::set<int> m_downloading;
+};
