@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/browser_slots.h"
 #include "app/clock.h"
 #include "app/page_table.h"
+#include "extract/picture_rows.h"
 #include "extract/url_cache.h"
 #include "links/site_scope.h"
 #include "lists/picture_table.h"
@@ -12,9 +14,11 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
+
 // The four numbers of the search's pace.
 struct SearchPace {
-    int slots = 3;             // browser slots
+    int slotCount = 3;         // browser slots ("slots" is a Qt keyword)
     int intervalMs = 1000;     // period of Timer1, Timer2, Timer3 (0: every pass of the loop)
     double holdSeconds = 10;   // a slot is released this long after its first completion
     double pageTimeout = 60;   // a slot and its row give up this long after dispatch
@@ -36,7 +40,7 @@ enum class ActivityColour { White, LightGreen };
 class SearchSession : public QObject {
     Q_OBJECT
 public:
-    // browsers: one per slot (browsers.size() slots; pace.slots is the runner's business).
+    // browsers: one per slot (browsers.size() slots; pace.slotCount is the runner's business).
     // The session does not own the browsers, the clock or the cache.
     SearchSession(QList<Browser*> browsers, const Clock& clock, const UrlCache* cache,
                   SearchPace pace = {}, QObject* parent = nullptr);
@@ -72,4 +76,25 @@ public:
 signals:
     void statusPanelChanged(int panel, const QString& text);
     void activityColourChanged(ActivityColour colour);
+
+private:
+    void connectBrowser(int slot, Browser* browser);
+    void documentComplete(int slot, const QString& address);
+    void setStatusPanel(int panel, const QString& text);
+    void setActivityColour(ActivityColour colour);
+
+    const Clock& m_clock;
+    const UrlCache* m_cache;
+    SearchPace m_pace;
+    PageTable m_pages;
+    PictureTable m_pictures;
+    SiteList m_sites;
+    BrowserSlots m_slots;
+    PictureOptions m_options;
+    int m_lastDispatchedRow = 0;
+    std::array<QString, 5> m_panels;
+    ActivityColour m_colour = ActivityColour::White;
+    QTimer m_timer1; // watchdog and status bar
+    QTimer m_timer2; // release after completion
+    QTimer m_timer3; // dispatch, while the search runs
 };

@@ -1,0 +1,51 @@
+#include "app/crawl_timers.h"
+
+#include "app/browser_slots.h"
+#include "app/page_table.h"
+
+#include <vector>
+
+std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages)
+{
+    const std::optional<int> slot = browserSlots.firstFree();
+    if (!slot)
+        return std::nullopt;
+    const std::optional<int> row = pages.firstWaiting();
+    if (!row)
+        return std::nullopt;
+    pages.setStatus(*row, PageStatus::Downloading);
+    browserSlots.loadPage(*slot, pages.row(*row).address, *row, pages);
+    return row;
+}
+
+void releaseHeldSlots(BrowserSlots& browserSlots, double holdSeconds)
+{
+    const double now = browserSlots.now();
+    for (int slot = 0; slot < browserSlots.count(); ++slot) {
+        const BrowserSlot& s = browserSlots.at(slot);
+        if (!s.isFree() && s.loaded && now - s.doneTime > holdSeconds)
+            browserSlots.wb1初始化(slot);
+    }
+}
+
+void resetOverdueSlots(BrowserSlots& browserSlots, double pageTimeout)
+{
+    const double now = browserSlots.now();
+    for (int slot = 0; slot < browserSlots.count(); ++slot) {
+        const BrowserSlot& s = browserSlots.at(slot);
+        if (!s.isFree() && now - s.startTime > pageTimeout)
+            browserSlots.wb1初始化(slot);
+    }
+}
+
+void failOverdueRows(PageTable& pages, double now, double pageTimeout)
+{
+    std::vector<int> overdue;
+    for (const int position : pages.downloadingPositions()) {
+        const std::optional<double> dispatched = pages.row(position).tag;
+        if (dispatched && now - *dispatched > pageTimeout)
+            overdue.push_back(position);
+    }
+    for (const int position : overdue)
+        pages.setStatus(position, PageStatus::Failed);
+}

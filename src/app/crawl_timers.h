@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+
+class BrowserSlots;
+class PageTable;
+
+// The work of the three timers, apart from the status texts.
+
+// Timer3: hands the first waiting row to the first free slot (at most one per call) and
+// gives the position dispatched.
+std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages);
+
+// Timer2: frees every busy slot whose first completion is more than holdSeconds old.
+void releaseHeldSlots(BrowserSlots& browserSlots, double holdSeconds);
+
+// Timer1, slot watchdog: frees every busy slot dispatched more than pageTimeout ago.
+void resetOverdueSlots(BrowserSlots& browserSlots, double pageTimeout);
+
+// Timer1, row watchdog: marks "下载出错" every row still loading more than pageTimeout after
+// its dispatch.
+void failOverdueRows(PageTable& pages, double now, double pageTimeout);

@@ -1,0 +1,183 @@
+#include "app/search_session.h"
+
+#include "app/browser_events.h"
+#include "app/crawl_timers.h"
+#include "app/start_pages.h"
+#include "app/status_panels.h"
+
+SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const UrlCache* cache,
+                             SearchPace pace, QObject* parent)
+    : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock)
+{
+    for (int slot = 0; slot < m_slots.count(); ++slot) {
+        connectBrowser(slot, m_slots.at(slot).browser);
+        m_slots.wb1初始化(slot);
+    }
+    for (QTimer* timer : {&m_timer1, &m_timer2, &m_timer3})
+        timer->setInterval(qMax(0, m_pace.intervalMs));
+    connect(&m_timer1, &QTimer::timeout, this, &SearchSession::timer1Tick);
+    connect(&m_timer2, &QTimer::timeout, this, &SearchSession::timer2Tick);
+    connect(&m_timer3, &QTimer::timeout, this, &SearchSession::timer3Tick);
+    m_timer1.start();
+    m_timer2.start();
+}
+
+SearchSession::~SearchSession() = default;
+
+void SearchSession::connectBrowser(int slot, Browser* browser)
+{
+    if (!browser)
+        return;
+    connect(browser, &Browser::statusTextChange, this,
+            [this](const QString& text) { setStatusPanel(3, text); });
+    connect(browser, &Browser::progressChange, this, [this, slot](int progress, int maximum) {
+        if (const std::optional<QString> text = loadProgressText(slot, progress, maximum))
+            setStatusPanel(4, *text);
+    });
+    connect(browser, &Browser::newWindow2, this, [](bool& cancel) { cancel = true; });
+    connect(browser, &Browser::windowClosing, this,
+            [](bool /*isChildWindow*/, bool& cancel) { cancel = true; });
+    connect(browser, &Browser::navigateComplete2, this,
+            [browser](const QString&) { guardPageScripts(*browser); });
+    connect(browser, &Browser::documentComplete, this,
+            [this, slot](const QString& address) { documentComplete(slot, address); });
+}
+
+void SearchSession::documentComplete(int slot, const QString& address)
+{
+    SearchTables tables{m_pages, m_pictures, m_sites, m_cache, m_options};
+    handleDocumentComplete(m_slots, slot, address, tables);
+}
+
+void SearchSession::addStartPages(const QString& startText)
+{
+    ::addStartPages(startText, m_pages, m_sites);
+}
+
+void SearchSession::startSearch(const QString& startText)
+{
+    addStartPages(startText);
+    if (!m_timer3.isActive())
+        m_timer3.start();
+}
+
+void SearchSession::stopSearch()
+{
+    m_timer3.stop();
+    for (int slot = 0; slot < m_slots.count(); ++slot)
+        m_slots.wb1初始化(slot);
+    setActivityColour(ActivityColour::White);
+}
+
+void SearchSession::requeueAll(YesNoQuestion& question)
+{
+    if (!question.ask(QStringLiteral("重新提取可能要花费很多时间，要继续吗？")))
+        return;
+    for (int position = 1; position <= m_pages.size(); ++position)
+        m_pages.setStatus(position, PageStatus::Waiting);
+}
+
+void SearchSession::requeueFailed()
+{
+    for (int position = 1; position <= m_pages.size(); ++position) {
+        if (m_pages.row(position).status == PageStatus::Failed)
+            m_pages.setStatus(position, PageStatus::Waiting);
+    }
+}
+
+void SearchSession::setExtractTitles(bool on)
+{
+    m_options.titles = on;
+}
+
+void SearchSession::setExtractSources(bool on)
+{
+    m_options.sources = on;
+}
+
+bool SearchSession::isRunning() const
+{
+    return m_timer3.isActive();
+}
+
+bool SearchSession::isIdle() const
+{
+    return m_pages.waitingCount() == 0 && m_pages.downloadingCount() == 0 && m_slots.allFree();
+}
+
+PictureTable& SearchSession::pictureTable()
+{
+    return m_pictures;
+}
+
+PageTable& SearchSession::pageTable()
+{
+    return m_pages;
+}
+
+const SiteList& SearchSession::siteList() const
+{
+    return m_sites;
+}
+
+int SearchSession::slotCount() const
+{
+    return m_slots.count();
+}
+
+Browser* SearchSession::browser(int slot) const
+{
+    return m_slots.isSlot(slot) ? m_slots.at(slot).browser : nullptr;
+}
+
+QString SearchSession::statusPanel(int panel) const
+{
+    return panel >= 1 && panel <= int(m_panels.size()) ? m_panels.at(panel - 1) : QString();
+}
+
+ActivityColour SearchSession::activityColour() const
+{
+    return m_colour;
+}
+
+void SearchSession::timer1Tick()
+{
+    resetOverdueSlots(m_slots, m_pace.pageTimeout);
+    setStatusPanel(1, pictureTotalText(m_pictures.size()));
+    setStatusPanel(2, pageTotalText(m_pages.size()));
+    setStatusPanel(5, overallProgressText(m_lastDispatchedRow, m_pages.size()));
+    const double now = m_clock.now();
+    failOverdueRows(m_pages, now, m_pace.pageTimeout);
+    if (now - m_slots.lastDispatchTime() > m_pace.pageTimeout)
+        setActivityColour(ActivityColour::White);
+}
+
+void SearchSession::timer2Tick()
+{
+    releaseHeldSlots(m_slots, m_pace.holdSeconds);
+}
+
+void SearchSession::timer3Tick()
+{
+    if (const std::optional<int> row = dispatchNextRow(m_slots, m_pages)) {
+        m_lastDispatchedRow = *row;
+        setActivityColour(ActivityColour::LightGreen);
+    }
+}
+
+void SearchSession::setStatusPanel(int panel, const QString& text)
+{
+    QString& current = m_panels.at(panel - 1);
+    if (current == text)
+        return;
+    current = text;
+    emit statusPanelChanged(panel, text);
+}
+
+void SearchSession::setActivityColour(ActivityColour colour)
+{
+    if (m_colour == colour)
+        return;
+    m_colour = colour;
+    emit activityColourChanged(colour);
+}

@@ -1,0 +1,35 @@
+#include "app/status_panels.h"
+
+QString pictureTotalText(int pictureRows)
+{
+    return QStringLiteral("图片总数：") + QString::number(pictureRows);
+}
+
+QString pageTotalText(int pageRows)
+{
+    return QStringLiteral("网页总数：") + QString::number(pageRows);
+}
+
+// Whole per cent, rounded down; integer arithmetic, so 29 of 100 is 29 and not 28.
+static qint64 percent(qint64 part, qint64 whole)
+{
+    return part * 100 / whole;
+}
+
+QString overallProgressText(int lastDispatchedRow, int pageRows)
+{
+    const qint64 share = pageRows > 0 ? percent(qMax(lastDispatchedRow, 0), pageRows) : 0;
+    return QStringLiteral("总进度：%1%").arg(share);
+}
+
+std::optional<QString> loadProgressText(int slot, int progress, int maximum)
+{
+    if (maximum <= 0)
+        return std::nullopt;
+    qint64 share = 0;
+    if (progress > maximum)
+        share = 100;
+    else if (progress > 0)
+        share = percent(progress, maximum);
+    return QStringLiteral("进度：%1% -%2").arg(share).arg(slot);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "extract/candidate_list.h"
+#include "platform/document.h"
+
+class UrlCache;
+
+// Appends the picture candidates of a page and of all its frames, document by document in
+// the order of collectDocuments. Linked style sheets are read from the cache only (none
+// without a cache).
+void 提取网页全部图片连接(const DocumentPtr& document, CandidateList& candidates,
+                         const UrlCache* cache);
+
+// The same for one document without its frames, in this order: body background, EMBED
+// with an image type, TD backgrounds, image INPUTs, IMG (with their sizes), url(...) in the
+// markup, url(...) in each linked style sheet (resolved against the sheet's address).
+void 提取DOC全部图片连接(const Document& document, CandidateList& candidates,
+                        const UrlCache* cache);
+
+// The text of a cached file: UTF-8 unless a byte-order mark says otherwise; nothing when
+// the file cannot be read.
+std::optional<QString> readCachedText(const QString& path);

@@ -1,0 +1,47 @@
+#include "extract/picture_rows.h"
+
+#include "extract/document_walk.h"
+#include "links/trim_spaces.h"
+#include "lists/file_names.h"
+#include "lists/picture_table.h"
+#include "lists/picture_types.h"
+#include "lists/size_format.h"
+
+void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
+                    PictureTable& pictures, PictureOptions options)
+{
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
+        const QString address = trimSpaces(candidates.addresses.at(i));
+        if (address.isEmpty() || pictures.containsAddress(address))
+            continue;
+        const QString type = getFileType(address);
+        if (type.isEmpty() || !isPictureType(type))
+            continue;
+        PictureRow row;
+        row.fileName = getFileName(address, false);
+        row.address = address;
+        row.type = type;
+        bool isNumber = false;
+        const double bytes = candidates.sizes.value(i).toDouble(&isNumber);
+        // A size past any real file (or inf, nan) is shown as unknown rather than garbled.
+        if (isNumber && bytes > 0 && bytes < 1e15)
+            row.size = formatSizeKb(bytes);
+        if (options.titles) {
+            const QString title = candidates.titles.value(i);
+            row.title = title.isEmpty() ? pageTitle : title;
+        }
+        if (options.sources)
+            row.source = candidates.sources.value(i);
+        pictures.addRow(row);
+    }
+}
+
+void 显示所有图片链接(const DocumentPtr& document, PictureTable& pictures,
+                      PictureOptions options, const UrlCache* cache)
+{
+    if (!document)
+        return;
+    CandidateList candidates;
+    提取网页全部图片连接(document, candidates, cache);
+    addPictureRows(candidates, trimSpaces(document->title()), pictures, options);
+}

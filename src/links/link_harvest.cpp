@@ -1,0 +1,52 @@
+#include "links/link_harvest.h"
+
+#include "app/page_table.h"
+#include "links/link_filter.h"
+
+#include <algorithm>
+
+QList<DocumentPtr> collectDocuments(const DocumentPtr& top)
+{
+    QList<DocumentPtr> documents;
+    // An explicit stack rather than recursion: the nesting of frames is the page's to choose.
+    QList<DocumentPtr> pending{top};
+    while (!pending.isEmpty()) {
+        const DocumentPtr document = pending.takeLast();
+        if (!document)
+            continue;
+        documents.append(document);
+        const QList<DocumentPtr>& frames = document->frames();
+        std::for_each(frames.crbegin(), frames.crend(),
+                      [&](const DocumentPtr& frame) { pending.append(frame); });
+    }
+    return documents;
+}
+
+void collectLinks(const Document& document, QStringList& links)
+{
+    for (const Element& link : document.links()) {
+        QString address = link.href().value_or(QString());
+        if (address.isEmpty())
+            address = link.innerHTML().value_or(QString());
+        if (!address.isEmpty())
+            links.append(address);
+    }
+}
+
+void 加入选择显示列表(const QStringList& links, PageTable& pages, const SiteList& sites)
+{
+    for (const QString& link : links) {
+        if (const std::optional<QString> address = harvestableAddress(link, sites))
+            pages.addRow(QStringLiteral("1"), *address);
+    }
+}
+
+void harvestPageLinks(const DocumentPtr& document, PageTable& pages, const SiteList& sites)
+{
+    if (!document || !document->isHtml())
+        return;
+    QStringList links;
+    for (const DocumentPtr& each : collectDocuments(document))
+        collectLinks(*each, links);
+    加入选择显示列表(links, pages, sites);
+}

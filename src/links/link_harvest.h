@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/document.h"
+
+#include <QList>
+#include <QStringList>
+
+class PageTable;
+class SiteList;
+
+// A page's document followed by the documents of its frames, depth first, each frame's
+// own frames right after it. Frames that refuse access are left out with their frames.
+QList<DocumentPtr> collectDocuments(const DocumentPtr& top);
+
+// Appends the document's link addresses in document order; a link without an href gives
+// its inner HTML instead, and an empty text gives nothing.
+void collectLinks(const Document& document, QStringList& links);
+
+// Adds every link that is an in-site web page, not known yet, as a waiting page-table row
+// titled "1".
+void 加入选择显示列表(const QStringList& links, PageTable& pages, const SiteList& sites);
+
+// Harvests the links of a completed page and of its frames into the page table. A document
+// that is not HTML, or none, gives nothing.
+void harvestPageLinks(const DocumentPtr& document, PageTable& pages, const SiteList& sites);

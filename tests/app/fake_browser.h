@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/clock.h"
+#include "platform/browser.h"
+
+#include <QStringList>
+
+// A clock that stands still until the test moves it.
+class FakeClock : public Clock {
+public:
+    double now() const override { return time; }
+    double time = 1000;
+};
+
+// A browser that loads nothing: navigate records the address, and the test raises the
+// events (the signals are public) and sets the document the browser shows.
+class FakeBrowser : public Browser {
+public:
+    using Browser::Browser;
+
+    void navigate(const QString& address) override
+    {
+        navigations.append(address);
+        location = address;
+        failed = false;
+    }
+    QString locationURL() const override { return location; }
+    void setSilent(bool on) override { silent = on; }
+    DocumentPtr document() const override { return shownDocument; }
+    bool navigationFailed() const override { return failed; }
+
+    // The page has completed with this document.
+    void complete(DocumentPtr document = {}, bool failedNavigation = false)
+    {
+        shownDocument = std::move(document);
+        failed = failedNavigation;
+        emit documentComplete(location);
+    }
+
+    QStringList navigations;
+    QString location;
+    bool silent = false;
+    bool failed = false;
+    DocumentPtr shownDocument;
+};
+
+// A page window that records the scripts run in it.
+class RecordingWindow : public PageWindow {
+public:
+    bool execScript(const QString& code, const QString& language) override
+    {
+        scripts.append(language.isEmpty() ? code : language + QLatin1Char(':') + code);
+        return true;
+    }
+    QStringList scripts;
+};
