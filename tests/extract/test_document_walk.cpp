@@ -1,0 +1,189 @@
+#include "extract/document_walk.h"
+#include "extract/style_sheet_links.h"
+#include "extract/url_cache.h"
+
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Members = QHash<QString, QString>;
+
+Element element(const char* tag, Members members)
+{
+    return Element(QLatin1String(tag), std::move(members));
+}
+
+struct Page {
+    DocumentData data;
+    explicit Page(const QString& url, const QString& title = QStringLiteral("T"))
+    {
+        data.url = url;
+        data.location = url;
+        data.title = title;
+    }
+    Page& add(const char* tag, Members members)
+    {
+        data.elementsByTag[QLatin1String(tag)].append(element(tag, std::move(members)));
+        return *this;
+    }
+    Page& markup(const QString& text)
+    {
+        data.markup = std::make_shared<const QString>(text);
+        return *this;
+    }
+    Page& frame(DocumentPtr frame)
+    {
+        data.frames.append(std::move(frame));
+        return *this;
+    }
+    DocumentPtr done() const { return std::make_shared<const Document>(data); }
+};
+
+QStringList walk(const DocumentPtr& document, const UrlCache* cache = nullptr)
+{
+    CandidateList candidates;
+    提取网页全部图片连接(document, candidates, cache);
+    QStringList lines;
+    for (qsizetype i = 0; i < candidates.size(); ++i)
+        lines.append(QStringList{candidates.addresses.at(i), candidates.sizes.at(i),
+                                 candidates.titles.at(i), candidates.sources.at(i)}
+                         .join(QLatin1Char('|')));
+    return lines;
+}
+
+QStringList addressesOf(const DocumentPtr& document, const UrlCache* cache = nullptr)
+{
+    CandidateList candidates;
+    提取网页全部图片连接(document, candidates, cache);
+    return candidates.addresses;
+}
+
+} // namespace
+
+class TestDocumentWalk : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sourcesInOrder()
+    {
+        UrlCache cache;
+        cache.store(QStringLiteral("http://h.com/css/s.css"), "li{background:url(../img/sheet.gif)}");
+        Page page(QStringLiteral("http://h.com/d/p.htm"), QStringLiteral("  Pics  "));
+        page.data.location = QStringLiteral(" http://h.com/d/p.htm ");
+        page.data.bodyBackground = QStringLiteral("body.gif");
+        page.add("IMG", {{"src", "http://h.com/d/img1.gif"}, {"filesize", "2048"}})
+            .add("IMG", {{"alt", "no src"}})
+            .add("IMG", {{"src", "http://h.com/d/img1.gif"}})
+            .add("TD", {{"background", "td.gif"}})
+            .add("TD", {{"background", ""}})
+            .add("EMBED", {{"src", "e.svg"}, {"outerhtml", "<embed src=e.svg type=IMAGE/svg+xml>"}})
+            .add("EMBED", {{"src", "movie.swf"}, {"outerhtml", "<embed src=movie.swf>"}})
+            .add("INPUT", {{"type", "IMAGE"}, {"src", "http://h.com/d/in.gif"}})
+            .add("INPUT", {{"type", "image "}, {"src", "http://h.com/d/no1.gif"}})
+            .add("INPUT", {{"type", "submit"}, {"src", "http://h.com/d/no2.gif"}})
+            .add("LINK", {{"rel", "stylesheet"}, {"href", "http://h.com/css/s.css"}})
+            .add("LINK", {{"type", "text/css"}, {"href", "http://h.com/css/missing.css"}})
+            .markup(QStringLiteral("<div style=\"background:url(mark.png)\">"));
+        const QString tail = QStringLiteral("|Pics|http://h.com/d/p.htm");
+        QCOMPARE(walk(page.done(), &cache), (QStringList{
+            "http://h.com/d/body.gif|" + tail,
+            "http://h.com/d/e.svg|" + tail,
+            "http://h.com/d/td.gif|" + tail,
+            "http://h.com/d/in.gif|" + tail,
+            "http://h.com/d/img1.gif|2048" + tail,
+            "http://h.com/d/img1.gif|" + tail,
+            "http://h.com/d/mark.png|" + tail,
+            "http://h.com/img/sheet.gif|" + tail,
+        }));
+    }
+
+    void framesDepthFirst()
+    {
+        const DocumentPtr inner = Page(QStringLiteral("http://h.com/inner.htm"))
+                                      .add("IMG", {{"src", "http://h.com/3.gif"}}).done();
+        const DocumentPtr first = Page(QStringLiteral("http://h.com/f1.htm"))
+                                      .add("IMG", {{"src", "http://h.com/2.gif"}}).frame(inner).done();
+        const DocumentPtr second = Page(QStringLiteral("http://h.com/f2.htm"))
+                                       .add("IMG", {{"src", "http://h.com/4.gif"}}).done();
+        const DocumentPtr top = Page(QStringLiteral("http://h.com/"))
+                                    .add("IMG", {{"src", "http://h.com/1.gif"}})
+                                    .frame(first).frame(nullptr).frame(second).done();
+        QCOMPARE(addressesOf(top), (QStringList{"http://h.com/1.gif", "http://h.com/2.gif",
+                                                "http://h.com/3.gif", "http://h.com/4.gif"}));
+    }
+
+    void documentWithoutAddressGivesOnlyElementPictures()
+    {
+        UrlCache cache;
+        cache.store(QStringLiteral("http://h.com/s.css"), "a{background:url(sheet.gif) }");
+        Page page{QString()};
+        page.add("IMG", {{"src", "http://h.com/i.gif"}})
+            .add("LINK", {{"type", "text/css"}, {"href", "http://h.com/s.css"}})
+            .markup(QStringLiteral("<p style='background:url(http://h.com/m.gif)'>"));
+        QCOMPARE(addressesOf(page.done(), &cache), QStringList{"http://h.com/i.gif"});
+    }
+
+    void eachDocumentResolvesScriptLinksWithItsOwnFunctions()
+    {
+        const auto scripted = [](const QString& url, const QString& folder) {
+            Page page(url);
+            page.add("TD", {{"background", "javascript:show('x.gif')"}})
+                .markup(QStringLiteral("<script>function show(id){window.open('%1/'+id)}</script>").arg(folder));
+            return page;
+        };
+        const DocumentPtr frame = scripted(QStringLiteral("http://h.com/f.htm"), QStringLiteral("b")).done();
+        const DocumentPtr top = scripted(QStringLiteral("http://h.com/p.htm"), QStringLiteral("a")).frame(frame).done();
+        QCOMPARE(addressesOf(top), (QStringList{"http://h.com/a/x.gif", "http://h.com/b/x.gif"}));
+    }
+
+    void styleSheetLinks_data()
+    {
+        QTest::addColumn<Members>("link");
+        QTest::addColumn<bool>("listed");
+        const char* href = "http://h.com/s.css";
+        QTest::newRow("text/css") << Members{{"type", "text/css"}, {"href", href}} << true;
+        QTest::newRow("TEXT/CSS in spaces") << Members{{"type", " TEXT/CSS "}, {"href", href}} << true;
+        QTest::newRow("rel only") << Members{{"rel", "stylesheet"}, {"href", href}} << true;
+        QTest::newRow("rel among words") << Members{{"rel", "Alternate\tStyleSheet"}, {"href", href}} << true;
+        QTest::newRow("rel inside a word") << Members{{"rel", "stylesheets"}, {"href", href}} << false;
+        QTest::newRow("rel icon") << Members{{"rel", "icon"}, {"href", href}} << false;
+        QTest::newRow("other type") << Members{{"type", "text/plain"}, {"rel", "stylesheet"}, {"href", href}} << false;
+        QTest::newRow("empty href") << Members{{"type", "text/css"}, {"href", " "}} << false;
+    }
+    void styleSheetLinks()
+    {
+        QFETCH(Members, link);
+        QFETCH(bool, listed);
+        Page page(QStringLiteral("http://h.com/p.htm"));
+        page.data.elementsByTag[QStringLiteral("LINK")].append(Element(QStringLiteral("LINK"), link));
+        QCOMPARE(getStyleSheetLinks(*page.done()), listed ? QStringList{"http://h.com/s.css"} : QStringList{});
+    }
+
+    void cachedSheetText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString chinese = QStringLiteral("背景{x:url(图.gif)}");
+        QTest::newRow("utf-8") << chinese.toUtf8() << chinese;
+        QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF") + chinese.toUtf8() << chinese;
+        QStringEncoder toUtf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        QTest::newRow("utf-16 with mark") << QByteArray(toUtf16(chinese)) << chinese;
+    }
+    void cachedSheetText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("sheet")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        QCOMPARE(readCachedText(file.fileName()), std::optional<QString>(text));
+        QVERIFY(!readCachedText(dir.filePath(QStringLiteral("absent"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDocumentWalk)
+#include "test_document_walk.moc"

@@ -1,0 +1,110 @@
+#include "app/page_table.h"
+#include "links/link_harvest.h"
+#include "links/site_scope.h"
+
+#include <QTest>
+
+namespace {
+
+DocumentPtr linkPage(const QString& url, const QStringList& hrefs, QList<DocumentPtr> frames = {},
+                     bool isHtml = true)
+{
+    DocumentData data;
+    data.url = url;
+    data.isHtml = isHtml;
+    for (const QString& href : hrefs)
+        data.links.append(Element(QStringLiteral("A"), {{QStringLiteral("href"), href}}));
+    data.frames = std::move(frames);
+    return std::make_shared<const Document>(std::move(data));
+}
+
+QStringList addresses(const PageTable& pages)
+{
+    QStringList all;
+    for (int position = 1; position <= pages.size(); ++position)
+        all.append(pages.row(position).address);
+    return all;
+}
+
+} // namespace
+
+class TestLinkHarvest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void framesDepthFirstWithoutRefusedOnes()
+    {
+        const DocumentPtr inner = linkPage(QStringLiteral("inner"), {});
+        const DocumentPtr first = linkPage(QStringLiteral("first"), {}, {inner});
+        const DocumentPtr second = linkPage(QStringLiteral("second"), {});
+        const DocumentPtr top = linkPage(QStringLiteral("top"), {}, {first, nullptr, second});
+        QStringList order;
+        for (const DocumentPtr& document : collectDocuments(top))
+            order.append(document->URL());
+        QCOMPARE(order, (QStringList{"top", "first", "inner", "second"}));
+        QVERIFY(collectDocuments(nullptr).isEmpty());
+    }
+
+    void linkWithoutHrefGivesItsInnerHtml()
+    {
+        DocumentData data;
+        data.links = {Element(QStringLiteral("A"), {{QStringLiteral("href"), QString()}, {QStringLiteral("innerhtml"), QStringLiteral("http://h.com/inner.htm")}}),
+                      Element(QStringLiteral("AREA"), {{QStringLiteral("href"), QStringLiteral("http://h.com/area.htm")}}),
+                      Element(QStringLiteral("A"), {})};
+        QStringList links{QStringLiteral("kept")};
+        collectLinks(Document(data), links);
+        QCOMPARE(links, (QStringList{"kept", "http://h.com/inner.htm", "http://h.com/area.htm"}));
+    }
+
+    void addsInSiteWebPagesOnce_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("added"); // empty: no row
+        QTest::newRow("page") << "http://a.h.com/x.htm" << "http://a.h.com/x.htm";
+        QTest::newRow("trailing #") << "http://a.h.com/x.htm#" << "http://a.h.com/x.htm";
+        QTest::newRow("fragment") << "http://a.h.com/x.htm#s" << "http://a.h.com/x.htm#s";
+        QTest::newRow("https") << "https://a.h.com/s.htm" << "https://a.h.com/s.htm";
+        QTest::newRow("login.do") << "http://a.h.com/login.do" << "http://a.h.com/login.do";
+        QTest::newRow("query") << "http://a.h.com/p.asp?id=1" << "http://a.h.com/p.asp?id=1";
+        QTest::newRow("folder") << "http://a.h.com/dir/" << "http://a.h.com/dir/";
+        QTest::newRow("archive") << "http://a.h.com/f.zip" << "";
+        QTest::newRow("picture in query") << "http://a.h.com/p.asp?id=1.jpg" << "";
+        QTest::newRow("other site") << "http://b.com/x.htm" << "";
+        QTest::newRow("script") << "javascript:open1(3)" << "";
+        QTest::newRow("known in other case") << "HTTP://WWW.H.COM/" << "";
+    }
+    void addsInSiteWebPagesOnce()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, added);
+        PageTable pages;
+        SiteList sites;
+        sites.addStartSite(QStringLiteral("http://www.h.com/"));
+        pages.addRow(QStringLiteral("[添加]"), QStringLiteral("http://www.h.com/"));
+        harvestPageLinks(linkPage(QStringLiteral("http://www.h.com/"), {link}), pages, sites);
+        QStringList expected{"http://www.h.com/"};
+        if (!added.isEmpty())
+            expected.append(added);
+        QCOMPARE(addresses(pages), expected);
+        QCOMPARE(pages.row(pages.size()).status, PageStatus::Waiting);
+        QCOMPARE(pages.row(pages.size()).title, added.isEmpty() ? QStringLiteral("[添加]") : QStringLiteral("1"));
+    }
+
+    void harvestsFramesButNotOtherDocuments()
+    {
+        SiteList sites;
+        sites.addStartSite(QStringLiteral("http://h.com/"));
+        const DocumentPtr frame = linkPage(QStringLiteral("http://h.com/f.htm"), {QStringLiteral("http://h.com/from-frame.htm")});
+        PageTable pages;
+        harvestPageLinks(linkPage(QStringLiteral("http://h.com/"), {QStringLiteral("http://h.com/top.htm")}, {frame}), pages, sites);
+        QCOMPARE(addresses(pages), (QStringList{"http://h.com/top.htm", "http://h.com/from-frame.htm"}));
+
+        PageTable none;
+        harvestPageLinks(linkPage(QStringLiteral("http://h.com/a.txt"), {QStringLiteral("http://h.com/x.htm")}, {}, false), none, sites);
+        harvestPageLinks(nullptr, none, sites);
+        QCOMPARE(none.size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinkHarvest)
+#include "test_link_harvest.moc"
