@@ -1,0 +1,311 @@
+#include "app/window/form1.h"
+
+#include "app/table_tsv.h"
+#include "app/window/atomic_file.h"
+#include "app/window/browser_view.h"
+#include "app/window/desktop.h"
+#include "app/window/info_links.h"
+#include "app/window/logo_image.h"
+#include "app/window/mlistview.h"
+#include "app/window/picture_downloader.h"
+#include "app/window/picture_view.h"
+#include "app/window/source_view.h"
+#include "app/window/tab_control.h"
+#include "app/window/twips.h"
+#include "build_info.h"
+#include "platform/net/net_engine.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+
+namespace {
+
+constexpr QSize clientSize(883, 637); // 13245 x 9555 twips
+const QColor lightGreen(192, 255, 192);
+
+// The one question of the search, put to the user through the desktop.
+class DesktopQuestion final : public YesNoQuestion {
+public:
+    DesktopQuestion(Desktop& desktop, QWidget* parent) : m_desktop(desktop), m_parent(parent) {}
+    bool ask(const QString& text) override
+    {
+        return m_desktop.askYesNo(m_parent, QString::fromUtf8(BuildInfo::title), text);
+    }
+
+private:
+    Desktop& m_desktop;
+    QWidget* m_parent;
+};
+
+template <typename Control>
+Control* place(Control* control, const char* name, const QRect& rect)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(rect);
+    return control;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& rect)
+{
+    return place(new QPushButton(caption, parent), name, rect);
+}
+
+// A label sized to its text, as at design time.
+QLabel* label(QWidget* parent, const char* name, const QString& caption, int leftTwips, int topTwips)
+{
+    auto* control = new QLabel(caption, parent);
+    control->setObjectName(QString::fromLatin1(name));
+    control->move(twipsToPixels(leftTwips), twipsToPixels(topTwips));
+    control->adjustSize();
+    return control;
+}
+
+} // namespace
+
+Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_desktop(desktop ? std::move(desktop) : std::make_unique<SystemDesktop>()),
+      m_engine(std::make_unique<NetEngine>(&m_cache))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setFixedSize(clientSize);
+
+    // Start-up: the browser slots (each reset to "about:blank" by the session), the
+    // caption, the page time-out (the session's default pace), the page list hidden.
+    for (int slot = 0; slot < SearchPace{}.slotCount; ++slot)
+        m_browsers.append(m_engine->createBrowser(m_engine.get()));
+    m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
+    m_downloader = std::make_unique<PictureDownloader>(m_session->pictureTable(),
+                                                       *m_engine->networkAccess(), &m_cache);
+    setWindowTitle(caption());
+
+    buildTop();
+    buildTabs(); // below Frame1, which keeps the picture list whole
+    buildFrame();
+    buildStatusBar();
+    connectSession();
+    m_pageList->hide();
+
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+Form1::~Form1() = default;
+
+QString Form1::caption()
+{
+    return QStringLiteral("%1 V%2.%3.%4 - Brinvale")
+        .arg(QString::fromUtf8(BuildInfo::title))
+        .arg(BuildInfo::major)
+        .arg(BuildInfo::minor)
+        .arg(BuildInfo::revision);
+}
+
+QString Form1::exampleStartText()
+{
+    return QStringLiteral("http://www.example.com/\r\nhttp://www.example.org/\r\n");
+}
+
+QString Form1::startText() const
+{
+    // The text box keeps lines apart by LF alone; the start command splits at CR LF.
+    return m_text1->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+void Form1::buildTop()
+{
+    label(this, "Label1", QStringLiteral("待搜索网站清单："), 135, 75);
+    QLabel* slogan = label(this, "Label2", QStringLiteral("全智能化搜索！整站彻底搜索！"), 2640, 45);
+    QPalette red = slogan->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    slogan->setPalette(red);
+
+    m_text1 = place(new QPlainTextEdit(this), "Text1", twipsRect(75, 285, 6120, 1815));
+    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text1->setPlainText(QString(exampleStartText()).replace(QStringLiteral("\r\n"),
+                                                              QStringLiteral("\n")));
+
+    QPushButton* start = button(this, "Command3", QStringLiteral("开始搜索"), twipsRect(6270, 300, 945, 615));
+    QPushButton* stop = button(this, "Command4", QStringLiteral("停止搜索"), twipsRect(6270, 945, 945, 615));
+    m_shape1 = place(new QFrame(this), "Shape1", twipsRect(6525, 1650, 435, 465));
+    m_shape1->setFrameShape(QFrame::Box);
+    m_shape1->setAutoFillBackground(true);
+    QPushButton* requeueFailed = button(this, "Command7", QStringLiteral("重新搜索出错项"), twipsRect(7260, 300, 1500, 615));
+    QPushButton* requeueAll = button(this, "Command6", QStringLiteral("全部重新搜索"), twipsRect(7260, 945, 1500, 615));
+    LogoImage* logo = place(new LogoImage(this), "Image1", twipsRect(7260, 1590, 4590, 660));
+    QPushButton* latest = button(this, "Command11", QStringLiteral("最新版本"), twipsRect(8820, 945, 1500, 615));
+    QPushButton* maker = button(this, "Command8", QStringLiteral("其他Brinvale"), twipsRect(10365, 300, 1500, 615));
+    QPushButton* custom = button(this, "Command9", QStringLiteral("定制软件"), twipsRect(10365, 945, 1500, 615));
+    QPushButton* addPages = button(this, "Command1", QStringLiteral("加入下载"), twipsRect(12180, 570, 945, 315));
+    addPages->hide(); // the start command runs its action
+
+    connect(addPages, &QPushButton::clicked, this, [this] { m_session->addStartPages(startText()); });
+    connect(start, &QPushButton::clicked, this, [this] { m_session->startSearch(startText()); });
+    connect(stop, &QPushButton::clicked, this, [this] { m_session->stopSearch(); });
+    connect(requeueFailed, &QPushButton::clicked, this, [this] { m_session->requeueFailed(); });
+    connect(requeueAll, &QPushButton::clicked, this, &Form1::requeueAll);
+    connect(logo, &LogoImage::clicked, this, [this] { openInfo(InfoLinks::homePage); });
+    connect(latest, &QPushButton::clicked, this, [this] { openInfo(InfoLinks::programPage); });
+    connect(maker, &QPushButton::clicked, this, [this] { openInfo(InfoLinks::homePage); });
+    connect(custom, &QPushButton::clicked, this, [this] { openInfo(InfoLinks::customSoftware); });
+}
+
+void Form1::buildFrame()
+{
+    auto* frame = place(new QGroupBox(this), "Frame1", twipsRect(90, 2145, 13095, 7095));
+    auto* titles = place(new QCheckBox(QStringLiteral("提取标题"), frame), "Check1", twipsRect(150, 225, 1215, 285));
+    auto* sources = place(new QCheckBox(QStringLiteral("提取来源"), frame), "Check2", twipsRect(1575, 210, 1170, 300));
+    QPushButton* fit = button(frame, "Command5", QStringLiteral("等宽显示"), twipsRect(3120, 180, 1140, 375));
+    QPushButton* save = button(frame, "Command2", QStringLiteral("另存为"), twipsRect(4335, 180, 1140, 375));
+    QPushButton* download = button(frame, "Command12", QStringLiteral("下载全部"), twipsRect(5550, 180, 1140, 375));
+    QPushButton* stopDownload = button(frame, "Command13", QStringLiteral("停止下载"), twipsRect(6765, 180, 1140, 375));
+    m_pictureList = place(new PictureView(m_session->pictureTable(), frame), "ListView1",
+                          twipsRect(75, 645, 12960, 6345));
+
+    connect(titles, &QCheckBox::toggled, this, [this](bool on) { m_session->setExtractTitles(on); });
+    connect(sources, &QCheckBox::toggled, this, [this](bool on) { m_session->setExtractSources(on); });
+    connect(fit, &QPushButton::clicked, this, &Form1::fitColumns);
+    connect(save, &QPushButton::clicked, this, &Form1::saveAs);
+    connect(download, &QPushButton::clicked, this, &Form1::downloadAll);
+    connect(stopDownload, &QPushButton::clicked, this, [this] { m_downloader->stop(); });
+    connect(m_pictureList, &PictureView::viewPictureRequested, this,
+            [this](const QString& address) { openWebAddress(*m_desktop, address); });
+}
+
+void Form1::buildTabs()
+{
+    m_tabs = place(new TabControl(this), "SSTab1", twipsRect(2490, 3450, 7665, 3780));
+    const QStringList captions = {QStringLiteral("图片网址"), QStringLiteral("全部网页"),
+                                  QStringLiteral("浏览器0"), QStringLiteral("浏览器1"),
+                                  QStringLiteral("浏览器2"), QStringLiteral("源代码")};
+    for (const QString& caption : captions)
+        m_tabs->addTab(new QWidget, caption);
+
+    m_pageList = new QTableView;
+    m_pageList->setObjectName(QStringLiteral("ListView2"));
+    m_pageList->setModel(&m_session->pageTable());
+    m_pageList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pageList->verticalHeader()->hide();
+    const int pageColumnTwips[] = {2500, 4000, 1440, 2000, 1440, 1440, 1440, 1440};
+    for (int column = 0; column < int(std::size(pageColumnTwips)); ++column)
+        m_pageList->horizontalHeader()->resizeSection(column, twipsToPixels(pageColumnTwips[column]));
+    m_tabs->placeOnTab(1, m_pageList, twipsRect(60, 405, 12945, 6765));
+
+    // Holders Picture1(i), each with the view of browser Wb1(i).
+    const QRect holders[] = {twipsRect(120, 450, 12975, 6765), twipsRect(105, 450, 12975, 6795),
+                             twipsRect(105, 450, 12975, 6795)};
+    const QRect views[] = {twipsRect(45, 30, 12825, 6660), twipsRect(30, 30, 12870, 6675),
+                           twipsRect(30, 30, 12870, 6690)};
+    for (int slot = 0; slot < int(m_browsers.size()) && slot < int(std::size(holders)); ++slot) {
+        auto* holder = new QWidget;
+        holder->setObjectName(QStringLiteral("Picture1_%1").arg(slot));
+        m_tabs->placeOnTab(2 + slot, holder, holders[slot]);
+        auto* view = new BrowserView(*m_browsers.at(slot), holder);
+        view->setObjectName(QStringLiteral("Wb1_%1").arg(slot));
+        view->setGeometry(views[slot]);
+    }
+
+    auto* source = new SourceView(m_browsers);
+    source->setObjectName(QStringLiteral("RichTextBox1"));
+    m_tabs->placeOnTab(5, source, twipsRect(120, 435, 12915, 6765));
+    m_tabs->setCurrentIndex(0);
+}
+
+void Form1::buildStatusBar()
+{
+    auto* bar = place(new QStatusBar(this), "StatusBar1", twipsRect(0, 9270, 13245, 285));
+    bar->setSizeGripEnabled(false);
+    const int panelTwips[] = {1440, 1440, 7125, 1440, 1440};
+    for (int panel = 0; panel < int(m_panels.size()); ++panel) {
+        auto* text = new QLabel(bar);
+        text->setObjectName(QStringLiteral("Panel%1").arg(panel + 1));
+        text->setFrameShape(QFrame::StyledPanel);
+        text->setFrameShadow(QFrame::Sunken);
+        text->setFixedWidth(twipsToPixels(panelTwips[panel]));
+        text->setText(m_session->statusPanel(panel + 1));
+        bar->addWidget(text);
+        m_panels[panel] = text;
+    }
+}
+
+void Form1::connectSession()
+{
+    connect(m_session.get(), &SearchSession::statusPanelChanged, this,
+            [this](int panel, const QString& text) {
+                if (panel >= 1 && panel <= int(m_panels.size()))
+                    m_panels[panel - 1]->setText(text);
+            });
+    connect(m_session.get(), &SearchSession::activityColourChanged, this, &Form1::setActivityColour);
+    setActivityColour(m_session->activityColour());
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Shut-down: the stop command, one pass of pending events, then the end. Downloads
+    // under way are cancelled, so that no partial picture stays behind.
+    m_downloader->stop();
+    m_session->stopSearch();
+    QCoreApplication::processEvents();
+    event->accept();
+}
+
+void Form1::requeueAll()
+{
+    DesktopQuestion question(*m_desktop, this);
+    m_session->requeueAll(question);
+}
+
+void Form1::fitColumns()
+{
+    MListView::setAllColumnWidths(*m_pictureList, MListView::autoSizeUseHeader);
+}
+
+void Form1::saveAs()
+{
+    // Cd1
+    QFileDialog dialog(this, QStringLiteral("另存为"));
+    dialog.setObjectName(QStringLiteral("Cd1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setNameFilter(QStringLiteral("*.txt"));
+    const std::optional<QString> path = m_desktop->chooseFile(dialog);
+    if (!path)
+        return;
+    if (const auto failure = writeFileAtomically(*path, pictureTableTsv(m_session->pictureTable()))) {
+        m_desktop->tellFailure(this, QString::fromUtf8(BuildInfo::title),
+                               QStringLiteral("无法保存到 %1：%2").arg(*path, *failure));
+    }
+}
+
+void Form1::downloadAll()
+{
+    const std::optional<QString> folder =
+        m_desktop->chooseFolder(this, QStringLiteral("下载全部：选择保存图片的文件夹"));
+    if (folder)
+        m_downloader->downloadAll(*folder);
+}
+
+void Form1::openInfo(const char* address)
+{
+    openWebAddress(*m_desktop, QString::fromLatin1(address));
+}
+
+void Form1::setActivityColour(ActivityColour colour)
+{
+    QPalette palette = m_shape1->palette();
+    palette.setColor(QPalette::Window, colour == ActivityColour::LightGreen ? lightGreen : QColor(Qt::white));
+    m_shape1->setPalette(palette);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/clock.h"
+#include "app/search_session.h"
+#include "app/window/desktop.h"
+#include "extract/url_cache.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class NetEngine;
+class PictureDownloader;
+class PictureView;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QTableView;
+class TabControl;
+
+// The main window. It owns the search session, its browsers and the URL cache, and only
+// shows and drives the session: start addresses and commands on top, the picture list
+// with its buttons in Frame1, the page list, the browsers and the source view in SSTab1,
+// and the totals and progress in StatusBar1.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // desktop answers the window's questions and opens addresses; the user's desktop when null.
+    explicit Form1(std::unique_ptr<Desktop> desktop = nullptr, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    static QString caption(); // "<title> V<major>.<minor>.<revision> - Brinvale"
+    static QString exampleStartText(); // two example start addresses, each ended by CR LF
+
+    SearchSession& session() { return *m_session; }
+    PictureDownloader& downloader() { return *m_downloader; }
+    // Text1 with its lines ended by CR LF, as the start command reads it.
+    QString startText() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildTop();
+    void buildFrame();
+    void buildTabs();
+    void buildStatusBar();
+    void connectSession();
+
+    void requeueAll();       // "全部重新搜索"
+    void fitColumns();       // "等宽显示"
+    void saveAs();           // "另存为"
+    void downloadAll();      // "下载全部"
+    void openInfo(const char* address);
+    void setActivityColour(ActivityColour colour);
+
+    std::unique_ptr<Desktop> m_desktop;
+    UrlCache m_cache;
+    SteadyClock m_clock;
+    std::unique_ptr<NetEngine> m_engine;
+    QList<Browser*> m_browsers;
+    std::unique_ptr<SearchSession> m_session;
+    std::unique_ptr<PictureDownloader> m_downloader;
+
+    QPlainTextEdit* m_text1 = nullptr;
+    QFrame* m_shape1 = nullptr;
+    TabControl* m_tabs = nullptr;
+    QTableView* m_pageList = nullptr;
+    PictureView* m_pictureList = nullptr;
+    std::array<QLabel*, 5> m_panels{};
+};

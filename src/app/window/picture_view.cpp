@@ -1,0 +1,64 @@
+#include "app/window/picture_view.h"
+
+#include "app/window/twips.h"
+#include "lists/picture_table.h"
+
+#include <QHeaderView>
+
+namespace {
+
+// Design widths of the nine columns, in twips.
+constexpr int columnWidthsTwips[PictureTable::columnTotal] = {2000, 3500, 1200, 1440, 2000,
+                                                              3500, 1440, 1440, 1440};
+
+} // namespace
+
+PictureView::PictureView(PictureTable& table, QWidget* parent) : QTableView(parent), m_table(table)
+{
+    setModel(&table);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setShowGrid(false);
+    setWordWrap(false);
+    setToolTip(QStringLiteral("双击查看图片"));
+
+    // Every row the same height, so that a million rows scroll without measuring any.
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setHighlightSections(false);
+    header->setSortIndicatorShown(false);
+    header->setStretchLastSection(false);
+    for (int column = 0; column < PictureTable::columnTotal; ++column)
+        header->resizeSection(column, twipsToPixels(columnWidthsTwips[column]));
+
+    connect(header, &QHeaderView::sectionClicked, this, &PictureView::sortByHeader);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this] {
+        if (const auto address = selectedAddress())
+            emit viewPictureRequested(*address);
+    });
+}
+
+std::optional<QString> PictureView::selectedAddress() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows(PictureTable::Address);
+    if (rows.isEmpty())
+        return std::nullopt;
+    const int row = rows.constFirst().row();
+    if (row < 0 || row >= m_table.size())
+        return std::nullopt;
+    return m_table.row(row).address;
+}
+
+void PictureView::sortByHeader(int section)
+{
+    m_table.sortByColumnClick(section + 1);
+    QHeaderView* header = horizontalHeader();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(m_table.sortKey(), m_table.sortOrder());
+}
