@@ -1,0 +1,95 @@
+#include "app/headless/run_headless.h"
+
+#include "app/clock.h"
+#include "app/headless/headless_options.h"
+#include "app/search_session.h"
+#include "app/table_tsv.h"
+#include "extract/url_cache.h"
+#include "platform/net/net_engine.h"
+
+#include <QEventLoop>
+#include <QSaveFile>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+// Writes the whole file or nothing; gives the reason on failure.
+std::optional<QString> writeAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+// Runs the search until no row is waiting or loading and every slot is free.
+void runSearch(SearchSession& session, const HeadlessOptions& options)
+{
+    QEventLoop loop;
+    QTimer idleCheck;
+    idleCheck.setInterval(options.pace.intervalMs);
+    auto quitWhenIdle = [&] {
+        if (session.isIdle())
+            loop.quit();
+    };
+    QObject::connect(&idleCheck, &QTimer::timeout, &loop, quitWhenIdle);
+    for (int slot = 0; slot < session.slotCount(); ++slot)
+        QObject::connect(session.browser(slot), &Browser::documentComplete, &loop, quitWhenIdle);
+    session.startSearch(options.addresses.join(QStringLiteral("\r\n")));
+    if (session.isIdle())
+        return;
+    idleCheck.start();
+    loop.exec();
+    session.stopSearch();
+}
+
+} // namespace
+
+int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    const auto parsed = parseHeadlessArguments(arguments);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        err << error->message << '\n';
+        if (error->showUsage)
+            err << headlessUsage();
+        err.flush();
+        return 2;
+    }
+    const HeadlessOptions& options = std::get<HeadlessOptions>(parsed);
+
+    UrlCache cache;
+    NetEngine engine(&cache);
+    QList<Browser*> browsers;
+    for (int slot = 0; slot < options.pace.slotCount; ++slot)
+        browsers.append(engine.createBrowser(&engine));
+    SteadyClock clock;
+    SearchSession session(browsers, clock, &cache, options.pace);
+    session.setExtractTitles(options.titles);
+    session.setExtractSources(options.sources);
+    QObject::connect(&session, &SearchSession::statusPanelChanged, &session,
+                     [&err](int, const QString& text) {
+                         err << text << '\n';
+                         err.flush();
+                     });
+
+    runSearch(session, options);
+
+    int status = 0;
+    const QByteArray pictures = pictureTableTsv(session.pictureTable());
+    if (options.outputFile.isEmpty()) {
+        out << QString::fromUtf8(pictures);
+        out.flush();
+    } else if (const auto failure = writeAtomically(options.outputFile, pictures)) {
+        err << QStringLiteral("quorvane: cannot write %1: %2").arg(options.outputFile, *failure) << '\n';
+        status = 1;
+    }
+    if (!options.pagesFile.isEmpty()) {
+        if (const auto failure = writeAtomically(options.pagesFile, pageTableTsv(session.pageTable()))) {
+            err << QStringLiteral("quorvane: cannot write %1: %2").arg(options.pagesFile, *failure) << '\n';
+            status = 1;
+        }
+    }
+    err.flush();
+    return status;
+}
