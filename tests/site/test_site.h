@@ -45,9 +45,18 @@ private:
     void serve(QTcpSocket* socket);
     void respond(QTcpSocket* socket, const QByteArray& method, const QString& path,
                  const QByteArray& host);
+    void addCannedRoutes(); // canned_routes.cpp
+    void sendFiller(QTcpSocket* socket);
 
     QTcpServer* m_server = nullptr;
     QHash<QString, TestRoute> m_routes;
     QHash<QString, int> m_hits;
     QStringList m_log;
+    // Bodies too large to hold: path -> byte size of a generated page, sent in pieces.
+    QHash<QString, qint64> m_fillerRoutes;
+    struct FillerProgress {
+        qint64 sent = 0;
+        qint64 total = 0;
+    };
+    QHash<QTcpSocket*, FillerProgress> m_fillers;
 };

@@ -1,0 +1,209 @@
+#include "site/test_site.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+constexpr qsizetype kMaxRequestHead = 64 * 1024;
+constexpr qint64 kFillerPiece = 256 * 1024;
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 303: return "See Other";
+    case 307: return "Temporary Redirect";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+QByteArray responseHead(int status, const QByteArray& contentType, qint64 contentLength,
+                        const QList<QPair<QByteArray, QByteArray>>& extra = {})
+{
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n";
+    if (!contentType.isEmpty())
+        head += "Content-Type: " + contentType + "\r\n";
+    head += "Content-Length: " + QByteArray::number(contentLength) + "\r\n";
+    for (const auto& [name, value] : extra)
+        head += name + ": " + value + "\r\n";
+    head += "Connection: close\r\n\r\n";
+    return head;
+}
+
+const QByteArray kFillerStart = "<html><head><title>Huge</title></head><body>\n";
+const QByteArray kFillerLine = "<p>Filler text that only makes this page very long.</p>\n";
+
+// The bytes [offset, offset + count) of a generated page: a head, then one line repeated.
+QByteArray fillerBytes(qint64 offset, qint64 count)
+{
+    QByteArray out;
+    out.reserve(count);
+    while (count > 0) {
+        if (offset < kFillerStart.size()) {
+            const QByteArray piece = kFillerStart.mid(offset, count);
+            out += piece;
+            offset += piece.size();
+            count -= piece.size();
+            continue;
+        }
+        const qint64 inLine = (offset - kFillerStart.size()) % kFillerLine.size();
+        const QByteArray piece = kFillerLine.mid(inLine, count);
+        out += piece;
+        offset += piece.size();
+        count -= piece.size();
+    }
+    return out;
+}
+
+} // namespace
+
+TestSite::TestSite(QObject* parent) : QObject(parent), m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = m_server->nextPendingConnection())
+            serve(socket);
+    });
+}
+
+TestSite::~TestSite() = default;
+
+bool TestSite::listen(quint16 port)
+{
+    if (!m_server->listen(QHostAddress::LocalHost, port))
+        return false;
+    addCannedRoutes();
+    return true;
+}
+
+quint16 TestSite::port() const
+{
+    return m_server->serverPort();
+}
+
+QString TestSite::url(const QString& path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
+}
+
+QString TestSite::otherHostUrl(const QString& path) const
+{
+    return QStringLiteral("http://localhost:%1%2").arg(port()).arg(path);
+}
+
+void TestSite::setRoute(const QString& path, const TestRoute& route)
+{
+    m_routes.insert(path, route);
+}
+
+int TestSite::hits(const QString& path) const
+{
+    return m_hits.value(path);
+}
+
+QStringList TestSite::requestLog() const
+{
+    return m_log;
+}
+
+void TestSite::clearLog()
+{
+    m_log.clear();
+    m_hits.clear();
+}
+
+void TestSite::serve(QTcpSocket* socket)
+{
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QObject::destroyed, this, [this, socket] { m_fillers.remove(socket); });
+    auto received = std::make_shared<QByteArray>();
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, received] {
+        *received += socket->readAll();
+        const qsizetype headEnd = received->indexOf("\r\n\r\n");
+        if (headEnd < 0) {
+            if (received->size() > kMaxRequestHead)
+                socket->abort();
+            return;
+        }
+        // One request per connection: the rest of what the client sends is ignored.
+        disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+        const QList<QByteArray> lines = received->left(headEnd).split('\n');
+        const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+        QByteArray host;
+        for (const QByteArray& line : lines.mid(1)) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().compare("host", Qt::CaseInsensitive) == 0)
+                host = line.mid(colon + 1).trimmed();
+        }
+        respond(socket, requestLine.value(0), QString::fromLatin1(requestLine.value(1)), host);
+    });
+}
+
+void TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QString& target,
+                       const QByteArray& host)
+{
+    // A route may be set with the path as sent or with its percent escapes decoded.
+    QString path = target;
+    const QString decoded = QUrl::fromPercentEncoding(target.toLatin1());
+    if (!m_routes.contains(path) && m_routes.contains(decoded))
+        path = decoded;
+    ++m_hits[path];
+    m_log.append(QString::fromLatin1(host) + QLatin1Char(' ') + path);
+    const bool headOnly = method == "HEAD";
+
+    const auto filler = m_fillerRoutes.constFind(path);
+    if (!m_routes.contains(path) && filler != m_fillerRoutes.constEnd()) {
+        socket->write(responseHead(200, "text/html", *filler));
+        if (headOnly) {
+            socket->disconnectFromHost();
+            return;
+        }
+        m_fillers.insert(socket, FillerProgress{0, *filler});
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { sendFiller(socket); });
+        sendFiller(socket);
+        return;
+    }
+
+    TestRoute route;
+    if (const auto found = m_routes.constFind(path); found != m_routes.constEnd()) {
+        route = *found;
+    } else {
+        route.status = 404;
+        route.body = "<html><head><title>Not found</title></head><body>Not found</body></html>";
+    }
+    if (route.neverFinish) {
+        // Promise the whole body, send half of it, and keep the connection open.
+        socket->write(responseHead(route.status, route.contentType, route.body.size() + 1, route.headers));
+        if (!headOnly)
+            socket->write(route.body.left(route.body.size() / 2));
+        return;
+    }
+    socket->write(responseHead(route.status, route.contentType, route.body.size(), route.headers));
+    if (!headOnly)
+        socket->write(route.body);
+    socket->disconnectFromHost();
+}
+
+void TestSite::sendFiller(QTcpSocket* socket)
+{
+    const auto filler = m_fillers.find(socket);
+    if (filler == m_fillers.end() || socket->bytesToWrite() > kFillerPiece)
+        return;
+    if (filler->sent == filler->total) {
+        m_fillers.erase(filler);
+        socket->disconnectFromHost();
+        return;
+    }
+    const qint64 piece = std::min(filler->total - filler->sent, kFillerPiece);
+    const qint64 offset = filler->sent;
+    filler->sent += piece;
+    socket->write(fillerBytes(offset, piece));
+}
