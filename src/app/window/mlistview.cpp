@@ -35,36 +35,47 @@ private:
     std::vector<qint32> m_advances;
 };
 
-// The widest cell of the column, by the delegate's own size hint.
+// Cells measured exactly per column; beyond them the estimates stand in.
+constexpr std::size_t maxMeasuredCells = 256;
+
+// The width the widest cell of the column needs, by the delegate's own size hint.
 int widestCell(QTableView& list, int column)
 {
     QAbstractItemModel* model = list.model();
     const int rows = model->rowCount(list.rootIndex());
     if (rows == 0)
         return 0;
+    const auto text = [&](int row) {
+        return model->index(row, column, list.rootIndex()).data(Qt::DisplayRole).toString();
+    };
     QuickWidths quick(list.fontMetrics());
     std::vector<std::pair<int, int>> estimates; // (estimated width, row)
     estimates.reserve(rows);
-    for (int row = 0; row < rows; ++row) {
-        const QModelIndex index = model->index(row, column, list.rootIndex());
-        estimates.emplace_back(quick.of(index.data(Qt::DisplayRole).toString()), row);
-    }
-    std::sort(estimates.begin(), estimates.end(), std::greater<>());
+    for (int row = 0; row < rows; ++row)
+        estimates.emplace_back(quick.of(text(row)), row);
+    const std::size_t measured = std::min(estimates.size(), maxMeasuredCells);
+    std::partial_sort(estimates.begin(), estimates.begin() + measured, estimates.end(),
+                      std::greater<>());
 
-    // Kerning and shaping move a text's width only a little from the estimate.
+    // Kerning and shaping move a text's width only a little from its estimate.
     const QFontMetrics metrics = list.fontMetrics();
     int widestText = -1;
     int widestRow = estimates.front().second;
-    for (const auto& [estimate, row] : estimates) {
-        if (widestText >= 0 && (estimate == 0 || estimate + estimate / 10 + 4 < widestText))
+    std::size_t next = 0;
+    for (; next < measured; ++next) {
+        const auto [estimate, row] = estimates[next];
+        if (widestText >= 0 && estimate + 2 < widestText)
             break;
-        const QModelIndex index = model->index(row, column, list.rootIndex());
-        const int width = metrics.horizontalAdvance(index.data(Qt::DisplayRole).toString());
+        const int width = metrics.horizontalAdvance(text(row));
         if (width > widestText) {
             widestText = width;
             widestRow = row;
         }
     }
+    // Many cells of (nearly) the same width: the rest count by the estimates, none of
+    // which is above the last one measured.
+    const bool restUnmeasured = next == measured && measured < estimates.size();
+    const int unmeasured = restUnmeasured ? estimates[measured - 1].first : 0;
 
     QStyleOptionViewItem option;
     option.initFrom(&list);
@@ -72,7 +83,8 @@ int widestCell(QTableView& list, int column)
     option.font = list.font();
     option.fontMetrics = metrics;
     const QModelIndex widest = model->index(widestRow, column, list.rootIndex());
-    return list.itemDelegateForIndex(widest)->sizeHint(option, widest).width();
+    return list.itemDelegateForIndex(widest)->sizeHint(option, widest).width()
+        + std::max(0, unmeasured - widestText);
 }
 
 } // namespace
