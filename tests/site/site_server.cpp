@@ -27,7 +27,7 @@ QByteArray reasonPhrase(int status)
 }
 
 QByteArray responseHead(int status, const QByteArray& contentType, qint64 contentLength,
-                        const QList<QPair<QByteArray, QByteArray>>& extra = {})
+                        const QList<QPair<QByteArray, QByteArray>>& extra, bool closing)
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n";
     if (!contentType.isEmpty())
@@ -35,7 +35,9 @@ QByteArray responseHead(int status, const QByteArray& contentType, qint64 conten
     head += "Content-Length: " + QByteArray::number(contentLength) + "\r\n";
     for (const auto& [name, value] : extra)
         head += name + ": " + value + "\r\n";
-    head += "Connection: close\r\n\r\n";
+    if (closing)
+        head += "Connection: close\r\n";
+    head += "\r\n";
     return head;
 }
 
@@ -127,28 +129,44 @@ void TestSite::serve(QTcpSocket* socket)
     auto received = std::make_shared<QByteArray>();
     connect(socket, &QTcpSocket::readyRead, this, [this, socket, received] {
         *received += socket->readAll();
-        const qsizetype headEnd = received->indexOf("\r\n\r\n");
-        if (headEnd < 0) {
-            if (received->size() > kMaxRequestHead)
-                socket->abort();
+        // Not HTTP (a TLS handshake, say): close at once rather than wait for a request.
+        if (!received->isEmpty() && !(received->at(0) >= 'A' && received->at(0) <= 'Z')) {
+            socket->abort();
             return;
         }
-        // One request per connection: the rest of what the client sends is ignored.
-        disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
-        const QList<QByteArray> lines = received->left(headEnd).split('\n');
-        const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
-        QByteArray host;
-        for (const QByteArray& line : lines.mid(1)) {
-            const qsizetype colon = line.indexOf(':');
-            if (colon > 0 && line.left(colon).trimmed().compare("host", Qt::CaseInsensitive) == 0)
-                host = line.mid(colon + 1).trimmed();
+        // Requests without a body, one after the other on the same connection.
+        for (;;) {
+            const qsizetype headEnd = received->indexOf("\r\n\r\n");
+            if (headEnd < 0) {
+                if (received->size() > kMaxRequestHead)
+                    socket->abort();
+                return;
+            }
+            const QList<QByteArray> lines = received->left(headEnd).split('\n');
+            received->remove(0, headEnd + 4);
+            const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+            QByteArray host;
+            bool keepAlive = requestLine.value(2) == "HTTP/1.1";
+            for (const QByteArray& line : lines.mid(1)) {
+                const qsizetype colon = line.indexOf(':');
+                const QByteArray name = line.left(colon).trimmed().toLower();
+                const QByteArray value = line.mid(colon + 1).trimmed();
+                if (colon > 0 && name == "host")
+                    host = value;
+                else if (colon > 0 && name == "connection" && value.toLower().contains("close"))
+                    keepAlive = false;
+            }
+            if (!respond(socket, requestLine.value(0), QString::fromLatin1(requestLine.value(1)), host,
+                         keepAlive)) {
+                disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+                return;
+            }
         }
-        respond(socket, requestLine.value(0), QString::fromLatin1(requestLine.value(1)), host);
     });
 }
 
-void TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QString& target,
-                       const QByteArray& host)
+bool TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QString& target,
+                       const QByteArray& host, bool keepAlive)
 {
     // A route may be set with the path as sent or with its percent escapes decoded.
     QString path = target;
@@ -161,15 +179,15 @@ void TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
 
     const auto filler = m_fillerRoutes.constFind(path);
     if (!m_routes.contains(path) && filler != m_fillerRoutes.constEnd()) {
-        socket->write(responseHead(200, "text/html", *filler));
+        socket->write(responseHead(200, "text/html", *filler, {}, true));
         if (headOnly) {
             socket->disconnectFromHost();
-            return;
+            return false;
         }
         m_fillers.insert(socket, FillerProgress{0, *filler});
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { sendFiller(socket); });
         sendFiller(socket);
-        return;
+        return false;
     }
 
     TestRoute route;
@@ -181,15 +199,17 @@ void TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
     }
     if (route.neverFinish) {
         // Promise the whole body, send half of it, and keep the connection open.
-        socket->write(responseHead(route.status, route.contentType, route.body.size() + 1, route.headers));
+        socket->write(responseHead(route.status, route.contentType, route.body.size() + 1, route.headers, true));
         if (!headOnly)
             socket->write(route.body.left(route.body.size() / 2));
-        return;
+        return false;
     }
-    socket->write(responseHead(route.status, route.contentType, route.body.size(), route.headers));
+    socket->write(responseHead(route.status, route.contentType, route.body.size(), route.headers, !keepAlive));
     if (!headOnly)
         socket->write(route.body);
-    socket->disconnectFromHost();
+    if (!keepAlive)
+        socket->disconnectFromHost();
+    return keepAlive;
 }
 
 void TestSite::sendFiller(QTcpSocket* socket)

@@ -20,7 +20,7 @@ struct TestRoute {
     bool neverFinish = false; // send the headers and part of the body, then hang
 };
 
-// A small HTTP/1.1 server on 127.0.0.1 with a free port, started and stopped by the
+// A small HTTP/1.1 server (persistent connections) on 127.0.0.1 with a free port, started and stopped by the
 // tests themselves. Comes with the canned routes of the loopback test site; tests add
 // their own with setRoute. Paths are matched with their query, e.g. "/page.htm?id=1".
 class TestSite : public QObject {
@@ -43,8 +43,9 @@ public:
 
 private:
     void serve(QTcpSocket* socket);
-    void respond(QTcpSocket* socket, const QByteArray& method, const QString& path,
-                 const QByteArray& host);
+    // False when the connection takes no further request.
+    bool respond(QTcpSocket* socket, const QByteArray& method, const QString& path,
+                 const QByteArray& host, bool keepAlive);
     void addCannedRoutes(); // canned_routes.cpp
     void sendFiller(QTcpSocket* socket);
 

@@ -1,0 +1,272 @@
+#include "platform/net/html_snapshot.h"
+
+#include "platform/net/nesting_guard.h"
+#include "platform/net/utf8_offsets.h"
+
+#include <gumbo.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+bool isAsciiSpace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
+
+QString stripAndCollapse(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    bool pendingSpace = false;
+    for (const QChar c : text) {
+        if (isAsciiSpace(c)) {
+            pendingSpace = !out.isEmpty();
+            continue;
+        }
+        if (pendingSpace)
+            out += u' ';
+        pendingSpace = false;
+        out += c;
+    }
+    return out;
+}
+
+QString fromGumbo(const char* text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+std::optional<QString> attribute(const GumboElement& element, const char* name)
+{
+    const GumboAttribute* found = gumbo_get_attribute(&element.attributes, name);
+    if (!found)
+        return std::nullopt;
+    return fromGumbo(found->value);
+}
+
+QString upperTagName(const GumboElement& element)
+{
+    if (element.tag != GUMBO_TAG_UNKNOWN)
+        return QString::fromLatin1(gumbo_normalized_tagname(element.tag)).toUpper();
+    GumboStringPiece name = element.original_tag;
+    if (!name.data || name.length == 0)
+        return QString();
+    gumbo_tag_from_original_text(&name);
+    return QString::fromUtf8(name.data, qsizetype(name.length)).toUpper();
+}
+
+bool isStyleSheetLink(const GumboElement& element)
+{
+    const QString type = attribute(element, "type").value_or(QString()).trimmed().toLower();
+    if (type == QLatin1String("text/css"))
+        return true;
+    if (!type.isEmpty())
+        return false;
+    const QString rel = attribute(element, "rel").value_or(QString());
+    const QStringList words = rel.simplified().split(u' ', Qt::SkipEmptyParts);
+    return words.contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive);
+}
+
+// Every element of the tree in document order; template contents are not part of it.
+std::vector<const GumboNode*> elementsInOrder(const GumboNode* root)
+{
+    std::vector<const GumboNode*> out;
+    std::vector<const GumboNode*> stack{root};
+    while (!stack.empty()) {
+        const GumboNode* node = stack.back();
+        stack.pop_back();
+        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE)
+            continue;
+        out.push_back(node);
+        if (node->type == GUMBO_NODE_TEMPLATE)
+            continue;
+        const GumboVector& children = node->v.element.children;
+        for (unsigned i = children.length; i > 0; --i)
+            stack.push_back(static_cast<const GumboNode*>(children.data[i - 1]));
+    }
+    return out;
+}
+
+QString textContent(const GumboNode* node)
+{
+    QString text;
+    std::vector<const GumboNode*> stack{node};
+    while (!stack.empty()) {
+        const GumboNode* current = stack.back();
+        stack.pop_back();
+        if (current->type == GUMBO_NODE_TEXT || current->type == GUMBO_NODE_WHITESPACE
+            || current->type == GUMBO_NODE_CDATA) {
+            text += fromGumbo(current->v.text.text);
+        } else if (current->type == GUMBO_NODE_ELEMENT) {
+            const GumboVector& children = current->v.element.children;
+            for (unsigned i = children.length; i > 0; --i)
+                stack.push_back(static_cast<const GumboNode*>(children.data[i - 1]));
+        }
+    }
+    return text;
+}
+
+// Where an element's markup stands in the parser's input, in bytes.
+struct ByteSpans {
+    qsizetype begin = 0;
+    qsizetype innerBegin = 0;
+    qsizetype innerEnd = 0;
+    qsizetype end = 0;
+};
+
+ByteSpans byteSpans(const GumboNode* node, const char* input, qsizetype inputSize)
+{
+    const GumboElement& element = node->v.element;
+    auto clamp = [inputSize](qsizetype value) { return std::clamp<qsizetype>(value, 0, inputSize); };
+    ByteSpans spans;
+    if (element.original_tag.data) {
+        spans.begin = clamp(element.original_tag.data - input);
+        spans.innerBegin = clamp(spans.begin + qsizetype(element.original_tag.length));
+    } else {
+        spans.begin = spans.innerBegin = clamp(element.start_pos.offset);
+    }
+    const bool ownEndTag = !(node->parse_flags & GUMBO_INSERTION_IMPLICIT_END_TAG)
+                           && element.original_end_tag.data && element.original_end_tag.length > 0;
+    if (ownEndTag) {
+        spans.innerEnd = clamp(element.original_end_tag.data - input);
+        spans.end = clamp(spans.innerEnd + qsizetype(element.original_end_tag.length));
+    } else {
+        spans.innerEnd = spans.end = clamp(element.end_pos.offset);
+    }
+    // Elements that the parser moved or cloned can report positions out of order.
+    spans.innerEnd = std::max(spans.innerEnd, spans.innerBegin);
+    spans.end = std::max(spans.end, spans.innerEnd);
+    return spans;
+}
+
+} // namespace
+
+bool isHtmlContentType(QByteArrayView contentType)
+{
+    const QByteArray mediaType = contentType.toByteArray().split(';').value(0).trimmed().toLower();
+    return mediaType.isEmpty() || mediaType == "text/html" || mediaType == "application/xhtml+xml";
+}
+
+QString absoluteAddress(const QUrl& base, const QString& reference)
+{
+    // As browsers read an address: spaces around it dropped, tabs and line breaks in it too.
+    QString cleaned;
+    cleaned.reserve(reference.size());
+    for (const QChar c : reference) {
+        if (c != u'\t' && c != u'\n' && c != u'\r')
+            cleaned += c;
+    }
+    qsizetype first = 0;
+    qsizetype last = cleaned.size();
+    while (first < last && (isAsciiSpace(cleaned.at(first)) || cleaned.at(first) < u' '))
+        ++first;
+    while (last > first && (isAsciiSpace(cleaned.at(last - 1)) || cleaned.at(last - 1) < u' '))
+        --last;
+    cleaned = cleaned.mid(first, last - first);
+
+    const QUrl url(cleaned, QUrl::TolerantMode);
+    if (!url.isValid())
+        return cleaned;
+    const QString scheme = url.scheme().toLower();
+    if (!scheme.isEmpty() && scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return cleaned;
+    const QUrl resolved = base.resolved(url);
+    if (!resolved.isValid())
+        return cleaned;
+    return resolved.toString(QUrl::FullyEncoded);
+}
+
+ParsedPage parseHtml(const QString& text, const QUrl& address)
+{
+    ParsedPage page;
+    auto markup = std::make_shared<const QString>(text);
+    page.data.isHtml = true;
+    page.data.url = address.toString(QUrl::FullyEncoded);
+    page.data.location = page.data.url;
+    page.data.markup = markup;
+
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray input = utf8; // shared until the guard blanks a tag
+    limitNesting(input);
+    const Utf8Offsets offsets(utf8);
+
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0; // each error record copies the open elements; we read none
+    GumboOutput* output = gumbo_parse_with_options(&options, input.constData(), size_t(input.size()));
+    if (!output)
+        return page;
+
+    const std::vector<const GumboNode*> elements = elementsInOrder(output->root);
+    QUrl base = address;
+    for (const GumboNode* node : elements) {
+        if (node->v.element.tag != GUMBO_TAG_BASE)
+            continue;
+        if (const auto href = attribute(node->v.element, "href")) {
+            const QUrl declared(absoluteAddress(address, *href), QUrl::StrictMode);
+            const QString scheme = declared.scheme().toLower();
+            if (declared.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
+                base = declared;
+            break;
+        }
+    }
+    auto absolute = [&base](const QString& value) { return absoluteAddress(base, value); };
+
+    bool titleFound = false;
+    for (const GumboNode* node : elements) {
+        const GumboElement& element = node->v.element;
+        const QString tag = upperTagName(element);
+        if (tag.isEmpty())
+            continue;
+
+        QHash<QString, QString> members;
+        const auto src = attribute(element, "src");
+        const auto href = attribute(element, "href");
+        if (src)
+            members.insert(QStringLiteral("src"), absolute(*src));
+        if (href)
+            members.insert(QStringLiteral("href"), absolute(*href));
+        for (const char* raw : {"background", "type", "rel"}) {
+            if (auto value = attribute(element, raw))
+                members.insert(QString::fromLatin1(raw), *value);
+        }
+        const ByteSpans bytes = byteSpans(node, input.constData(), input.size());
+        const qsizetype begin = offsets.toUtf16(bytes.begin);
+        const qsizetype innerBegin = offsets.toUtf16(bytes.innerBegin);
+        const qsizetype innerEnd = offsets.toUtf16(bytes.innerEnd);
+        const qsizetype end = offsets.toUtf16(bytes.end);
+        const MarkupSpan outer{begin, end - begin};
+        const MarkupSpan inner{innerBegin, innerEnd - innerBegin};
+
+        const bool html = element.tag_namespace == GUMBO_NAMESPACE_HTML;
+        if (html && element.tag == GUMBO_TAG_TITLE && !titleFound) {
+            titleFound = true;
+            page.data.title = stripAndCollapse(textContent(node));
+        }
+        if (html && (element.tag == GUMBO_TAG_BODY || element.tag == GUMBO_TAG_FRAMESET)
+            && node->parent == output->root && !page.data.bodyBackground) {
+            page.data.bodyBackground = attribute(element, "background");
+        }
+        if (html && element.tag == GUMBO_TAG_LINK && href && isStyleSheetLink(element)
+            && !href->trimmed().isEmpty()) {
+            page.styleSheets.append(members.value(QStringLiteral("href")));
+        }
+        if (html && (element.tag == GUMBO_TAG_FRAME || element.tag == GUMBO_TAG_IFRAME)) {
+            const bool empty = !src || src->trimmed().isEmpty();
+            page.frameSources.append(empty ? QString() : members.value(QStringLiteral("src")));
+        }
+        if (html && element.tag == GUMBO_TAG_IMG) {
+            if (src && !src->trimmed().isEmpty())
+                page.pictures.append(members.value(QStringLiteral("src")));
+            page.images.append(PendingImage{std::move(members), outer, inner});
+            continue;
+        }
+        const Element built(tag, std::move(members), markup, outer, inner);
+        if (html && (element.tag == GUMBO_TAG_A || element.tag == GUMBO_TAG_AREA) && href)
+            page.data.links.append(built);
+        page.data.elementsByTag[tag].append(built);
+    }
+    gumbo_destroy_output(&options, output);
+    return page;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/net/parsed_page.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QUrl>
+
+// True for a Content-Type of an HTML page; a response without one counts as HTML.
+bool isHtmlContentType(QByteArrayView contentType);
+
+// Parses a page's text, as it stood at the address, into a snapshot that waits for its
+// frames and pictures. Elements are listed by upper-case tag name in document order; src
+// and href come out absolute against the page's base (its <base href>, else the address),
+// background, type and rel as written; outerHTML and innerHTML are slices of the text.
+ParsedPage parseHtml(const QString& text, const QUrl& address);
+
+// The address of a reference on a page, as a browser's DOM hands it out: absolute against
+// the base and percent-encoded. Addresses of schemes such as javascript: and mailto: and
+// text that is no address come back as written, trimmed.
+QString absoluteAddress(const QUrl& base, const QString& reference);

@@ -1,0 +1,72 @@
+#include "platform/net/net_browser.h"
+
+#include "platform/net/page_load.h"
+#include "platform/net/resource_loader.h"
+#include "platform/net/parsed_page.h"
+#include "platform/net/web_address.h"
+
+#include <QNetworkAccessManager>
+
+NetBrowser::NetBrowser(QNetworkAccessManager* network, ResourceLoader* resources,
+                       const UrlCache* cache, QObject* parent)
+    : Browser(parent), m_network(network), m_resources(resources), m_cache(cache)
+{
+}
+
+void NetBrowser::later(std::function<void()> event)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, navigation = m_navigation, event = std::move(event)] {
+            if (navigation == m_navigation)
+                event();
+        },
+        Qt::QueuedConnection);
+}
+
+void NetBrowser::navigate(const QString& address)
+{
+    ++m_navigation;
+    if (m_load) {
+        m_load->disconnect(this);
+        m_load->deleteLater(); // and with it every request it made
+        m_load = nullptr;
+    }
+    m_location = address;
+    m_document.reset();
+    m_failed = false;
+
+    if (isAboutBlank(address)) {
+        later([this] {
+            const QString blank = QStringLiteral("about:blank");
+            m_document = blankDocument(blank);
+            emit navigateComplete2(blank);
+            emit documentComplete(blank);
+        });
+        return;
+    }
+
+    later([this, address] { emit statusTextChange(QStringLiteral("正在打开 %1...").arg(address)); });
+    m_load = new PageLoad(m_network, m_resources, m_cache, this);
+    connect(m_load, &PageLoad::responseArrived, this, [this](const QString& finalAddress) {
+        later([this, finalAddress] {
+            m_location = finalAddress;
+            emit navigateComplete2(finalAddress);
+        });
+    });
+    connect(m_load, &PageLoad::progress, this, [this](int done, int known) {
+        later([this, done, known] { emit progressChange(done, known); });
+    });
+    connect(m_load, &PageLoad::finished, this,
+            [this, load = m_load.data()](const DocumentPtr& document, bool failed, const QString& finalAddress) {
+                load->deleteLater();
+                later([this, document, failed, finalAddress] {
+                    m_load = nullptr;
+                    m_document = document;
+                    m_failed = failed;
+                    emit statusTextChange(QStringLiteral("完成"));
+                    emit documentComplete(finalAddress);
+                });
+            });
+    m_load->start(addressToFetch(address));
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "extract/url_cache.h"
+#include "platform/browser.h"
+
+#include <QPointer>
+
+#include <functional>
+
+class PageLoad;
+class QNetworkAccessManager;
+class ResourceLoader;
+
+// A browser of the net engine. Every event is delivered from the event loop and belongs to
+// the navigation that raised it: once navigate() has been called again, nothing of the
+// earlier navigation reaches the caller.
+class NetBrowser : public Browser {
+    Q_OBJECT
+public:
+    NetBrowser(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
+               QObject* parent = nullptr);
+
+    void navigate(const QString& address) override;
+    QString locationURL() const override { return m_location; }
+    // This engine shows no dialogs, so being silent changes nothing.
+    void setSilent(bool silent) override { m_silent = silent; }
+    bool isSilent() const { return m_silent; }
+    DocumentPtr document() const override { return m_document; }
+    bool navigationFailed() const override { return m_failed; }
+
+private:
+    // Runs the event from the event loop, unless another navigation has begun by then.
+    void later(std::function<void()> event);
+
+    QPointer<QNetworkAccessManager> m_network;
+    QPointer<ResourceLoader> m_resources;
+    const UrlCache* m_cache;
+    QPointer<PageLoad> m_load;
+    quint64 m_navigation = 0;
+    QString m_location = QStringLiteral("about:blank");
+    DocumentPtr m_document;
+    bool m_failed = false;
+    bool m_silent = false;
+};

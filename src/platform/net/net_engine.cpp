@@ -1,0 +1,32 @@
+#include "platform/net/net_engine.h"
+
+#include "platform/net/net_browser.h"
+#include "platform/net/resource_loader.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+
+NetEngine::NetEngine(UrlCache* cache, QObject* parent)
+    : QObject(parent), m_cache(cache), m_network(new QNetworkAccessManager(this)),
+      m_resources(new ResourceLoader(m_network, cache, this))
+{
+    // Straight to the server: a proxy from the environment must not redirect the program.
+    m_network->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+}
+
+NetEngine::~NetEngine() = default;
+
+Browser* NetEngine::createBrowser(QObject* parent)
+{
+    return new NetBrowser(m_network, m_resources, m_cache, parent);
+}
+
+QNetworkAccessManager* NetEngine::networkAccess()
+{
+    return m_network;
+}
+
+UrlCache* NetEngine::cache()
+{
+    return m_cache;
+}

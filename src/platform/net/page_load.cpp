@@ -1,0 +1,172 @@
+#include "platform/net/page_load.h"
+
+#include "platform/net/fetch.h"
+#include "platform/net/html_charset.h"
+#include "platform/net/html_snapshot.h"
+#include "platform/net/resource_loader.h"
+#include "platform/net/web_address.h"
+
+#include <QNetworkAccessManager>
+
+PageLoad::PageLoad(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
+                   QObject* parent)
+    : QObject(parent), m_network(network), m_resources(resources), m_cache(cache)
+{
+    if (m_resources)
+        m_resourcePage = m_resources->open([this](const QString&, bool) { resourceDone(); });
+}
+
+PageLoad::~PageLoad()
+{
+    if (m_resources)
+        m_resources->release(m_resourcePage);
+}
+
+void PageLoad::start(const QUrl& address)
+{
+    m_finalAddress = address.toString(QUrl::FullyEncoded);
+    if (!isWebAddress(address) || !m_network) {
+        QMetaObject::invokeMethod(this, [this] { fail(m_finalAddress); }, Qt::QueuedConnection);
+        return;
+    }
+    m_origin = address;
+    m_nodes.push_back(Node{0, {documentAddress(address)}, std::nullopt, nullptr, {}});
+    fetchDocument(0, address);
+}
+
+void PageLoad::fetchDocument(int node, const QUrl& address)
+{
+    ++m_pendingDocuments;
+    ++m_known;
+    emit progress(m_done, m_known);
+    auto* fetch = new Fetch(m_network, address, this);
+    if (node == 0) {
+        connect(fetch, &Fetch::responseArrived, this, [this](const QUrl& finalUrl) {
+            emit responseArrived(finalUrl.toString(QUrl::FullyEncoded));
+        });
+    }
+    connect(fetch, &Fetch::finished, this, [this, node, fetch](const FetchResult& result) {
+        fetch->deleteLater();
+        documentFetched(node, result);
+    });
+}
+
+void PageLoad::documentFetched(int node, const FetchResult& result)
+{
+    --m_pendingDocuments;
+    countDone();
+    if (node == 0) {
+        if (result.url.isValid())
+            m_finalAddress = result.url.toString(QUrl::FullyEncoded);
+        if (result.failed) {
+            fail(m_finalAddress);
+            return;
+        }
+        // A redirect may have led elsewhere: frames are compared with where the page is.
+        m_origin = result.url;
+    } else if (result.failed || !sameOrigin(result.url, m_origin)) {
+        // A frame that failed, or that was sent to another origin, reads as nothing.
+        finishIfComplete();
+        return;
+    }
+
+    const QUrl finalDocument = documentAddress(result.url);
+    if (!m_nodes[node].chain.contains(finalDocument))
+        m_nodes[node].chain.append(finalDocument);
+    const QString address = result.url.toString(QUrl::FullyEncoded);
+    if (!isHtmlContentType(result.contentType)) {
+        m_nodes[node].document = nonHtmlDocument(address);
+        finishIfComplete();
+        return;
+    }
+    ParsedPage page = parseHtml(decodeHtml(result.body, result.contentType), result.url);
+    const QStringList frameSources = page.frameSources;
+    const QStringList resources = page.styleSheets + page.pictures;
+    m_nodes[node].page = std::move(page);
+
+    for (const QString& source : frameSources) {
+        const int frame = frameNode(node, source); // may grow m_nodes
+        m_nodes[node].frames.append(frame);
+    }
+    for (const QString& resource : resources)
+        want(resource);
+    finishIfComplete();
+}
+
+int PageLoad::frameNode(int parent, const QString& source)
+{
+    const int depth = m_nodes[parent].depth + 1;
+    if (source.isEmpty() || isAboutBlank(source)) {
+        m_nodes.push_back(Node{depth, {}, std::nullopt, blankDocument(QStringLiteral("about:blank")), {}});
+        return int(m_nodes.size()) - 1;
+    }
+    const QUrl address(source);
+    // Another origin is not read, as a browser keeps a page from reading it.
+    if (!isWebAddress(address) || !sameOrigin(address, m_origin) || depth > kMaxFrameDepth)
+        return -1;
+    const QUrl document = documentAddress(address);
+    QList<QUrl> chain = m_nodes[parent].chain;
+    if (chain.contains(document))
+        return -1; // a frame that holds a page enclosing it would never end
+    chain.append(document);
+    m_nodes.push_back(Node{depth, std::move(chain), std::nullopt, nullptr, {}});
+    const int node = int(m_nodes.size()) - 1;
+    fetchDocument(node, address);
+    return node;
+}
+
+void PageLoad::want(const QString& address)
+{
+    if (m_wanted.contains(address) || !isWebAddress(QUrl(address)))
+        return;
+    m_wanted.insert(address);
+    if (m_cache->contains(address) || !m_resources)
+        return;
+    ++m_pendingResources;
+    ++m_known;
+    emit progress(m_done, m_known);
+    m_resources->request(m_resourcePage, address);
+}
+
+void PageLoad::resourceDone()
+{
+    --m_pendingResources;
+    countDone();
+    finishIfComplete();
+}
+
+void PageLoad::countDone()
+{
+    ++m_done;
+    emit progress(m_done, m_known);
+}
+
+void PageLoad::finishIfComplete()
+{
+    if (m_finished || m_pendingDocuments > 0 || m_pendingResources > 0)
+        return;
+    m_finished = true;
+    emit finished(assemble(0), false, m_finalAddress);
+}
+
+void PageLoad::fail(const QString& address)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    emit finished(blankDocument(address), true, address);
+}
+
+DocumentPtr PageLoad::assemble(int node)
+{
+    if (node < 0 || node >= int(m_nodes.size()))
+        return nullptr;
+    if (!m_nodes[node].page)
+        return m_nodes[node].document;
+    QList<DocumentPtr> frames;
+    for (const int frame : std::as_const(m_nodes[node].frames))
+        frames.append(assemble(frame));
+    ParsedPage page = std::move(*m_nodes[node].page);
+    m_nodes[node].page.reset();
+    return std::move(page).finish(std::move(frames), *m_cache);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "extract/url_cache.h"
+#include "platform/document.h"
+#include "platform/net/parsed_page.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QUrl>
+
+#include <optional>
+#include <vector>
+
+class QNetworkAccessManager;
+class ResourceLoader;
+struct FetchResult;
+
+// One navigation of a browser: the page, its frames of the same origin, and the style sheets
+// and pictures of all of them. Deleting it cancels whatever is still loading.
+class PageLoad : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxFrameDepth = 8;
+
+    PageLoad(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
+             QObject* parent = nullptr);
+    ~PageLoad() override;
+
+    // Loads the page; every signal comes later, from the event loop.
+    void start(const QUrl& address);
+
+signals:
+    void responseArrived(const QString& finalAddress);
+    void progress(int done, int known);
+    // The page with everything it holds, or a failed page: then the document is an empty
+    // HTML document at the address, since nothing of it is read.
+    void finished(const DocumentPtr& document, bool failed, const QString& finalAddress);
+
+private:
+    // The page or one of its frames.
+    struct Node {
+        int depth = 0;
+        QList<QUrl> chain; // the addresses of this document and of those that enclose it
+        std::optional<ParsedPage> page;
+        DocumentPtr document; // for a document that is not parsed
+        QList<int> frames;    // a node for each frame, or -1 where the frame reads as nothing
+    };
+
+    void fetchDocument(int node, const QUrl& address);
+    void documentFetched(int node, const FetchResult& result);
+    int frameNode(int parent, const QString& source);
+    void want(const QString& address);
+    void resourceDone();
+    void countDone();
+    void finishIfComplete();
+    void fail(const QString& address);
+    DocumentPtr assemble(int node);
+
+    QPointer<QNetworkAccessManager> m_network;
+    QPointer<ResourceLoader> m_resources;
+    const UrlCache* m_cache;
+    quint64 m_resourcePage = 0;
+    std::vector<Node> m_nodes;
+    QUrl m_origin;
+    QString m_finalAddress;
+    QSet<QString> m_wanted;
+    int m_pendingDocuments = 0;
+    int m_pendingResources = 0;
+    int m_known = 0;
+    int m_done = 0;
+    bool m_finished = false;
+};

@@ -1,0 +1,57 @@
+#include "platform/net/parsed_page.h"
+
+namespace {
+
+class ScriptlessWindow : public PageWindow {
+public:
+    bool execScript(const QString&, const QString&) override { return true; }
+};
+
+DocumentData emptyData(const QString& address, bool isHtml)
+{
+    DocumentData data;
+    data.isHtml = isHtml;
+    data.url = address;
+    data.location = address;
+    data.markup = std::make_shared<const QString>();
+    data.parentWindow = scriptlessWindow();
+    return data;
+}
+
+} // namespace
+
+std::shared_ptr<PageWindow> scriptlessWindow()
+{
+    static const auto window = std::make_shared<ScriptlessWindow>();
+    return window;
+}
+
+DocumentPtr blankDocument(const QString& address)
+{
+    return std::make_shared<const Document>(emptyData(address, true));
+}
+
+DocumentPtr nonHtmlDocument(const QString& address)
+{
+    return std::make_shared<const Document>(emptyData(address, false));
+}
+
+DocumentPtr ParsedPage::finish(QList<DocumentPtr> frames, const UrlCache& cache) &&
+{
+    QList<Element> imageElements;
+    imageElements.reserve(images.size());
+    for (PendingImage& image : images) {
+        const auto src = image.members.constFind(QStringLiteral("src"));
+        if (src != image.members.constEnd()) {
+            if (const auto size = cache.byteSize(*src))
+                image.members.insert(QStringLiteral("filesize"), QString::number(*size));
+        }
+        imageElements.append(Element(QStringLiteral("IMG"), std::move(image.members), data.markup,
+                                     image.outer, image.inner));
+    }
+    if (!imageElements.isEmpty())
+        data.elementsByTag.insert(QStringLiteral("IMG"), std::move(imageElements));
+    data.frames = std::move(frames);
+    data.parentWindow = scriptlessWindow();
+    return std::make_shared<const Document>(std::move(data));
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "extract/url_cache.h"
+#include "platform/document.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// An IMG element waiting for its picture: its file size is known once that has loaded.
+struct PendingImage {
+    QHash<QString, QString> members;
+    MarkupSpan outer;
+    MarkupSpan inner;
+};
+
+// A parsed page before its frames, style sheets and pictures have loaded.
+struct ParsedPage {
+    DocumentData data;          // all but the frames and the IMG elements
+    QList<PendingImage> images; // the IMG elements, in document order
+    // FRAME and IFRAME elements in document order: the absolute address of each, or the
+    // empty text for one without an address (an empty frame).
+    QStringList frameSources;
+    QStringList styleSheets; // absolute addresses of the linked style sheets
+    QStringList pictures;    // absolute addresses of the IMG pictures
+
+    // The finished snapshot. Each IMG gets as "filesize" the byte size of its picture in
+    // the cache, and none when the cache does not hold it.
+    DocumentPtr finish(QList<DocumentPtr> frames, const UrlCache& cache) &&;
+};
+
+// The window of every page of this engine: it runs no scripts, so running one does nothing.
+std::shared_ptr<PageWindow> scriptlessWindow();
+
+// An empty HTML document at the address: "about:blank", an empty frame, a failed page.
+DocumentPtr blankDocument(const QString& address);
+
+// The document of a response that is not HTML: nothing in it is read.
+DocumentPtr nonHtmlDocument(const QString& address);

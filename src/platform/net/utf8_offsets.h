@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// Turns byte offsets into a UTF-8 text into positions in the same text as UTF-16 (QString).
+// Keeps one checkpoint per block of bytes, so a lookup reads at most one block.
+class Utf8Offsets {
+public:
+    explicit Utf8Offsets(const QByteArray& utf8);
+    // offset is clamped to the text; it should stand at the start of a character.
+    qsizetype toUtf16(qsizetype byteOffset) const;
+
+private:
+    static constexpr qsizetype kBlock = 64;
+    static int unitsOfByte(unsigned char byte);
+
+    QByteArray m_utf8;
+    QList<qsizetype> m_checkpoints; // UTF-16 position at byte i * kBlock
+};
