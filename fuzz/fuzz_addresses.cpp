@@ -1,0 +1,48 @@
+// Addresses as pages give them: resolution, script links, site scope, harvest filter.
+#include "fuzz_input.h"
+
+#include "links/link_filter.h"
+#include "links/script_links.h"
+#include "links/site_scope.h"
+#include "links/url_resolution.h"
+
+#include <optional>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QStringList args = fuzzArguments(data, size, 4);
+    const QString& link = args.at(0);
+    const QString& base = args.at(1);
+    const QString& scriptText = args.at(2);
+    const QString& functionName = args.at(3);
+
+    setPageScriptText(scriptText);
+    const QString resolved = resolveUrl(link, base);
+    resolveUrl(QStringLiteral("javascript:") + functionName + u'(' + link + u')', base);
+    resolveScriptLink(link, base);
+    findFunctionPrefix(scriptText, functionName);
+
+    // The clean-up leaves no quotes or spaces behind, unless the link is returned as found.
+    if (!link.startsWith(u'?') && !link.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive)
+        && !link.startsWith(QStringLiteral("javascript:"), Qt::CaseInsensitive))
+        require(!resolved.contains(u' ') && !resolved.contains(u'\'') && !resolved.contains(u'"'));
+
+    const QString extension = getLinkExtension(link);
+    require(extension.size() <= 6);
+
+    SiteList sites;
+    sites.addStartSite(base);
+    sites.addStartSite(link);
+    const QString siteDomain = getSiteDomain(link);
+    require(sites.inScope(link) == !siteDomain.isEmpty());
+    require(!sites.inScope(QString()));
+
+    for (const QString& candidate : {link, resolved}) {
+        if (const std::optional<QString> address = harvestableAddress(candidate, sites)) {
+            require(address->startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
+                    || address->startsWith(QStringLiteral("https://"), Qt::CaseInsensitive));
+            require(sites.inScope(*address));
+        }
+    }
+    return 0;
+}
