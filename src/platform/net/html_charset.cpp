@@ -58,6 +58,8 @@ std::optional<Attribute> readAttribute(QByteArrayView text, qsizetype& at)
         const char quote = text[at++];
         while (at < size && text[at] != quote)
             attribute.value += text[at++];
+        if (at >= size)
+            return std::nullopt; // cut off inside the value: no declaration to trust
         ++at;
     } else {
         while (at < size && !isSpace(text[at]) && text[at] != '>')

@@ -166,6 +166,8 @@ QString absoluteAddress(const QUrl& base, const QString& reference)
         --last;
     cleaned = cleaned.mid(first, last - first);
 
+    if (cleaned.isEmpty())
+        return base.toString(QUrl::FullyEncoded); // an empty reference names the page itself
     const QUrl url(cleaned, QUrl::TolerantMode);
     if (!url.isValid())
         return cleaned;

@@ -43,6 +43,14 @@ bool closesItsKind(QByteArrayView name)
                         "head", "body"});
 }
 
+// Elements whose end tag, when others stand inside them, leaves those open and reopens a
+// copy of the element inside them.
+bool isFormatting(QByteArrayView name)
+{
+    return oneOf(name, {"b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike",
+                        "strong", "tt", "u"});
+}
+
 // Elements whose content is text up to their own end tag.
 bool holdsRawText(QByteArrayView name)
 {
@@ -131,12 +139,16 @@ void limitNesting(QByteArray& html, int maxDepth)
         at = end + 1;
 
         if (endTag) {
-            // Closes the innermost open element of that name and everything inside it.
+            // Closes the innermost open element of that name and everything inside it; a
+            // formatting element's end tag closes it alone.
             for (qsizetype i = open.size() - 1; i >= 0; --i) {
-                if (open.at(i) == name) {
+                if (open.at(i) != name)
+                    continue;
+                if (isFormatting(name))
+                    open.remove(i);
+                else
                     open.resize(i);
-                    break;
-                }
+                break;
             }
             continue;
         }

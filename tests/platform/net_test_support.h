@@ -1,0 +1,55 @@
+#pragma once
+
+// What the net engine tests share: an engine with its cache, the loopback site, and a
+// bounded wait for a page.
+
+#include "extract/url_cache.h"
+#include "platform/net/net_engine.h"
+#include "site/test_site.h"
+
+#include <QSignalSpy>
+#include <QStringList>
+
+#include <memory>
+
+struct NetFixture {
+    UrlCache cache;
+    NetEngine engine{&cache};
+    TestSite site;
+    std::unique_ptr<Browser> browser{engine.createBrowser(nullptr)};
+};
+
+// Navigates and waits for the completion; the document, or null when none came in time.
+inline DocumentPtr loadPage(Browser& browser, const QString& address, int timeoutMs = 15'000)
+{
+    QSignalSpy complete(&browser, &Browser::documentComplete);
+    browser.navigate(address);
+    if (!complete.wait(timeoutMs))
+        return nullptr;
+    return browser.document();
+}
+
+// The value of a member as the tests write it: "<none>" for a member the element lacks.
+inline QString memberText(const Element& element, const QString& member)
+{
+    std::optional<QString> value;
+    if (member == QLatin1String("outerhtml"))
+        value = element.outerHTML();
+    else if (member == QLatin1String("innerhtml"))
+        value = element.innerHTML();
+    else
+        value = element.member(member);
+    return value.value_or(QStringLiteral("<none>"));
+}
+
+// A document and its frames as text: "title[frame,frame]", "-" for a frame that reads as
+// nothing.
+inline QString frameTree(const DocumentPtr& document)
+{
+    if (!document)
+        return QStringLiteral("-");
+    QStringList frames;
+    for (const DocumentPtr& frame : document->frames())
+        frames.append(frameTree(frame));
+    return document->title() + QLatin1Char('[') + frames.join(QLatin1Char(',')) + QLatin1Char(']');
+}

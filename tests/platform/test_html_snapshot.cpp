@@ -1,0 +1,231 @@
+// Snapshots of parsed pages without the network: members, markup slices, titles, links,
+// frames and style sheets, and pages built to hurt the parser.
+
+#include "net_test_support.h"
+#include "platform/net/html_charset.h"
+#include "platform/net/html_snapshot.h"
+#include "platform/net/nesting_guard.h"
+
+#include <QTest>
+
+namespace {
+
+const QUrl kPage(QStringLiteral("http://h.com/dir/page.htm"));
+
+DocumentPtr snapshot(const QString& html, const QUrl& address = kPage)
+{
+    UrlCache cache;
+    return parseHtml(html, address).finish({}, cache);
+}
+
+} // namespace
+
+class TestHtmlSnapshot : public QObject {
+    Q_OBJECT
+
+private slots:
+    void members_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("relative src") << "<img src=\"a.gif\">" << "IMG" << "src" << "http://h.com/dir/a.gif";
+        QTest::newRow("parent and rooted") << "<img src=\"../x/./a.gif\">" << "IMG" << "src" << "http://h.com/x/a.gif";
+        QTest::newRow("scheme-relative") << "<a href=\"//o.com/p\">" << "A" << "href" << "http://o.com/p";
+        QTest::newRow("spaces around and inside") << "<img src=\" \ta b.gif\n \">" << "IMG" << "src" << "http://h.com/dir/a%20b.gif";
+        QTest::newRow("entities decoded") << "<a href=\"p?a=1&amp;b=2\">" << "A" << "href" << "http://h.com/dir/p?a=1&b=2";
+        QTest::newRow("non-ascii encoded") << "<img src=\"图.gif\">" << "IMG" << "src" << "http://h.com/dir/%E5%9B%BE.gif";
+        QTest::newRow("empty href is the page") << "<a href=\"\">x</a>" << "A" << "href" << "http://h.com/dir/page.htm";
+        QTest::newRow("fragment kept") << "<a href=\"#top\">" << "A" << "href" << "http://h.com/dir/page.htm#top";
+        QTest::newRow("javascript as written") << "<a href=\" javascript:open1(3, 4) \">" << "A" << "href" << "javascript:open1(3, 4)";
+        QTest::newRow("base href") << "<base href=\"http://cdn.h.com/s/\"><img src=\"a.gif\">" << "IMG" << "src" << "http://cdn.h.com/s/a.gif";
+        QTest::newRow("relative base href") << "<base href=\"../b/\"><img src=\"a.gif\">" << "IMG" << "src" << "http://h.com/b/a.gif";
+        QTest::newRow("base later in the page counts") << "<img src=\"a.gif\"><base href=\"/z/\">" << "IMG" << "src" << "http://h.com/z/a.gif";
+        QTest::newRow("script base ignored") << "<base href=\"javascript:x\"><img src=\"a.gif\">" << "IMG" << "src" << "http://h.com/dir/a.gif";
+        QTest::newRow("background raw") << "<table><tr><td background=\" b.gif \">" << "TD" << "background" << " b.gif ";
+        QTest::newRow("type raw") << "<input type=\"IMAGE \" src=i.gif>" << "INPUT" << "type" << "IMAGE ";
+        QTest::newRow("missing member") << "<img alt=x>" << "IMG" << "src" << "<none>";
+        QTest::newRow("no size without a cache entry") << "<img src=a.gif>" << "IMG" << "filesize" << "<none>";
+        QTest::newRow("unknown tag upper case") << "<my-widget src=\"w.gif\"></my-widget>" << "MY-WIDGET" << "src" << "http://h.com/dir/w.gif";
+        QTest::newRow("outer of implied end") << "<table><tr><td>a<td>b</table>" << "TD" << "outerhtml" << "<td>a";
+        QTest::newRow("inner of implied end") << "<ul><li>one<li>two</ul>" << "LI" << "innerhtml" << "one";
+        QTest::newRow("outer after wide characters") << "<p>图片</p><b>粗体</b>" << "B" << "outerhtml" << "<b>粗体</b>";
+        QTest::newRow("outer with astral characters") << "<p>😀😀</p><i x=\"😀\">y</i>" << "I" << "outerhtml" << "<i x=\"😀\">y</i>";
+        QTest::newRow("outer keeps letter case") << "<EMBED SRC=\"Image/x.svg\">" << "EMBED" << "outerhtml" << "<EMBED SRC=\"Image/x.svg\">";
+        QTest::newRow("inner of nested") << "<div id=a><div>x</div>y</div>" << "DIV" << "innerhtml" << "<div>x</div>y";
+    }
+    void members()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, tag);
+        QFETCH(QString, member);
+        QFETCH(QString, expected);
+        const DocumentPtr document = snapshot(html);
+        const QList<Element> elements = document->getElementsByTagName(tag);
+        QVERIFY(!elements.isEmpty());
+        QCOMPARE(elements.first().tagName(), tag);
+        QCOMPARE(memberText(elements.first(), member), expected);
+    }
+
+    void fileSizeFromTheCache()
+    {
+        UrlCache cache;
+        QVERIFY(cache.store(QStringLiteral("http://h.com/dir/a.gif"), QByteArray(1234, 'g')));
+        const DocumentPtr document = parseHtml(QStringLiteral("<img src=a.gif><img src=b.gif>"), kPage).finish({}, cache);
+        const QList<Element> images = document->getElementsByTagName(QStringLiteral("img"));
+        QCOMPARE(images.size(), 2);
+        QCOMPARE(images.at(0).fileSize(), QStringLiteral("1234"));
+        QVERIFY(!images.at(1).fileSize());
+    }
+
+    void titles_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("spaces collapsed") << "<title>\n  A \t long   title </title>" << "A long title";
+        QTest::newRow("entities") << "<title>Tom &amp; Jerry</title>" << "Tom & Jerry";
+        QTest::newRow("first of two") << "<title>One</title><title>Two</title>" << "One";
+        QTest::newRow("svg title is not the page's") << "<body><svg><title>Icon</title></svg><title>Page</title>" << "Page";
+        QTest::newRow("none") << "<p>no title</p>" << "";
+    }
+    void titles()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, title);
+        QCOMPARE(snapshot(html)->title(), title);
+    }
+
+    void documentMembers()
+    {
+        const QString html = QStringLiteral("<!DOCTYPE html><html><body background=\"bg.gif\">"
+                                            "<a href=a.htm>a</a><a name=x>no</a><map><area href=m.htm><area nohref></map>"
+                                            "<a href=\"b.htm\"><img src=i.gif></a></body></html>");
+        const DocumentPtr document = snapshot(html);
+        QVERIFY(document->isHtml());
+        QCOMPARE(document->URL(), kPage.toString());
+        QCOMPARE(document->location(), kPage.toString());
+        QCOMPARE(document->bodyBackground(), QStringLiteral("bg.gif"));
+        QCOMPARE(document->documentElementOuterHTML(), html);
+        QStringList links;
+        for (const Element& link : document->links())
+            links << link.tagName() + QLatin1Char(' ') + link.href().value_or(QString());
+        QCOMPARE(links, QStringList({"A http://h.com/dir/a.htm", "AREA http://h.com/dir/m.htm", "A http://h.com/dir/b.htm"}));
+        QCOMPARE(document->links().at(2).innerHTML(), QStringLiteral("<img src=i.gif>"));
+        QVERIFY(!snapshot("<body>")->bodyBackground());
+    }
+
+    void whatThePageLoads_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QStringList>("sheets");
+        QTest::addColumn<QStringList>("frames");
+        QTest::addColumn<QStringList>("pictures");
+
+        const QString base = QStringLiteral("http://h.com/dir/");
+        QTest::newRow("sheets by type or rel")
+            << "<link type=\" TEXT/CSS \" href=a.css><link rel=\"alternate StyleSheet\" href=b.css>"
+               "<link rel=stylesheet type=text/plain href=c.css><link rel=icon href=d.ico>"
+               "<link rel=stylesheet href=\"\"><link rel=stylesheet>"
+            << QStringList{base + "a.css", base + "b.css"} << QStringList{} << QStringList{};
+        QTest::newRow("frames in document order")
+            << "<iframe src=f1.htm></iframe><p><iframe></iframe></p><iframe src=\" \"></iframe>"
+            << QStringList{} << QStringList{base + "f1.htm", "", ""} << QStringList{};
+        QTest::newRow("frameset")
+            << "<frameset><frame src=a.htm><frameset><frame src=b.htm></frameset></frameset>"
+            << QStringList{} << QStringList{base + "a.htm", base + "b.htm"} << QStringList{};
+        QTest::newRow("pictures with a source")
+            << "<img src=a.gif><img><img src=\"\"><img src=a.gif>"
+            << QStringList{} << QStringList{} << QStringList{base + "a.gif", base + "a.gif"};
+    }
+    void whatThePageLoads()
+    {
+        QFETCH(QString, html);
+        QFETCH(QStringList, sheets);
+        QFETCH(QStringList, frames);
+        QFETCH(QStringList, pictures);
+        const ParsedPage page = parseHtml(html, kPage);
+        QCOMPARE(page.styleSheets, sheets);
+        QCOMPARE(page.frameSources, frames);
+        QCOMPARE(page.pictures, pictures);
+    }
+
+    void contentTypes_data()
+    {
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<bool>("html");
+        QTest::newRow("html") << QByteArray("text/html") << true;
+        QTest::newRow("html with charset") << QByteArray("Text/HTML; charset=gbk") << true;
+        QTest::newRow("xhtml") << QByteArray("application/xhtml+xml") << true;
+        QTest::newRow("none") << QByteArray() << true;
+        QTest::newRow("plain text") << QByteArray("text/plain") << false;
+        QTest::newRow("picture") << QByteArray("image/gif") << false;
+    }
+    void contentTypes()
+    {
+        QFETCH(QByteArray, contentType);
+        QFETCH(bool, html);
+        QCOMPARE(isHtmlContentType(contentType), html);
+    }
+
+    // Pages built to hurt: each must parse, quickly, into something sensible.
+    void hostileMarkup_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("images");
+
+        QTest::newRow("100000 nested divs") << QByteArray("<div>").repeated(100'000) + "<img src=a.gif>" << 1;
+        QTest::newRow("nested tables") << QByteArray("<table><tr><td>").repeated(20'000) + "<img src=a.gif>" << 1;
+        QTest::newRow("formatting clones") << QByteArray("<b><div></b>").repeated(20'000) + "<img src=a.gif>" << 1;
+        QTest::newRow("unclosed anchors") << QByteArray("<a href=x>").repeated(50'000) + "<img src=a.gif>" << 1;
+        QTest::newRow("huge attribute") << "<img alt=\"" + QByteArray(8 << 20, 'a') + "\" src=a.gif>" << 1;
+        QTest::newRow("invalid utf-8") << QByteArray("<img src=\"\xff\xfe\xc3.gif\"><p>\xed\xa0\x80</p>") << 1;
+        QTest::newRow("nul bytes") << QByteArray("<im\0g src=a.gif><img s\0rc=b.gif><img src=c\0.gif>", 48) << 2;
+        QTest::newRow("unclosed comment") << QByteArray("<img src=a.gif><!-- <img src=b.gif>") << 1;
+        QTest::newRow("unclosed tag") << QByteArray("<img src=a.gif><img src=\"b.gif") << 1;
+        QTest::newRow("only a less-than") << QByteArray("<") << 0;
+        QTest::newRow("empty") << QByteArray() << 0;
+    }
+    void hostileMarkup()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, images);
+        const DocumentPtr document = snapshot(decodeHtml(bytes, "text/html"));
+        QVERIFY(document);
+        const QList<Element> found = document->getElementsByTagName(QStringLiteral("IMG"));
+        QCOMPARE(found.size(), images);
+        for (const Element& image : found)
+            QVERIFY(image.outerHTML().value_or(QString()).startsWith(QStringLiteral("<img"), Qt::CaseInsensitive));
+    }
+
+    void nestingGuard_data()
+    {
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QByteArray>("guarded");
+
+        QTest::newRow("within the limit") << QByteArray("<div><div></div></div>") << 2 << QByteArray("<div><div></div></div>");
+        QTest::newRow("beyond the limit") << QByteArray("<div><p><span>x") << 1 << QByteArray("<div><p> span>x");
+        QTest::newRow("closed elements free the depth") << QByteArray("<i></i><b></b><u>") << 1 << QByteArray("<i></i><b></b><u>");
+        QTest::newRow("void and self-closing never count") << QByteArray("<div><img><br/><x/><hr>") << 1 << QByteArray("<div><img><br/><x/><hr>");
+        QTest::newRow("script text is not markup") << QByteArray("<div><script><b><b></script><em>") << 2 << QByteArray("<div><script><b><b></script><em>");
+        QTest::newRow("quoted greater-than") << QByteArray("<div title=\"a>b\"><span>") << 1 << QByteArray("<div title=\"a>b\"> span>");
+        QTest::newRow("formatting end tag leaves inner elements open")
+            << QByteArray("<b><div></b><i>") << 2 << QByteArray("<b><div></b><i>");
+        QTest::newRow("formatting end tag leaves inner elements open, counted")
+            << QByteArray("<b><div></b><p><i><u>") << 2 << QByteArray("<b><div></b><p><i> u>");
+        QTest::newRow("comments skipped") << QByteArray("<div><!-- <b> --><i>") << 1 << QByteArray("<div><!-- <b> --> i>");
+    }
+    void nestingGuard()
+    {
+        QFETCH(QByteArray, html);
+        QFETCH(int, limit);
+        QFETCH(QByteArray, guarded);
+        limitNesting(html, limit);
+        QCOMPARE(html, guarded);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHtmlSnapshot)
+#include "test_html_snapshot.moc"
