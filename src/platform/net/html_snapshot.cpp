@@ -48,8 +48,16 @@ std::optional<QString> attribute(const GumboElement& element, const char* name)
 
 QString upperTagName(const GumboElement& element)
 {
-    if (element.tag != GUMBO_TAG_UNKNOWN)
-        return QString::fromLatin1(gumbo_normalized_tagname(element.tag)).toUpper();
+    if (element.tag != GUMBO_TAG_UNKNOWN) {
+        // One shared string per known tag: pages hold tens of thousands of elements.
+        static const std::vector<QString> names = [] {
+            std::vector<QString> all;
+            for (int tag = 0; tag < GUMBO_TAG_LAST; ++tag)
+                all.push_back(QString::fromLatin1(gumbo_normalized_tagname(GumboTag(tag))).toUpper());
+            return all;
+        }();
+        return element.tag < GUMBO_TAG_LAST ? names.at(element.tag) : QString();
+    }
     GumboStringPiece name = element.original_tag;
     if (!name.data || name.length == 0)
         return QString();
@@ -152,19 +160,17 @@ bool isHtmlContentType(QByteArrayView contentType)
 QString absoluteAddress(const QUrl& base, const QString& reference)
 {
     // As browsers read an address: spaces around it dropped, tabs and line breaks in it too.
-    QString cleaned;
-    cleaned.reserve(reference.size());
-    for (const QChar c : reference) {
-        if (c != u'\t' && c != u'\n' && c != u'\r')
-            cleaned += c;
-    }
+    QString cleaned = reference;
+    if (cleaned.contains(u'\t') || cleaned.contains(u'\n') || cleaned.contains(u'\r'))
+        cleaned.remove(u'\t').remove(u'\n').remove(u'\r');
     qsizetype first = 0;
     qsizetype last = cleaned.size();
-    while (first < last && (isAsciiSpace(cleaned.at(first)) || cleaned.at(first) < u' '))
+    while (first < last && cleaned.at(first) <= u' ')
         ++first;
-    while (last > first && (isAsciiSpace(cleaned.at(last - 1)) || cleaned.at(last - 1) < u' '))
+    while (last > first && cleaned.at(last - 1) <= u' ')
         --last;
-    cleaned = cleaned.mid(first, last - first);
+    if (first > 0 || last < cleaned.size())
+        cleaned = cleaned.mid(first, last - first);
 
     if (cleaned.isEmpty())
         return base.toString(QUrl::FullyEncoded); // an empty reference names the page itself

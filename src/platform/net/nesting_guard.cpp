@@ -101,6 +101,7 @@ void limitNesting(QByteArray& html, int maxDepth)
     const QByteArrayView text(html);
     QList<QByteArray> open; // names of the elements counted as open, innermost last
     QList<qsizetype> blanked; // written at the end, while no view into html is in use
+    QByteArray name;
     qsizetype at = 0;
     while (at < text.size()) {
         const qsizetype lt = text.indexOf('<', at);
@@ -127,7 +128,7 @@ void limitNesting(QByteArray& html, int maxDepth)
             continue;
         }
         qsizetype nameEnd = lt + (endTag ? 2 : 1);
-        QByteArray name;
+        name.resize(0); // keeps its buffer for the next tag
         while (nameEnd < text.size() && !isSpace(text[nameEnd]) && text[nameEnd] != '>'
                && text[nameEnd] != '/') {
             name += lower(text[nameEnd]);

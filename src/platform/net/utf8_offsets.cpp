@@ -2,13 +2,17 @@
 
 #include <algorithm>
 
+namespace {
+
 // A lead byte counts its character's UTF-16 units, a continuation byte counts none.
-int Utf8Offsets::unitsOfByte(unsigned char byte)
+inline int unitsOfByte(unsigned char byte)
 {
     if (byte < 0x80 || byte >= 0xc0)
         return byte >= 0xf0 ? 2 : 1;
     return 0;
 }
+
+} // namespace
 
 Utf8Offsets::Utf8Offsets(const QByteArray& utf8) : m_utf8(utf8)
 {

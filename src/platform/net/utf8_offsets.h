@@ -13,7 +13,6 @@ public:
 
 private:
     static constexpr qsizetype kBlock = 64;
-    static int unitsOfByte(unsigned char byte);
 
     QByteArray m_utf8;
     QList<qsizetype> m_checkpoints; // UTF-16 position at byte i * kBlock
