@@ -114,6 +114,10 @@ private slots:
         QCOMPARE(links, QStringList({"A http://h.com/dir/a.htm", "AREA http://h.com/dir/m.htm", "A http://h.com/dir/b.htm"}));
         QCOMPARE(document->links().at(2).innerHTML(), QStringLiteral("<img src=i.gif>"));
         QVERIFY(!snapshot("<body>")->bodyBackground());
+        // An empty address names the page, without the page's fragment.
+        const DocumentPtr atFragment = snapshot("<a href=\"\">x</a>", QUrl("http://h.com/p.htm#s"));
+        QCOMPARE(atFragment->links().at(0).href(), QStringLiteral("http://h.com/p.htm"));
+        QCOMPARE(atFragment->URL(), QStringLiteral("http://h.com/p.htm#s"));
     }
 
     void whatThePageLoads_data()

@@ -83,6 +83,7 @@ private slots:
         QTest::newRow("big5 by header") << "/big5.htm" << "圖片搜尋測試" << "/big5.htm" << "<none>";
         QTest::newRow("shift_jis by http-equiv") << "/sjis.htm" << "画像検索テスト" << "/sjis.htm" << "<none>";
         QTest::newRow("redirect") << "/redirect.htm" << "Redirect target" << "/redirected/target.htm" << "<none>";
+        QTest::newRow("fragment") << "/links.htm#top" << "Links" << "/links.htm#top" << "<none>";
     }
     void documentMembers()
     {

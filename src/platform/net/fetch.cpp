@@ -6,6 +6,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <optional>
+
 namespace {
 
 bool isRedirectStatus(int status)

@@ -173,7 +173,7 @@ QString absoluteAddress(const QUrl& base, const QString& reference)
         cleaned = cleaned.mid(first, last - first);
 
     if (cleaned.isEmpty())
-        return base.toString(QUrl::FullyEncoded); // an empty reference names the page itself
+        return base.adjusted(QUrl::RemoveFragment).toString(QUrl::FullyEncoded); // the page itself
     const QUrl url(cleaned, QUrl::TolerantMode);
     if (!url.isValid())
         return cleaned;
