@@ -225,6 +225,24 @@ private slots:
         QCOMPARE(progress.last().first, progress.last().second);
     }
 
+    // A handler that navigates elsewhere hears nothing more of the page it left.
+    void handlerNavigatesElsewhere()
+    {
+        Browser* browser = f.browser.get();
+        QStringList completed;
+        connect(browser, &Browser::documentComplete, this, [&](const QString& address) { completed << address; });
+        connect(browser, &Browser::statusTextChange, this, [&](const QString& text) {
+            if (text == QStringLiteral("完成") && completed.isEmpty())
+                browser->navigate(QStringLiteral("about:blank"));
+        });
+        browser->navigate(at("/links.htm"));
+        QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 15'000);
+        QTest::qWait(100);
+        disconnect(browser, nullptr, this, nullptr);
+        QCOMPARE(completed, QStringList{QStringLiteral("about:blank")});
+        QCOMPARE(browser->document()->URL(), QStringLiteral("about:blank"));
+    }
+
     // A navigation started while another loads: nothing of the first reaches the caller.
     void newNavigationReplacesTheOld()
     {

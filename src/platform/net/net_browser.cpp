@@ -38,10 +38,12 @@ void NetBrowser::navigate(const QString& address)
 
     if (isAboutBlank(address)) {
         later([this] {
+            const quint64 navigation = m_navigation;
             const QString blank = QStringLiteral("about:blank");
             m_document = blankDocument(blank);
             emit navigateComplete2(blank);
-            emit documentComplete(blank);
+            if (navigation == m_navigation) // unless the handler has navigated elsewhere
+                emit documentComplete(blank);
         });
         return;
     }
@@ -61,11 +63,13 @@ void NetBrowser::navigate(const QString& address)
             [this, load = m_load.data()](const DocumentPtr& document, bool failed, const QString& finalAddress) {
                 load->deleteLater();
                 later([this, document, failed, finalAddress] {
+                    const quint64 navigation = m_navigation;
                     m_load = nullptr;
                     m_document = document;
                     m_failed = failed;
                     emit statusTextChange(QStringLiteral("完成"));
-                    emit documentComplete(finalAddress);
+                    if (navigation == m_navigation) // unless the handler has navigated elsewhere
+                        emit documentComplete(finalAddress);
                 });
             });
     m_load->start(addressToFetch(address));
