@@ -23,8 +23,7 @@ void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
         row.type = type;
         bool isNumber = false;
         const double bytes = candidates.sizes.value(i).toDouble(&isNumber);
-        // A size past any real file (or inf, nan) is shown as unknown rather than garbled.
-        if (isNumber && bytes > 0 && bytes < 1e15)
+        if (isNumber && bytes > 0)
             row.size = formatSizeKb(bytes);
         if (options.titles) {
             const QString title = candidates.titles.value(i);

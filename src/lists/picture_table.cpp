@@ -115,12 +115,12 @@ void PictureTable::sortByColumnClick(int columnIndex)
             return descending ? values[b] < values[a] : values[a] < values[b];
         });
     } else {
+        // Fold each cell once: folding inside the comparison costs several times more.
+        std::vector<QString> keys(m_rows.size());
+        for (qsizetype i = 0; i < m_rows.size(); ++i)
+            keys[i] = cell(m_rows.at(i), column).toCaseFolded();
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            const QString& left = cell(m_rows.at(a), column);
-            const QString& right = cell(m_rows.at(b), column);
-            const int c = descending ? right.compare(left, Qt::CaseInsensitive)
-                                     : left.compare(right, Qt::CaseInsensitive);
-            return c < 0;
+            return descending ? keys[b] < keys[a] : keys[a] < keys[b];
         });
     }
 
@@ -133,7 +133,9 @@ void PictureTable::sortByColumnClick(int columnIndex)
         sorted.append(std::move(m_rows[order[to]]));
     }
     m_rows = std::move(sorted);
-    rebuildKeys();
+    // The keys stay; only their rows move.
+    for (int& row : m_rowByKey)
+        row = newRowOf[row];
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
@@ -141,14 +143,6 @@ void PictureTable::sortByColumnClick(int columnIndex)
         after.append(index(newRowOf[old.row()], old.column()));
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-void PictureTable::rebuildKeys()
-{
-    m_rowByKey.clear();
-    m_rowByKey.reserve(m_rows.size());
-    for (qsizetype i = 0; i < m_rows.size(); ++i)
-        m_rowByKey.insert(m_rows.at(i).address.toLower(), int(i));
 }
 
 QString& PictureTable::cell(PictureRow& row, Column column)

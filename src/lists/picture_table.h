@@ -61,7 +61,6 @@ public:
 private:
     QString& cell(PictureRow& row, Column column);
     const QString& cell(const PictureRow& row, Column column) const;
-    void rebuildKeys();
 
     QList<PictureRow> m_rows;
     QHash<QString, int> m_rowByKey;

@@ -4,6 +4,8 @@
 
 QString formatSizeKb(double bytes)
 {
+    if (!std::isfinite(bytes) || std::fabs(bytes) >= 1e15)
+        return {};
     const double kb = bytes / 1024.0;
     // Round once to thousandths, then split, so 0.9995 becomes "1.000" and not "0.1000".
     const double thousandths = std::round(std::fabs(kb) * 1000.0);

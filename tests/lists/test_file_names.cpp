@@ -99,6 +99,10 @@ void TestFileNames::sizeText_data()
     QTest::newRow("1048576") << 1048576.0 << "1,024.000";
     QTest::newRow("rounds up to a whole") << 1023.9 << "1.000";
     QTest::newRow("millions") << 1073741824.0 * 2 << "2,097,152.000";
+    QTest::newRow("largest shown") << 999999999999999.0 << "976,562,499,999.999";
+    QTest::newRow("past any real file") << 1e15 << "";
+    QTest::newRow("infinite") << qInf() << "";
+    QTest::newRow("not a number") << qQNaN() << "";
 }
 
 void TestFileNames::sizeText()
