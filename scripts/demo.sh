@@ -15,5 +15,5 @@ for _ in $(seq 1 100); do
 done
 base=$(head -n 1 "$out")
 [ -n "$base" ] || { echo "demo: the test site did not start" >&2; exit 1; }
-build/quorvane --headless --titles --sources --interval 200 --hold 1 \
+build/quorvane --headless --titles --sources --interval 200 --hold 1 --timeout 5 \
   --pages build/demo-pages.tsv "$base/"
