@@ -38,7 +38,7 @@ void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
 void 显示所有图片链接(const DocumentPtr& document, PictureTable& pictures,
                       PictureOptions options, const UrlCache* cache)
 {
-    if (!document)
+    if (!document || !document->isHtml())
         return;
     CandidateList candidates;
     提取网页全部图片连接(document, candidates, cache);

@@ -124,10 +124,16 @@ private slots:
         QCOMPARE((QStringList{pictures.row(1).title, pictures.row(1).source}), frameRow);
     }
 
-    void noDocumentAddsNothing()
+    void noDocumentOrNoHtmlAddsNothing()
     {
         PictureTable pictures;
         显示所有图片链接(nullptr, pictures, {true, true}, nullptr);
+        DocumentData notHtml;
+        notHtml.isHtml = false;
+        notHtml.url = QStringLiteral("http://h.com/x.txt");
+        notHtml.elementsByTag[QStringLiteral("IMG")].append(
+            Element(QStringLiteral("IMG"), {{QStringLiteral("src"), QStringLiteral("http://h.com/a.gif")}}));
+        显示所有图片链接(std::make_shared<const Document>(notHtml), pictures, {true, true}, nullptr);
         QCOMPARE(pictures.size(), 0);
     }
 };
