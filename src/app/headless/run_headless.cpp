@@ -1,6 +1,7 @@
 #include "app/headless/run_headless.h"
 
 #include "app/clock.h"
+#include "app/atomic_file.h"
 #include "app/headless/headless_options.h"
 #include "app/search_session.h"
 #include "app/table_tsv.h"
@@ -8,20 +9,10 @@
 #include "platform/net/net_engine.h"
 
 #include <QEventLoop>
-#include <QSaveFile>
 #include <QTextStream>
 #include <QTimer>
 
 namespace {
-
-// Writes the whole file or nothing; gives the reason on failure.
-std::optional<QString> writeAtomically(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
-    return std::nullopt;
-}
 
 // Runs the search until no row is waiting or loading and every slot is free.
 void runSearch(SearchSession& session, const HeadlessOptions& options)
@@ -80,12 +71,12 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     if (options.outputFile.isEmpty()) {
         out << QString::fromUtf8(pictures);
         out.flush();
-    } else if (const auto failure = writeAtomically(options.outputFile, pictures)) {
+    } else if (const auto failure = writeFileAtomically(options.outputFile, pictures)) {
         err << QStringLiteral("quorvane: cannot write %1: %2").arg(options.outputFile, *failure) << '\n';
         status = 1;
     }
     if (!options.pagesFile.isEmpty()) {
-        if (const auto failure = writeAtomically(options.pagesFile, pageTableTsv(session.pageTable()))) {
+        if (const auto failure = writeFileAtomically(options.pagesFile, pageTableTsv(session.pageTable()))) {
             err << QStringLiteral("quorvane: cannot write %1: %2").arg(options.pagesFile, *failure) << '\n';
             status = 1;
         }

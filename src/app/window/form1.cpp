@@ -1,7 +1,7 @@
 #include "app/window/form1.h"
 
 #include "app/table_tsv.h"
-#include "app/window/atomic_file.h"
+#include "app/atomic_file.h"
 #include "app/window/browser_view.h"
 #include "app/window/desktop.h"
 #include "app/window/info_links.h"

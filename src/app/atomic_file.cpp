@@ -1,4 +1,4 @@
-#include "app/window/atomic_file.h"
+#include "app/atomic_file.h"
 
 #include <QSaveFile>
 
