@@ -15,6 +15,15 @@ std::optional<QString> Element::member(const QString& lowerCaseName) const
     return *it;
 }
 
+QList<std::pair<QString, QString>> Element::members() const
+{
+    QList<std::pair<QString, QString>> all;
+    all.reserve(m_members.size());
+    for (auto it = m_members.constBegin(); it != m_members.constEnd(); ++it)
+        all.append({it.key(), it.value()});
+    return all;
+}
+
 static std::optional<QString> slice(const std::shared_ptr<const QString>& markup, MarkupSpan span)
 {
     if (!markup || !span.isValid() || span.begin < 0 || span.begin + span.length > markup->size())

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 // Where an element's markup stands inside its document's source text.
 struct MarkupSpan {
@@ -29,6 +31,8 @@ public:
 
     QString tagName() const { return m_tagName; } // upper case, e.g. "IMG"
     std::optional<QString> member(const QString& lowerCaseName) const;
+    // Every member as (lower-case name, value), in no particular order.
+    QList<std::pair<QString, QString>> members() const;
 
     std::optional<QString> src() const { return member(QStringLiteral("src")); }
     std::optional<QString> background() const { return member(QStringLiteral("background")); }
