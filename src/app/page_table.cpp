@@ -1,5 +1,7 @@
 #include "app/page_table.h"
 
+#include "links/table_key.h"
+
 QString pageStatusText(PageStatus status)
 {
     switch (status) {
@@ -57,12 +59,12 @@ Qt::ItemFlags PageTable::flags(const QModelIndex& index) const
 
 bool PageTable::addRow(const QString& title, const QString& address)
 {
-    const QString key = address.toLower();
+    const QString key = tableKey(address);
     if (m_positionByKey.contains(key))
         return false;
     const int at = int(m_rows.size());
     beginInsertRows({}, at, at);
-    m_rows.append(PageRow{title, address, PageStatus::Waiting, std::nullopt});
+    m_rows.append(PageRow{title, withoutFragment(address), PageStatus::Waiting, std::nullopt});
     m_positionByKey.insert(key, at + 1);
     m_waiting.insert(at + 1);
     endInsertRows();
@@ -71,7 +73,7 @@ bool PageTable::addRow(const QString& title, const QString& address)
 
 bool PageTable::containsAddress(const QString& address) const
 {
-    return m_positionByKey.contains(address.toLower());
+    return m_positionByKey.contains(tableKey(address));
 }
 
 std::set<int>* PageTable::positionsWith(PageStatus status)

@@ -15,13 +15,13 @@ QString pageStatusText(PageStatus status); // "", "正在下载", "提取完成"
 
 struct PageRow {
     QString title;   // "[添加]" for a start address, "1" for a harvested link
-    QString address; // letter case as it first arrived
+    QString address; // as it first arrived, without its fragment
     PageStatus status = PageStatus::Waiting;
     std::optional<double> tag; // clock time of the last dispatch
 };
 
-// The page table, the crawl queue: one row per known page, keyed by the address in lower
-// case. Rows are only appended, so a position (counted from 1) stays valid for good.
+// The page table, the crawl queue: one row per known page, keyed by tableKey of its address.
+// Rows are only appended, so a position (counted from 1) stays valid for good.
 class PageTable : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -37,8 +37,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Appends a waiting row under the key address.toLower(). False, and nothing changes,
-    // when a row with that key is there already.
+    // Appends a waiting row for the address without its fragment, under tableKey(address).
+    // False, and nothing changes, when a row with that key is there already.
     bool addRow(const QString& title, const QString& address);
     bool containsAddress(const QString& address) const;
 

@@ -1,5 +1,6 @@
 #include "lists/picture_table.h"
 
+#include "links/table_key.h"
 #include "lists/size_format.h"
 
 #include <algorithm>
@@ -55,7 +56,7 @@ Qt::ItemFlags PictureTable::flags(const QModelIndex& index) const
 
 bool PictureTable::addRow(const PictureRow& row)
 {
-    const QString key = row.address.toLower();
+    const QString key = tableKey(row.address);
     if (m_rowByKey.contains(key))
         return false;
     const int at = int(m_rows.size());
@@ -68,12 +69,12 @@ bool PictureTable::addRow(const PictureRow& row)
 
 bool PictureTable::containsAddress(const QString& address) const
 {
-    return m_rowByKey.contains(address.toLower());
+    return m_rowByKey.contains(tableKey(address));
 }
 
 std::optional<int> PictureTable::rowOfAddress(const QString& address) const
 {
-    const auto it = m_rowByKey.constFind(address.toLower());
+    const auto it = m_rowByKey.constFind(tableKey(address));
     if (it == m_rowByKey.constEnd())
         return std::nullopt;
     return *it;

@@ -21,7 +21,7 @@ struct PictureRow {
     QString downloadStatus;
 };
 
-// The picture table: one row per picture address, keyed by the address in lower case.
+// The picture table: one row per picture address, keyed by tableKey of the address.
 // Rows are only appended; a header click orders them once, and rows added later are
 // appended at the end.
 class PictureTable : public QAbstractTableModel {
@@ -39,7 +39,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Adds the row under the key address.toLower(). False, and nothing changes, when a row
+    // Adds the row under the key tableKey(address). False, and nothing changes, when a row
     // with that key is there already.
     bool addRow(const PictureRow& row);
     bool containsAddress(const QString& address) const;

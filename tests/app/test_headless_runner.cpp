@@ -137,6 +137,7 @@ private slots:
             + row("inline.jpg", "jpg", "", "Start", index)
             + row("sheet.gif", "gif", "", "Start", index)
             + row("f.gif", "gif", "0.098", "Start", at("frame.htm"))
+            + row("A.GIF", "GIF", "", "Two", at("page2.htm"))
             + row("b.jpg", "jpg", "1.500", "Two", at("page2.htm"));
         QCOMPARE(run.out, expectedPictures);
 

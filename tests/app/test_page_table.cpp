@@ -7,19 +7,36 @@ class TestPageTable : public QObject {
     Q_OBJECT
 
 private slots:
-    void keyedByLowerCaseAddress()
+    void keyedByTableKey_data()
     {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("rows"); // the "网址" cells that result
+        QTest::newRow("host case") << QStringList{"http://H.com/a.htm", "http://h.COM/a.htm"}
+                                   << QStringList{"http://H.com/a.htm"};
+        QTest::newRow("path case") << QStringList{"http://h.com/A.htm", "http://h.com/a.htm"}
+                                   << QStringList{"http://h.com/A.htm", "http://h.com/a.htm"};
+        QTest::newRow("fragment") << QStringList{"http://h.com/p.htm#x", "http://h.com/p.htm", "http://h.com/p.htm#y"}
+                                  << QStringList{"http://h.com/p.htm"};
+        QTest::newRow("default port") << QStringList{"http://h.com:80/", "http://h.com"}
+                                      << QStringList{"http://h.com:80/"};
+    }
+    void keyedByTableKey()
+    {
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, rows);
         PageTable pages;
         QSignalSpy inserted(&pages, &QAbstractItemModel::rowsInserted);
-        QVERIFY(pages.addRow(QStringLiteral("[添加]"), QStringLiteral("http://H.com/A.htm")));
-        QVERIFY(!pages.addRow(QStringLiteral("1"), QStringLiteral("http://h.com/a.HTM")));
-        QVERIFY(pages.addRow(QStringLiteral("1"), QStringLiteral("http://h.com/b.htm")));
-        QCOMPARE(inserted.size(), 2);
-        QCOMPARE(pages.size(), 2);
-        QCOMPARE(pages.row(1).address, QStringLiteral("http://H.com/A.htm"));
-        QCOMPARE(pages.row(1).title, QStringLiteral("[添加]"));
-        QVERIFY(pages.containsAddress(QStringLiteral("HTTP://h.com/a.htm")));
-        QVERIFY(!pages.row(2).tag);
+        for (const QString& address : added)
+            pages.addRow(QStringLiteral("1"), address);
+        QCOMPARE(inserted.size(), rows.size());
+        QStringList cells;
+        for (int position = 1; position <= pages.size(); ++position)
+            cells.append(pages.row(position).address);
+        QCOMPARE(cells, rows);
+        for (const QString& address : added)
+            QVERIFY(pages.containsAddress(address));
+        QVERIFY(!pages.row(1).tag);
+        QCOMPARE(pages.row(1).title, QStringLiteral("1"));
     }
 
     void modelShowsEightColumns()

@@ -392,11 +392,11 @@ private slots:
 
     void startTwiceAddsNothingMore()
     {
-        session->startSearch(QStringLiteral("http://www.H.com/A\r\nhttp://www.h.com/a\r\n  \r\n"));
+        session->startSearch(QStringLiteral("http://www.H.com/a#top\r\nhttp://www.h.com/a\r\n  \r\n"));
         session->startSearch(QStringLiteral("http://www.h.com/a\r\n"));
         QVERIFY(session->isRunning());
         QCOMPARE(session->pageTable().size(), 1);
-        QCOMPARE(session->pageTable().row(1).address, QStringLiteral("http://www.H.com/A"));
+        QCOMPARE(session->pageTable().row(1).address, QStringLiteral("http://www.H.com/a"));
         QCOMPARE(session->pageTable().row(1).title, QStringLiteral("[添加]"));
         QVERIFY(session->siteList().inScope(QStringLiteral("http://img.h.com/x.htm")));
     }

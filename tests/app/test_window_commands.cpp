@@ -104,8 +104,8 @@ void TestWindowCommands::startAndStopDriveTheSession()
     QVERIFY(site.listen());
     site.setRoute("/start.htm", TestRoute{200, "text/html", "<html><body>start</body></html>", {}, false});
     const QString address = site.url("/start.htm");
-    // Two lines that differ in letter case only: one row, as first typed.
-    m_form->findChild<QPlainTextEdit*>("Text1")->setPlainText(address + "\n" + address.toUpper() + "\n");
+    // Two lines that name one page (scheme in capitals, a fragment): one row, as first typed.
+    m_form->findChild<QPlainTextEdit*>("Text1")->setPlainText(address + "\n" + QString(address).replace("http:", "HTTP:") + "#top\n");
     QWidget* shape = m_form->findChild<QWidget*>("Shape1");
 
     button("Command3")->click();

@@ -86,13 +86,13 @@ private slots:
     void firstCandidateOfAnAddressDecides()
     {
         CandidateList candidates;
-        candidates.append(QStringLiteral("http://h.com/A.GIF"), QString(), QStringLiteral("first"), QStringLiteral("s1"));
+        candidates.append(QStringLiteral("HTTP://H.com/a.gif"), QString(), QStringLiteral("first"), QStringLiteral("s1"));
         candidates.append(QStringLiteral("http://h.com/a.gif"), QStringLiteral("2048"), QStringLiteral("second"), QStringLiteral("s2"));
         candidates.append(QStringLiteral("http://h.com/b.gif"), QString(), QString(), QStringLiteral("s3"));
         PictureTable pictures;
         addPictureRows(candidates, QStringLiteral("Page"), pictures, {true, true});
         QCOMPARE(pictures.size(), 2);
-        QCOMPARE(pictures.row(0).address, QStringLiteral("http://h.com/A.GIF"));
+        QCOMPARE(pictures.row(0).address, QStringLiteral("HTTP://H.com/a.gif"));
         QCOMPARE(pictures.row(0).size, QString());
         QCOMPARE(pictures.row(0).title, QStringLiteral("first"));
         QCOMPARE(pictures.row(0).source, QStringLiteral("s1"));

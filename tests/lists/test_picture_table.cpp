@@ -84,7 +84,7 @@ void TestPictureTable::headerClicks()
     QCOMPARE(table.sortOrder(), descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     // The address index follows the rows.
     for (int i = 0; i < table.size(); ++i)
-        QCOMPARE(table.rowOfAddress(table.row(i).address.toUpper()), std::optional<int>(i));
+        QCOMPARE(table.rowOfAddress(table.row(i).address), std::optional<int>(i));
 }
 
 void TestPictureTable::sizeSortLeavesCellsAsWritten()
@@ -113,7 +113,7 @@ void TestPictureTable::rowsAddedAfterSortGoToTheEnd()
     QVERIFY(table.addRow(pictureRow("http://h/g", "g.gif", "GIF", "")));
     QCOMPARE(order(table), QStringLiteral("cebadfg"));
     QCOMPARE(table.rowOfAddress("http://h/f"), std::optional<int>(5));
-    QCOMPARE(table.rowOfAddress("HTTP://H/G"), std::optional<int>(6));
+    QCOMPARE(table.rowOfAddress("HTTP://H/g"), std::optional<int>(6));
     table.sortByColumnClick(4);
     QCOMPARE(order(table), QStringLiteral("dabfecg"));
 }
@@ -146,7 +146,7 @@ void TestPictureTable::duplicateAddressRejected()
 {
     PictureTable table;
     fill(table);
-    QVERIFY(!table.addRow(pictureRow("HTTP://h/A", "other.jpg", "JPG", "1.000")));
+    QVERIFY(!table.addRow(pictureRow("HTTP://H/a#x", "other.jpg", "JPG", "1.000")));
     QCOMPARE(table.size(), 5);
     QCOMPARE(table.row(0).fileName, QStringLiteral("b.jpg"));
 }
