@@ -1,10 +1,10 @@
 // One large page's extraction and harvest, and a picture table of a million rows.
 // Run by hand: build/bench_extract
 
-#include "app/page_table.h"
 #include "extract/picture_rows.h"
 #include "links/link_harvest.h"
 #include "links/site_scope.h"
+#include "lists/page_table.h"
 #include "lists/picture_table.h"
 #include "lists/size_format.h"
 

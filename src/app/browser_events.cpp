@@ -1,8 +1,8 @@
 #include "app/browser_events.h"
 
 #include "app/browser_slots.h"
-#include "app/page_table.h"
 #include "links/link_harvest.h"
+#include "lists/page_table.h"
 #include "platform/browser.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #include "app/browser_slots.h"
 
 #include "app/clock.h"
-#include "app/page_table.h"
+#include "lists/page_table.h"
 #include "platform/browser.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "app/crawl_timers.h"
 
 #include "app/browser_slots.h"
-#include "app/page_table.h"
+#include "lists/page_table.h"
 
 #include <vector>
 

@@ -2,10 +2,10 @@
 
 #include "app/browser_slots.h"
 #include "app/clock.h"
-#include "app/page_table.h"
 #include "extract/picture_rows.h"
 #include "extract/url_cache.h"
 #include "links/site_scope.h"
+#include "lists/page_table.h"
 #include "lists/picture_table.h"
 #include "platform/browser.h"
 

@@ -1,8 +1,8 @@
 #include "app/start_pages.h"
 
-#include "app/page_table.h"
 #include "links/site_scope.h"
 #include "links/trim_spaces.h"
+#include "lists/page_table.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 #include "app/table_tsv.h"
 
-#include "app/page_table.h"
+#include "lists/page_table.h"
 #include "lists/picture_table.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "links/link_harvest.h"
 
-#include "app/page_table.h"
 #include "links/link_filter.h"
+#include "lists/page_table.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
-#include "app/page_table.h"
 #include "app/table_tsv.h"
+#include "lists/page_table.h"
 #include "lists/picture_table.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "app/page_table.h"
 #include "links/link_harvest.h"
 #include "links/site_scope.h"
+#include "lists/page_table.h"
 
 #include <QTest>
 

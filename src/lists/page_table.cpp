@@ -1,4 +1,4 @@
-#include "app/page_table.h"
+#include "lists/page_table.h"
 
 #include "links/table_key.h"
 

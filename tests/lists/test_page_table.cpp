@@ -1,4 +1,4 @@
-#include "app/page_table.h"
+#include "lists/page_table.h"
 
 #include <QSignalSpy>
 #include <QTest>
