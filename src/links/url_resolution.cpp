@@ -31,9 +31,18 @@ QString cutAtAmpersand(const QString& address, QStringView scheme)
     return address;
 }
 
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isSchemeCharacter(QChar c)
+{
+    return isAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+}
+
 // The address that starts with the scheme before the last "://" of a link that carries it
-// behind other text ("go.asp?u=http://b/x" -> "http://b/x"). Schemes of five, four and three
-// letters are told apart; any other is taken as four letters long.
+// behind other text ("go.asp?u=http://b/x" -> "http://b/x").
 QString embeddedAddress(const QString& link, qsizetype marker)
 {
     const bool nested = QStringView(link).first(marker).contains(u"://");
@@ -51,7 +60,13 @@ QString embeddedAddress(const QString& link, qsizetype marker)
         const QString address = link.mid(marker - 3);
         return nested ? cutAtAmpersand(address, u"ftp://") : address;
     }
-    return link.mid(marker - 4);
+    // Any other scheme keeps all its letters ("u=webcal://x" -> "webcal://x").
+    qsizetype start = marker;
+    while (start > 0 && isSchemeCharacter(link.at(start - 1)))
+        --start;
+    while (start < marker && !isAsciiLetter(link.at(start)))
+        ++start;
+    return link.mid(start);
 }
 
 // The scheme of an address with its colon ("http:"), or "" when it does not start with one.
@@ -109,20 +124,44 @@ QString relativeAddress(const QString& link, const QString& base, const QString&
     return directory + link;
 }
 
+bool isWrapping(QChar c)
+{
+    return c == u' ' || c == u'"' || c == u'\'';
+}
+
+// The link without the spaces, quotes and apostrophes around it; those inside stay, as they
+// are part of a file's name.
+QString unwrap(const QString& link)
+{
+    qsizetype first = 0;
+    qsizetype last = link.size();
+    while (first < last && isWrapping(link.at(first)))
+        ++first;
+    while (last > first && isWrapping(link.at(last - 1)))
+        --last;
+    return link.sliced(first, last - first);
+}
+
+// Drops what a script call leaves behind the address (a.htm' ); -> a.htm) and sends spaces
+// as a browser does.
 QString cleanUp(QString address)
 {
-    // In this order, so that quotes or spaces between ")" and ";" do not keep ");" alive.
-    address.remove(u'\'');
-    address.remove(u'"');
-    address.remove(u' ');
-    address.remove(QStringLiteral(");"));
+    while (true) {
+        while (!address.isEmpty() && isWrapping(address.back()))
+            address.chop(1);
+        if (!address.endsWith(QStringLiteral(");")))
+            break;
+        address.chop(2);
+    }
+    address.replace(u' ', QStringLiteral("%20"));
     return address;
 }
 
 } // namespace
 
-QString resolveUrl(const QString& link, const QString& base)
+QString resolveUrl(const QString& found, const QString& base)
 {
+    const QString link = unwrap(found);
     if (link.startsWith(u'?')) {
         const qsizetype query = base.lastIndexOf(u'?');
         return (query >= 0 ? base.left(query) : base) + link;

@@ -4,7 +4,8 @@
 
 // Turns a link found in a page (attribute value, url(...) reference, script argument) into
 // an absolute address against the address of the page or style sheet it stands in. Works
-// on text alone; tidies quotes, spaces and a trailing ");" away, digs an address out of a
-// longer text that carries one, and hands "javascript:" links to resolveScriptLink.
+// on text alone; drops the spaces, quotes and apostrophes around the link and a script
+// call's ");" behind it, sends inner spaces as %20, digs an address out of a longer text
+// that carries one, and hands "javascript:" links to resolveScriptLink.
 // Gives "" when a script link cannot be resolved.
 QString resolveUrl(const QString& link, const QString& base);

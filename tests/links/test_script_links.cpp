@@ -33,7 +33,7 @@ void TestScriptLinks::withoutPageScript_data()
     QTest::newRow("no parenthesis") << "javascript:;" << "javascript:;";
     QTest::newRow("root") << "javascript:window.open('/x/a.htm')" << "http://h/x/a.htm";
     QTest::newRow("parent") << "javascript:window.open('../a.htm')" << "http://h/a.htm";
-    QTest::newRow("unclosed call") << "javascript:window.open('a.htm'" << "javascript:window.open('a.htm'";
+    QTest::newRow("unclosed call") << "javascript:window.open('a.htm'" << "javascript:window.open('a.htm";
     QTest::newRow("empty name") << "javascript:(1)" << "http://h/d/1";
     QTest::newRow("nested call") << "javascript:window.open(javascript:window.open(x))"
                                  << "javascript:window.open(x";

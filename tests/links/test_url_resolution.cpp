@@ -33,14 +33,22 @@ void TestUrlResolution::resolve_data()
     QTest::newRow("scheme-relative, schemeless base") << "//x/a.htm" << "about:blank" << "/x/a.htm";
     QTest::newRow("fragment") << "#top" << page << "http://h/d/#top";
     QTest::newRow("empty") << "" << page << "http://h/d/";
-    QTest::newRow("space") << "a b.htm" << page << "http://h/d/ab.htm";
+    QTest::newRow("space") << "a b.htm" << page << "http://h/d/a%20b.htm";
+    QTest::newRow("spaces around") << "  a.htm  " << page << "http://h/d/a.htm";
+    QTest::newRow("apostrophe inside") << "it's.gif" << page << "http://h/d/it's.gif";
+    QTest::newRow("quote inside") << "a\"b.gif" << page << "http://h/d/a\"b.gif";
+    QTest::newRow("quoted root") << "'/x/a.htm'" << page << "http://h/x/a.htm";
+    QTest::newRow("quoted query") << "\"?p=2\"" << "http://h/l.asp?p=1" << "http://h/l.asp?p=2";
+    QTest::newRow("script tail after space") << "a b.htm' ); " << page << "http://h/d/a%20b.htm";
+    QTest::newRow("inner script tail stays") << "a);b.htm" << page << "http://h/d/a);b.htm";
     QTest::newRow("apostrophes") << "'a.htm'" << page << "http://h/d/a.htm";
     QTest::newRow("script tail") << "a.htm);" << page << "http://h/d/a.htm";
     QTest::newRow("script tail behind quote") << "a.htm' );" << page << "http://h/d/a.htm";
     QTest::newRow("absolute") << "HTTP://X/y" << page << "HTTP://X/y";
-    QTest::newRow("absolute https") << "https://x/y z" << page << "https://x/yz";
+    QTest::newRow("absolute https") << "https://x/y z" << page << "https://x/y%20z";
     QTest::newRow("absolute HTTPS") << "HTTPS://X/y" << page << "HTTPS://X/y";
     QTest::newRow("mailto") << "mailto:a b@c" << page << "mailto:a b@c";
+    QTest::newRow("quoted mailto") << "'mailto:a@c'" << page << "mailto:a@c";
     QTest::newRow("query replaces query") << "?p=2" << "http://h/list.asp?p=1" << "http://h/list.asp?p=2";
     QTest::newRow("query added") << "?p=2" << "http://h/list.asp" << "http://h/list.asp?p=2";
     QTest::newRow("query not cleaned") << "?p= 2" << "http://h/list.asp" << "http://h/list.asp?p= 2";
@@ -55,12 +63,15 @@ void TestUrlResolution::resolve_data()
                                         << "mms://b/p?id=1&k=2";
     QTest::newRow("embedded single marker") << "x=mms://m/s&y=1" << page << "mms://m/s&y=1";
     QTest::newRow("embedded https") << "go?u=https://b/x&y=1" << page << "https://b/x&y=1";
-    QTest::newRow("embedded unknown scheme") << "xyzabcd://q" << page << "abcd://q";
+    QTest::newRow("embedded unknown scheme") << "xyzabcd://q" << page << "xyzabcd://q";
+    QTest::newRow("unknown scheme behind text") << "u=webcal://x/c" << page << "webcal://x/c";
+    QTest::newRow("unknown scheme behind digits") << "u=9webcal://x" << page << "webcal://x";
     QTest::newRow("lone parenthesis stays") << "url(http://h/i.gif)" << page << "http://h/i.gif)";
 
     // Texts of punctuation only, or markers at the very edges.
     QTest::newRow("marker only") << "://" << page << "://";
-    QTest::newRow("marker at end") << "abcdef://" << page << "cdef://";
+    QTest::newRow("marker at end") << "abcdef://" << page << "abcdef://";
+    QTest::newRow("marker behind punctuation") << "=====://" << page << "://";
     QTest::newRow("parent only") << "../" << page << "http://h/";
     QTest::newRow("dot slash only") << "./" << page << "http://h/d/";
     QTest::newRow("slash only") << "/" << page << "http://h/";
@@ -68,7 +79,8 @@ void TestUrlResolution::resolve_data()
     QTest::newRow("all empty") << "" << "" << "";
     QTest::newRow("parent, empty base") << "../../a" << "" << "a";
     QTest::newRow("parent, bare scheme base") << "../a" << "http://" << "http://a";
-    QTest::newRow("quotes and semicolons") << "'\");' ;" << "" << ";";
+    QTest::newRow("quotes and semicolons") << "'\");' ;" << "" << ");'%20;";
+    QTest::newRow("quotes only") << "'\"' \"" << page << "http://h/d/";
 }
 
 void TestUrlResolution::resolve()
