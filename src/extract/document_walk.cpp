@@ -4,6 +4,7 @@
 #include "extract/style_sheet_links.h"
 #include "extract/url_cache.h"
 #include "links/link_harvest.h"
+#include "links/page_script_text.h"
 #include "links/script_links.h"
 #include "links/trim_spaces.h"
 #include "links/url_resolution.h"
@@ -46,7 +47,7 @@ void 提取DOC全部图片连接(const Document& document, CandidateList& candid
     const QString base = trimSpaces(url);
     const QString markup = document.documentElementOuterHTML();
     // javascript: links resolve with this document's own functions.
-    setPageScriptText(markup);
+    setPageScriptText(pageScriptText(document));
     auto append = [&](const QString& reference, const QString& size = QString()) {
         candidates.append(resolveUrl(reference, base), size, title, source);
     };

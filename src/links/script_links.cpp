@@ -1,6 +1,7 @@
 #include "links/script_links.h"
 
 #include "links/address_directory.h"
+#include "links/script_functions.h"
 #include "links/trim_spaces.h"
 #include "links/url_resolution.h"
 
@@ -11,9 +12,8 @@ namespace {
 // Program-wide, as the page links are resolved one page at a time on one thread.
 struct ScriptState {
     QString pageScriptText;
-    // One-entry cache: links in a row tend to call the same page function.
-    QString lastFunction;
-    QString lastPrefix;
+    // Built at the page's first script link.
+    std::optional<ScriptFunctions> functions;
     // resolveUrl and resolveScriptLink call each other; a page whose function prefix is
     // itself a script call would otherwise recurse without end.
     int depth = 0;
@@ -27,40 +27,6 @@ ScriptState& state()
 
 constexpr int maxDepth = 8;
 
-// The prefix, or nothing when the definition is malformed (no ")" after its head, or the
-// parameter not used after window.open(): positions that fall outside the text).
-std::optional<QString> lookUpPrefix(const QString& scriptText, const QString& functionName)
-{
-    const auto noCase = Qt::CaseInsensitive;
-    const QString head = QStringLiteral("function ") + functionName + u'(';
-    const qsizetype definition = scriptText.indexOf(head, 0, noCase);
-    if (definition < 0)
-        return QString();
-    const qsizetype close = scriptText.indexOf(u')', definition, noCase);
-    const qsizetype parametersStart = definition + head.size();
-    if (close < parametersStart)
-        return std::nullopt;
-    QStringView parameter = QStringView(scriptText).sliced(parametersStart, close - parametersStart);
-    if (const qsizetype comma = parameter.indexOf(u','); comma >= 0)
-        parameter = parameter.first(comma);
-
-    const QString opener = QStringLiteral("window.open(");
-    const qsizetype open = scriptText.indexOf(opener, definition, noCase);
-    if (open < 0)
-        return QString();
-    // An empty parameter name occurs nowhere.
-    const qsizetype use = parameter.isEmpty() ? -1 : scriptText.lastIndexOf(parameter, -1, noCase);
-    const qsizetype prefixStart = open + opener.size();
-    if (use < prefixStart)
-        return std::nullopt;
-
-    QString prefix = scriptText.sliced(prefixStart, use - prefixStart);
-    prefix.remove(u'"');
-    prefix.remove(u'\'');
-    prefix.remove(u'+');
-    return trimSpaces(prefix);
-}
-
 class DepthGuard {
 public:
     DepthGuard() { ++state().depth; }
@@ -73,7 +39,7 @@ public:
 
 QString findFunctionPrefix(const QString& scriptText, const QString& functionName)
 {
-    return lookUpPrefix(scriptText, functionName).value_or(QString());
+    return ScriptFunctions(scriptText).prefix(functionName).value_or(QString());
 }
 
 void setPageScriptText(const QString& text)
@@ -82,8 +48,7 @@ void setPageScriptText(const QString& text)
     if (text == s.pageScriptText)
         return;
     s.pageScriptText = text;
-    s.lastFunction.clear();
-    s.lastPrefix.clear();
+    s.functions.reset();
 }
 
 QString resolveScriptLink(const QString& link, const QString& directory)
@@ -104,21 +69,13 @@ QString resolveScriptLink(const QString& link, const QString& directory)
     const QString functionName = link.sliced(nameStart, open - nameStart);
 
     QString prefix;
-    if (functionName.compare(u"window.open", Qt::CaseInsensitive) == 0) {
-        // window.open takes the address itself.
-    } else if (functionName.compare(s.lastFunction, Qt::CaseInsensitive) == 0) {
-        prefix = s.lastPrefix;
-    } else {
-        const std::optional<QString> found = lookUpPrefix(s.pageScriptText, functionName);
-        if (!found) {
-            // Forget the entry, so that the next call of this function is not served another
-            // function's prefix.
-            s.lastFunction.clear();
-            s.lastPrefix.clear();
+    // window.open takes the address itself.
+    if (functionName.compare(u"window.open", Qt::CaseInsensitive) != 0) {
+        if (!s.functions)
+            s.functions.emplace(s.pageScriptText);
+        const std::optional<QString> found = s.functions->prefix(functionName);
+        if (!found)
             return {};
-        }
-        s.lastFunction = functionName;
-        s.lastPrefix = *found;
         prefix = *found;
     }
 
@@ -130,5 +87,5 @@ QString resolveScriptLink(const QString& link, const QString& directory)
         argument.truncate(comma);
     argument.remove(u'"');
     argument.remove(u'\'');
-    return resolveUrl(prefix + argument, base);
+    return resolveUrl(prefix + trimSpaces(argument), base);
 }

@@ -12,7 +12,7 @@ QString resolveScriptLink(const QString& link, const QString& directory);
 // its window.open( call; "" when there is no such definition or call.
 QString findFunctionPrefix(const QString& scriptText, const QString& functionName);
 
-// The script text of the page whose links are being resolved (its markup will do). Setting a
-// different text forgets the last looked-up function, so one page's prefix never serves
-// another page's function of the same name.
+// The script text of the page whose links are being resolved (pageScriptText of its
+// document). Setting a different text drops the previous page's function definitions, so
+// one page's prefix never serves another page's function of the same name.
 void setPageScriptText(const QString& text);

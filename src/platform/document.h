@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -52,6 +53,8 @@ public:
     {
         return d.elementsByTag.value(tag.toUpper());
     }
+    // The upper-case tag names that getElementsByTagName has elements for, in no order.
+    QStringList tagNames() const { return d.elementsByTag.keys(); }
     const QList<Element>& links() const { return d.links; }
     const QList<DocumentPtr>& frames() const { return d.frames; }
     std::shared_ptr<PageWindow> parentWindow() const { return d.parentWindow; }

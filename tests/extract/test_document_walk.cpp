@@ -130,7 +130,7 @@ private slots:
         const auto scripted = [](const QString& url, const QString& folder) {
             Page page(url);
             page.add("TD", {{"background", "javascript:show('x.gif')"}})
-                .markup(QStringLiteral("<script>function show(id){window.open('%1/'+id)}</script>").arg(folder));
+                .add("SCRIPT", {{"innerhtml", QStringLiteral("function show(id){window.open('%1/'+id)}").arg(folder)}});
             return page;
         };
         const DocumentPtr frame = scripted(QStringLiteral("http://h.com/f.htm"), QStringLiteral("b")).done();

@@ -1,3 +1,5 @@
+#include "links/page_script_text.h"
+#include "links/script_functions.h"
 #include "links/script_links.h"
 #include "links/url_resolution.h"
 
@@ -18,6 +20,11 @@ private slots:
     void newPageForgetsLastFunction();
     void failedLookupIsNotServedAnotherPrefix();
     void selfCallingPrefixEnds();
+    void alternatingFunctions();
+    void parameterSearchesAreBounded();
+    void scriptTextOfADocument_data();
+    void scriptTextOfADocument();
+    void markupIsNoScript();
 };
 
 void TestScriptLinks::withoutPageScript_data()
@@ -64,6 +71,13 @@ void TestScriptLinks::prefix_data()
     QTest::newRow("empty text") << "" << "show" << "";
     QTest::newRow("empty name") << showPage << "" << "";
     QTest::newRow("punctuation") << "function ((((){window.open(" << "(" << "";
+    QTest::newRow("first definition counts") << "function show(id){window.open('one.asp?id='+id)} function show(n){window.open('two.asp?n='+n)}"
+                                             << "show" << "one.asp?id=";
+    QTest::newRow("later name, same start") << "function showAll(n){} function show(id){window.open('v.asp?id='+id)}"
+                                            << "show" << "v.asp?id=";
+    QTest::newRow("name holding a space") << "function a b(id){window.open('v.asp?id='+id)}" << "a b" << "v.asp?id=";
+    QTest::newRow("head without parenthesis") << "function show" << "show" << "";
+    QTest::newRow("window.open before the definition") << "window.open('x'+id);function show(id){}" << "show" << "";
 }
 
 void TestScriptLinks::prefix()
@@ -112,6 +126,88 @@ void TestScriptLinks::selfCallingPrefixEnds()
     // The prefix of f is itself a call of f: each resolution would start the next.
     setPageScriptText(QStringLiteral("function f(id){window.open('javascript:f(1)'+id)}"));
     QCOMPARE(resolveUrl(QStringLiteral("javascript:f(2)"), QStringLiteral("http://h/")), QString());
+}
+
+void TestScriptLinks::alternatingFunctions()
+{
+    // Each link calls another function than the one before it.
+    setPageScriptText(QString(20000, u' ') + QStringLiteral("function a(x){window.open('a.asp?x='+x)}")
+                      + QStringLiteral("function b(y){window.open('b.asp?y='+y)}"));
+    const QString base = QStringLiteral("http://h/d/p.htm");
+    for (int i = 0; i < 50000; ++i) {
+        const QString name = i % 2 == 0 ? QStringLiteral("a") : QStringLiteral("b");
+        const QString parameter = i % 2 == 0 ? QStringLiteral("x") : QStringLiteral("y");
+        const QString link = QStringLiteral("javascript:%1(%2)").arg(name).arg(i);
+        const QString expected = QStringLiteral("http://h/d/%1.asp?%2=%3").arg(name, parameter).arg(i);
+        if (resolveUrl(link, base) != expected)
+            QFAIL(qPrintable(link));
+    }
+}
+
+void TestScriptLinks::parameterSearchesAreBounded()
+{
+    // Each function's parameter has a name of its own, so each costs a search of the text.
+    QString script;
+    const int functions = ScriptFunctions::maxParameterSearches + 1;
+    for (int i = 0; i < functions; ++i)
+        script += QStringLiteral("function f%1(p%1){window.open('v.asp?n='+p%1)}").arg(i, 3, 10, QLatin1Char('0'));
+    const QString base = QStringLiteral("http://h/");
+    for (int round = 0; round < 2; ++round) {
+        setPageScriptText(round == 0 ? script : QString());
+        setPageScriptText(script);
+        for (int i = 0; i < functions; ++i) {
+            const QString link = QStringLiteral("javascript:f%1(7)").arg(i, 3, 10, QLatin1Char('0'));
+            const QString expected = i < ScriptFunctions::maxParameterSearches ? QStringLiteral("http://h/v.asp?n=7") : QString();
+            QCOMPARE(resolveUrl(link, base), expected);
+        }
+    }
+}
+
+void TestScriptLinks::scriptTextOfADocument_data()
+{
+    QTest::addColumn<QList<Element>>("elements");
+    QTest::addColumn<QString>("expected");
+
+    const auto element = [](const char* tag, QHash<QString, QString> members) {
+        return Element(QString::fromLatin1(tag), std::move(members));
+    };
+    QTest::newRow("scripts in order") << QList<Element>{element("SCRIPT", {{"innerhtml", "one()"}}),
+                                                        element("SCRIPT", {{"innerhtml", "two()"}})}
+                                      << "one()\ntwo()";
+    QTest::newRow("handlers of any tag") << QList<Element>{element("A", {{"onclick", "go(1)"}, {"href", "x.htm"}}),
+                                                           element("X-WIDGET", {{"onmouseover", "show(2)"}})}
+                                         << "go(1)\nshow(2)";
+    QTest::newRow("scripts before handlers") << QList<Element>{element("IMG", {{"onload", "h()"}, {"src", "a.gif"}}),
+                                                               element("SCRIPT", {{"innerhtml", "s()"}})}
+                                             << "s()\nh()";
+    QTest::newRow("handlers of one element by name") << QList<Element>{element("BODY", {{"onload", "l()"}, {"onclick", "c()"}})}
+                                                     << "c()\nl()";
+    QTest::newRow("no scripts") << QList<Element>{element("DIV", {{"id", "show"}, {"title", "function"}})} << "";
+    QTest::newRow("empty script") << QList<Element>{element("SCRIPT", {})} << "";
+}
+
+void TestScriptLinks::scriptTextOfADocument()
+{
+    QFETCH(QList<Element>, elements);
+    QFETCH(QString, expected);
+    DocumentData data;
+    for (const Element& each : elements)
+        data.elementsByTag[each.tagName()].append(each);
+    QCOMPARE(pageScriptText(Document(data)), expected);
+}
+
+void TestScriptLinks::markupIsNoScript()
+{
+    // A word of the markup behind the script is no use of the function's parameter.
+    const QString script = QStringLiteral("function show(id){window.open('view.asp?id='+id)}");
+    DocumentData data;
+    data.markup = std::make_shared<const QString>(QStringLiteral("<script>") + script
+                                                  + QStringLiteral("</script><div id=\"main\"></div>"));
+    data.elementsByTag[QStringLiteral("SCRIPT")].append(Element(QStringLiteral("SCRIPT"), {{QStringLiteral("innerhtml"), script}}));
+    data.elementsByTag[QStringLiteral("DIV")].append(Element(QStringLiteral("DIV"), {{QStringLiteral("id"), QStringLiteral("main")}}));
+    setPageScriptText(pageScriptText(Document(data)));
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(3)"), QStringLiteral("http://h/d/p.htm")),
+             QStringLiteral("http://h/d/view.asp?id=3"));
 }
 
 QTEST_GUILESS_MAIN(TestScriptLinks)
