@@ -1,6 +1,9 @@
 #include "links/site_scope.h"
 
 #include <QStringView>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -23,28 +26,35 @@ bool isNumber(QStringView label)
 
 QString getSiteDomain(const QString& address)
 {
-    QStringView host = address;
-    for (const QStringView scheme : {QStringView(u"http://"), QStringView(u"https://")}) {
-        if (host.startsWith(scheme, Qt::CaseInsensitive)) {
-            host = host.sliced(scheme.size());
-            break;
-        }
-    }
-    if (const qsizetype slash = host.indexOf(u'/'); slash >= 0)
-        host = host.first(slash);
-
-    const QList<QStringView> labels = host.split(u'.');
+    // A start address typed without a scheme is loaded as http.
+    const QUrl url(address.contains(u"://") ? address : QStringLiteral("http://") + address);
+    const QString scheme = url.scheme().toLower();
+    const bool https = scheme == QLatin1String("https");
+    if (!https && scheme != QLatin1String("http"))
+        return {};
+    // Lower case, IDNA applied, user and password left out: the host that is asked.
+    const QString host = url.host();
+    if (host.isEmpty())
+        return {};
+    const int port = url.port();
+    const QString portText = port >= 0 && port != (https ? 443 : 80) ? u':' + QString::number(port) : QString();
+    // An IP address names one machine, not a site of several hosts.
+    if (host.contains(u':'))
+        return u'[' + host + u']' + portText;
+    const QList<QStringView> labels = QStringView(host).split(u'.');
     const qsizetype count = labels.size();
+    if (count == 4 && std::all_of(labels.cbegin(), labels.cend(), isNumber))
+        return host + portText;
     if (count < 3)
-        return host.toString();
+        return host + portText;
     const QStringView last = labels.at(count - 1);
     const QStringView secondLast = labels.at(count - 2);
     const QString suffix = secondLast.toString() + u'.' + last.toString();
     if (secondLevelSuffixes.contains(suffix, Qt::CaseInsensitive))
-        return labels.at(count - 3).toString() + u'.' + suffix;
+        return labels.at(count - 3).toString() + u'.' + suffix + portText;
     if (isNumber(secondLast) && isNumber(last))
-        return host.toString();
-    return suffix;
+        return host + portText;
+    return suffix + portText;
 }
 
 void SiteList::addStartSite(const QString& address)

@@ -3,9 +3,12 @@
 #include <QString>
 #include <QStringList>
 
-// The site of an address: its host reduced to the last two labels, three under a
-// second-level suffix such as com.cn ("http://web.a.com.cn/x" -> "a.com.cn"). Letter case
-// and any port stay as written.
+// The site of a web address: its host reduced to the last two labels, three under a
+// second-level suffix such as com.cn ("http://web.a.com.cn/x" -> "a.com.cn"), followed by a
+// port other than the scheme's own. The host is the one QUrl parses (lower case, IDNA
+// applied, user and password left out); an IP address stays whole ("127.0.0.1:8080",
+// "[::1]"). "" for an address that is not http or https or has no host; an address without
+// a scheme counts as http, as the engines load it.
 QString getSiteDomain(const QString& address);
 
 // The site domains of the start addresses. An address is in scope when its site domain is
