@@ -61,7 +61,8 @@ void handleDocumentComplete(BrowserSlots& browserSlots, int slot, const QString&
     if (!failed) {
         const DocumentPtr document = s.browser->document();
         显示所有图片链接(document, tables.pictures, tables.options, tables.cache);
-        harvestPageLinks(document, tables.pages, tables.sites);
+        const int depth = tables.pages.isPosition(s.row) ? tables.pages.row(s.row).depth : 0;
+        harvestPageLinks(document, tables.pages, tables.sites, depth, tables.limits);
     }
     if (s.row > 0 && tables.pages.isPosition(s.row)) {
         if (tables.pages.row(s.row).status == PageStatus::Downloading)

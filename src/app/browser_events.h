@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extract/picture_rows.h"
+#include "links/harvest_rules.h"
 
 #include <QString>
 
@@ -9,7 +10,6 @@ class BrowserSlots;
 class PageTable;
 class PageWindow;
 class PictureTable;
-class SiteList;
 class UrlCache;
 
 // A dispatch is extracted at most this many times; the next completion resets the slot.
@@ -29,6 +29,7 @@ struct SearchTables {
     const SiteList& sites;
     const UrlCache* cache;
     PictureOptions options;
+    CrawlLimits limits;
 };
 
 // A completion reported by the browser of slot: counts it, resets the slot at the

@@ -45,7 +45,7 @@ void SearchSession::connectBrowser(int slot, Browser* browser)
 
 void SearchSession::documentComplete(int slot, const QString& address)
 {
-    SearchTables tables{m_pages, m_pictures, m_sites, m_cache, m_options};
+    SearchTables tables{m_pages, m_pictures, m_sites, m_cache, m_options, m_limits};
     handleDocumentComplete(m_slots, slot, address, tables);
 }
 
@@ -93,6 +93,11 @@ void SearchSession::setExtractTitles(bool on)
 void SearchSession::setExtractSources(bool on)
 {
     m_options.sources = on;
+}
+
+void SearchSession::setCrawlLimits(const CrawlLimits& limits)
+{
+    m_limits = limits;
 }
 
 bool SearchSession::isRunning() const

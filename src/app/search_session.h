@@ -4,6 +4,7 @@
 #include "app/clock.h"
 #include "extract/picture_rows.h"
 #include "extract/url_cache.h"
+#include "links/harvest_rules.h"
 #include "links/site_scope.h"
 #include "lists/page_table.h"
 #include "lists/picture_table.h"
@@ -54,6 +55,7 @@ public:
     void requeueFailed();                         // "重新搜索出错项"
     void setExtractTitles(bool on);               // "提取标题"
     void setExtractSources(bool on);              // "提取来源"
+    void setCrawlLimits(const CrawlLimits& limits); // the headless runner's --max-pages, --max-depth
 
     bool isRunning() const;  // Timer3 is on
     // No row waiting or loading and every slot free: the headless runner's end.
@@ -91,6 +93,7 @@ private:
     SiteList m_sites;
     BrowserSlots m_slots;
     PictureOptions m_options;
+    CrawlLimits m_limits;
     int m_lastDispatchedRow = 0;
     std::array<QString, 5> m_panels;
     ActivityColour m_colour = ActivityColour::White;

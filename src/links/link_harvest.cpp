@@ -1,6 +1,6 @@
 #include "links/link_harvest.h"
 
-#include "links/link_filter.h"
+#include "links/harvest_rules.h"
 #include "lists/page_table.h"
 
 #include <algorithm>
@@ -33,20 +33,23 @@ void collectLinks(const Document& document, QStringList& links)
     }
 }
 
-void 加入选择显示列表(const QStringList& links, PageTable& pages, const SiteList& sites)
+void 加入选择显示列表(const QStringList& links, PageTable& pages, const SiteList& sites,
+                      int depth, const CrawlLimits& limits)
 {
     for (const QString& link : links) {
-        if (const std::optional<QString> address = harvestableAddress(link, sites))
-            pages.addRow(QStringLiteral("1"), *address);
+        const HarvestDecision decision = decideHarvest(link, depth, pages.size(), sites, limits);
+        if (decision.address)
+            pages.addRow(QStringLiteral("1"), *decision.address, depth);
     }
 }
 
-void harvestPageLinks(const DocumentPtr& document, PageTable& pages, const SiteList& sites)
+void harvestPageLinks(const DocumentPtr& document, PageTable& pages, const SiteList& sites,
+                      int pageDepth, const CrawlLimits& limits)
 {
     if (!document || !document->isHtml())
         return;
     QStringList links;
     for (const DocumentPtr& each : collectDocuments(document))
         collectLinks(*each, links);
-    加入选择显示列表(links, pages, sites);
+    加入选择显示列表(links, pages, sites, pageDepth + 1, limits);
 }

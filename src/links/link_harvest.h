@@ -1,12 +1,12 @@
 #pragma once
 
+#include "links/harvest_rules.h"
 #include "platform/document.h"
 
 #include <QList>
 #include <QStringList>
 
 class PageTable;
-class SiteList;
 
 // A page's document followed by the documents of its frames, depth first, each frame's
 // own frames right after it. Frames that refuse access are left out with their frames.
@@ -16,10 +16,12 @@ QList<DocumentPtr> collectDocuments(const DocumentPtr& top);
 // its inner HTML instead, and an empty text gives nothing.
 void collectLinks(const Document& document, QStringList& links);
 
-// Adds every link that is an in-site web page, not known yet, as a waiting page-table row
-// titled "1".
-void 加入选择显示列表(const QStringList& links, PageTable& pages, const SiteList& sites);
+// Adds every link that the harvest rules accept and the page table does not know yet as a
+// waiting row titled "1", at the given depth.
+void 加入选择显示列表(const QStringList& links, PageTable& pages, const SiteList& sites,
+                      int depth = 1, const CrawlLimits& limits = {});
 
-// Harvests the links of a completed page and of its frames into the page table. A document
-// that is not HTML, or none, gives nothing.
-void harvestPageLinks(const DocumentPtr& document, PageTable& pages, const SiteList& sites);
+// Harvests the links of a completed page (at pageDepth) and of its frames into the page
+// table. A document that is not HTML, or none, gives nothing.
+void harvestPageLinks(const DocumentPtr& document, PageTable& pages, const SiteList& sites,
+                      int pageDepth = 0, const CrawlLimits& limits = {});

@@ -57,14 +57,14 @@ Qt::ItemFlags PageTable::flags(const QModelIndex& index) const
     return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled : Qt::NoItemFlags;
 }
 
-bool PageTable::addRow(const QString& title, const QString& address)
+bool PageTable::addRow(const QString& title, const QString& address, int depth)
 {
     const QString key = tableKey(address);
     if (m_positionByKey.contains(key))
         return false;
     const int at = int(m_rows.size());
     beginInsertRows({}, at, at);
-    m_rows.append(PageRow{title, withoutFragment(address), PageStatus::Waiting, std::nullopt});
+    m_rows.append(PageRow{title, withoutFragment(address), PageStatus::Waiting, std::nullopt, depth});
     m_positionByKey.insert(key, at + 1);
     m_waiting.insert(at + 1);
     endInsertRows();

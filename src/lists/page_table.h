@@ -18,6 +18,7 @@ struct PageRow {
     QString address; // as it first arrived, without its fragment
     PageStatus status = PageStatus::Waiting;
     std::optional<double> tag; // clock time of the last dispatch
+    int depth = 0; // 0 for a start address, the harvested page's depth + 1 for its links
 };
 
 // The page table, the crawl queue: one row per known page, keyed by tableKey of its address.
@@ -39,7 +40,7 @@ public:
 
     // Appends a waiting row for the address without its fragment, under tableKey(address).
     // False, and nothing changes, when a row with that key is there already.
-    bool addRow(const QString& title, const QString& address);
+    bool addRow(const QString& title, const QString& address, int depth = 0);
     bool containsAddress(const QString& address) const;
 
     int size() const { return int(m_rows.size()); }

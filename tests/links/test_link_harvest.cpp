@@ -67,6 +67,9 @@ private slots:
         QTest::newRow("other site") << "http://b.com/x.htm" << "";
         QTest::newRow("script") << "javascript:open1(3)" << "";
         QTest::newRow("known in other case") << "HTTP://WWW.H.COM/" << "";
+        QTest::newRow("known with a fragment") << "http://www.h.com/#top" << "";
+        QTest::newRow("picture") << "http://a.h.com/big.png" << "";
+        QTest::newRow("path trap") << "http://a.h.com/a/a/a/a/" << "";
     }
     void addsInSiteWebPagesOnce()
     {
@@ -83,6 +86,41 @@ private slots:
         QCOMPARE(addresses(pages), expected);
         QCOMPARE(pages.row(pages.size()).status, PageStatus::Waiting);
         QCOMPARE(pages.row(pages.size()).title, added.isEmpty() ? QStringLiteral("[添加]") : QStringLiteral("1"));
+    }
+
+    void rowsAreOneStepDeeperThanTheirPage_data()
+    {
+        QTest::addColumn<int>("pageDepth");
+        QTest::addColumn<int>("maxDepth"); // -1: none
+        QTest::addColumn<int>("maxPages"); // -1: none
+        QTest::addColumn<QList<int>>("depths"); // of the rows after the start row
+        QTest::newRow("start page") << 0 << -1 << -1 << QList<int>{1, 1};
+        QTest::newRow("deeper page") << 4 << -1 << -1 << QList<int>{5, 5};
+        QTest::newRow("depth limit reached") << 4 << 4 << -1 << QList<int>{};
+        QTest::newRow("page limit") << 0 << -1 << 2 << QList<int>{1};
+    }
+    void rowsAreOneStepDeeperThanTheirPage()
+    {
+        QFETCH(int, pageDepth);
+        QFETCH(int, maxDepth);
+        QFETCH(int, maxPages);
+        QFETCH(QList<int>, depths);
+        SiteList sites;
+        sites.addStartSite(QStringLiteral("http://h.com/"));
+        PageTable pages;
+        pages.addRow(QStringLiteral("[添加]"), QStringLiteral("http://h.com/"));
+        CrawlLimits limits;
+        if (maxDepth >= 0)
+            limits.maxDepth = maxDepth;
+        if (maxPages >= 0)
+            limits.maxPages = maxPages;
+        harvestPageLinks(linkPage(QStringLiteral("http://h.com/"), {QStringLiteral("http://h.com/a.htm"), QStringLiteral("http://h.com/b.htm")}),
+                         pages, sites, pageDepth, limits);
+        QList<int> found;
+        for (int position = 2; position <= pages.size(); ++position)
+            found.append(pages.row(position).depth);
+        QCOMPARE(found, depths);
+        QCOMPARE(pages.row(1).depth, 0);
     }
 
     void harvestsFramesButNotOtherDocuments()

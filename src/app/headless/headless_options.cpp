@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -40,7 +41,7 @@ QString headlessUsage()
     return QStringLiteral(
         "usage: quorvane --headless [--titles] [--sources] [--output FILE] [--pages FILE]\n"
         "                [--slots N] [--interval MS] [--hold SECONDS] [--timeout SECONDS]\n"
-        "                [--engine net|chromium] ADDRESS...\n");
+        "                [--engine net|chromium] [--max-pages N] [--max-depth N] ADDRESS...\n");
 }
 
 std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringList& arguments)
@@ -59,6 +60,9 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
                                     QStringLiteral("net"));
     parser.addOptions({headless, titles, sources, output, pages, slotCount, interval, hold,
                        timeout, engine});
+    const QCommandLineOption maxPages(QStringLiteral("max-pages"), QString(), QStringLiteral("N"));
+    const QCommandLineOption maxDepth(QStringLiteral("max-depth"), QString(), QStringLiteral("N"));
+    parser.addOptions({maxPages, maxDepth});
     if (!parser.parse(arguments))
         return UsageError{program + QStringLiteral(": ") + parser.errorText()};
 
@@ -95,6 +99,19 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
         if (!s)
             return badValue(QStringLiteral("timeout"), parser.value(timeout));
         options.pace.pageTimeout = *s;
+    }
+
+    if (parser.isSet(maxPages)) {
+        const auto n = wholeNumber(parser.value(maxPages), 1, std::numeric_limits<int>::max());
+        if (!n)
+            return badValue(QStringLiteral("max-pages"), parser.value(maxPages));
+        options.limits.maxPages = *n;
+    }
+    if (parser.isSet(maxDepth)) {
+        const auto n = wholeNumber(parser.value(maxDepth), 0, std::numeric_limits<int>::max());
+        if (!n)
+            return badValue(QStringLiteral("max-depth"), parser.value(maxDepth));
+        options.limits.maxDepth = *n;
     }
 
     const QString engineName = parser.value(engine);

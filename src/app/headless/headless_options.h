@@ -14,6 +14,7 @@ struct HeadlessOptions {
     QString outputFile;   // the picture table; standard output when empty
     QString pagesFile;    // the page table; not written when empty
     SearchPace pace;
+    CrawlLimits limits; // --max-pages, --max-depth; none by default
     QStringList addresses;
 };
 

@@ -1,0 +1,154 @@
+#include "links/harvest_rules.h"
+
+#include "links/table_key.h"
+#include "links/trim_spaces.h"
+#include "lists/file_names.h"
+#include "lists/picture_types.h"
+
+#include <QStringView>
+
+namespace {
+
+// Bounds against crawl traps: pages that link ever longer or deeper addresses of themselves.
+constexpr qsizetype maxAddressLength = 2048;
+constexpr int maxPathSegments = 20;
+constexpr int maxSegmentRepeats = 3;
+
+bool isWebAddress(const QString& address)
+{
+    return address.startsWith(u"http://", Qt::CaseInsensitive)
+           || address.startsWith(u"https://", Qt::CaseInsensitive);
+}
+
+// The path of a web address: from the first "/" behind "://" to the query.
+QStringView pathOf(const QString& address)
+{
+    const qsizetype marker = address.indexOf(u"://");
+    const qsizetype start = address.indexOf(u'/', marker < 0 ? 0 : marker + 3);
+    if (start < 0)
+        return {};
+    const qsizetype query = address.indexOf(u'?', start);
+    return QStringView(address).sliced(start, (query < 0 ? address.size() : query) - start);
+}
+
+Opinion noWhen(bool condition)
+{
+    return condition ? Opinion::No : Opinion::None;
+}
+
+Opinion siteScope(const HarvestQuestion& q)
+{
+    return q.sites.inScope(q.address) ? Opinion::Yes : Opinion::No;
+}
+
+// Only web addresses are pages; "javascript:", "mailto:", "ftp://" and the like are not.
+Opinion notWebAddress(const HarvestQuestion& q)
+{
+    return noWhen(!isWebAddress(q.address));
+}
+
+// Files that are no pages to search, whatever site they are on.
+Opinion excludedType(const HarvestQuestion& q)
+{
+    static const QStringView excluded[]
+        = {u"exe", u"zip", u"rar", u"iso", u"jpg", u"gif", u"tif", u"pdf", u"doc", u"txt"};
+    const QString extension = getLinkExtension(q.address);
+    for (const QStringView type : excluded) {
+        if (extension.compare(type, Qt::CaseInsensitive) == 0)
+            return Opinion::No;
+    }
+    return Opinion::None;
+}
+
+// A link to a picture gives a picture row, not a page to load.
+Opinion picture(const HarvestQuestion& q)
+{
+    return noWhen(isPictureType(getFileType(q.address)));
+}
+
+Opinion addressTooLong(const HarvestQuestion& q)
+{
+    return noWhen(q.address.size() > maxAddressLength);
+}
+
+Opinion tooManyPathSegments(const HarvestQuestion& q)
+{
+    return noWhen(pathOf(q.address).count(u'/') > maxPathSegments);
+}
+
+// "/a/a/a/a/": a page that links a folder of its own name below itself.
+Opinion repeatedPathSegment(const HarvestQuestion& q)
+{
+    QStringView previous;
+    int repeats = 0;
+    for (const QStringView segment : pathOf(q.address).split(u'/', Qt::SkipEmptyParts)) {
+        repeats = segment == previous ? repeats + 1 : 1;
+        if (repeats > maxSegmentRepeats)
+            return Opinion::No;
+        previous = segment;
+    }
+    return Opinion::None;
+}
+
+Opinion tooDeep(const HarvestQuestion& q)
+{
+    return noWhen(q.limits.maxDepth && q.depth > *q.limits.maxDepth);
+}
+
+Opinion pageLimit(const HarvestQuestion& q)
+{
+    return noWhen(q.limits.maxPages && q.pageCount >= *q.limits.maxPages);
+}
+
+} // namespace
+
+QString getLinkExtension(const QString& address)
+{
+    QString name = address;
+    name.replace(u'\\', u'/');
+    name = name.sliced(name.lastIndexOf(u'/') + 1);
+    if (const qsizetype fragment = name.lastIndexOf(u'#'); fragment >= 0)
+        name.truncate(fragment);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return {};
+    const QString extension = trimSpaces(QStringView(name).sliced(dot + 1));
+    return extension.size() > 6 ? QString() : extension;
+}
+
+const QList<HarvestRule>& harvestRules()
+{
+    static const QList<HarvestRule> rules{
+        {"site scope", siteScope},
+        {"not a web address", notWebAddress},
+        {"excluded type", excludedType},
+        {"picture", picture},
+        {"address too long", addressTooLong},
+        {"too many path segments", tooManyPathSegments},
+        {"repeated path segment", repeatedPathSegment},
+        {"too deep", tooDeep},
+        {"page limit", pageLimit},
+    };
+    return rules;
+}
+
+HarvestDecision decideHarvest(const QString& link, int depth, int pageCount,
+                              const SiteList& sites, const CrawlLimits& limits)
+{
+    // A fragment names a place in the same page.
+    const HarvestQuestion question{withoutFragment(trimSpaces(link)), depth, pageCount, sites, limits};
+    Opinion decision = Opinion::None;
+    const char* decidedBy = "no rule accepts it";
+    for (const HarvestRule& rule : harvestRules()) {
+        const Opinion opinion = rule.ask(question);
+        if (opinion == Opinion::None)
+            continue;
+        decision = opinion;
+        decidedBy = rule.name;
+    }
+    HarvestDecision result;
+    result.rule = QString::fromLatin1(decidedBy);
+    if (decision == Opinion::Yes)
+        result.address = question.address;
+    return result;
+}
