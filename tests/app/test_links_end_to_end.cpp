@@ -49,7 +49,7 @@ TestRoute png()
 
 } // namespace
 
-class TestCrawlBounds : public QObject {
+class TestLinksEndToEnd : public QObject {
     Q_OBJECT
 
 private:
@@ -82,6 +82,11 @@ private slots:
         QString folder = QStringLiteral("/t/a/");
         for (int depth = 0; depth < 8; ++depth, folder += QStringLiteral("a/"))
             site.setRoute(folder, html(QStringLiteral("<html><body><a href=\"a/\">deeper</a></body></html>")));
+        // A script link whose function's parameter is also a word of the markup behind it.
+        site.setRoute(QStringLiteral("/s/index.htm"), html(QStringLiteral(
+            "<html><body><script>function show(id){window.open('pics/'+id)}</script>"
+            "<table><tr><td background=\"javascript:show('p.gif')\">cell</td></tr></table>"
+            "<div id=\"main\"></div></body></html>")));
         // A list whose every page links the next.
         for (int n = 1; n <= 30; ++n)
             site.setRoute(QStringLiteral("/q/list.htm?n=%1").arg(n),
@@ -133,6 +138,14 @@ private slots:
         QCOMPARE(addresses.count(site.url(QStringLiteral("/f/a.png"))), 1);
     }
 
+    void scriptLinkUsesThePageScripts()
+    {
+        const Run run = runBounded({site.url(QStringLiteral("/s/index.htm"))});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(1).section(QLatin1Char('\t'), 1, 1),
+                 site.url(QStringLiteral("/s/pics/p.gif")));
+    }
+
     void badLimits_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -149,5 +162,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCrawlBounds)
-#include "test_crawl_bounds.moc"
+QTEST_GUILESS_MAIN(TestLinksEndToEnd)
+#include "test_links_end_to_end.moc"
