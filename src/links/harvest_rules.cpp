@@ -137,18 +137,18 @@ HarvestDecision decideHarvest(const QString& link, int depth, int pageCount,
 {
     // A fragment names a place in the same page.
     const HarvestQuestion question{withoutFragment(trimSpaces(link)), depth, pageCount, sites, limits};
-    Opinion decision = Opinion::None;
-    const char* decidedBy = "no rule accepts it";
-    for (const HarvestRule& rule : harvestRules()) {
-        const Opinion opinion = rule.ask(question);
+    // Asked from the last rule up, the first opinion is the one that decides, and the rules
+    // above it need not be asked.
+    const QList<HarvestRule>& rules = harvestRules();
+    for (auto rule = rules.crbegin(); rule != rules.crend(); ++rule) {
+        const Opinion opinion = rule->ask(question);
         if (opinion == Opinion::None)
             continue;
-        decision = opinion;
-        decidedBy = rule.name;
+        HarvestDecision result;
+        result.rule = QString::fromLatin1(rule->name);
+        if (opinion == Opinion::Yes)
+            result.address = question.address;
+        return result;
     }
-    HarvestDecision result;
-    result.rule = QString::fromLatin1(decidedBy);
-    if (decision == Opinion::Yes)
-        result.address = question.address;
-    return result;
+    return {std::nullopt, QStringLiteral("no rule accepts it")};
 }
