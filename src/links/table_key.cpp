@@ -1,6 +1,9 @@
 #include "links/table_key.h"
 
 #include <QStringView>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +30,19 @@ QStringView defaultPort(QStringView scheme)
     if (scheme == u"ftp")
         return u"21";
     return {};
+}
+
+// The host in lower case; an international or full-width name in the form QUrl gives it
+// ("ｌｏｃａｌｈｏｓｔ" -> "localhost", "xn--bcher-kva.de" -> "bücher.de").
+QString normalHost(QStringView host)
+{
+    const QString lower = host.toString().toLower();
+    const bool international = lower.contains(QLatin1String("xn--"))
+        || std::any_of(lower.cbegin(), lower.cend(), [](QChar c) { return c.unicode() > 0x7f; });
+    if (!international)
+        return lower;
+    const QByteArray ace = QUrl::toAce(lower);
+    return ace.isEmpty() ? lower : QUrl::fromAce(ace);
 }
 
 } // namespace
@@ -63,7 +79,7 @@ QString tableKey(const QString& address)
     QString key = scheme;
     key += QStringLiteral("://");
     key += userInfo;
-    key += host.toString().toLower();
+    key += normalHost(host);
     if (!port.isEmpty() && port != defaultPort(scheme)) {
         key += u':';
         key += port;

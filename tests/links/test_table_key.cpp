@@ -30,6 +30,9 @@ void TestTableKey::key_data()
     QTest::newRow("empty port") << "http://h:/a" << "http://h/a";
     QTest::newRow("no path") << "http://H.com" << "http://h.com/";
     QTest::newRow("query without path") << "http://h?q=1" << "http://h/?q=1";
+    QTest::newRow("full-width host") << "http://ｌｏｃａｌｈｏｓｔ:8080/A" << "http://localhost:8080/A";
+    QTest::newRow("international host") << "http://BÜCHER.de/" << "http://bücher.de/";
+    QTest::newRow("ascii form of a host") << "http://XN--BCHER-KVA.de/" << "http://bücher.de/";
     QTest::newRow("user kept as written") << "http://Me:Pw@H/a" << "http://Me:Pw@h/a";
     QTest::newRow("ipv6 without port") << "http://[::1]/a" << "http://[::1]/a";
     QTest::newRow("ipv6 default port") << "http://[::1]:80/a" << "http://[::1]/a";
