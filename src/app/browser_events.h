@@ -29,6 +29,7 @@ struct SearchTables {
     const SiteList& sites;
     const UrlCache* cache;
     PictureOptions options;
+    PicturesAwaitingType* awaiting = nullptr; // pictures known by their server's type
 };
 
 // A completion reported by the browser of slot: counts it, resets the slot at the

@@ -45,7 +45,7 @@ void SearchSession::connectBrowser(int slot, Browser* browser)
 
 void SearchSession::documentComplete(int slot, const QString& address)
 {
-    SearchTables tables{m_pages, m_pictures, m_sites, m_cache, m_options};
+    SearchTables tables{m_pages, m_pictures, m_sites, m_cache, m_options, m_awaiting.get()};
     handleDocumentComplete(m_slots, slot, address, tables);
 }
 
@@ -95,6 +95,11 @@ void SearchSession::setExtractSources(bool on)
     m_options.sources = on;
 }
 
+void SearchSession::setTypeProbe(TypeProbe* probe)
+{
+    m_awaiting = probe ? std::make_unique<PicturesAwaitingType>(*probe, m_pictures) : nullptr;
+}
+
 bool SearchSession::isRunning() const
 {
     return m_timer3.isActive();
@@ -102,7 +107,8 @@ bool SearchSession::isRunning() const
 
 bool SearchSession::isIdle() const
 {
-    return m_pages.waitingCount() == 0 && m_pages.downloadingCount() == 0 && m_slots.allFree();
+    return m_pages.waitingCount() == 0 && m_pages.downloadingCount() == 0 && m_slots.allFree()
+           && !(m_awaiting && m_awaiting->isWaiting());
 }
 
 PictureTable& SearchSession::pictureTable()

@@ -4,6 +4,7 @@
 #include "app/clock.h"
 #include "app/page_table.h"
 #include "extract/picture_rows.h"
+#include "extract/pictures_awaiting_type.h"
 #include "extract/url_cache.h"
 #include "links/site_scope.h"
 #include "lists/picture_table.h"
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 
 // The four numbers of the search's pace.
 struct SearchPace {
@@ -54,9 +56,13 @@ public:
     void requeueFailed();                         // "重新搜索出错项"
     void setExtractTitles(bool on);               // "提取标题"
     void setExtractSources(bool on);              // "提取来源"
+    // Addresses without a type are asked about through the probe (not owned); without one
+    // they give no row.
+    void setTypeProbe(TypeProbe* probe);
 
     bool isRunning() const;  // Timer3 is on
-    // No row waiting or loading and every slot free: the headless runner's end.
+    // No row waiting or loading, every slot free, no picture waiting for its type: the
+    // headless runner's end.
     bool isIdle() const;
 
     PictureTable& pictureTable();
@@ -91,6 +97,7 @@ private:
     SiteList m_sites;
     BrowserSlots m_slots;
     PictureOptions m_options;
+    std::unique_ptr<PicturesAwaitingType> m_awaiting;
     int m_lastDispatchedRow = 0;
     std::array<QString, 5> m_panels;
     ActivityColour m_colour = ActivityColour::White;

@@ -58,6 +58,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     SearchSession session(browsers, clock, &cache, options.pace);
     session.setExtractTitles(options.titles);
     session.setExtractSources(options.sources);
+    session.setTypeProbe(engine.typeProbe());
     QObject::connect(&session, &SearchSession::statusPanelChanged, &session,
                      [&err](int, const QString& text) {
                          err << text << '\n';
