@@ -25,7 +25,8 @@ constexpr int styleBytes = 200 * 1024;
 constexpr int tableRows = 1'000'000;
 
 // The page: IMG elements (every tenth picture twice), links (a quarter to another site), a
-// style block of url(...) rules, and the markup that holds them all.
+// style block of url(...) rules, and the markup that holds them all. The elements are also
+// listed in document order, as the walk reads every element for the present-day sources.
 DocumentPtr largePage()
 {
     DocumentData data;
@@ -41,12 +42,14 @@ DocumentPtr largePage()
         const QString src = QStringLiteral("http://www.h.com/gallery/p%1.jpg").arg(i % 10 == 0 ? 0 : i);
         images.append(Element(QStringLiteral("IMG"), {{QStringLiteral("src"), src},
                                                       {QStringLiteral("filesize"), QString::number(1000 + i)}}));
+        data.elements.append(images.back());
         markup += QStringLiteral("<img src=\"p%1.jpg\">\n").arg(i);
     }
     for (int i = 0; i < pageLinks; ++i) {
         const QString href = i % 4 == 0 ? QStringLiteral("http://other.com/%1.htm").arg(i)
                                         : QStringLiteral("http://www.h.com/gallery/page%1.htm").arg(i);
         data.links.append(Element(QStringLiteral("A"), {{QStringLiteral("href"), href}}));
+        data.elements.append(data.links.back());
         markup += QStringLiteral("<a href=\"page%1.htm\">page %1</a>\n").arg(i);
     }
     markup += QStringLiteral("</body></html>");

@@ -60,7 +60,7 @@ void handleDocumentComplete(BrowserSlots& browserSlots, int slot, const QString&
     const bool failed = s.browser->navigationFailed();
     if (!failed) {
         const DocumentPtr document = s.browser->document();
-        显示所有图片链接(document, tables.pictures, tables.options, tables.cache);
+        显示所有图片链接(document, tables.pictures, tables.options, tables.cache, tables.awaiting);
         const int depth = tables.pages.isPosition(s.row) ? tables.pages.row(s.row).depth : 0;
         harvestPageLinks(document, tables.pages, tables.sites, depth, tables.limits);
     }

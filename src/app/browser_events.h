@@ -30,6 +30,7 @@ struct SearchTables {
     const UrlCache* cache;
     PictureOptions options;
     CrawlLimits limits;
+    PicturesAwaitingType* awaiting = nullptr; // pictures known by their server's type
 };
 
 // A completion reported by the browser of slot: counts it, resets the slot at the

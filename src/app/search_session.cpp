@@ -45,7 +45,7 @@ void SearchSession::connectBrowser(int slot, Browser* browser)
 
 void SearchSession::documentComplete(int slot, const QString& address)
 {
-    SearchTables tables{m_pages, m_pictures, m_sites, m_cache, m_options, m_limits};
+    SearchTables tables{m_pages, m_pictures, m_sites, m_cache, m_options, m_limits, m_awaiting.get()};
     handleDocumentComplete(m_slots, slot, address, tables);
 }
 
@@ -100,6 +100,11 @@ void SearchSession::setCrawlLimits(const CrawlLimits& limits)
     m_limits = limits;
 }
 
+void SearchSession::setTypeProbe(TypeProbe* probe)
+{
+    m_awaiting = probe ? std::make_unique<PicturesAwaitingType>(*probe, m_pictures) : nullptr;
+}
+
 bool SearchSession::isRunning() const
 {
     return m_timer3.isActive();
@@ -107,7 +112,8 @@ bool SearchSession::isRunning() const
 
 bool SearchSession::isIdle() const
 {
-    return m_pages.waitingCount() == 0 && m_pages.downloadingCount() == 0 && m_slots.allFree();
+    return m_pages.waitingCount() == 0 && m_pages.downloadingCount() == 0 && m_slots.allFree()
+           && !(m_awaiting && m_awaiting->isWaiting());
 }
 
 PictureTable& SearchSession::pictureTable()

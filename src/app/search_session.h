@@ -3,6 +3,7 @@
 #include "app/browser_slots.h"
 #include "app/clock.h"
 #include "extract/picture_rows.h"
+#include "extract/pictures_awaiting_type.h"
 #include "extract/url_cache.h"
 #include "links/harvest_rules.h"
 #include "links/site_scope.h"
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 
 // The four numbers of the search's pace.
 struct SearchPace {
@@ -56,9 +58,13 @@ public:
     void setExtractTitles(bool on);               // "提取标题"
     void setExtractSources(bool on);              // "提取来源"
     void setCrawlLimits(const CrawlLimits& limits); // the headless runner's --max-pages, --max-depth
+    // Addresses without a type are asked about through the probe (not owned); without one
+    // they give no row.
+    void setTypeProbe(TypeProbe* probe);
 
     bool isRunning() const;  // Timer3 is on
-    // No row waiting or loading and every slot free: the headless runner's end.
+    // No row waiting or loading, every slot free, no picture waiting for its type: the
+    // headless runner's end.
     bool isIdle() const;
 
     PictureTable& pictureTable();
@@ -94,6 +100,7 @@ private:
     BrowserSlots m_slots;
     PictureOptions m_options;
     CrawlLimits m_limits;
+    std::unique_ptr<PicturesAwaitingType> m_awaiting;
     int m_lastDispatchedRow = 0;
     std::array<QString, 5> m_panels;
     ActivityColour m_colour = ActivityColour::White;

@@ -10,22 +10,33 @@
 namespace {
 
 // The text as the scan reads it, made in one pass: "url (" and every letter-case variant of
-// "url(" become "url(", CR LF becomes one space, ");" becomes ") ". A CR LF between "url"
-// and "(" is not joined, as it only turns into a space after the joining.
+// "url(" become "url(", CR LF becomes one space, ");" becomes ") ", and comments /* ... */
+// are dropped, as what they hold names nothing. A "/*" that no "*/" closes is left as it
+// stands: in a page's markup it is more often part of an address or a script than a comment.
+// A CR LF between "url" and "(" is not joined, as it only turns into a space after the joining.
 QString normalised(QStringView text)
 {
     QString out;
     out.reserve(text.size());
     const qsizetype size = text.size();
     qsizetype i = 0;
+    bool closingLeft = true; // once no "*/" follows, none will: the search is not repeated
     while (i < size) {
         const QChar c = text[i];
-        if (c != u'u' && c != u'U' && c != u'\r' && c != u')') {
+        if (c != u'u' && c != u'U' && c != u'\r' && c != u')' && c != u'/') {
             out += c;
             ++i;
             continue;
         }
         const QStringView rest = text.sliced(i);
+        if (closingLeft && rest.startsWith(u"/*")) {
+            const qsizetype close = text.indexOf(u"*/", i + 2);
+            if (close >= 0) {
+                i = close + 2;
+                continue;
+            }
+            closingLeft = false;
+        }
         if (rest.startsWith(u"url (", Qt::CaseInsensitive)) {
             out += u"url(";
             i += 5;

@@ -1,6 +1,9 @@
 #include "extract/document_walk.h"
 
+#include "extract/css_image_set.h"
+#include "extract/css_imports.h"
 #include "extract/css_urls.h"
+#include "extract/element_pictures.h"
 #include "extract/style_sheet_links.h"
 #include "extract/url_cache.h"
 #include "links/link_harvest.h"
@@ -11,6 +14,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QStringDecoder>
 
 namespace {
@@ -25,31 +30,88 @@ QList<Element> elements(const Document& document, const char* tag)
     return document.getElementsByTagName(QLatin1String(tag));
 }
 
-} // namespace
+// The style sheets of one page as the walk reads them from the cache: each file read once,
+// and each sheet that an @import pulls in read once for the whole page, so that sheets that
+// import each other end.
+class PageSheets {
+public:
+    explicit PageSheets(const UrlCache* cache) : m_cache(cache) {}
 
-std::optional<QString> readCachedText(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    const auto encoding = QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8);
-    QStringDecoder decode(encoding); // skips the byte-order mark
-    return QString(decode(bytes));
-}
+    std::optional<QString> text(const QString& sheet)
+    {
+        if (!m_cache)
+            return std::nullopt;
+        const auto known = m_texts.constFind(sheet);
+        if (known != m_texts.constEnd())
+            return *known;
+        QString local;
+        m_cache->getCacheFileName(sheet, local);
+        std::optional<QString> text;
+        if (!local.isEmpty() && QFileInfo(local).isFile())
+            text = readCachedText(local);
+        m_texts.insert(sheet, text);
+        return text;
+    }
+    void markRead(const QString& sheet) { m_read.insert(sheet); }
+    bool firstRead(const QString& sheet)
+    {
+        if (m_read.contains(sheet))
+            return false;
+        m_read.insert(sheet);
+        return true;
+    }
 
-void 提取DOC全部图片连接(const Document& document, CandidateList& candidates,
-                        const UrlCache* cache)
+private:
+    const UrlCache* m_cache;
+    QHash<QString, std::optional<QString>> m_texts;
+    QSet<QString> m_read;
+};
+
+// What one document's walk appends to.
+struct Walk {
+    CandidateList& candidates;
+    PageSheets& sheets;
+    QString title;
+    QString source;
+
+    void append(const QString& reference, const QString& base, const QString& size = QString())
+    {
+        candidates.append(resolveUrl(reference, base), size, title, source);
+    }
+    void imageSet(const QString& cssText, const QString& base)
+    {
+        for (const QString& reference : imageSetStrings(cssText))
+            append(reference, base);
+    }
+    // The sheets that a style text imports, each read like a linked sheet and resolved
+    // against its own address, their own imports right after them.
+    void imports(const QStringList& imported, int depth)
+    {
+        if (depth > kMaxImportDepth)
+            return;
+        for (const QString& sheet : imported) {
+            if (!sheets.firstRead(sheet))
+                continue;
+            const std::optional<QString> text = sheets.text(sheet);
+            if (!text)
+                continue;
+            scanCssUrls(*text, sheet, candidates, title, source);
+            imageSet(*text, sheet);
+            imports(importedSheets(*text, sheet), depth + 1);
+        }
+    }
+};
+
+void walkDocument(const Document& document, CandidateList& candidates, PageSheets& sheets)
 {
-    const QString title = trimSpaces(document.title());
-    const QString source = trimSpaces(document.location());
+    Walk walk{candidates, sheets, trimSpaces(document.title()), trimSpaces(document.location())};
     const QString url = document.URL();
     const QString base = trimSpaces(url);
     const QString markup = document.documentElementOuterHTML();
     // javascript: links resolve with this document's own functions.
     setPageScriptText(pageScriptText(document));
     auto append = [&](const QString& reference, const QString& size = QString()) {
-        candidates.append(resolveUrl(reference, base), size, title, source);
+        walk.append(reference, base, size);
     };
 
     const QString bodyBackground = text(document.bodyBackground());
@@ -79,28 +141,67 @@ void 提取DOC全部图片连接(const Document& document, CandidateList& candid
             append(src, text(image.fileSize()));
     }
 
-    if (url.isEmpty())
-        return;
-    scanCssUrls(markup, url, candidates, title, source);
-
-    if (!cache)
-        return;
-    for (const QString& entry : getStyleSheetLinks(document)) {
-        const QString sheet = trimSpaces(entry);
-        if (sheet.isEmpty())
-            continue;
-        QString local;
-        cache->getCacheFileName(sheet, local);
-        if (local.isEmpty() || !QFileInfo(local).isFile())
-            continue;
-        if (const std::optional<QString> sheetText = readCachedText(local))
-            scanCssUrls(*sheetText, sheet, candidates, title, source);
+    if (!url.isEmpty()) {
+        scanCssUrls(markup, url, candidates, walk.title, walk.source);
+        for (const QString& entry : getStyleSheetLinks(document)) {
+            const QString sheet = trimSpaces(entry);
+            if (sheet.isEmpty())
+                continue;
+            sheets.markRead(sheet);
+            if (const std::optional<QString> sheetText = sheets.text(sheet))
+                scanCssUrls(*sheetText, sheet, candidates, walk.title, walk.source);
+        }
     }
+
+    // The sources of present-day pages, element by element in document order. Style blocks
+    // and linked sheets give their image-set() strings and @imported sheets here.
+    const QString documentBase = trimSpaces(document.baseURI());
+    for (const Element& element : document.allElements()) {
+        appendElementPictures(element, documentBase, candidates, walk.title, walk.source);
+        if (url.isEmpty())
+            continue;
+        const QString tag = element.tagName();
+        if (tag == QLatin1String("STYLE")) {
+            const QString block = text(element.innerHTML());
+            walk.imageSet(block, documentBase);
+            walk.imports(importedSheets(block, documentBase), 1);
+        } else if (tag == QLatin1String("LINK") && namesStyleSheet(element)) {
+            const QString href = trimSpaces(text(element.href()));
+            const QString sheet = href.isEmpty() ? QString() : trimSpaces(resolveUrl(href, base));
+            if (sheet.isEmpty())
+                continue;
+            if (const std::optional<QString> sheetText = sheets.text(sheet)) {
+                walk.imageSet(*sheetText, sheet);
+                walk.imports(importedSheets(*sheetText, sheet), 1);
+            }
+        }
+    }
+}
+
+} // namespace
+
+std::optional<QString> readCachedText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    const auto encoding = QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8);
+    QStringDecoder decode(encoding); // skips the byte-order mark
+    return QString(decode(bytes));
+}
+
+void 提取DOC全部图片连接(const Document& document, CandidateList& candidates,
+                        const UrlCache* cache)
+{
+    PageSheets sheets(cache);
+    walkDocument(document, candidates, sheets);
 }
 
 void 提取网页全部图片连接(const DocumentPtr& document, CandidateList& candidates,
                          const UrlCache* cache)
 {
+    PageSheets sheets(cache);
     for (const DocumentPtr& each : collectDocuments(document))
-        提取DOC全部图片连接(*each, candidates, cache);
+        walkDocument(*each, candidates, sheets);
 }

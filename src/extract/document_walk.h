@@ -5,6 +5,10 @@
 
 class UrlCache;
 
+// How deep @import chains are followed: a linked sheet's or style block's imports are at
+// depth 1.
+inline constexpr int kMaxImportDepth = 8;
+
 // Appends the picture candidates of a page and of all its frames, document by document in
 // the order of collectDocuments. Linked style sheets are read from the cache only (none
 // without a cache).
@@ -13,7 +17,11 @@ void 提取网页全部图片连接(const DocumentPtr& document, CandidateList& 
 
 // The same for one document without its frames, in this order: body background, EMBED
 // with an image type, TD backgrounds, image INPUTs, IMG (with their sizes), url(...) in the
-// markup, url(...) in each linked style sheet (resolved against the sheet's address).
+// markup, url(...) in each linked style sheet (resolved against the sheet's address); then,
+// element by element in document order, the sources of present-day pages (see
+// appendElementPictures) resolved against the document's base, and for style blocks and
+// linked sheets their image-set() strings and the sheets they @import (at most
+// kMaxImportDepth deep, each once per page).
 void 提取DOC全部图片连接(const Document& document, CandidateList& candidates,
                         const UrlCache* cache);
 

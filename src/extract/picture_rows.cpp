@@ -1,6 +1,7 @@
 #include "extract/picture_rows.h"
 
 #include "extract/document_walk.h"
+#include "extract/pictures_awaiting_type.h"
 #include "links/trim_spaces.h"
 #include "lists/file_names.h"
 #include "lists/picture_table.h"
@@ -8,14 +9,16 @@
 #include "lists/size_format.h"
 
 void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
-                    PictureTable& pictures, PictureOptions options)
+                    PictureTable& pictures, PictureOptions options, PicturesAwaitingType* awaiting)
 {
     for (qsizetype i = 0; i < candidates.size(); ++i) {
         const QString address = trimSpaces(candidates.addresses.at(i));
         if (address.isEmpty() || pictures.containsAddress(address))
             continue;
         const QString type = getFileType(address);
-        if (type.isEmpty() || !isPictureType(type))
+        // Another type may still be a picture, as its server says.
+        const bool pictureType = isPictureType(type);
+        if (!pictureType && !awaiting)
             continue;
         PictureRow row;
         row.fileName = getFileName(address, false);
@@ -31,16 +34,19 @@ void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
         }
         if (options.sources)
             row.source = candidates.sources.value(i);
-        pictures.addRow(row);
+        if (pictureType)
+            pictures.addRow(row);
+        else
+            awaiting->offer(row, type.isEmpty());
     }
 }
 
 void 显示所有图片链接(const DocumentPtr& document, PictureTable& pictures,
-                      PictureOptions options, const UrlCache* cache)
+                      PictureOptions options, const UrlCache* cache, PicturesAwaitingType* awaiting)
 {
     if (!document || !document->isHtml())
         return;
     CandidateList candidates;
     提取网页全部图片连接(document, candidates, cache);
-    addPictureRows(candidates, trimSpaces(document->title()), pictures, options);
+    addPictureRows(candidates, trimSpaces(document->title()), pictures, options, awaiting);
 }

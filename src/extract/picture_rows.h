@@ -4,6 +4,7 @@
 #include "platform/document.h"
 
 class PictureTable;
+class PicturesAwaitingType;
 class UrlCache;
 
 // The two check boxes "提取标题" and "提取来源", as they stand when rows are made.
@@ -15,9 +16,13 @@ struct PictureOptions {
 // Adds one picture-table row per new picture address among the candidates, in their order:
 // the first candidate of an address decides its row. Candidates without an address or of
 // a type that is no picture are passed over. pageTitle stands in for an empty title.
+// Candidates of other types go to awaiting, which makes their rows where the server has
+// said they are pictures; without it they are passed over too.
 void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
-                    PictureTable& pictures, PictureOptions options);
+                    PictureTable& pictures, PictureOptions options,
+                    PicturesAwaitingType* awaiting = nullptr);
 
 // Collects the candidates of a completed page and its frames and adds their rows.
 void 显示所有图片链接(const DocumentPtr& document, PictureTable& pictures,
-                      PictureOptions options, const UrlCache* cache);
+                      PictureOptions options, const UrlCache* cache,
+                      PicturesAwaitingType* awaiting = nullptr);

@@ -6,7 +6,7 @@
 
 #include <QRegularExpression>
 
-static bool namesStyleSheet(const Element& link)
+bool namesStyleSheet(const Element& link)
 {
     const QString type = trimSpaces(link.type().value_or(QString()).toLower());
     if (!type.isEmpty())

@@ -5,7 +5,8 @@
 
 UrlCache::UrlCache() : m_dir(QDir::tempPath() + QStringLiteral("/quorvane-cache-XXXXXX")) {}
 
-std::optional<QString> UrlCache::store(const QString& address, const QByteArray& bytes)
+std::optional<QString> UrlCache::store(const QString& address, const QByteArray& bytes,
+                                       const QByteArray& contentType)
 {
     if (!m_dir.isValid())
         return std::nullopt;
@@ -20,7 +21,7 @@ std::optional<QString> UrlCache::store(const QString& address, const QByteArray&
     const auto old = m_entries.constFind(address);
     if (old != m_entries.constEnd())
         QFile::remove(old->path);
-    m_entries.insert(address, Entry{path, bytes.size()});
+    m_entries.insert(address, Entry{path, bytes.size(), QString::fromLatin1(contentType)});
     return path;
 }
 
@@ -38,6 +39,14 @@ std::optional<qint64> UrlCache::byteSize(const QString& address) const
     if (it == m_entries.constEnd())
         return std::nullopt;
     return it->size;
+}
+
+std::optional<QString> UrlCache::contentType(const QString& address) const
+{
+    const auto it = m_entries.constFind(address);
+    if (it == m_entries.constEnd())
+        return std::nullopt;
+    return it->contentType;
 }
 
 bool UrlCache::getCacheFileName(const QString& address, QString& localFileName) const

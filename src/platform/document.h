@@ -28,10 +28,13 @@ struct DocumentData {
     QString title;
     QString url;      // the document's address (after redirects)
     QString location; // the full address as the page's location gives it
+    QString baseUrl;  // what <base href> declares; empty when the document declares none
     std::optional<QString> bodyBackground; // raw, as written; nothing without a body or attribute
     std::shared_ptr<const QString> markup;  // documentElement's outer HTML
     // Elements by upper-case tag name, each list in document order.
     QHash<QString, QList<Element>> elementsByTag;
+    // Every element of the document in document order: the same elements as elementsByTag.
+    QList<Element> elements;
     QList<Element> links;      // anchors with an href and image-map areas, in document order
     QList<DocumentPtr> frames; // in frame order; null where access is refused
     std::shared_ptr<PageWindow> parentWindow;
@@ -46,6 +49,8 @@ public:
     QString title() const { return d.title; }
     QString URL() const { return d.url; }
     QString location() const { return d.location; }
+    // The address that the document's relative references resolve against.
+    QString baseURI() const { return d.baseUrl.isEmpty() ? d.url : d.baseUrl; }
     std::optional<QString> bodyBackground() const { return d.bodyBackground; }
     QString documentElementOuterHTML() const { return d.markup ? *d.markup : QString(); }
     // Tag names are matched without regard to letter case.
@@ -55,6 +60,7 @@ public:
     }
     // The upper-case tag names that getElementsByTagName has elements for, in no order.
     QStringList tagNames() const { return d.elementsByTag.keys(); }
+    const QList<Element>& allElements() const { return d.elements; }
     const QList<Element>& links() const { return d.links; }
     const QList<DocumentPtr>& frames() const { return d.frames; }
     std::shared_ptr<PageWindow> parentWindow() const { return d.parentWindow; }

@@ -43,6 +43,12 @@ void TestCssUrls::scan_data()
     QTest::newRow("parent") << "url(../../p.gif)" << QStringList{"http://h/p.gif"};
     QTest::newRow("empty text") << "" << QStringList{};
     QTest::newRow("marker only") << "url(" << QStringList{};
+    QTest::newRow("commented out") << "/* a{background:url(x.gif)} */b{background:url(y.gif)}" << QStringList{at("y.gif")};
+    QTest::newRow("comment in a rule") << "a{background:/*url(x.gif)*/url(y.gif)}" << QStringList{at("y.gif")};
+    QTest::newRow("two comments") << "/*url(x.gif)*/url(y.gif)/* url(z.gif) */" << QStringList{at("y.gif")};
+    QTest::newRow("comment spans lines") << "/*\r\nurl(x.gif)\n*/url(y.gif)" << QStringList{at("y.gif")};
+    QTest::newRow("unclosed comment") << "<a href=\"/files/*\"><p style=\"background:url(y.gif)\">" << QStringList{at("y.gif")};
+    QTest::newRow("comment closes at the first */") << "/* a */url(y.gif)/* b */" << QStringList{at("y.gif")};
     QTest::newRow("punctuation") << "url()url(\"url('')'\")" << QStringList{at("")};
 }
 

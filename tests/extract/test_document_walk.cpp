@@ -9,6 +9,7 @@
 namespace {
 
 using Members = QHash<QString, QString>;
+using Sheets = QHash<QString, QString>; // address -> text, in the cache
 
 Element element(const char* tag, Members members)
 {
@@ -25,7 +26,9 @@ struct Page {
     }
     Page& add(const char* tag, Members members)
     {
-        data.elementsByTag[QLatin1String(tag)].append(element(tag, std::move(members)));
+        const Element built = element(tag, std::move(members));
+        data.elementsByTag[QLatin1String(tag)].append(built);
+        data.elements.append(built);
         return *this;
     }
     Page& markup(const QString& text)
@@ -136,6 +139,106 @@ private slots:
         const DocumentPtr frame = scripted(QStringLiteral("http://h.com/f.htm"), QStringLiteral("b")).done();
         const DocumentPtr top = scripted(QStringLiteral("http://h.com/p.htm"), QStringLiteral("a")).frame(frame).done();
         QCOMPARE(addressesOf(top), (QStringList{"http://h.com/a/x.gif", "http://h.com/b/x.gif"}));
+    }
+
+    void modernSourcesFollowInDocumentOrder()
+    {
+        Page page(QStringLiteral("http://h.com/d/p.htm"));
+        page.data.baseUrl = QStringLiteral("http://cdn.h.com/b/");
+        page.add("META", {{"property", "og:image"}, {"content", "og.jpg"}})
+            .add("IMG", {{"src", "http://h.com/d/1.gif"}, {"srcset", "s1.jpg 1x, s2.jpg 2x"}})
+            .add("DIV", {{"data-bg", "url(bg.jpg)"}})
+            .add("A", {{"href", "http://h.com/d/full.png"}})
+            .add("TD", {{"background", "td.gif"}})
+            .markup(QStringLiteral("<p style='background:url(m.gif)'>"));
+        QCOMPARE(addressesOf(page.done()), (QStringList{
+            "http://h.com/d/td.gif", "http://h.com/d/1.gif", "http://h.com/d/m.gif",
+            "http://cdn.h.com/b/og.jpg", "http://cdn.h.com/b/s1.jpg", "http://cdn.h.com/b/s2.jpg",
+            "http://cdn.h.com/b/bg.jpg", "http://h.com/d/full.png"}));
+    }
+
+    void modernSourcesWithoutAddress()
+    {
+        // Absolute ones still count; style sheets are not read without an address.
+        UrlCache cache;
+        cache.store(QStringLiteral("http://h.com/s.css"), "@import 'i.css';");
+        cache.store(QStringLiteral("http://h.com/i.css"), "a{background:url(i.gif)}");
+        Page page{QString()};
+        page.add("IMG", {{"srcset", "http://h.com/a.jpg 1x"}})
+            .add("LINK", {{"rel", "stylesheet"}, {"href", "http://h.com/s.css"}});
+        QCOMPARE(addressesOf(page.done(), &cache), QStringList{"http://h.com/a.jpg"});
+    }
+
+    void imports_data()
+    {
+        QTest::addColumn<Sheets>("sheets");
+        QTest::addColumn<QString>("styleBlock");
+        QTest::addColumn<QStringList>("expected");
+
+        const QString main = QStringLiteral("http://h.com/css/main.css");
+        QTest::newRow("relative to the importing sheet")
+            << Sheets{{main, "@import 'parts/a.css'; x{background:url(m.gif)}"},
+                      {"http://h.com/css/parts/a.css", "y{background:url(../../img/a.gif)}"}}
+            << QString() << QStringList{"http://h.com/css/m.gif", "http://h.com/img/a.gif"};
+        QTest::newRow("imports of imports, depth first")
+            << Sheets{{main, "@import 'a.css'; @import 'c.css';"}, {"http://h.com/css/a.css", "@import 'b.css'; a{background:url(a.gif)}"},
+                      {"http://h.com/css/b.css", "b{background:url(b.gif)}"}, {"http://h.com/css/c.css", "c{background:url(c.gif)}"}}
+            << QString() << QStringList{"http://h.com/css/a.gif", "http://h.com/css/b.gif", "http://h.com/css/c.gif"};
+        QTest::newRow("loop")
+            << Sheets{{main, "@import 'a.css'; m{background:url(m.gif)}"},
+                      {"http://h.com/css/a.css", "@import 'main.css'; @import 'a.css'; a{background:url(a.gif)}"}}
+            << QString() << QStringList{"http://h.com/css/m.gif", "http://h.com/css/a.gif"};
+        Sheets chain{{main, "@import '1.css';"}};
+        QStringList chainExpected;
+        for (int depth = 1; depth <= 9; ++depth) {
+            chain.insert(QStringLiteral("http://h.com/css/%1.css").arg(depth),
+                         QStringLiteral("@import '%1.css'; x{background:url(%2.gif)}").arg(depth + 1).arg(depth));
+            if (depth <= 8)
+                chainExpected.append(QStringLiteral("http://h.com/css/%1.gif").arg(depth));
+        }
+        QTest::newRow("eight deep at most") << chain << QString() << chainExpected;
+        QTest::newRow("imported sheet not cached")
+            << Sheets{{main, "@import 'gone.css';"}} << QString() << QStringList{};
+        QTest::newRow("image-set strings of a sheet")
+            << Sheets{{main, "x{background:image-set('../img/x.png' 1x, url(y.png) 2x)}"}}
+            << QString() << QStringList{"http://h.com/css/y.png", "http://h.com/img/x.png"};
+        QTest::newRow("style block imports against the document's base")
+            << Sheets{{"http://cdn.h.com/b/s/b.css", "b{background:url(b.gif)}"}}
+            << "@import url(s/b.css); p{background:image-set('p.png' 1x)}"
+            << QStringList{"http://cdn.h.com/b/p.png", "http://cdn.h.com/b/s/b.gif"};
+        QTest::newRow("a linked sheet is not read again as an import")
+            << Sheets{{main, "m{background:url(m.gif)}"}}
+            << "@import 'http://h.com/css/main.css';" << QStringList{"http://h.com/css/m.gif"};
+    }
+    void imports()
+    {
+        QFETCH(Sheets, sheets);
+        QFETCH(QString, styleBlock);
+        QFETCH(QStringList, expected);
+        UrlCache cache;
+        for (auto sheet = sheets.cbegin(); sheet != sheets.cend(); ++sheet)
+            QVERIFY(cache.store(sheet.key(), sheet.value().toUtf8()));
+        Page page(QStringLiteral("http://h.com/d/p.htm"));
+        page.data.baseUrl = QStringLiteral("http://cdn.h.com/b/");
+        if (sheets.contains(QStringLiteral("http://h.com/css/main.css")))
+            page.add("LINK", {{"rel", "stylesheet"}, {"href", "http://h.com/css/main.css"}});
+        if (!styleBlock.isEmpty())
+            page.add("STYLE", {{"innerhtml", styleBlock}});
+        QCOMPARE(addressesOf(page.done(), &cache), expected);
+    }
+
+    void importedSheetReadOncePerPage()
+    {
+        UrlCache cache;
+        cache.store(QStringLiteral("http://h.com/a.css"), "a{background:url(a.gif)}");
+        const auto importing = [](const QString& url) {
+            Page page(url);
+            page.add("STYLE", {{"innerhtml", "@import '/a.css';"}});
+            return page;
+        };
+        const DocumentPtr frame = importing(QStringLiteral("http://h.com/f.htm")).done();
+        const DocumentPtr top = importing(QStringLiteral("http://h.com/p.htm")).frame(frame).done();
+        QCOMPARE(addressesOf(top, &cache), QStringList{"http://h.com/a.gif"});
     }
 
     void styleSheetLinks_data()

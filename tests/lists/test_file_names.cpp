@@ -12,6 +12,8 @@ private slots:
     void longNames();
     void pictureType_data();
     void pictureType();
+    void mediaType_data();
+    void mediaType();
     void sizeText_data();
     void sizeText();
 };
@@ -74,9 +76,10 @@ void TestFileNames::pictureType_data()
     QTest::addColumn<QString>("type");
     QTest::addColumn<bool>("expected");
 
-    for (const char* type : {"bmp", "jpg", "jpeg", "tif", "gif", "png", "ico", "jpe", "JPG", "Png"})
+    for (const char* type : {"bmp", "jpg", "jpeg", "tif", "gif", "png", "ico", "jpe", "JPG", "Png",
+                             "webp", "avif", "svg", "jxl", "WebP", "SVG"})
         QTest::newRow(type) << QString::fromLatin1(type) << true;
-    for (const char* type : {"", "pg", "if", "tiff", "svg", "webp", "php", "asp", ".jpg", "jpg.", "png,ico", " gif"})
+    for (const char* type : {"", "pg", "if", "tiff", "svgz", "web", "php", "asp", ".jpg", "jpg.", "png,ico", " gif"})
         QTest::newRow(qPrintable(QStringLiteral("refused '%1'").arg(QLatin1String(type))))
             << QString::fromLatin1(type) << false;
 }
@@ -86,6 +89,33 @@ void TestFileNames::pictureType()
     QFETCH(QString, type);
     QFETCH(bool, expected);
     QCOMPARE(isPictureType(type), expected);
+}
+
+void TestFileNames::mediaType_data()
+{
+    QTest::addColumn<QString>("contentType");
+    QTest::addColumn<bool>("picture");
+    QTest::addColumn<QString>("type");
+
+    QTest::newRow("image/png") << "image/png" << true << "png";
+    QTest::newRow("capitals, parameter") << "Image/JPEG; charset=binary" << true << "jpeg";
+    QTest::newRow("spaces around") << "  image/webp " << true << "webp";
+    QTest::newRow("svg+xml") << "image/svg+xml" << true << "svg";
+    QTest::newRow("x-icon") << "image/x-icon" << true << "ico";
+    QTest::newRow("microsoft icon") << "image/vnd.microsoft.icon" << true << "ico";
+    QTest::newRow("image/ alone") << "image/" << false << "";
+    QTest::newRow("html") << "text/html; charset=utf-8" << false << "html";
+    QTest::newRow("image in a parameter") << "text/plain; x=image/png" << false << "plain";
+    QTest::newRow("empty") << "" << false << "";
+}
+
+void TestFileNames::mediaType()
+{
+    QFETCH(QString, contentType);
+    QFETCH(bool, picture);
+    QFETCH(QString, type);
+    QCOMPARE(isPictureMediaType(contentType), picture);
+    QCOMPARE(pictureTypeOfMediaType(contentType), type);
 }
 
 void TestFileNames::sizeText_data()

@@ -55,6 +55,16 @@ private slots:
         QTest::newRow("outer with astral characters") << "<p>😀😀</p><i x=\"😀\">y</i>" << "I" << "outerhtml" << "<i x=\"😀\">y</i>";
         QTest::newRow("outer keeps letter case") << "<EMBED SRC=\"Image/x.svg\">" << "EMBED" << "outerhtml" << "<EMBED SRC=\"Image/x.svg\">";
         QTest::newRow("inner of nested") << "<div id=a><div>x</div>y</div>" << "DIV" << "innerhtml" << "<div>x</div>y";
+        QTest::newRow("srcset raw") << "<img srcset=\" a.jpg 1x,b.jpg 2x\">" << "IMG" << "srcset" << " a.jpg 1x,b.jpg 2x";
+        QTest::newRow("data attribute raw") << "<div data-bg=\"url(../bg.jpg)\">" << "DIV" << "data-bg" << "url(../bg.jpg)";
+        QTest::newRow("attribute names in lower case") << "<META PROPERTY=og:image CONTENT=\"o.jpg\">" << "META" << "property" << "og:image";
+        QTest::newRow("content raw") << "<meta property=og:image content=\"../o.jpg\">" << "META" << "content" << "../o.jpg";
+        QTest::newRow("poster raw") << "<video poster=\"p.jpg\"></video>" << "VIDEO" << "poster" << "p.jpg";
+        QTest::newRow("svg image href absolute") << "<svg><image href=\"s.png\"/></svg>" << "IMAGE" << "href" << "http://h.com/dir/s.png";
+        QTest::newRow("svg image xlink:href raw") << "<svg><image xlink:href=\"x.png\"/></svg>" << "IMAGE" << "xlink:href" << "x.png";
+        QTest::newRow("first of a repeated attribute") << "<div data-src=a.jpg data-src=b.jpg>" << "DIV" << "data-src" << "a.jpg";
+        QTest::newRow("filesize is not taken from the markup") << "<img src=a.gif filesize=999>" << "IMG" << "filesize" << "<none>";
+        QTest::newRow("outerhtml is not taken from the markup") << "<b outerhtml=x>y</b>" << "B" << "outerhtml" << "<b outerhtml=x>y</b>";
     }
     void members()
     {
@@ -120,6 +130,57 @@ private slots:
         QCOMPARE(atFragment->URL(), QStringLiteral("http://h.com/p.htm#s"));
     }
 
+    void elementsInDocumentOrder()
+    {
+        UrlCache cache;
+        QVERIFY(cache.store(QStringLiteral("http://h.com/dir/b.gif"), QByteArray(77, 'g')));
+        const DocumentPtr document = parseHtml(QStringLiteral(
+            "<html><head><meta property=og:image content=o.jpg><link rel=icon href=i.ico></head>"
+            "<body><img src=a.gif><p><img src=b.gif srcset=\"c.gif 2x\"></p><svg><image href=s.png /></svg></body></html>"),
+            kPage).finish({}, cache);
+        QStringList tags;
+        for (const Element& element : document->allElements())
+            tags << element.tagName();
+        QCOMPARE(tags, QStringList({"HTML", "HEAD", "META", "LINK", "BODY", "IMG", "P", "IMG", "SVG", "IMAGE"}));
+        // The IMG elements in order are those of the tag list, sizes included.
+        const Element& second = document->allElements().at(7);
+        QCOMPARE(second.src(), QStringLiteral("http://h.com/dir/b.gif"));
+        QCOMPARE(second.fileSize(), QStringLiteral("77"));
+        QCOMPARE(second.member(QStringLiteral("srcset")), QStringLiteral("c.gif 2x"));
+        QCOMPARE(document->getElementsByTagName(QStringLiteral("IMG")).at(1).fileSize(), QStringLiteral("77"));
+    }
+
+    void baseURI()
+    {
+        QCOMPARE(snapshot("<img src=a.gif>")->baseURI(), kPage.toString());
+        QCOMPARE(snapshot("<base href=\"../b/\"><img src=a.gif>")->baseURI(), QStringLiteral("http://h.com/b/"));
+        QCOMPARE(snapshot("<base href=\"javascript:x\">")->baseURI(), kPage.toString());
+    }
+
+    void elementsBeyondTheCapAreNotRead()
+    {
+        // html, head and body, then enough elements to pass the cap, then a picture.
+        QString html = QStringLiteral("<img src=first.gif>") + QStringLiteral("<i></i>").repeated(kMaxElements)
+                       + QStringLiteral("<img src=late.gif><a href=late.htm>late</a>");
+        const ParsedPage page = parseHtml(html, kPage);
+        QCOMPARE(page.data.elements.size(), kMaxElements);
+        QCOMPARE(page.pictures, QStringList{"http://h.com/dir/first.gif"});
+        QVERIFY(page.data.links.isEmpty());
+        QCOMPARE(page.data.elementsByTag.value(QStringLiteral("I")).size(), kMaxElements - 4);
+    }
+
+    void lonePicture()
+    {
+        const DocumentPtr document = lonePictureDocument(QStringLiteral("http://h.com/pic?id=1"), 321);
+        QVERIFY(document->isHtml());
+        QVERIFY(document->links().isEmpty());
+        QCOMPARE(document->allElements().size(), 1);
+        const QList<Element> images = document->getElementsByTagName(QStringLiteral("IMG"));
+        QCOMPARE(images.size(), 1);
+        QCOMPARE(images.at(0).src(), QStringLiteral("http://h.com/pic?id=1"));
+        QCOMPARE(images.at(0).fileSize(), QStringLiteral("321"));
+    }
+
     void whatThePageLoads_data()
     {
         QTest::addColumn<QString>("html");
@@ -139,6 +200,10 @@ private slots:
         QTest::newRow("frameset")
             << "<frameset><frame src=a.htm><frameset><frame src=b.htm></frameset></frameset>"
             << QStringList{} << QStringList{base + "a.htm", base + "b.htm"} << QStringList{};
+        QTest::newRow("style blocks import sheets")
+            << "<link rel=stylesheet href=a.css><style>@import 'b.css'; /* @import 'x.css'; */</style>"
+               "<style>p{} @import url(/c.css);</style><script>var s = \"@import 'no.css'\";</script>"
+            << QStringList{base + "a.css", base + "b.css", "http://h.com/c.css"} << QStringList{} << QStringList{};
         QTest::newRow("pictures with a source")
             << "<img src=a.gif><img><img src=\"\"><img src=a.gif>"
             << QStringList{} << QStringList{} << QStringList{base + "a.gif", base + "a.gif"};
@@ -150,7 +215,7 @@ private slots:
         QFETCH(QStringList, frames);
         QFETCH(QStringList, pictures);
         const ParsedPage page = parseHtml(html, kPage);
-        QCOMPARE(page.styleSheets, sheets);
+        QCOMPARE(page.styleSheets + page.styleBlockImports, sheets);
         QCOMPARE(page.frameSources, frames);
         QCOMPARE(page.pictures, pictures);
     }

@@ -1,4 +1,5 @@
 #include "site/test_site.h"
+#include "site/modern_routes.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -83,6 +84,7 @@ bool TestSite::listen(quint16 port)
     if (!m_server->listen(QHostAddress::LocalHost, port))
         return false;
     addCannedRoutes();
+    addModernRoutes(*this);
     return true;
 }
 
@@ -196,6 +198,10 @@ bool TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
     } else {
         route.status = 404;
         route.body = "<html><head><title>Not found</title></head><body>Not found</body></html>";
+    }
+    if (headOnly && route.refuseHead) {
+        route.status = 405;
+        route.contentType = "text/html";
     }
     if (route.neverFinish) {
         // Promise the whole body, send half of it, and keep the connection open.

@@ -18,6 +18,7 @@ struct TestRoute {
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers; // extra response headers, e.g. Location
     bool neverFinish = false; // send the headers and part of the body, then hang
+    bool refuseHead = false;  // answer HEAD with 405, as some servers do
 };
 
 // A small HTTP/1.1 server (persistent connections) on 127.0.0.1 with a free port, started and stopped by the

@@ -59,6 +59,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     session.setExtractTitles(options.titles);
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
+    session.setTypeProbe(engine.typeProbe());
     QObject::connect(&session, &SearchSession::statusPanelChanged, &session,
                      [&err](int, const QString& text) {
                          err << text << '\n';

@@ -87,6 +87,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent)
     for (int slot = 0; slot < SearchPace{}.slotCount; ++slot)
         m_browsers.append(m_engine->createBrowser(m_engine.get()));
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
+    m_session->setTypeProbe(m_engine->typeProbe());
     m_downloader = std::make_unique<PictureDownloader>(m_session->pictureTable(),
                                                        *m_engine->networkAccess(), &m_cache);
     setWindowTitle(caption());

@@ -1,11 +1,13 @@
 #include "platform/net/html_snapshot.h"
 
+#include "extract/css_imports.h"
 #include "platform/net/nesting_guard.h"
 #include "platform/net/utf8_offsets.h"
 
 #include <gumbo.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -77,12 +79,13 @@ bool isStyleSheetLink(const GumboElement& element)
     return words.contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive);
 }
 
-// Every element of the tree in document order; template contents are not part of it.
+// Every element of the tree in document order, at most kMaxElements; template contents are
+// not part of it.
 std::vector<const GumboNode*> elementsInOrder(const GumboNode* root)
 {
     std::vector<const GumboNode*> out;
     std::vector<const GumboNode*> stack{root};
-    while (!stack.empty()) {
+    while (!stack.empty() && out.size() < size_t(kMaxElements)) {
         const GumboNode* node = stack.back();
         stack.pop_back();
         if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE)
@@ -147,6 +150,30 @@ ByteSpans byteSpans(const GumboNode* node, const char* input, qsizetype inputSiz
     spans.innerEnd = std::max(spans.innerEnd, spans.innerBegin);
     spans.end = std::max(spans.end, spans.innerEnd);
     return spans;
+}
+
+// Every attribute as written, under its lower-case name (xlink:href keeps its prefix); src
+// and href absolute, as a browser's DOM hands them out. Names that the snapshot uses for its
+// own members are not taken from the markup.
+QHash<QString, QString> elementMembers(const GumboElement& element,
+                                       const std::function<QString(const QString&)>& absolute)
+{
+    QHash<QString, QString> members;
+    members.reserve(element.attributes.length);
+    for (unsigned i = 0; i < element.attributes.length; ++i) {
+        const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
+        QString name = fromGumbo(attribute->name);
+        if (attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK && !name.startsWith(QLatin1String("xlink:")))
+            name.prepend(QLatin1String("xlink:"));
+        if (name == QLatin1String("filesize") || name == QLatin1String("outerhtml")
+            || name == QLatin1String("innerhtml") || members.contains(name))
+            continue;
+        QString value = fromGumbo(attribute->value);
+        if (name == QLatin1String("src") || name == QLatin1String("href"))
+            value = absolute(value);
+        members.insert(name, value);
+    }
+    return members;
 }
 
 } // namespace
@@ -219,7 +246,11 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
             break;
         }
     }
-    auto absolute = [&base](const QString& value) { return absoluteAddress(base, value); };
+    const std::function<QString(const QString&)> absolute
+        = [&base](const QString& value) { return absoluteAddress(base, value); };
+    if (base != address)
+        page.data.baseUrl = base.toString(QUrl::FullyEncoded);
+    page.data.elements.reserve(qsizetype(elements.size()));
 
     bool titleFound = false;
     for (const GumboNode* node : elements) {
@@ -228,17 +259,9 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         if (tag.isEmpty())
             continue;
 
-        QHash<QString, QString> members;
+        QHash<QString, QString> members = elementMembers(element, absolute);
         const auto src = attribute(element, "src");
         const auto href = attribute(element, "href");
-        if (src)
-            members.insert(QStringLiteral("src"), absolute(*src));
-        if (href)
-            members.insert(QStringLiteral("href"), absolute(*href));
-        for (const char* raw : {"background", "type", "rel"}) {
-            if (auto value = attribute(element, raw))
-                members.insert(QString::fromLatin1(raw), *value);
-        }
         const ByteSpans bytes = byteSpans(node, input.constData(), input.size());
         const qsizetype begin = offsets.toUtf16(bytes.begin);
         const qsizetype innerBegin = offsets.toUtf16(bytes.innerBegin);
@@ -264,13 +287,21 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
             const bool empty = !src || src->trimmed().isEmpty();
             page.frameSources.append(empty ? QString() : members.value(QStringLiteral("src")));
         }
+        if (html && element.tag == GUMBO_TAG_STYLE && !page.data.url.isEmpty()) {
+            const QString block = markup->mid(inner.begin, inner.length);
+            if (block.contains(QLatin1String("@import"), Qt::CaseInsensitive))
+                page.styleBlockImports += importedSheets(block, base.toString(QUrl::FullyEncoded));
+        }
         if (html && element.tag == GUMBO_TAG_IMG) {
             if (src && !src->trimmed().isEmpty())
                 page.pictures.append(members.value(QStringLiteral("src")));
-            page.images.append(PendingImage{std::move(members), outer, inner});
+            // Its place in document order is filled when the picture has loaded.
+            page.images.append(PendingImage{std::move(members), outer, inner, page.data.elements.size()});
+            page.data.elements.append(Element());
             continue;
         }
         const Element built(tag, std::move(members), markup, outer, inner);
+        page.data.elements.append(built);
         if (html && (element.tag == GUMBO_TAG_A || element.tag == GUMBO_TAG_AREA) && href)
             page.data.links.append(built);
         page.data.elementsByTag[tag].append(built);

@@ -1,6 +1,7 @@
 #include "platform/net/net_engine.h"
 
 #include "platform/net/net_browser.h"
+#include "platform/net/net_type_probe.h"
 #include "platform/net/resource_loader.h"
 
 #include <QNetworkAccessManager>
@@ -8,7 +9,8 @@
 
 NetEngine::NetEngine(UrlCache* cache, QObject* parent)
     : QObject(parent), m_cache(cache), m_network(new QNetworkAccessManager(this)),
-      m_resources(new ResourceLoader(m_network, cache, this))
+      m_resources(new ResourceLoader(m_network, cache, this)),
+      m_typeProbe(new NetTypeProbe(m_network, cache, this))
 {
     // Straight to the server: a proxy from the environment must not redirect the program.
     m_network->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
@@ -29,4 +31,9 @@ QNetworkAccessManager* NetEngine::networkAccess()
 UrlCache* NetEngine::cache()
 {
     return m_cache;
+}
+
+TypeProbe* NetEngine::typeProbe()
+{
+    return m_typeProbe;
 }

@@ -7,6 +7,7 @@
 
 class QNetworkAccessManager;
 class ResourceLoader;
+class TypeProbe;
 
 // The engine without scripts: QtNetwork fetches, gumbo parses. One per program; it owns one
 // QNetworkAccessManager shared by its browsers and by the window's downloads, and fills the
@@ -20,9 +21,11 @@ public:
     Browser* createBrowser(QObject* parent); // one per browser slot
     QNetworkAccessManager* networkAccess();
     UrlCache* cache();
+    TypeProbe* typeProbe(); // shared by the search's pages, owned by the engine
 
 private:
     UrlCache* m_cache;
     QNetworkAccessManager* m_network;
     ResourceLoader* m_resources;
+    TypeProbe* m_typeProbe;
 };

@@ -5,6 +5,7 @@
 #include "platform/net/html_snapshot.h"
 #include "platform/net/resource_loader.h"
 #include "platform/net/web_address.h"
+#include "lists/picture_types.h"
 
 #include <QNetworkAccessManager>
 
@@ -13,7 +14,11 @@ PageLoad::PageLoad(QNetworkAccessManager* network, ResourceLoader* resources, co
     : QObject(parent), m_network(network), m_resources(resources), m_cache(cache)
 {
     if (m_resources)
-        m_resourcePage = m_resources->open([this](const QString&, bool) { resourceDone(); });
+        m_resourcePage = m_resources->open([this](const QString& address, bool stored) {
+            if (stored)
+                followImports(address);
+            resourceDone();
+        });
 }
 
 PageLoad::~PageLoad()
@@ -75,21 +80,30 @@ void PageLoad::documentFetched(int node, const FetchResult& result)
         m_nodes[node].chain.append(finalDocument);
     const QString address = result.url.toString(QUrl::FullyEncoded);
     if (!isHtmlContentType(result.contentType)) {
-        m_nodes[node].document = nonHtmlDocument(address);
+        m_nodes[node].document = isPictureMediaType(QString::fromLatin1(result.contentType))
+                                     ? lonePictureDocument(address, result.body.size())
+                                     : nonHtmlDocument(address);
         finishIfComplete();
         return;
     }
     ParsedPage page = parseHtml(decodeHtml(result.body, result.contentType), result.url);
     const QStringList frameSources = page.frameSources;
-    const QStringList resources = page.styleSheets + page.pictures;
+    const QStringList sheets = page.styleSheets + page.styleBlockImports;
+    m_imports.addSheets(page.styleSheets, 0);
+    m_imports.addSheets(page.styleBlockImports, 1);
+    const QStringList pictures = page.pictures;
     m_nodes[node].page = std::move(page);
 
     for (const QString& source : frameSources) {
         const int frame = frameNode(node, source); // may grow m_nodes
         m_nodes[node].frames.append(frame);
     }
-    for (const QString& resource : resources)
-        want(resource);
+    for (const QString& sheet : sheets) {
+        want(sheet);
+        followImports(sheet); // one that is cached already reports no load
+    }
+    for (const QString& picture : pictures)
+        want(picture);
     finishIfComplete();
 }
 
@@ -126,6 +140,14 @@ void PageLoad::want(const QString& address)
     ++m_known;
     emit progress(m_done, m_known);
     m_resources->request(m_resourcePage, address);
+}
+
+void PageLoad::followImports(const QString& sheet)
+{
+    for (const QString& imported : m_imports.importsOf(sheet, *m_cache)) {
+        want(imported);
+        followImports(imported);
+    }
 }
 
 void PageLoad::resourceDone()

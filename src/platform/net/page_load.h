@@ -3,6 +3,7 @@
 #include "extract/url_cache.h"
 #include "platform/document.h"
 #include "platform/net/parsed_page.h"
+#include "platform/net/sheet_imports.h"
 
 #include <QObject>
 #include <QPointer>
@@ -51,6 +52,7 @@ private:
     void documentFetched(int node, const FetchResult& result);
     int frameNode(int parent, const QString& source);
     void want(const QString& address);
+    void followImports(const QString& sheet); // loads the sheets a loaded sheet imports
     void resourceDone();
     void countDone();
     void finishIfComplete();
@@ -65,6 +67,7 @@ private:
     QUrl m_origin;
     QString m_finalAddress;
     QSet<QString> m_wanted;
+    SheetImports m_imports;
     int m_pendingDocuments = 0;
     int m_pendingResources = 0;
     int m_known = 0;

@@ -36,6 +36,16 @@ DocumentPtr nonHtmlDocument(const QString& address)
     return std::make_shared<const Document>(emptyData(address, false));
 }
 
+DocumentPtr lonePictureDocument(const QString& address, qint64 bytes)
+{
+    DocumentData data = emptyData(address, true);
+    const Element image(QStringLiteral("IMG"), {{QStringLiteral("src"), address},
+                                                {QStringLiteral("filesize"), QString::number(bytes)}});
+    data.elementsByTag.insert(QStringLiteral("IMG"), {image});
+    data.elements.append(image);
+    return std::make_shared<const Document>(std::move(data));
+}
+
 DocumentPtr ParsedPage::finish(QList<DocumentPtr> frames, const UrlCache& cache) &&
 {
     QList<Element> imageElements;
@@ -48,6 +58,8 @@ DocumentPtr ParsedPage::finish(QList<DocumentPtr> frames, const UrlCache& cache)
         }
         imageElements.append(Element(QStringLiteral("IMG"), std::move(image.members), data.markup,
                                      image.outer, image.inner));
+        if (image.position >= 0 && image.position < data.elements.size())
+            data.elements[image.position] = imageElements.back();
     }
     if (!imageElements.isEmpty())
         data.elementsByTag.insert(QStringLiteral("IMG"), std::move(imageElements));

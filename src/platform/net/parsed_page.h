@@ -13,6 +13,7 @@ struct PendingImage {
     QHash<QString, QString> members;
     MarkupSpan outer;
     MarkupSpan inner;
+    qsizetype position = 0; // its place among the document's elements
 };
 
 // A parsed page before its frames, style sheets and pictures have loaded.
@@ -23,6 +24,7 @@ struct ParsedPage {
     // empty text for one without an address (an empty frame).
     QStringList frameSources;
     QStringList styleSheets; // absolute addresses of the linked style sheets
+    QStringList styleBlockImports; // absolute addresses of the sheets STYLE blocks @import
     QStringList pictures;    // absolute addresses of the IMG pictures
 
     // The finished snapshot. Each IMG gets as "filesize" the byte size of its picture in
@@ -38,3 +40,7 @@ DocumentPtr blankDocument(const QString& address);
 
 // The document of a response that is not HTML: nothing in it is read.
 DocumentPtr nonHtmlDocument(const QString& address);
+
+// The document a browser shows for a lone picture: one IMG of the address (bytes long), and
+// nothing else, so no links.
+DocumentPtr lonePictureDocument(const QString& address, qint64 bytes);

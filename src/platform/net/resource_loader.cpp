@@ -73,7 +73,7 @@ void ResourceLoader::transferDone(const QString& address, Fetch* fetch, const Fe
         return;
     const QList<quint64> pages = transfer->pages;
     m_transfers.erase(transfer);
-    const bool stored = !result.failed && m_cache->store(address, result.body).has_value();
+    const bool stored = !result.failed && m_cache->store(address, result.body, result.contentType).has_value();
     for (const quint64 page : pages) {
         const auto waiter = m_waiters.find(page);
         if (waiter == m_waiters.end())

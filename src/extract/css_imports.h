@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The style sheets that a style text pulls in with @import ("@import url(a.css)",
+// "@import 'b.css' screen"), made absolute against base (the address of the sheet, or of
+// the document for a STYLE block), in text order. Imports inside comments do not count.
+QStringList importedSheets(const QString& text, const QString& base);

@@ -1,0 +1,164 @@
+#include "extract/element_pictures.h"
+
+#include "extract/css_image_set.h"
+#include "extract/css_urls.h"
+#include "extract/lazy_attributes.h"
+#include "extract/srcset.h"
+#include "links/trim_spaces.h"
+#include "links/url_resolution.h"
+#include "lists/file_names.h"
+#include "lists/picture_types.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+class Appender {
+public:
+    Appender(const QString& base, CandidateList& candidates, const QString& title,
+             const QString& source)
+        : m_base(base), m_candidates(candidates), m_title(title), m_source(source)
+    {
+    }
+
+    void address(const QString& reference) const
+    {
+        const QString trimmed = trimSpaces(reference);
+        if (!trimmed.isEmpty())
+            m_candidates.append(resolveUrl(trimmed, m_base), QString(), m_title, m_source);
+    }
+    void srcset(const QString& text) const
+    {
+        for (const QString& reference : parseSrcset(text))
+            address(reference);
+    }
+    void cssUrls(const QString& text) const
+    {
+        scanCssUrls(text, m_base, m_candidates, m_title, m_source);
+    }
+    // A lazy-loading value: url(...) references where it holds any, else one address.
+    void lazyValue(const QString& value) const
+    {
+        if (value.contains(QLatin1String("url("), Qt::CaseInsensitive)
+            || value.contains(QLatin1String("url ("), Qt::CaseInsensitive))
+            cssUrls(value);
+        else
+            address(value);
+    }
+
+private:
+    const QString& m_base;
+    CandidateList& m_candidates;
+    const QString& m_title;
+    const QString& m_source;
+};
+
+QString value(const Element& element, const char* name)
+{
+    return element.member(QLatin1String(name)).value_or(QString());
+}
+
+QStringList words(const QString& text)
+{
+    static const QRegularExpression blanks(QStringLiteral("[ \\t\\n\\r\\f]+"));
+    return text.toLower().split(blanks, Qt::SkipEmptyParts);
+}
+
+bool isSocialPicture(const Element& meta)
+{
+    static const QStringList names{QStringLiteral("og:image"), QStringLiteral("og:image:url"),
+                                   QStringLiteral("og:image:secure_url"), QStringLiteral("twitter:image")};
+    for (const char* attribute : {"property", "name"}) {
+        if (names.contains(value(meta, attribute).trimmed(), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+bool namesLinkedPicture(const Element& link)
+{
+    static const QStringList pictureRels{QStringLiteral("icon"), QStringLiteral("apple-touch-icon"),
+                                         QStringLiteral("apple-touch-icon-precomposed"),
+                                         QStringLiteral("image_src")};
+    const QStringList rel = words(value(link, "rel"));
+    for (const QString& word : rel) {
+        if (pictureRels.contains(word))
+            return true;
+    }
+    return rel.contains(QLatin1String("preload"))
+           && value(link, "as").trimmed().compare(QLatin1String("image"), Qt::CaseInsensitive) == 0;
+}
+
+// The lazy-loading attributes in the order of their list, then url(...) in any other data-*
+// value by name (attributes come in no stable order), then image-set() of the style.
+void appendAttributePictures(const Element& element, const Appender& append)
+{
+    const std::span<const LazyAttribute> lazy = lazyAttributes();
+    std::vector<std::optional<QString>> lazyValues(lazy.size());
+    QList<std::pair<QString, QString>> others;
+    QString style;
+    for (auto& [name, text] : element.members()) {
+        if (name == QLatin1String("style")) {
+            style = std::move(text);
+            continue;
+        }
+        if (!name.startsWith(QLatin1String("data-")))
+            continue;
+        if (const std::optional<qsizetype> index = lazyAttributeIndex(name))
+            lazyValues[size_t(*index)] = std::move(text);
+        else if (text.contains(QLatin1String("url"), Qt::CaseInsensitive))
+            others.append({std::move(name), std::move(text)});
+    }
+    for (size_t i = 0; i < lazy.size(); ++i) {
+        if (!lazyValues[i])
+            continue;
+        if (lazy[i].form == LazyForm::Srcset)
+            append.srcset(*lazyValues[i]);
+        else
+            append.lazyValue(*lazyValues[i]);
+    }
+    std::sort(others.begin(), others.end());
+    for (const auto& [name, text] : others)
+        append.cssUrls(text);
+    if (style.contains(QLatin1String("image-set"), Qt::CaseInsensitive)) {
+        for (const QString& reference : imageSetStrings(style))
+            append.address(reference);
+    }
+}
+
+} // namespace
+
+void appendElementPictures(const Element& element, const QString& base, CandidateList& candidates,
+                           const QString& title, const QString& source)
+{
+    const Appender append(base, candidates, title, source);
+    const QString tag = element.tagName();
+    if (tag == QLatin1String("IMG") || tag == QLatin1String("SOURCE")) {
+        append.srcset(value(element, "srcset"));
+    } else if (tag == QLatin1String("META")) {
+        if (isSocialPicture(element))
+            append.address(value(element, "content"));
+    } else if (tag == QLatin1String("LINK")) {
+        if (namesLinkedPicture(element)) {
+            append.address(value(element, "href"));
+            append.srcset(value(element, "imagesrcset"));
+        }
+    } else if (tag == QLatin1String("VIDEO")) {
+        append.address(value(element, "poster"));
+    } else if (tag == QLatin1String("OBJECT")) {
+        const QString type = value(element, "type").trimmed();
+        if (type.isEmpty() || isPictureMediaType(type))
+            append.address(value(element, "data"));
+    } else if (tag == QLatin1String("IMAGE")) {
+        const QString href = value(element, "href");
+        append.address(href.trimmed().isEmpty() ? value(element, "xlink:href") : href);
+    } else if (tag == QLatin1String("A") || tag == QLatin1String("AREA")) {
+        const QString href = value(element, "href");
+        if (isPictureType(getFileType(trimSpaces(href))))
+            append.address(href);
+    }
+    appendAttributePictures(element, append);
+}

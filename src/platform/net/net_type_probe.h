@@ -1,0 +1,41 @@
+#pragma once
+
+#include "extract/url_cache.h"
+#include "platform/type_probe.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QQueue>
+#include <QSet>
+#include <QUrl>
+
+class QNetworkAccessManager;
+
+// The type probe of the net engine: what the URL cache recorded when a picture was loaded,
+// else a HEAD request (a GET cut off after its headers where a server refuses HEAD), a few
+// at a time, each address once per run. Redirects are followed by hand, as for pages.
+class NetTypeProbe : public TypeProbe {
+    Q_OBJECT
+public:
+    static constexpr int kQuestionsAtOnce = 4;
+    static constexpr int kTimeoutMs = 20'000;
+    static constexpr int kMaxRedirects = 20;
+
+    NetTypeProbe(QNetworkAccessManager* network, const UrlCache* cache, QObject* parent = nullptr);
+
+    std::optional<QString> knownType(const QString& address) const override;
+    void ask(const QString& address) override;
+    bool isBusy() const override { return !m_queue.isEmpty() || m_running > 0; }
+
+private:
+    void pump();
+    void request(const QString& address, const QUrl& url, bool head, int redirects);
+    void finish(const QString& address, const QString& contentType);
+
+    QPointer<QNetworkAccessManager> m_network;
+    const UrlCache* m_cache;
+    QHash<QString, QString> m_answers;
+    QSet<QString> m_asked; // queued or under way
+    QQueue<QString> m_queue;
+    int m_running = 0;
+};

@@ -1,0 +1,35 @@
+#include "platform/net/sheet_imports.h"
+
+#include "extract/css_imports.h"
+#include "extract/document_walk.h"
+
+void SheetImports::addSheets(const QStringList& sheets, int depth)
+{
+    for (const QString& sheet : sheets) {
+        if (!m_depth.contains(sheet))
+            m_depth.insert(sheet, depth);
+    }
+}
+
+QStringList SheetImports::importsOf(const QString& sheet, const UrlCache& cache)
+{
+    const auto depth = m_depth.constFind(sheet);
+    if (depth == m_depth.constEnd() || *depth >= kMaxImportDepth || m_read.contains(sheet))
+        return {};
+    const std::optional<QString> path = cache.localFile(sheet);
+    if (!path)
+        return {}; // asked again once it has loaded
+    m_read.insert(sheet);
+    const int next = *depth + 1;
+    const std::optional<QString> text = readCachedText(*path);
+    if (!text)
+        return {};
+    QStringList fresh;
+    for (const QString& imported : importedSheets(*text, sheet)) {
+        if (m_depth.contains(imported))
+            continue;
+        m_depth.insert(imported, next);
+        fresh.append(imported);
+    }
+    return fresh;
+}
