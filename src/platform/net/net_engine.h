@@ -18,6 +18,8 @@ public:
     ~NetEngine() override;
 
     Browser* createBrowser(QObject* parent); // one per browser slot
+    // How long the pictures of a page may load after its document; for browsers created later.
+    void setPictureGraceMs(int ms) { m_pictureGraceMs = ms; }
     QNetworkAccessManager* networkAccess();
     UrlCache* cache();
 
@@ -25,4 +27,5 @@ private:
     UrlCache* m_cache;
     QNetworkAccessManager* m_network;
     ResourceLoader* m_resources;
+    int m_pictureGraceMs;
 };
