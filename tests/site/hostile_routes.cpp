@@ -23,10 +23,12 @@ TestRoute route(const QByteArray& body, TestRoute::Fault fault = TestRoute::Faul
     return route;
 }
 
-// Distinct attributes: the parser keeps no more than three identical formatting elements.
+// Each paragraph closes the one before, and with it the formatting elements inside, which
+// the parser then reopens in the new one. Distinct attributes: the parser keeps no more
+// than three identical formatting elements.
 QByteArray formattingAmplifier(int formatting, int paragraphs)
 {
-    QByteArray html;
+    QByteArray html = "<p>";
     for (int i = 0; i < formatting; ++i)
         html += "<b id=" + QByteArray::number(i) + '>';
     return html + QByteArray("<p>x").repeated(paragraphs);
@@ -44,11 +46,16 @@ QByteArray hostileMarkup(HostileMarkup kind, int count)
     case HostileMarkup::FormattingAmplifier:
         return formattingAmplifier(500, count);
     case HostileMarkup::Links:
-        return QByteArray("<a href=\"l.htm\">l</a>").repeated(count);
     case HostileMarkup::Pictures:
-        return QByteArray("<img src=\"p.gif\">").repeated(count);
+        break;
     }
-    return {};
+    // Distinct addresses, so that every one makes a row.
+    QByteArray html;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        html += kind == HostileMarkup::Links ? "<a href=\"l" + n + ".htm\">l</a>" : "<img src=\"p" + n + ".gif\">";
+    }
+    return html;
 }
 
 void TestSite::addHostileRoutes()

@@ -7,8 +7,8 @@ enum class HostileMarkup {
     SelfClosingDivs,      // "<div/>" repeated: every one opens a div
     EmptyCommentThenDivs, // "<!-->" is a whole comment, and the divs after it count
     FormattingAmplifier,  // 500 nested formatting elements, then paragraphs that reopen them
-    Links,                // plain links
-    Pictures,             // plain pictures
+    Links,                // links to distinct pages
+    Pictures,             // distinct pictures
 };
 QByteArray hostileMarkup(HostileMarkup kind, int count);
 

@@ -10,8 +10,9 @@ inline constexpr int kMaxDepth = 512;
 // stay unclosed: 500 of them around 20,000 paragraphs would make ten million elements.
 inline constexpr int kMaxActiveFormatting = 24;
 // Tags, each weighted by the formatting elements it may make the parser reopen: a bound on
-// the elements the parser builds, so that any page is parsed in seconds.
-inline constexpr qint64 kMaxParseWork = 1'000'000;
+// the elements the parser builds (an element takes two tags), so that any page is parsed
+// in seconds. Beyond it the snapshot would keep no more elements anyway.
+inline constexpr qint64 kMaxParseWork = 500'000;
 } // namespace ParseBounds
 
 // Keeps the HTML parser's work bounded. A start tag that would open an element deeper than
