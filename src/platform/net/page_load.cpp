@@ -50,7 +50,9 @@ void PageLoad::pumpDocuments()
 {
     if (m_fetchingDocuments >= kDocumentsAtOnce || m_documentQueue.isEmpty())
         return;
-    const auto [node, address] = m_documentQueue.dequeue();
+    const QPair<int, QUrl> next = m_documentQueue.dequeue();
+    const int node = next.first; // not a structured binding: clang 14 cannot capture one
+    const QUrl& address = next.second;
     ++m_fetchingDocuments;
     auto* fetch = new Fetch(m_network, address, this);
     if (node == 0) {
