@@ -3,34 +3,95 @@
 #include <QDir>
 #include <QFile>
 
-UrlCache::UrlCache() : m_dir(QDir::tempPath() + QStringLiteral("/quorvane-cache-XXXXXX")) {}
-
-std::optional<QString> UrlCache::store(const QString& address, const QByteArray& bytes,
-                                       const QByteArray& contentType)
+UrlCache::UrlCache(qint64 budgetBytes)
+    : m_budget(budgetBytes), m_dir(QDir::tempPath() + QStringLiteral("/quorvane-cache-XXXXXX"))
 {
-    if (!m_dir.isValid())
+}
+
+void UrlCache::forget(Entry& entry) const
+{
+    if (!entry.inMemory)
+        return;
+    m_inMemory -= entry.bytes.size();
+    m_recent.erase(entry.recent);
+    entry.bytes = QByteArray();
+    entry.inMemory = false;
+}
+
+void UrlCache::touch(Entry& entry) const
+{
+    if (entry.inMemory)
+        m_recent.splice(m_recent.end(), m_recent, entry.recent);
+}
+
+std::optional<qint64> UrlCache::store(const QString& address, const QByteArray& bytes,
+                                      const QByteArray& contentType)
+{
+    storeSize(address, bytes.size(), contentType);
+    if (bytes.size() > m_budget)
         return std::nullopt;
-    // Numbered names: an address is no safe file name, and a number never collides.
-    const QString path = m_dir.filePath(QString::number(++m_nextFile));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        file.remove();
+    Entry& entry = m_entries[address];
+    while (m_inMemory + bytes.size() > m_budget && !m_recent.empty())
+        forget(m_entries[m_recent.front()]);
+    entry.bytes = bytes;
+    entry.inMemory = true;
+    entry.recent = m_recent.insert(m_recent.end(), address);
+    m_inMemory += bytes.size();
+    return bytes.size();
+}
+
+void UrlCache::storeSize(const QString& address, qint64 size, const QByteArray& contentType)
+{
+    Entry& entry = m_entries[address];
+    forget(entry);
+    if (!entry.path.isEmpty())
+        QFile::remove(entry.path);
+    entry.path.clear();
+    entry.size = size;
+    entry.contentType = QString::fromLatin1(contentType);
+}
+
+bool UrlCache::contains(const QString& address) const
+{
+    const auto it = m_entries.constFind(address);
+    return it != m_entries.constEnd() && (it->inMemory || !it->path.isEmpty());
+}
+
+std::optional<QByteArray> UrlCache::bytes(const QString& address) const
+{
+    const auto it = m_entries.find(address);
+    if (it == m_entries.end())
         return std::nullopt;
+    if (it->inMemory) {
+        touch(*it);
+        return it->bytes;
     }
-    file.close();
-    const auto old = m_entries.constFind(address);
-    if (old != m_entries.constEnd())
-        QFile::remove(old->path);
-    m_entries.insert(address, Entry{path, bytes.size(), QString::fromLatin1(contentType)});
-    return path;
+    QFile file(it->path);
+    if (it->path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
 }
 
 std::optional<QString> UrlCache::localFile(const QString& address) const
 {
-    const auto it = m_entries.constFind(address);
-    if (it == m_entries.constEnd())
+    const auto it = m_entries.find(address);
+    if (it == m_entries.end())
         return std::nullopt;
-    return it->path;
+    if (!it->path.isEmpty())
+        return it->path;
+    if (!it->inMemory || !m_dir.isValid())
+        return std::nullopt;
+    // Numbered names: an address is no safe file name, and a number never collides.
+    const QString path = m_dir.filePath(QString::number(++m_nextFile));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(it->bytes) != it->bytes.size()) {
+        file.remove();
+        return std::nullopt;
+    }
+    // The file holds them now; memory is kept for what has no file.
+    it->path = path;
+    forget(*it);
+    return path;
 }
 
 std::optional<qint64> UrlCache::byteSize(const QString& address) const
@@ -51,9 +112,8 @@ std::optional<QString> UrlCache::contentType(const QString& address) const
 
 bool UrlCache::getCacheFileName(const QString& address, QString& localFileName) const
 {
-    const auto path = localFile(address);
-    if (!path)
+    if (!m_entries.contains(address))
         return false;
-    localFileName = *path;
+    localFileName = localFile(address).value_or(QString());
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include "extract/url_cache.h"
 #include "platform/net/net_engine.h"
+#include "platform/net/page_load.h"
 #include "site/test_site.h"
 
 #include <QSignalSpy>
@@ -13,10 +14,16 @@
 #include <memory>
 
 struct NetFixture {
+    explicit NetFixture(int pictureGraceMs = PageLoad::kPictureGraceMs)
+    {
+        engine.setPictureGraceMs(pictureGraceMs);
+        browser.reset(engine.createBrowser(nullptr));
+    }
+
     UrlCache cache;
     NetEngine engine{&cache};
     TestSite site;
-    std::unique_ptr<Browser> browser{engine.createBrowser(nullptr)};
+    std::unique_ptr<Browser> browser;
 };
 
 // Navigates and waits for the completion; the document, or null when none came in time.

@@ -2,6 +2,7 @@
 // a load when the browser is sent elsewhere.
 
 #include "net_test_support.h"
+#include "platform/net/resource_loader.h"
 #include "site/canned_site.h"
 
 #include <QBuffer>
@@ -119,15 +120,17 @@ private slots:
         QCOMPARE(f.site.hits("/pictures.htm"), 2);
         QCOMPARE(f.site.hits("/img/logo.gif"), 0);
         QCOMPARE(f.site.hits("/css/site.css"), 0);
-        // What failed is not stored, so each page asks again, once.
-        QCOMPARE(f.site.hits("/img/missing.gif"), 2);
+        // What failed is not asked for again during the run.
+        QCOMPARE(f.site.hits("/img/missing.gif"), 0);
     }
 
-    void failuresAreAskedOncePerPage()
+    void failuresAreAskedOnce()
     {
         f.site.clearLog();
+        QVERIFY(loadPage(*f.browser, at("/twice/page.htm")));
         const DocumentPtr document = loadPage(*f.browser, at("/twice/page.htm"));
         QVERIFY(document);
+        QCOMPARE(f.site.hits("/twice/page.htm"), 2);
         QCOMPARE(f.site.hits("/twice/gone.gif"), 1);
         QCOMPARE(f.site.hits("/twice/gone.css"), 1);
         const QList<Element> images = document->getElementsByTagName("IMG");
@@ -194,6 +197,41 @@ private slots:
         QCOMPARE(completed.size(), 1);
         QCOMPARE(completed.at(0).at(0).toString(), QStringLiteral("about:blank"));
         QVERIFY(!f.browser->navigationFailed());
+    }
+
+    // The one place that decides whether a resource is fetched.
+    void admission_data()
+    {
+        using Admission = ResourceLoader::Admission;
+        using Kind = ResourceLoader::Kind;
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<ResourceLoader::Kind>("kind");
+        QTest::addColumn<ResourceLoader::Admission>("admission");
+
+        QTest::newRow("picture never seen") << "/img/a.gif" << Kind::Picture << Admission::Fetch;
+        QTest::newRow("picture whose size is known") << "/sized.gif" << Kind::Picture << Admission::AlreadyCached;
+        QTest::newRow("sheet whose bytes are gone") << "/sized.gif" << Kind::StyleSheet << Admission::Fetch;
+        QTest::newRow("sheet held") << "/held.css" << Kind::StyleSheet << Admission::AlreadyCached;
+        QTest::newRow("picture that failed") << "/img/missing.gif" << Kind::Picture << Admission::AlreadyFailed;
+        QTest::newRow("picture on its way") << "/slow/0.gif" << Kind::Picture << Admission::JoinTransfer;
+        QTest::newRow("no web address") << "mailto:a@b.c" << Kind::Picture << Admission::NotWebAddress;
+    }
+    void admission()
+    {
+        QFETCH(QString, path);
+        QFETCH(ResourceLoader::Kind, kind);
+        QFETCH(ResourceLoader::Admission, admission);
+        UrlCache cache;
+        cache.storeSize(at("/sized.gif"), 100);
+        cache.store(at("/held.css"), "a{}");
+        ResourceLoader loader(f.engine.networkAccess(), &cache);
+        QStringList done;
+        const quint64 page = loader.open([&done](const QString& address, bool) { done.append(address); });
+        loader.request(page, at("/img/missing.gif"), ResourceLoader::Kind::Picture);
+        loader.request(page, at("/slow/0.gif"), ResourceLoader::Kind::Picture);
+        QTRY_VERIFY_WITH_TIMEOUT(done.contains(at("/img/missing.gif")), 10'000);
+        const QString address = path.startsWith(QLatin1Char('/')) ? at(path) : path;
+        QCOMPARE(loader.admit(address, kind), admission);
     }
 
     void redirectLoopEndsAfterTwentySteps()

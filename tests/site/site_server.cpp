@@ -4,9 +4,13 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
+#include <limits>
 #include <memory>
+
+#include <sys/socket.h>
 
 namespace {
 
@@ -16,6 +20,7 @@ constexpr qint64 kFillerPiece = 256 * 1024;
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
+    case 103: return "Early Hints";
     case 200: return "OK";
     case 301: return "Moved Permanently";
     case 302: return "Found";
@@ -27,13 +32,15 @@ QByteArray reasonPhrase(int status)
     }
 }
 
+// A contentLength below 0 sends no length: the body ends when the connection does.
 QByteArray responseHead(int status, const QByteArray& contentType, qint64 contentLength,
                         const QList<QPair<QByteArray, QByteArray>>& extra, bool closing)
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n";
     if (!contentType.isEmpty())
         head += "Content-Type: " + contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(contentLength) + "\r\n";
+    if (contentLength >= 0)
+        head += "Content-Length: " + QByteArray::number(contentLength) + "\r\n";
     for (const auto& [name, value] : extra)
         head += name + ": " + value + "\r\n";
     if (closing)
@@ -127,7 +134,10 @@ void TestSite::clearLog()
 void TestSite::serve(QTcpSocket* socket)
 {
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QObject::destroyed, this, [this, socket] { m_fillers.remove(socket); });
+    connect(socket, &QObject::destroyed, this, [this, socket] {
+        m_fillers.remove(socket);
+        m_streams.remove(socket);
+    });
     auto received = std::make_shared<QByteArray>();
     connect(socket, &QTcpSocket::readyRead, this, [this, socket, received] {
         *received += socket->readAll();
@@ -203,6 +213,8 @@ bool TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
         route.status = 405;
         route.contentType = "text/html";
     }
+    if (route.fault != TestRoute::Fault::None && !headOnly)
+        return misbehave(socket, route);
     if (route.neverFinish) {
         // Promise the whole body, send half of it, and keep the connection open.
         socket->write(responseHead(route.status, route.contentType, route.body.size() + 1, route.headers, true));
@@ -232,4 +244,50 @@ void TestSite::sendFiller(QTcpSocket* socket)
     const qint64 offset = filler->sent;
     filler->sent += piece;
     socket->write(fillerBytes(offset, piece));
+}
+
+bool TestSite::misbehave(QTcpSocket* socket, const TestRoute& route)
+{
+    using Fault = TestRoute::Fault;
+    const QByteArray half = route.body.left(route.body.size() / 2);
+    switch (route.fault) {
+    case Fault::None:
+        break;
+    case Fault::InterimFirst:
+        socket->write("HTTP/1.1 103 Early Hints\r\nLink: </css/site.css>; rel=preload\r\n\r\n");
+        socket->write(responseHead(route.status, route.contentType, route.body.size(), route.headers, true));
+        socket->write(route.body);
+        socket->disconnectFromHost();
+        break;
+    case Fault::EndlessBody:
+        socket->write(responseHead(route.status, route.contentType, -1, route.headers, true));
+        m_streams.insert(socket);
+        m_fillers.insert(socket, FillerProgress{0, std::numeric_limits<qint64>::max()});
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { sendFiller(socket); });
+        sendFiller(socket);
+        break;
+    case Fault::Trickle: {
+        socket->write(responseHead(route.status, route.contentType, route.body.size() * 1000, route.headers, true));
+        m_streams.insert(socket);
+        auto* tick = new QTimer(socket);
+        connect(tick, &QTimer::timeout, socket, [socket, body = route.body] { socket->write(body.left(16)); });
+        tick->start(50);
+        break;
+    }
+    case Fault::CloseMidBody:
+    case Fault::ResetMidBody:
+        socket->write(responseHead(route.status, route.contentType, route.body.size(), route.headers, true));
+        socket->write(half);
+        socket->flush();
+        if (route.fault == Fault::CloseMidBody) {
+            socket->disconnectFromHost();
+            break;
+        }
+        // A zero linger time makes closing send a reset instead of the usual goodbye.
+        const linger reset{1, 0};
+        ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        socket->abort();
+        break;
+    }
+    return false;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,16 @@ struct TestRoute {
     QList<QPair<QByteArray, QByteArray>> headers; // extra response headers, e.g. Location
     bool neverFinish = false; // send the headers and part of the body, then hang
     bool refuseHead = false;  // answer HEAD with 405, as some servers do
+    // How the server misbehaves on this route (hostile_routes.cpp has a page for each).
+    enum class Fault {
+        None,
+        EndlessBody,  // no length, bytes at full speed until the client goes
+        Trickle,      // a few bytes now and then, never all of them
+        CloseMidBody, // half the promised body, then the connection closes
+        ResetMidBody, // half the promised body, then the connection is reset
+        InterimFirst, // a 103 Early Hints response before the real one
+    };
+    Fault fault = Fault::None;
 };
 
 // A small HTTP/1.1 server (persistent connections) on 127.0.0.1 with a free port, started and stopped by the
@@ -41,6 +52,10 @@ public:
     int hits(const QString& path) const;
     QStringList requestLog() const; // "<Host header> <path>" per request, in order
     void clearLog();
+    // Connections still sending an endless or trickling body.
+    int openStreams() const { return int(m_streams.size()); }
+    // The pages of hostile_routes.cpp, each with one normal picture and one normal link.
+    void addHostileRoutes();
 
 private:
     void serve(QTcpSocket* socket);
@@ -49,6 +64,8 @@ private:
                  const QByteArray& host, bool keepAlive);
     void addCannedRoutes(); // canned_routes.cpp
     void sendFiller(QTcpSocket* socket);
+    // False when the connection takes no further request.
+    bool misbehave(QTcpSocket* socket, const TestRoute& route);
 
     QTcpServer* m_server = nullptr;
     QHash<QString, TestRoute> m_routes;
@@ -61,4 +78,5 @@ private:
         qint64 total = 0;
     };
     QHash<QTcpSocket*, FillerProgress> m_fillers;
+    QSet<QTcpSocket*> m_streams;
 };

@@ -6,6 +6,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -27,9 +28,12 @@ std::optional<QUrl> redirectTarget(const QNetworkReply& reply)
 
 } // namespace
 
-Fetch::Fetch(QNetworkAccessManager* network, const QUrl& url, QObject* parent, qint64 bodyLimit)
-    : QObject(parent), m_network(network), m_bodyLimit(bodyLimit)
+Fetch::Fetch(QNetworkAccessManager* network, const QUrl& url, QObject* parent, const FetchLimits& limits)
+    : QObject(parent), m_network(network), m_limits(limits)
 {
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, &Fetch::stop);
+    m_deadline.start(m_limits.totalTimeoutMs);
     request(url);
 }
 
@@ -46,22 +50,39 @@ void Fetch::request(const QUrl& url)
 {
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setTransferTimeout(kTransferTimeoutMs);
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    request.setTransferTimeout(m_limits.idleTimeoutMs);
+    // HTTP/2 where a TLS server offers it; plain http stays HTTP/1.1 with kept-alive
+    // connections, six per host, shared by every browser through the one manager.
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
     request.setHeader(QNetworkRequest::UserAgentHeader,
                       QByteArrayLiteral("Mozilla/5.0 (compatible; Quorvane)"));
-    m_body.clear();
-    m_cut = false;
+    m_body = QByteArray();
+    m_received = 0;
     m_reply = m_network->get(request);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
-        const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (m_announced || !status.isValid() || redirectTarget(*m_reply))
-            return;
-        m_announced = true;
-        emit responseArrived(m_reply->url());
-    });
+    // Without a bound QtNetwork reads the socket as fast as it can into memory of its own.
+    m_reply->setReadBufferSize(kReadBufferBytes);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &Fetch::headersArrived);
     connect(m_reply, &QNetworkReply::readyRead, this, &Fetch::readBody);
+    // Counted here too: the cap must hold even while readyRead waits.
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
+        if (received > m_limits.bodyLimit)
+            stop();
+    });
     connect(m_reply, &QNetworkReply::finished, this, &Fetch::complete);
+}
+
+void Fetch::headersArrived()
+{
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && length.toLongLong() > m_limits.bodyLimit) {
+        stop(); // no use reading what will be cut
+        return;
+    }
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (m_announced || !status.isValid() || redirectTarget(*m_reply))
+        return;
+    m_announced = true;
+    emit responseArrived(m_reply->url());
 }
 
 void Fetch::dropReply()
@@ -73,15 +94,37 @@ void Fetch::dropReply()
     m_reply = nullptr;
 }
 
+void Fetch::stop()
+{
+    if (m_stopped || !m_reply)
+        return;
+    m_stopped = true;
+    m_reply->abort(); // finishes the reply, and complete() reports the stop
+}
+
 void Fetch::readBody()
 {
-    if (!m_reply || m_cut || !m_reply->isOpen())
+    if (!m_reply || m_stopped || !m_reply->isOpen())
         return;
-    const qint64 room = m_bodyLimit - m_body.size();
-    m_body += m_reply->read(room);
-    if (m_reply->bytesAvailable() > 0) {
-        m_cut = true;
-        m_reply->abort(); // finishes the reply, and complete() reports the cut
+    for (qint64 available = m_reply->bytesAvailable(); available > 0; available = m_reply->bytesAvailable()) {
+        if (m_received + available > m_limits.bodyLimit) {
+            stop();
+            return;
+        }
+        if (m_received + available > m_limits.keepLimit) {
+            m_body = QByteArray(); // counted from here on, not kept
+            m_received += m_reply->skip(available);
+            continue;
+        }
+        const qsizetype kept = m_body.size();
+        if (kept + available > m_body.capacity())
+            m_body.reserve(std::max<qsizetype>(kept + available, 2 * m_body.capacity()));
+        m_body.resize(kept + available);
+        const qint64 read = m_reply->read(m_body.data() + kept, available);
+        m_body.resize(kept + std::max<qint64>(read, 0));
+        if (read <= 0)
+            return;
+        m_received += read;
     }
 }
 
@@ -96,7 +139,11 @@ void Fetch::complete()
     const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     result.responded = status.isValid() && status.toInt() >= 200;
     result.status = status.toInt();
-    result.failed = m_cut || !result.responded || result.status >= 400
+    // A body shorter than announced was cut off on the way (QtNetwork drops the header
+    // when it unpacks a compressed body, so a length still there counts the bytes we read).
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    const bool shortBody = length.isValid() && m_received < length.toLongLong();
+    result.failed = m_stopped || shortBody || !result.responded || result.status >= 400
                     || m_reply->error() != QNetworkReply::NoError;
 
     if (const auto target = redirectTarget(*m_reply); target && m_reply->error() == QNetworkReply::NoError) {
@@ -111,7 +158,10 @@ void Fetch::complete()
     }
 
     m_done = true;
+    m_deadline.stop();
     result.contentType = m_reply->rawHeader("Content-Type");
+    result.byteSize = m_received;
+    result.kept = m_body.size() == m_received;
     result.body = std::move(m_body);
     dropReply();
     if (result.responded && !m_announced) {

@@ -51,6 +51,98 @@ bool isFormatting(QByteArrayView name)
                         "strong", "tt", "u"});
 }
 
+// Elements after which the parser reopens no formatting element from before them.
+bool isMarker(QByteArrayView name)
+{
+    return oneOf(name, {"td", "th", "caption", "applet", "object", "marquee", "template"});
+}
+
+bool isTableCell(QByteArrayView name)
+{
+    return name == "td" || name == "th";
+}
+
+// Tags that end the table cell open before them.
+bool closesCell(QByteArrayView name, bool endTag)
+{
+    if (endTag)
+        return oneOf(name, {"td", "th", "tr", "tbody", "thead", "tfoot", "table"});
+    return oneOf(name, {"td", "th", "tr", "tbody", "thead", "tfoot"});
+}
+
+// Elements whose children follow the rules of SVG and MathML, where "/>" closes any element.
+bool isForeign(QByteArrayView name)
+{
+    return name == "svg" || name == "math";
+}
+
+// Where a comment starting at `at` ("<!--") ends: after "-->" or "--!>", or at once for the
+// empty comments "<!-->" and "<!--->". -1 when it runs to the end of the page.
+qsizetype commentEnd(QByteArrayView text, qsizetype at)
+{
+    const QByteArrayView rest = text.sliced(at + 4);
+    if (rest.startsWith(">"))
+        return at + 5;
+    if (rest.startsWith("->"))
+        return at + 6;
+    const qsizetype close = text.indexOf("-->", at + 4);
+    const qsizetype bangClose = text.indexOf("--!>", at + 4);
+    if (close < 0 && bangClose < 0)
+        return -1;
+    if (bangClose < 0 || (close >= 0 && close < bangClose))
+        return close + 3;
+    return bangClose + 4;
+}
+
+// The formatting elements the parser would reopen, with the markers that fence them off.
+class ActiveFormatting {
+public:
+    int size() const { return m_formatting; }
+    void push(const QByteArray& name)
+    {
+        m_entries.append({name, false});
+        ++m_formatting;
+    }
+    void pushMarker(const QByteArray& name) { m_entries.append({name, true}); }
+    // A formatting end tag removes the last of its kind after the last marker.
+    void close(const QByteArray& name)
+    {
+        for (qsizetype i = m_entries.size() - 1; i >= 0 && !m_entries.at(i).marker; --i) {
+            if (m_entries.at(i).name == name) {
+                m_entries.remove(i);
+                --m_formatting;
+                return;
+            }
+        }
+    }
+    QByteArray lastMarker() const
+    {
+        for (qsizetype i = m_entries.size() - 1; i >= 0; --i) {
+            if (m_entries.at(i).marker)
+                return m_entries.at(i).name;
+        }
+        return {};
+    }
+    // Everything up to and with the last marker goes, as when the marker's element ends.
+    void clearToMarker()
+    {
+        while (!m_entries.isEmpty()) {
+            const Entry last = m_entries.takeLast();
+            if (last.marker)
+                return;
+            --m_formatting;
+        }
+    }
+
+private:
+    struct Entry {
+        QByteArray name;
+        bool marker = false;
+    };
+    QList<Entry> m_entries;
+    int m_formatting = 0;
+};
+
 // Elements whose content is text up to their own end tag.
 bool holdsRawText(QByteArrayView name)
 {
@@ -96,11 +188,16 @@ qsizetype tagEnd(QByteArrayView text, qsizetype at)
 
 } // namespace
 
-void limitNesting(QByteArray& html, int maxDepth)
+void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork)
 {
     const QByteArrayView text(html);
     QList<QByteArray> open; // names of the elements counted as open, innermost last
     QList<qsizetype> blanked; // written at the end, while no view into html is in use
+    ActiveFormatting formatting;
+    int foreignDepth = 0; // open svg and math elements
+    int tableDepth = 0;
+    qint64 work = 0;
+    qsizetype cutAt = -1;
     QByteArray name;
     qsizetype at = 0;
     while (at < text.size()) {
@@ -109,10 +206,9 @@ void limitNesting(QByteArray& html, int maxDepth)
             break;
         const char next = text[lt + 1];
         if (text.sliced(lt).startsWith("<!--")) {
-            const qsizetype end = text.indexOf("-->", lt + 4);
-            if (end < 0)
+            at = commentEnd(text, lt);
+            if (at < 0)
                 break;
-            at = end + 3;
             continue;
         }
         const bool endTag = next == '/' && lt + 2 < text.size() && isLetter(text[lt + 2]);
@@ -139,21 +235,40 @@ void limitNesting(QByteArray& html, int maxDepth)
             break;
         at = end + 1;
 
+        // Any tag may end a block and have the parser reopen every formatting element.
+        work += 1 + formatting.size();
+        if (work > maxWork) {
+            cutAt = lt;
+            break;
+        }
+        const bool cellClosed = closesCell(name, endTag) && isTableCell(formatting.lastMarker());
+        if (cellClosed)
+            formatting.clearToMarker();
+
         if (endTag) {
             // Closes the innermost open element of that name and everything inside it; a
             // formatting element's end tag closes it alone.
             for (qsizetype i = open.size() - 1; i >= 0; --i) {
                 if (open.at(i) != name)
                     continue;
-                if (isFormatting(name))
+                if (isFormatting(name)) {
                     open.remove(i);
-                else
+                } else {
+                    for (qsizetype j = i; j < open.size(); ++j)
+                        foreignDepth -= isForeign(open.at(j)) ? 1 : 0;
                     open.resize(i);
+                }
                 break;
             }
+            if (isFormatting(name))
+                formatting.close(name);
+            else if (!cellClosed && isMarker(name) && formatting.lastMarker() == name)
+                formatting.clearToMarker();
+            if (name == "table")
+                tableDepth = std::max(0, tableDepth - 1);
             continue;
         }
-        if (holdsRawText(name)) {
+        if (holdsRawText(name) && foreignDepth == 0) {
             const qsizetype close = findNoCase(text, "</" + name, at);
             if (close < 0)
                 break;
@@ -162,15 +277,26 @@ void limitNesting(QByteArray& html, int maxDepth)
         }
         if (name == "plaintext")
             break; // the rest of the page is text
-        const bool selfClosing = text[end - 1] == '/';
+        // HTML ignores "/>" except on void elements and inside SVG and MathML.
+        const bool selfClosing = text[end - 1] == '/' && foreignDepth > 0;
+        if (name == "table")
+            ++tableDepth;
+        // A cell outside a table is no cell to the parser, and fences nothing off.
+        if (isMarker(name) && (tableDepth > 0 || !isTableCell(name)))
+            formatting.pushMarker(name);
         if (isVoid(name) || closesItsKind(name) || selfClosing)
             continue;
-        if (open.size() >= maxDepth) {
+        if (open.size() >= maxDepth || (isFormatting(name) && formatting.size() >= maxFormatting)) {
             blanked.append(lt);
             continue;
         }
+        if (isFormatting(name))
+            formatting.push(name);
+        foreignDepth += isForeign(name) ? 1 : 0;
         open.append(name);
     }
     for (const qsizetype position : std::as_const(blanked))
         html[position] = ' ';
+    if (cutAt >= 0)
+        html.truncate(cutAt);
 }

@@ -2,9 +2,24 @@
 
 #include <QByteArray>
 
-// The HTML parser spends time in proportion to the depth of open elements on every start
-// tag, so a page of many thousands of unclosed elements would hold the program for
-// minutes. This blanks out the "<" of every start tag that would open an element deeper
-// than maxDepth, so that the tag reads as text; no byte moves, so source positions stay
-// valid. Pages that nest less deeply are left as they are.
-void limitNesting(QByteArray& html, int maxDepth = 512);
+// What one page may make the HTML parser do, whatever its markup.
+namespace ParseBounds {
+// The parser spends time in proportion to the depth of open elements on every start tag.
+inline constexpr int kMaxDepth = 512;
+// Formatting elements (b, i, font...) that the parser reopens in every new block while they
+// stay unclosed: 500 of them around 20,000 paragraphs would make ten million elements.
+inline constexpr int kMaxActiveFormatting = 24;
+// Tags, each weighted by the formatting elements it may make the parser reopen: a bound on
+// the elements the parser builds (an element takes two tags), so that any page is parsed
+// in seconds. Beyond it the snapshot would keep no more elements anyway.
+inline constexpr qint64 kMaxParseWork = 500'000;
+} // namespace ParseBounds
+
+// Keeps the HTML parser's work bounded. A start tag that would open an element deeper than
+// maxDepth, or a formatting element beyond maxFormatting unclosed ones, has its "<" blanked
+// so that it reads as text; no byte moves, so source positions stay valid. Once the work
+// passes maxWork the rest of the page is cut off, and the page keeps what came before.
+// Ordinary pages are left as they are.
+void limitNesting(QByteArray& html, int maxDepth = ParseBounds::kMaxDepth,
+                  int maxFormatting = ParseBounds::kMaxActiveFormatting,
+                  qint64 maxWork = ParseBounds::kMaxParseWork);

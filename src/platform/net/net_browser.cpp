@@ -8,8 +8,9 @@
 #include <QNetworkAccessManager>
 
 NetBrowser::NetBrowser(QNetworkAccessManager* network, ResourceLoader* resources,
-                       const UrlCache* cache, QObject* parent)
-    : Browser(parent), m_network(network), m_resources(resources), m_cache(cache)
+                       const UrlCache* cache, QObject* parent, int pictureGraceMs)
+    : Browser(parent), m_network(network), m_resources(resources), m_cache(cache),
+      m_pictureGraceMs(pictureGraceMs)
 {
 }
 
@@ -27,11 +28,9 @@ void NetBrowser::later(std::function<void()> event)
 void NetBrowser::navigate(const QString& address)
 {
     ++m_navigation;
-    if (m_load) {
-        m_load->disconnect(this);
-        m_load->deleteLater(); // and with it every request it made
-        m_load = nullptr;
-    }
+    // Every request of the earlier load ends now. Safe here: the load's signals reach this
+    // browser only through later(), so no call of the load is on the stack.
+    delete m_load.data();
     m_location = address;
     m_document.reset();
     m_failed = false;
@@ -49,7 +48,7 @@ void NetBrowser::navigate(const QString& address)
     }
 
     later([this, address] { emit statusTextChange(QStringLiteral("正在打开 %1...").arg(address)); });
-    m_load = new PageLoad(m_network, m_resources, m_cache, this);
+    m_load = new PageLoad(m_network, m_resources, m_cache, this, m_pictureGraceMs);
     connect(m_load, &PageLoad::responseArrived, this, [this](const QString& finalAddress) {
         later([this, finalAddress] {
             m_location = finalAddress;

@@ -18,7 +18,7 @@ class NetBrowser : public Browser {
     Q_OBJECT
 public:
     NetBrowser(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
-               QObject* parent = nullptr);
+               QObject* parent, int pictureGraceMs);
 
     void navigate(const QString& address) override;
     QString locationURL() const override { return m_location; }
@@ -35,6 +35,7 @@ private:
     QPointer<QNetworkAccessManager> m_network;
     QPointer<ResourceLoader> m_resources;
     const UrlCache* m_cache;
+    int m_pictureGraceMs;
     QPointer<PageLoad> m_load;
     quint64 m_navigation = 0;
     QString m_location = QStringLiteral("about:blank");

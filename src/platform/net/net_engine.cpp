@@ -2,6 +2,7 @@
 
 #include "platform/net/net_browser.h"
 #include "platform/net/net_type_probe.h"
+#include "platform/net/page_load.h"
 #include "platform/net/resource_loader.h"
 
 #include <QNetworkAccessManager>
@@ -10,7 +11,7 @@
 NetEngine::NetEngine(UrlCache* cache, QObject* parent)
     : QObject(parent), m_cache(cache), m_network(new QNetworkAccessManager(this)),
       m_resources(new ResourceLoader(m_network, cache, this)),
-      m_typeProbe(new NetTypeProbe(m_network, cache, this))
+      m_typeProbe(new NetTypeProbe(m_network, cache, this)), m_pictureGraceMs(PageLoad::kPictureGraceMs)
 {
     // Straight to the server: a proxy from the environment must not redirect the program.
     m_network->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
@@ -20,7 +21,7 @@ NetEngine::~NetEngine() = default;
 
 Browser* NetEngine::createBrowser(QObject* parent)
 {
-    return new NetBrowser(m_network, m_resources, m_cache, parent);
+    return new NetBrowser(m_network, m_resources, m_cache, parent, m_pictureGraceMs);
 }
 
 QNetworkAccessManager* NetEngine::networkAccess()

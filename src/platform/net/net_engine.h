@@ -19,6 +19,8 @@ public:
     ~NetEngine() override;
 
     Browser* createBrowser(QObject* parent); // one per browser slot
+    // How long the pictures of a page may load after its document; for browsers created later.
+    void setPictureGraceMs(int ms) { m_pictureGraceMs = ms; }
     QNetworkAccessManager* networkAccess();
     UrlCache* cache();
     TypeProbe* typeProbe(); // shared by the search's pages, owned by the engine
@@ -28,4 +30,5 @@ private:
     QNetworkAccessManager* m_network;
     ResourceLoader* m_resources;
     TypeProbe* m_typeProbe;
+    int m_pictureGraceMs;
 };

@@ -10,15 +10,18 @@
 #include <QNetworkAccessManager>
 
 PageLoad::PageLoad(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
-                   QObject* parent)
+                   QObject* parent, int pictureGraceMs)
     : QObject(parent), m_network(network), m_resources(resources), m_cache(cache)
 {
     if (m_resources)
         m_resourcePage = m_resources->open([this](const QString& address, bool stored) {
             if (stored)
                 followImports(address);
-            resourceDone();
+            resourceDone(address);
         });
+    m_pictureGrace.setSingleShot(true);
+    m_pictureGrace.setInterval(pictureGraceMs);
+    connect(&m_pictureGrace, &QTimer::timeout, this, &PageLoad::finishIfComplete);
 }
 
 PageLoad::~PageLoad()
@@ -44,6 +47,18 @@ void PageLoad::fetchDocument(int node, const QUrl& address)
     ++m_pendingDocuments;
     ++m_known;
     emit progress(m_done, m_known);
+    m_documentQueue.enqueue({node, address});
+    pumpDocuments();
+}
+
+void PageLoad::pumpDocuments()
+{
+    if (m_fetchingDocuments >= kDocumentsAtOnce || m_documentQueue.isEmpty())
+        return;
+    const QPair<int, QUrl> next = m_documentQueue.dequeue();
+    const int node = next.first; // not a structured binding: clang 14 cannot capture one
+    const QUrl& address = next.second;
+    ++m_fetchingDocuments;
     auto* fetch = new Fetch(m_network, address, this);
     if (node == 0) {
         connect(fetch, &Fetch::responseArrived, this, [this](const QUrl& finalUrl) {
@@ -52,8 +67,11 @@ void PageLoad::fetchDocument(int node, const QUrl& address)
     }
     connect(fetch, &Fetch::finished, this, [this, node, fetch](const FetchResult& result) {
         fetch->deleteLater();
+        --m_fetchingDocuments;
         documentFetched(node, result);
+        pumpDocuments();
     });
+    pumpDocuments();
 }
 
 void PageLoad::documentFetched(int node, const FetchResult& result)
@@ -69,6 +87,7 @@ void PageLoad::documentFetched(int node, const FetchResult& result)
         }
         // A redirect may have led elsewhere: frames are compared with where the page is.
         m_origin = result.url;
+        m_pictureGrace.start();
     } else if (result.failed || !sameOrigin(result.url, m_origin)) {
         // A frame that failed, or that was sent to another origin, reads as nothing.
         finishIfComplete();
@@ -99,11 +118,11 @@ void PageLoad::documentFetched(int node, const FetchResult& result)
         m_nodes[node].frames.append(frame);
     }
     for (const QString& sheet : sheets) {
-        want(sheet);
+        want(sheet, true);
         followImports(sheet); // one that is cached already reports no load
     }
     for (const QString& picture : pictures)
-        want(picture);
+        want(picture, false);
     finishIfComplete();
 }
 
@@ -116,7 +135,8 @@ int PageLoad::frameNode(int parent, const QString& source)
     }
     const QUrl address(source);
     // Another origin is not read, as a browser keeps a page from reading it.
-    if (!isWebAddress(address) || !sameOrigin(address, m_origin) || depth > kMaxFrameDepth)
+    if (!isWebAddress(address) || !sameOrigin(address, m_origin) || depth > kMaxFrameDepth
+        || m_nodes.size() >= size_t(kMaxDocuments))
         return -1;
     const QUrl document = documentAddress(address);
     QList<QUrl> chain = m_nodes[parent].chain;
@@ -129,30 +149,33 @@ int PageLoad::frameNode(int parent, const QString& source)
     return node;
 }
 
-void PageLoad::want(const QString& address)
+void PageLoad::want(const QString& address, bool styleSheet)
 {
-    if (m_wanted.contains(address) || !isWebAddress(QUrl(address)))
+    if (m_wanted.contains(address) || !isWebAddress(QUrl(address)) || !m_resources)
         return;
     m_wanted.insert(address);
-    if (m_cache->contains(address) || !m_resources)
+    const auto kind = styleSheet ? ResourceLoader::Kind::StyleSheet : ResourceLoader::Kind::Picture;
+    // What the cache already answers is no work for this page.
+    if (m_resources->admit(address, kind) == ResourceLoader::Admission::AlreadyCached)
         return;
-    ++m_pendingResources;
+    (styleSheet ? m_pendingSheets : m_pendingPictures).insert(address);
     ++m_known;
     emit progress(m_done, m_known);
-    m_resources->request(m_resourcePage, address);
+    m_resources->request(m_resourcePage, address, kind);
 }
 
 void PageLoad::followImports(const QString& sheet)
 {
     for (const QString& imported : m_imports.importsOf(sheet, *m_cache)) {
-        want(imported);
+        want(imported, true);
         followImports(imported);
     }
 }
 
-void PageLoad::resourceDone()
+void PageLoad::resourceDone(const QString& address)
 {
-    --m_pendingResources;
+    if (!m_pendingSheets.remove(address) && !m_pendingPictures.remove(address))
+        return;
     countDone();
     finishIfComplete();
 }
@@ -165,9 +188,11 @@ void PageLoad::countDone()
 
 void PageLoad::finishIfComplete()
 {
-    if (m_finished || m_pendingDocuments > 0 || m_pendingResources > 0)
+    const bool picturesDone = m_pendingPictures.isEmpty() || !m_pictureGrace.isActive();
+    if (m_finished || m_pendingDocuments > 0 || !m_pendingSheets.isEmpty() || !picturesDone)
         return;
     m_finished = true;
+    m_pictureGrace.stop();
     emit finished(assemble(0), false, m_finalAddress);
 }
 

@@ -7,7 +7,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QQueue>
 #include <QSet>
+#include <QTimer>
 #include <QUrl>
 
 #include <optional>
@@ -18,14 +20,19 @@ class ResourceLoader;
 struct FetchResult;
 
 // One navigation of a browser: the page, its frames of the same origin, and the style sheets
-// and pictures of all of them. Deleting it cancels whatever is still loading.
+// and pictures of all of them. The page is complete when its documents and style sheets are
+// in and its pictures have had their time; a picture still loading then has no size.
+// Deleting it aborts every request it made, at once.
 class PageLoad : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxFrameDepth = 8;
+    static constexpr int kMaxDocuments = 100; // the page and its frames
+    static constexpr int kDocumentsAtOnce = 4;
+    static constexpr int kPictureGraceMs = 15'000; // after the page's own document
 
     PageLoad(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
-             QObject* parent = nullptr);
+             QObject* parent = nullptr, int pictureGraceMs = kPictureGraceMs);
     ~PageLoad() override;
 
     // Loads the page; every signal comes later, from the event loop.
@@ -49,11 +56,12 @@ private:
     };
 
     void fetchDocument(int node, const QUrl& address);
+    void pumpDocuments();
     void documentFetched(int node, const FetchResult& result);
     int frameNode(int parent, const QString& source);
-    void want(const QString& address);
+    void want(const QString& address, bool styleSheet);
     void followImports(const QString& sheet); // loads the sheets a loaded sheet imports
-    void resourceDone();
+    void resourceDone(const QString& address);
     void countDone();
     void finishIfComplete();
     void fail(const QString& address);
@@ -68,8 +76,12 @@ private:
     QString m_finalAddress;
     QSet<QString> m_wanted;
     SheetImports m_imports;
-    int m_pendingDocuments = 0;
-    int m_pendingResources = 0;
+    QQueue<QPair<int, QUrl>> m_documentQueue; // frames waiting for a free transfer
+    int m_fetchingDocuments = 0;
+    int m_pendingDocuments = 0; // queued or fetching
+    QSet<QString> m_pendingSheets;
+    QSet<QString> m_pendingPictures;
+    QTimer m_pictureGrace;
     int m_known = 0;
     int m_done = 0;
     bool m_finished = false;

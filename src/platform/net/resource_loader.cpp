@@ -1,12 +1,29 @@
 #include "platform/net/resource_loader.h"
 
 #include "platform/net/fetch.h"
+#include "platform/net/web_address.h"
 
 #include <QNetworkAccessManager>
 
 ResourceLoader::ResourceLoader(QNetworkAccessManager* network, UrlCache* cache, QObject* parent)
     : QObject(parent), m_network(network), m_cache(cache)
 {
+}
+
+ResourceLoader::Admission ResourceLoader::admit(const QString& address, Kind kind) const
+{
+    if (!isWebAddress(QUrl(address)))
+        return Admission::NotWebAddress;
+    const bool cached = kind == Kind::Picture ? m_cache->byteSize(address).has_value() : m_cache->contains(address);
+    if (cached)
+        return Admission::AlreadyCached;
+    if (m_failed.contains(address))
+        return Admission::AlreadyFailed;
+    if (m_transfers.contains(address))
+        return Admission::JoinTransfer;
+    if (!m_network)
+        return Admission::Offline;
+    return Admission::Fetch;
 }
 
 quint64 ResourceLoader::open(Done done)
@@ -16,12 +33,12 @@ quint64 ResourceLoader::open(Done done)
     return page;
 }
 
-void ResourceLoader::request(quint64 page, const QString& address)
+void ResourceLoader::request(quint64 page, const QString& address, Kind kind)
 {
     const auto waiter = m_waiters.find(page);
     if (waiter == m_waiters.end())
         return;
-    waiter->queued.enqueue(address);
+    waiter->queued.enqueue(Wanted{address, kind});
     pump(page);
 }
 
@@ -34,10 +51,11 @@ void ResourceLoader::release(quint64 page)
             ++transfer;
             continue;
         }
-        // Deleting the fetch aborts its reply.
-        transfer->fetch->disconnect(this);
-        transfer->fetch->deleteLater();
+        // Deleting the fetch aborts its reply now, not at the next turn of the event loop.
+        Fetch* fetch = transfer->fetch;
         transfer = m_transfers.erase(transfer);
+        fetch->disconnect(this);
+        delete fetch;
     }
 }
 
@@ -47,22 +65,39 @@ void ResourceLoader::pump(quint64 page)
     if (waiter == m_waiters.end())
         return;
     while (waiter->active < kRequestsPerPage && !waiter->queued.isEmpty()) {
-        const QString address = waiter->queued.dequeue();
-        if (m_cache->contains(address) || !m_network) {
-            deliver(page, address, m_cache->contains(address));
+        const Wanted wanted = waiter->queued.dequeue();
+        switch (admit(wanted.address, wanted.kind)) {
+        case Admission::AlreadyCached:
+            deliver(page, wanted.address, true);
             continue;
+        case Admission::AlreadyFailed:
+        case Admission::NotWebAddress:
+        case Admission::Offline:
+            deliver(page, wanted.address, false);
+            continue;
+        case Admission::Fetch:
+            startTransfer(wanted);
+            break;
+        case Admission::JoinTransfer:
+            break;
         }
-        auto transfer = m_transfers.find(address);
-        if (transfer == m_transfers.end()) {
-            auto* fetch = new Fetch(m_network, QUrl(address), this);
-            connect(fetch, &Fetch::finished, this, [this, address, fetch](const FetchResult& result) {
-                transferDone(address, fetch, result);
-            });
-            transfer = m_transfers.insert(address, Transfer{fetch, {}});
-        }
-        transfer->pages.append(page);
+        m_transfers[wanted.address].pages.append(page);
         ++waiter->active;
     }
+}
+
+void ResourceLoader::startTransfer(const Wanted& wanted)
+{
+    FetchLimits limits;
+    if (wanted.kind == Kind::Picture) {
+        limits.bodyLimit = kPictureByteLimit;
+        limits.keepLimit = kPictureKeepBytes;
+    }
+    auto* fetch = new Fetch(m_network, QUrl(wanted.address), this, limits);
+    connect(fetch, &Fetch::finished, this, [this, address = wanted.address, fetch](const FetchResult& result) {
+        transferDone(address, fetch, result);
+    });
+    m_transfers.insert(wanted.address, Transfer{fetch, {}});
 }
 
 void ResourceLoader::transferDone(const QString& address, Fetch* fetch, const FetchResult& result)
@@ -73,13 +108,18 @@ void ResourceLoader::transferDone(const QString& address, Fetch* fetch, const Fe
         return;
     const QList<quint64> pages = transfer->pages;
     m_transfers.erase(transfer);
-    const bool stored = !result.failed && m_cache->store(address, result.body, result.contentType).has_value();
+    if (result.failed)
+        m_failed.insert(address);
+    else if (result.kept)
+        m_cache->store(address, result.body, result.contentType);
+    else
+        m_cache->storeSize(address, result.byteSize, result.contentType);
     for (const quint64 page : pages) {
         const auto waiter = m_waiters.find(page);
         if (waiter == m_waiters.end())
             continue;
         --waiter->active;
-        deliver(page, address, stored);
+        deliver(page, address, !result.failed);
     }
     for (const quint64 page : pages)
         pump(page);

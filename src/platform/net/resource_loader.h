@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QQueue>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -16,28 +17,42 @@ struct FetchResult;
 class QNetworkAccessManager;
 
 // Loads the style sheets and pictures of the pages of all browsers into the URL cache: a
-// few requests at a time for each page, and one transfer for an address that several pages
-// want at once. What the cache holds is never fetched again; what failed is not stored.
+// few requests at a time for each page, one transfer for an address that several pages
+// want at once, and never a second request for what the cache holds or what failed.
 class ResourceLoader : public QObject {
     Q_OBJECT
 public:
     static constexpr int kRequestsPerPage = 4;
+    // A picture is counted to the end, but only this much of it is kept for the cache.
+    static constexpr qint64 kPictureKeepBytes = 8 * 1024 * 1024;
+    static constexpr qint64 kPictureByteLimit = 256 * 1024 * 1024;
+
+    // A style sheet is read by the document walk, so its bytes are needed; of a picture
+    // only its size is.
+    enum class Kind { StyleSheet, Picture };
+    // Why an address is fetched or not: the one place that decides it.
+    enum class Admission { Fetch, JoinTransfer, AlreadyCached, AlreadyFailed, NotWebAddress, Offline };
     // Called once for every address the page asked for: stored, or failed.
     using Done = std::function<void(const QString& address, bool stored)>;
 
     ResourceLoader(QNetworkAccessManager* network, UrlCache* cache, QObject* parent = nullptr);
 
+    Admission admit(const QString& address, Kind kind) const;
     // A page that will ask for resources. Its done() is always called later, from the
     // event loop, and never after release().
     quint64 open(Done done);
-    void request(quint64 page, const QString& address);
-    // Forgets the page; transfers that no other page waits for are aborted.
+    void request(quint64 page, const QString& address, Kind kind);
+    // Forgets the page; transfers that no other page waits for are aborted at once.
     void release(quint64 page);
 
 private:
+    struct Wanted {
+        QString address;
+        Kind kind;
+    };
     struct Waiter {
         Done done;
-        QQueue<QString> queued;
+        QQueue<Wanted> queued;
         int active = 0;
     };
     struct Transfer {
@@ -45,6 +60,7 @@ private:
         QList<quint64> pages;
     };
     void pump(quint64 page);
+    void startTransfer(const Wanted& wanted);
     void transferDone(const QString& address, Fetch* fetch, const FetchResult& result);
     void deliver(quint64 page, const QString& address, bool stored);
 
@@ -52,5 +68,6 @@ private:
     UrlCache* m_cache;
     QHash<quint64, Waiter> m_waiters;
     QHash<QString, Transfer> m_transfers;
+    QSet<QString> m_failed; // for the whole run: asking again would fail again
     quint64 m_nextPage = 0;
 };

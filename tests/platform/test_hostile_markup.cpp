@@ -1,0 +1,59 @@
+// The nesting guard: HTML's own tokenizer rules, and a bound for each way markup can make
+// the parser work without end.
+
+#include "platform/net/nesting_guard.h"
+
+#include <QTest>
+
+class TestHostileMarkup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void guard_data()
+    {
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<int>("formatting");
+        QTest::addColumn<qint64>("work");
+        QTest::addColumn<QByteArray>("guarded");
+
+        const int d = ParseBounds::kMaxDepth;
+        const int fm = ParseBounds::kMaxActiveFormatting;
+        const qint64 w = ParseBounds::kMaxParseWork;
+        // Self-closing marks mean nothing on HTML elements, and close SVG and MathML ones.
+        QTest::newRow("<div/> opens a div") << QByteArray("<div/><div/><span>") << 2 << fm << w << QByteArray("<div/><div/> span>");
+        QTest::newRow("<path/> inside svg closes") << QByteArray("<svg><path/><path/><g>") << 2 << fm << w << QByteArray("<svg><path/><path/><g>");
+        QTest::newRow("after </svg> HTML rules again") << QByteArray("<svg></svg><div/><span/>") << 1 << fm << w << QByteArray("<svg></svg><div/> span/>");
+        // Comments end where the tokenizer ends them.
+        QTest::newRow("<!--> is a whole comment") << QByteArray("<!--><div><span>") << 1 << fm << w << QByteArray("<!--><div> span>");
+        QTest::newRow("<!---> is a whole comment") << QByteArray("<!---><div><span>") << 1 << fm << w << QByteArray("<!---><div> span>");
+        QTest::newRow("--!> ends a comment") << QByteArray("<!-- x --!><div><span>") << 1 << fm << w << QByteArray("<!-- x --!><div> span>");
+        QTest::newRow("<!-- > inside a comment") << QByteArray("<!-- > <div> --><div><span>") << 1 << fm << w << QByteArray("<!-- > <div> --><div> span>");
+        // Formatting elements the parser would reopen.
+        QTest::newRow("formatting beyond the cap") << QByteArray("<b><i><u>x") << d << 2 << w << QByteArray("<b><i> u>x");
+        QTest::newRow("closed formatting frees the cap") << QByteArray("<b></b><i><u>x") << d << 2 << w << QByteArray("<b></b><i><u>x");
+        QTest::newRow("formatting left by its block still counts") << QByteArray("<p><b><i></p><u>") << d << 2 << w << QByteArray("<p><b><i></p> u>");
+        QTest::newRow("a table cell fences formatting off") << QByteArray("<table><tr><td><b><i></td><td><u><s>") << d << 2 << w
+                                                            << QByteArray("<table><tr><td><b><i></td><td><u><s>");
+        QTest::newRow("a cell outside a table fences nothing") << QByteArray("<td><b><i></td><u>") << d << 2 << w
+                                                               << QByteArray("<td><b><i></td> u>");
+        // Work: every tag, weighted by the formatting elements it may reopen.
+        QTest::newRow("work beyond the bound cuts the page") << QByteArray("<p>a<p>b<p>c") << d << fm << qint64(2) << QByteArray("<p>a<p>b");
+        QTest::newRow("open formatting weighs every tag") << QByteArray("<b><p>x<p>y") << d << fm << qint64(4) << QByteArray("<b><p>x");
+        QTest::newRow("ordinary page untouched") << QByteArray("<html><body><p><b>a</b><img src=x><br></body></html>") << d << fm << w
+                                                 << QByteArray("<html><body><p><b>a</b><img src=x><br></body></html>");
+    }
+    void guard()
+    {
+        QFETCH(QByteArray, html);
+        QFETCH(int, depth);
+        QFETCH(int, formatting);
+        QFETCH(qint64, work);
+        QFETCH(QByteArray, guarded);
+        limitNesting(html, depth, formatting, work);
+        QCOMPARE(html, guarded);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostileMarkup)
+#include "test_hostile_markup.moc"

@@ -1,0 +1,117 @@
+// A server that misbehaves on purpose: each fault costs a bounded amount, and the normal
+// picture and link of its page survive it.
+
+#include "net_test_support.h"
+#include "platform/net/nesting_guard.h"
+#include "platform/net/page_load.h"
+#include "site/hostile_site.h"
+
+#include <QTest>
+
+namespace {
+
+constexpr int kGraceMs = 1000;
+
+int documentCount(const DocumentPtr& document)
+{
+    if (!document)
+        return 0;
+    int count = 1;
+    for (const DocumentPtr& frame : document->frames())
+        count += documentCount(frame);
+    return count;
+}
+
+} // namespace
+
+class TestHostileServer : public QObject {
+    Q_OBJECT
+
+private:
+    NetFixture f{kGraceMs};
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(f.site.listen());
+        f.site.addHostileRoutes();
+    }
+
+    void faults_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<QString>("tag");       // elements of this tag are bounded...
+        QTest::addColumn<int>("maxElements"); // ...by this many
+        QTest::addColumn<int>("maxRequests"); // requests the whole load may make
+
+        QTest::newRow("endless picture") << "/hostile/endless.htm" << false << "IMG" << 2 << 3;
+        QTest::newRow("trickling picture") << "/hostile/trickle.htm" << false << "IMG" << 2 << 3;
+        QTest::newRow("connection closed mid-page") << "/hostile/closed.htm" << true << "" << 0 << 1;
+        QTest::newRow("connection reset mid-page") << "/hostile/reset.htm" << true << "" << 0 << 1;
+        QTest::newRow("interim response first") << "/hostile/interim.htm" << false << "IMG" << 1 << 2;
+        QTest::newRow("six frames in every frame") << "/hostile/fanout.htm?n=0" << false << "IFRAME" << 6
+                                                   << PageLoad::kMaxDocuments + 1;
+        QTest::newRow("<div/> flood") << "/hostile/selfclosing.htm" << false << "DIV" << ParseBounds::kMaxDepth << 2;
+        QTest::newRow("<!--> then a div flood") << "/hostile/empty_comment.htm" << false << "DIV"
+                                                << ParseBounds::kMaxDepth << 2;
+        QTest::newRow("formatting amplifier") << "/hostile/amplifier.htm" << false << "B"
+                                              << ParseBounds::kMaxActiveFormatting * (kAmplifierParagraphs + 1) << 2;
+    }
+    void faults()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, failed);
+        QFETCH(QString, tag);
+        QFETCH(int, maxElements);
+        QFETCH(int, maxRequests);
+
+        f.site.clearLog();
+        const DocumentPtr document = loadPage(*f.browser, f.site.url(path), 60'000);
+        QVERIFY(document);
+        QEXPECT_FAIL("interim response first", "QtNetwork 6.4 takes a 103 for the final response", Abort);
+        QCOMPARE(f.browser->navigationFailed(), failed);
+        QTRY_COMPARE_WITH_TIMEOUT(f.site.openStreams(), 0, 5000);
+        QVERIFY2(f.site.requestLog().size() <= maxRequests, qPrintable(f.site.requestLog().join(QLatin1Char('\n'))));
+        if (failed)
+            return;
+
+        const QList<Element> images = document->getElementsByTagName(QStringLiteral("IMG"));
+        QVERIFY(!images.isEmpty());
+        QCOMPARE(images.at(0).src(), f.site.url("/img/logo.gif"));
+        QCOMPARE(images.at(0).fileSize(), QStringLiteral("2048"));
+        // A picture that never finished has no size; the page is there all the same.
+        for (const Element& image : images.mid(1))
+            QCOMPARE(image.fileSize(), std::nullopt);
+        QVERIFY(!document->links().isEmpty());
+        QCOMPARE(document->links().at(0).href(), f.site.url("/pictures.htm"));
+
+        const int elements = int(document->getElementsByTagName(tag).size());
+        QVERIFY2(elements <= maxElements, qPrintable(QString::number(elements)));
+        QVERIFY(elements > 0);
+        QVERIFY(documentCount(document) <= PageLoad::kMaxDocuments);
+    }
+
+    // Sent elsewhere, a load ends every request it made at once.
+    void resetEndsEveryRequest()
+    {
+        TestRoute page;
+        page.body = "<img src=\"trickle.gif?again\">";
+        f.site.setRoute("/hostile/trickle.htm?again", page);
+        TestRoute trickle;
+        trickle.contentType = "image/gif";
+        trickle.body = QByteArray(100, 'g');
+        trickle.fault = TestRoute::Fault::Trickle;
+        f.site.setRoute("/hostile/trickle.gif?again", trickle);
+        QSignalSpy completed(f.browser.get(), &Browser::documentComplete);
+        f.browser->navigate(f.site.url("/hostile/trickle.htm?again"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.site.openStreams(), 1, 10'000);
+        f.browser->navigate(QStringLiteral("about:blank"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.site.openStreams(), 0, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 5000);
+        QCOMPARE(completed.at(0).at(0).toString(), QStringLiteral("about:blank"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostileServer)
+#include "test_hostile_server.moc"
