@@ -90,10 +90,10 @@ window.addEventListener('beforeunload', (e) => { e.preventDefault(); e.returnVal
 alert('alert');
 const confirmed = confirm('confirm');
 const answer = prompt('prompt', 'default');
-const opened = window.open('popup.htm', 'other', 'width=200');
+window.open('popup.htm', 'other', 'width=200');
 document.getElementById('blank').click();
 window.close();
-document.body.setAttribute('data-dialogs', [confirmed, answer, opened].join(','));
+document.body.setAttribute('data-dialogs', [confirmed, answer].join(','));
 const permissions = [];
 const record = (name, value) => {
   permissions.push(name + ':' + value);
@@ -126,7 +126,7 @@ window.addEventListener('scroll', () => {
   block.style.height = '2000px';
   document.getElementById('grow').appendChild(block);
 });
-document.getElementById('grow').style.height = '2000px';
+document.getElementById('grow').innerHTML = '<div style="height:2000px"></div>';
 setInterval(() => fetch('gallery.json?' + (++n)), 100);
 </script></body></html>)html");
 }

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int kAbortedError = -3; // another navigation or a download took the page's place
+constexpr int kStopGraceMs = 300;  // for the load that takes a stopped one's place to start
 
 // The top page's window: scripts run in the page itself while it is still the browser's
 // current page.
@@ -63,6 +64,12 @@ ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, ResourceLoader* res
 
     m_loadBudget.setSingleShot(true);
     m_readBudget.setSingleShot(true);
+    m_stopGrace.setSingleShot(true);
+    m_stopGrace.setInterval(kStopGraceMs);
+    connect(&m_stopGrace, &QTimer::timeout, this, [this] {
+        if (m_state == State::Loading)
+            loadEnded(false, true);
+    });
     connect(&m_loadBudget, &QTimer::timeout, this, &ChromiumBrowser::loadBudgetSpent);
     connect(&m_readBudget, &QTimer::timeout, this, [this] { pageRead(PageSnapshot{}); });
     connect(m_page, &QWebEnginePage::loadingChanged, this, &ChromiumBrowser::loadingChanged);
@@ -118,6 +125,7 @@ void ChromiumBrowser::later(std::function<void()> event)
 void ChromiumBrowser::stopWork()
 {
     m_loadBudget.stop();
+    m_stopGrace.stop();
     m_readBudget.stop();
     if (m_settle)
         m_settle->deleteLater();
@@ -176,6 +184,7 @@ void ChromiumBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
             return;
         if (m_state == State::Loading) {
             m_started = true;
+            m_stopGrace.stop();
         } else if (m_state == State::Settling) {
             // The page went on to another address of its own: that one is the page now.
             if (m_settle)
@@ -188,8 +197,12 @@ void ChromiumBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
     }
     if (m_state != State::Loading || !m_started)
         return; // the end of a load that is not this navigation's
-    if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus || info.errorCode() == kAbortedError)
-        return; // replaced by another load, which reports its own end
+    if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus || info.errorCode() == kAbortedError) {
+        // Replaced by another load, which reports its own end; or stopped by the page itself
+        // (window.close, a refused pop-up): then what it holds by now is the page.
+        m_stopGrace.start();
+        return;
+    }
     if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain && info.errorCode() >= 400) {
         loadEnded(true, true);
         return;
@@ -217,6 +230,7 @@ void ChromiumBrowser::loadBudgetSpent()
 void ChromiumBrowser::loadEnded(bool failed, bool responded)
 {
     m_loadBudget.stop();
+    m_stopGrace.stop();
     if (m_page && responded && !isBlankUrl(m_page->url()))
         m_location = m_page->url().toString(QUrl::FullyEncoded);
     const QString address = m_location;
@@ -266,6 +280,13 @@ void ChromiumBrowser::pageRead(const PageSnapshot& snapshot)
         const QString address = document ? document->URL() : m_location;
         stopWork();
         complete(document, address);
+        return;
+    }
+    if (isAboutBlank(snapshot.document->URL())) {
+        // Nothing of the address ever arrived: the page is still the blank one.
+        stopWork();
+        m_failed = true;
+        complete(nullptr, m_location);
         return;
     }
     m_read = snapshot.document;

@@ -73,6 +73,7 @@ private:
     bool m_started = false;
     QTimer m_loadBudget;
     QTimer m_readBudget;
+    QTimer m_stopGrace;
     QPointer<PageSettle> m_settle;
     quint64 m_resourcePage = 0;
     int m_pendingSheets = 0;
