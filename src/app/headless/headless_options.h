@@ -14,6 +14,7 @@ struct HeadlessOptions {
     QString outputFile;   // the picture table; standard output when empty
     QString pagesFile;    // the page table; not written when empty
     SearchPace pace;
+    bool chromium = false; // --engine chromium: pages run their scripts
     QStringList addresses;
 };
 

@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kAbortedError = -3; // another navigation or a download took the page's place
 constexpr int kStopGraceMs = 300;  // for the load that takes a stopped one's place to start
+constexpr int kBlankWaitMs = 2000; // for the blank page of a reset to finish loading
 
 // The top page's window: scripts run in the page itself while it is still the browser's
 // current page.
@@ -65,6 +66,12 @@ ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, ResourceLoader* res
     m_loadBudget.setSingleShot(true);
     m_readBudget.setSingleShot(true);
     m_stopGrace.setSingleShot(true);
+    m_blankWait.setSingleShot(true);
+    m_blankWait.setInterval(kBlankWaitMs);
+    connect(&m_blankWait, &QTimer::timeout, this, [this] {
+        m_blankPending = false;
+        loadDeferred();
+    });
     m_stopGrace.setInterval(kStopGraceMs);
     connect(&m_stopGrace, &QTimer::timeout, this, [this] {
         if (m_state == State::Loading)
@@ -152,6 +159,7 @@ void ChromiumBrowser::navigate(const QString& address)
         if (m_page) {
             m_page->allowBlankOnce();
             m_page->load(QUrl(QStringLiteral("about:blank"))); // ends the page and its scripts
+            m_blankPending = true;
         }
         later([this] {
             const quint64 navigation = m_navigation;
@@ -173,12 +181,33 @@ void ChromiumBrowser::navigate(const QString& address)
         return;
     }
     m_loadBudget.start(m_budget.loadMs);
+    m_deferred = url;
+    // A load begun while the blank page still loads is taken as part of it and never
+    // reported: it waits for the blank page.
+    if (!m_blankPending)
+        loadDeferred();
+    else
+        m_blankWait.start();
+}
+
+void ChromiumBrowser::loadDeferred()
+{
+    m_blankWait.stop();
+    if (m_state != State::Loading || !m_deferred.isValid() || !m_page)
+        return;
+    const QUrl url = m_deferred;
+    m_deferred.clear();
     m_page->load(url);
 }
 
 void ChromiumBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
 {
     const bool blank = isBlankUrl(info.url());
+    if (blank && m_blankPending && info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
+        m_blankPending = false;
+        loadDeferred();
+        return;
+    }
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         if (blank)
             return;

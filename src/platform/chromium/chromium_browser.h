@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -52,6 +53,7 @@ private:
 
     void later(std::function<void()> event);
     void stopWork();
+    void loadDeferred();
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void loadEnded(bool failed, bool responded);
     void loadBudgetSpent();
@@ -74,6 +76,9 @@ private:
     QTimer m_loadBudget;
     QTimer m_readBudget;
     QTimer m_stopGrace;
+    QTimer m_blankWait;
+    QUrl m_deferred;          // to load once the blank page has loaded
+    bool m_blankPending = false;
     QPointer<PageSettle> m_settle;
     quint64 m_resourcePage = 0;
     int m_pendingSheets = 0;
