@@ -115,10 +115,15 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
     }
 
     const QString engineName = parser.value(engine);
-    if (engineName == QLatin1String("chromium"))
+    if (engineName == QLatin1String("chromium")) {
+#ifdef QUORVANE_HAVE_WEBENGINE
+        options.chromium = true;
+#else
         return UsageError{program + QStringLiteral(": the chromium engine is not part of this build; use --engine net"), false};
-    if (engineName != QLatin1String("net"))
+#endif
+    } else if (engineName != QLatin1String("net")) {
         return badValue(QStringLiteral("engine"), engineName);
+    }
 
     options.addresses = parser.positionalArguments();
     if (options.addresses.isEmpty())

@@ -15,6 +15,7 @@ struct HeadlessOptions {
     QString pagesFile;    // the page table; not written when empty
     SearchPace pace;
     CrawlLimits limits; // --max-pages, --max-depth; none by default
+    bool chromium = false; // --engine chromium: pages run their scripts
     QStringList addresses;
 };
 

@@ -7,10 +7,16 @@
 #include "app/table_tsv.h"
 #include "extract/url_cache.h"
 #include "platform/net/net_engine.h"
+#ifdef QUORVANE_HAVE_WEBENGINE
+#include "platform/chromium/chromium_engine.h"
+#endif
 
 #include <QEventLoop>
 #include <QTextStream>
 #include <QTimer>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -50,16 +56,32 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     const HeadlessOptions& options = std::get<HeadlessOptions>(parsed);
 
     UrlCache cache;
-    NetEngine engine(&cache);
+    std::unique_ptr<QObject> engine;
+    std::function<Browser*()> createBrowser;
+    TypeProbe* typeProbe = nullptr;
+#ifdef QUORVANE_HAVE_WEBENGINE
+    if (options.chromium) {
+        auto* chromium = new ChromiumEngine(&cache);
+        engine.reset(chromium);
+        typeProbe = chromium->typeProbe();
+        createBrowser = [chromium] { return chromium->createBrowser(chromium); };
+    }
+#endif
+    if (!engine) {
+        auto* net = new NetEngine(&cache);
+        engine.reset(net);
+        typeProbe = net->typeProbe();
+        createBrowser = [net] { return net->createBrowser(net); };
+    }
     QList<Browser*> browsers;
     for (int slot = 0; slot < options.pace.slotCount; ++slot)
-        browsers.append(engine.createBrowser(&engine));
+        browsers.append(createBrowser());
     SteadyClock clock;
     SearchSession session(browsers, clock, &cache, options.pace);
     session.setExtractTitles(options.titles);
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
-    session.setTypeProbe(engine.typeProbe());
+    session.setTypeProbe(typeProbe);
     QObject::connect(&session, &SearchSession::statusPanelChanged, &session,
                      [&err](int, const QString& text) {
                          err << text << '\n';

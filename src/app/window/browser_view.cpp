@@ -45,9 +45,9 @@ public:
 
 } // namespace
 
-BrowserView::BrowserView(Browser& browser, QWidget* parent)
+BrowserView::BrowserView(Browser& browser, QWidget* parent, QWidget* livePage)
     : QWidget(parent), m_browser(browser), m_address(new QLineEdit(this)),
-      m_page(new QTextEdit(this))
+      m_page(new QTextEdit(this)), m_livePage(livePage)
 {
     m_address->setReadOnly(true);
     m_page->setReadOnly(true);
@@ -59,6 +59,12 @@ BrowserView::BrowserView(Browser& browser, QWidget* parent)
     layout->setSpacing(2);
     layout->addWidget(m_address);
     layout->addWidget(m_page, 1);
+    if (m_livePage) {
+        m_page->hide();
+        m_livePage->setAttribute(Qt::WA_DontShowOnScreen, false);
+        layout->addWidget(m_livePage, 1);
+        m_livePage->show();
+    }
 
     connect(&browser, &Browser::navigateComplete2, this, &BrowserView::showAddress);
     connect(&browser, &Browser::documentComplete, this, &BrowserView::pageCompleted);
@@ -90,6 +96,8 @@ void BrowserView::showAddress()
 void BrowserView::pageCompleted()
 {
     showAddress();
+    if (m_livePage)
+        return; // the live page shows itself
     m_stale = true;
     if (isVisible())
         render();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -16,7 +17,9 @@ public:
     // Longer pages are shown up to this many characters.
     static constexpr int maxShownCharacters = 512 * 1024;
 
-    explicit BrowserView(Browser& browser, QWidget* parent = nullptr);
+    // livePage: a view that shows the browser's live page (the Chromium engine), taken in
+    // place of the rendered snapshot.
+    explicit BrowserView(Browser& browser, QWidget* parent = nullptr, QWidget* livePage = nullptr);
 
     QString shownAddress() const;
     QString shownText() const; // the page as plain text, once rendered
@@ -32,5 +35,6 @@ private:
     Browser& m_browser;
     QLineEdit* m_address;
     QTextEdit* m_page;
+    QPointer<QWidget> m_livePage;
     bool m_stale = false;
 };

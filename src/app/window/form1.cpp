@@ -14,6 +14,10 @@
 #include "app/window/twips.h"
 #include "build_info.h"
 #include "platform/net/net_engine.h"
+#ifdef QUORVANE_HAVE_WEBENGINE
+#include "platform/chromium/chromium_browser.h"
+#include "platform/chromium/chromium_engine.h"
+#endif
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,6 +31,8 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
+
+#include <functional>
 
 namespace {
 
@@ -72,24 +78,42 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, int lef
 
 } // namespace
 
-Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent)
+Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, PageEngine engine)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_desktop(desktop ? std::move(desktop) : std::make_unique<SystemDesktop>()),
-      m_engine(std::make_unique<NetEngine>(&m_cache))
+      m_desktop(desktop ? std::move(desktop) : std::make_unique<SystemDesktop>())
 {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(clientSize);
 
     // Start-up: the browser slots (each reset to "about:blank" by the session), the
     // caption, the page time-out (the session's default pace), the page list hidden.
+    std::function<Browser*()> createBrowser;
+    TypeProbe* typeProbe = nullptr;
+#ifdef QUORVANE_HAVE_WEBENGINE
+    if (engine == PageEngine::Chromium) {
+        auto* chromium = new ChromiumEngine(&m_cache);
+        m_engine.reset(chromium);
+        m_network = chromium->networkAccess();
+        typeProbe = chromium->typeProbe();
+        createBrowser = [chromium] { return chromium->createBrowser(chromium); };
+    }
+#else
+    Q_UNUSED(engine);
+#endif
+    if (!m_engine) {
+        auto* net = new NetEngine(&m_cache);
+        m_engine.reset(net);
+        m_network = net->networkAccess();
+        typeProbe = net->typeProbe();
+        createBrowser = [net] { return net->createBrowser(net); };
+    }
     for (int slot = 0; slot < SearchPace{}.slotCount; ++slot)
-        m_browsers.append(m_engine->createBrowser(m_engine.get()));
+        m_browsers.append(createBrowser());
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
-    m_session->setTypeProbe(m_engine->typeProbe());
-    m_downloader = std::make_unique<PictureDownloader>(m_session->pictureTable(),
-                                                       *m_engine->networkAccess(), &m_cache);
+    m_session->setTypeProbe(typeProbe);
+    m_downloader = std::make_unique<PictureDownloader>(m_session->pictureTable(), *m_network, &m_cache);
     setWindowTitle(caption());
 
     buildTop();
@@ -213,7 +237,12 @@ void Form1::buildTabs()
         auto* holder = new QWidget;
         holder->setObjectName(QStringLiteral("Picture1_%1").arg(slot));
         m_tabs->placeOnTab(2 + slot, holder, holders[slot]);
-        auto* view = new BrowserView(*m_browsers.at(slot), holder);
+        QWidget* livePage = nullptr;
+#ifdef QUORVANE_HAVE_WEBENGINE
+        if (auto* chromium = qobject_cast<ChromiumBrowser*>(m_browsers.at(slot)))
+            livePage = chromium->view();
+#endif
+        auto* view = new BrowserView(*m_browsers.at(slot), holder, livePage);
         view->setObjectName(QStringLiteral("Wb1_%1").arg(slot));
         view->setGeometry(views[slot]);
     }

@@ -10,7 +10,7 @@
 #include <array>
 #include <memory>
 
-class NetEngine;
+class QNetworkAccessManager;
 class PictureDownloader;
 class PictureView;
 class QFrame;
@@ -26,8 +26,12 @@ class TabControl;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
+    // Which engine loads the pages; Chromium only when the build has it.
+    enum class PageEngine { Net, Chromium };
+
     // desktop answers the window's questions and opens addresses; the user's desktop when null.
-    explicit Form1(std::unique_ptr<Desktop> desktop = nullptr, QWidget* parent = nullptr);
+    explicit Form1(std::unique_ptr<Desktop> desktop = nullptr, QWidget* parent = nullptr,
+                   PageEngine engine = PageEngine::Net);
     ~Form1() override;
 
     static QString caption(); // "<title> V<major>.<minor>.<revision> - Brinvale"
@@ -58,7 +62,8 @@ private:
     std::unique_ptr<Desktop> m_desktop;
     UrlCache m_cache;
     SteadyClock m_clock;
-    std::unique_ptr<NetEngine> m_engine;
+    std::unique_ptr<QObject> m_engine;
+    QNetworkAccessManager* m_network = nullptr;
     QList<Browser*> m_browsers;
     std::unique_ptr<SearchSession> m_session;
     std::unique_ptr<PictureDownloader> m_downloader;

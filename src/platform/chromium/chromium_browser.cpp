@@ -1,0 +1,354 @@
+#include "platform/chromium/chromium_browser.h"
+
+#include "platform/chromium/guarded_page.h"
+#include "platform/chromium/page_settle.h"
+#include "platform/chromium/page_snapshot.h"
+#include "platform/chromium/request_activity.h"
+#include "platform/chromium/snapshot_script.h"
+#include "platform/net/resource_loader.h"
+#include "platform/net/web_address.h"
+
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+namespace {
+
+constexpr int kAbortedError = -3; // another navigation or a download took the page's place
+constexpr int kStopGraceMs = 300;  // for the load that takes a stopped one's place to start
+constexpr int kBlankWaitMs = 2000; // for the blank page of a reset to finish loading
+
+// The top page's window: scripts run in the page itself while it is still the browser's
+// current page.
+class LivePageWindow : public PageWindow {
+public:
+    LivePageWindow(QWebEnginePage* page, std::weak_ptr<int> current)
+        : m_page(page), m_current(std::move(current))
+    {
+    }
+
+    bool execScript(const QString& code, const QString& language) override
+    {
+        const QString lang = language.trimmed().toLower();
+        if (!lang.isEmpty() && lang != QLatin1String("javascript") && lang != QLatin1String("jscript"))
+            return false;
+        if (!m_page || m_current.expired())
+            return false;
+        m_page->runJavaScript(code, QWebEngineScript::MainWorld);
+        return true;
+    }
+
+private:
+    QPointer<QWebEnginePage> m_page;
+    std::weak_ptr<int> m_current;
+};
+
+bool isBlankUrl(const QUrl& url)
+{
+    return isAboutBlank(url.toString());
+}
+
+} // namespace
+
+ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, ResourceLoader* resources,
+                                 UrlCache* cache, SettleBudget budget, QObject* parent)
+    : Browser(parent), m_page(new GuardedPage(profile, this)), m_activity(new RequestActivity(this)),
+      m_resources(resources), m_cache(cache), m_budget(budget)
+{
+    m_page->setUrlRequestInterceptor(m_activity);
+    // A page needs a view of some size to lay out, scroll and load what comes into sight.
+    m_view = new QWebEngineView;
+    m_view->setPage(m_page);
+    m_view->setAttribute(Qt::WA_DontShowOnScreen);
+    m_view->resize(1024, 768);
+    m_view->show();
+
+    m_loadBudget.setSingleShot(true);
+    m_readBudget.setSingleShot(true);
+    m_stopGrace.setSingleShot(true);
+    m_blankWait.setSingleShot(true);
+    m_blankWait.setInterval(kBlankWaitMs);
+    connect(&m_blankWait, &QTimer::timeout, this, [this] {
+        m_blankPending = false;
+        loadDeferred();
+    });
+    m_stopGrace.setInterval(kStopGraceMs);
+    connect(&m_stopGrace, &QTimer::timeout, this, [this] {
+        if (m_state == State::Loading)
+            loadEnded(false, true);
+    });
+    connect(&m_loadBudget, &QTimer::timeout, this, &ChromiumBrowser::loadBudgetSpent);
+    connect(&m_readBudget, &QTimer::timeout, this, [this] { pageRead(PageSnapshot{}); });
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &ChromiumBrowser::loadingChanged);
+    connect(m_page, &QWebEnginePage::loadProgress, this, [this](int progress) {
+        if (m_state == State::Loading)
+            emit progressChange(progress, 100);
+    });
+    connect(m_page, &GuardedPage::popUpRequested, this, [this](bool& cancel) { emit newWindow2(cancel); });
+    connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
+        bool cancel = false;
+        emit windowClosing(false, cancel); // refused whatever the answer: the slot keeps its page
+    });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
+        if (m_state == State::Loading || m_state == State::Settling || m_state == State::Reading)
+            loadEnded(true, m_started);
+    });
+}
+
+ChromiumBrowser::~ChromiumBrowser()
+{
+    releasePage();
+}
+
+QWidget* ChromiumBrowser::view() const
+{
+    return m_view;
+}
+
+bool ChromiumBrowser::ownsPage(const QObject* page) const
+{
+    return page && page == static_cast<const QObject*>(m_page.data());
+}
+
+void ChromiumBrowser::releasePage()
+{
+    stopWork();
+    m_state = State::Idle;
+    delete m_view;
+    delete m_page;
+}
+
+void ChromiumBrowser::later(std::function<void()> event)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, navigation = m_navigation, event = std::move(event)] {
+            if (navigation == m_navigation)
+                event();
+        },
+        Qt::QueuedConnection);
+}
+
+void ChromiumBrowser::stopWork()
+{
+    m_loadBudget.stop();
+    m_stopGrace.stop();
+    m_readBudget.stop();
+    if (m_settle)
+        m_settle->deleteLater();
+    m_settle = nullptr;
+    if (m_resources && m_resourcePage)
+        m_resources->release(m_resourcePage);
+    m_resourcePage = 0;
+    m_pendingSheets = 0;
+    m_read.reset();
+}
+
+void ChromiumBrowser::navigate(const QString& address)
+{
+    ++m_navigation;
+    m_current = std::make_shared<int>(0);
+    stopWork();
+    m_location = address;
+    m_document.reset();
+    m_failed = false;
+    m_started = false;
+    m_state = State::Idle;
+
+    if (isAboutBlank(address)) {
+        if (m_page) {
+            m_page->allowBlankOnce();
+            m_page->load(QUrl(QStringLiteral("about:blank"))); // ends the page and its scripts
+            m_blankPending = true;
+        }
+        later([this] {
+            const quint64 navigation = m_navigation;
+            const QString blank = QStringLiteral("about:blank");
+            m_document = emptyDocument(blank, std::make_shared<LivePageWindow>(m_page, m_current));
+            m_state = State::Done;
+            emit navigateComplete2(blank);
+            if (navigation == m_navigation) // unless the handler has navigated elsewhere
+                emit documentComplete(blank);
+        });
+        return;
+    }
+
+    later([this, address] { emit statusTextChange(QStringLiteral("正在打开 %1...").arg(address)); });
+    const QUrl url = addressToFetch(address);
+    m_state = State::Loading;
+    if (!m_page || !isWebAddress(url) || !url.isValid()) {
+        later([this] { loadEnded(true, false); });
+        return;
+    }
+    m_loadBudget.start(m_budget.loadMs);
+    m_deferred = url;
+    // A load begun while the blank page still loads is taken as part of it and never
+    // reported: it waits for the blank page.
+    if (!m_blankPending)
+        loadDeferred();
+    else
+        m_blankWait.start();
+}
+
+void ChromiumBrowser::loadDeferred()
+{
+    m_blankWait.stop();
+    if (m_state != State::Loading || !m_deferred.isValid() || !m_page)
+        return;
+    const QUrl url = m_deferred;
+    m_deferred.clear();
+    m_page->load(url);
+}
+
+void ChromiumBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
+{
+    const bool blank = isBlankUrl(info.url());
+    if (blank && m_blankPending && info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
+        m_blankPending = false;
+        loadDeferred();
+        return;
+    }
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        if (blank)
+            return;
+        if (m_state == State::Loading) {
+            m_started = true;
+            m_stopGrace.stop();
+        } else if (m_state == State::Settling) {
+            // The page went on to another address of its own: that one is the page now.
+            if (m_settle)
+                m_settle->deleteLater();
+            m_settle = nullptr;
+            m_state = State::Loading;
+            m_started = true;
+        }
+        return;
+    }
+    if (m_state != State::Loading || !m_started)
+        return; // the end of a load that is not this navigation's
+    if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus || info.errorCode() == kAbortedError) {
+        // Replaced by another load, which reports its own end; or stopped by the page itself
+        // (window.close, a refused pop-up): then what it holds by now is the page.
+        m_stopGrace.start();
+        return;
+    }
+    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain && info.errorCode() >= 400) {
+        loadEnded(true, true);
+        return;
+    }
+    loadEnded(info.status() == QWebEngineLoadingInfo::LoadFailedStatus, !info.isErrorPage()
+                  && info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+}
+
+void ChromiumBrowser::downloadRefused()
+{
+    if (m_state == State::Loading)
+        loadEnded(true, true);
+}
+
+void ChromiumBrowser::loadBudgetSpent()
+{
+    if (m_state != State::Loading)
+        return;
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Stop);
+    // What has arrived by now is the page; with nothing at all, the navigation failed.
+    loadEnded(!m_started, m_started);
+}
+
+void ChromiumBrowser::loadEnded(bool failed, bool responded)
+{
+    m_loadBudget.stop();
+    m_stopGrace.stop();
+    if (m_page && responded && !isBlankUrl(m_page->url()))
+        m_location = m_page->url().toString(QUrl::FullyEncoded);
+    const QString address = m_location;
+    if (failed) {
+        stopWork();
+        m_state = State::Done;
+        m_failed = true;
+        later([this, responded, address] {
+            if (responded)
+                emit navigateComplete2(address);
+            complete(nullptr, address);
+        });
+        return;
+    }
+    later([this, address] { emit navigateComplete2(address); });
+    m_state = State::Settling;
+    m_settle = new PageSettle(m_page, m_activity, m_budget, this);
+    connect(m_settle, &PageSettle::settled, this, &ChromiumBrowser::readPage);
+    m_settle->start();
+}
+
+void ChromiumBrowser::readPage()
+{
+    if (m_settle)
+        m_settle->deleteLater();
+    m_settle = nullptr;
+    if (m_state != State::Settling || !m_page)
+        return;
+    m_state = State::Reading;
+    m_readBudget.start(m_budget.snapshotMs);
+    m_page->runJavaScript(snapshotScript(), QWebEngineScript::ApplicationWorld,
+                          [self = QPointer<ChromiumBrowser>(this), navigation = m_navigation](const QVariant& result) {
+                              if (!self || navigation != self->m_navigation || self->m_state != State::Reading)
+                                  return;
+                              self->pageRead(readPageSnapshot(result, std::make_shared<LivePageWindow>(
+                                                                          self->m_page, self->m_current)));
+                          });
+}
+
+void ChromiumBrowser::pageRead(const PageSnapshot& snapshot)
+{
+    if (m_state != State::Reading)
+        return;
+    if (m_read || !snapshot.document) {
+        // The budget is spent: what was read is the page, style sheets still loading or not.
+        const DocumentPtr document = m_read;
+        const QString address = document ? document->URL() : m_location;
+        stopWork();
+        complete(document, address);
+        return;
+    }
+    if (isAboutBlank(snapshot.document->URL())) {
+        // Nothing of the address ever arrived: the page is still the blank one.
+        stopWork();
+        m_failed = true;
+        complete(nullptr, m_location);
+        return;
+    }
+    m_read = snapshot.document;
+    for (const StyleSheetText& sheet : snapshot.styleSheets) {
+        if (m_cache->contains(sheet.address))
+            continue;
+        if (sheet.text) {
+            m_cache->store(sheet.address, sheet.text->toUtf8());
+            continue;
+        }
+        // A sheet of another origin is closed to the page's scripts: fetched once more.
+        if (!m_resources || !isWebAddress(QUrl(sheet.address)))
+            continue;
+        if (!m_resourcePage) {
+            m_resourcePage = m_resources->open([this](const QString&, bool) {
+                if (--m_pendingSheets == 0)
+                    pageRead(PageSnapshot{});
+            });
+        }
+        ++m_pendingSheets;
+        m_resources->request(m_resourcePage, sheet.address);
+    }
+    if (m_pendingSheets == 0)
+        pageRead(PageSnapshot{});
+}
+
+void ChromiumBrowser::complete(DocumentPtr document, const QString& address)
+{
+    const quint64 navigation = m_navigation;
+    m_state = State::Done;
+    m_document = document ? std::move(document)
+                          : emptyDocument(address, std::make_shared<LivePageWindow>(m_page, m_current));
+    emit statusTextChange(QStringLiteral("完成"));
+    if (navigation == m_navigation) // unless the handler has navigated elsewhere
+        emit documentComplete(address);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "extract/url_cache.h"
+#include "platform/browser.h"
+#include "platform/chromium/settle_budget.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+class GuardedPage;
+class PageSettle;
+class QWebEngineLoadingInfo;
+class QWebEngineProfile;
+class QWebEngineView;
+class QWidget;
+class RequestActivity;
+class ResourceLoader;
+struct PageSnapshot;
+
+// A browser of the Chromium engine: one page that runs its scripts, shown by a view of its
+// own that the window may take into a tab. A navigation loads the page, lets it settle, reads
+// it with the snapshot script and then completes. Every event is delivered from the event
+// loop and belongs to the navigation that raised it.
+class ChromiumBrowser : public Browser {
+    Q_OBJECT
+public:
+    ChromiumBrowser(QWebEngineProfile* profile, ResourceLoader* resources, UrlCache* cache,
+                    SettleBudget budget, QObject* parent = nullptr);
+    ~ChromiumBrowser() override;
+
+    void navigate(const QString& address) override;
+    QString locationURL() const override { return m_location; }
+    // This engine never shows a dialog, so being silent changes nothing.
+    void setSilent(bool silent) override { m_silent = silent; }
+    DocumentPtr document() const override { return m_document; }
+    bool navigationFailed() const override { return m_failed; }
+
+    // The view that shows the live page; off screen until a window takes it. Null once the
+    // engine has gone.
+    QWidget* view() const;
+    bool ownsPage(const QObject* page) const;
+    // A download that the page started was refused.
+    void downloadRefused();
+    // Ends the page before the engine's profile goes; the browser then stays blank.
+    void releasePage();
+
+private:
+    enum class State { Idle, Loading, Settling, Reading, Done };
+
+    void later(std::function<void()> event);
+    void stopWork();
+    void loadDeferred();
+    void loadingChanged(const QWebEngineLoadingInfo& info);
+    void loadEnded(bool failed, bool responded);
+    void loadBudgetSpent();
+    void readPage();
+    void pageRead(const PageSnapshot& snapshot);
+    void complete(DocumentPtr document, const QString& address);
+
+    QPointer<GuardedPage> m_page;
+    QPointer<QWebEngineView> m_view;
+    RequestActivity* m_activity = nullptr;
+    QPointer<ResourceLoader> m_resources;
+    UrlCache* m_cache;
+    SettleBudget m_budget;
+
+    State m_state = State::Idle;
+    quint64 m_navigation = 0;
+    // Alive while the navigation is current: a snapshot's window runs scripts only then.
+    std::shared_ptr<int> m_current = std::make_shared<int>(0);
+    bool m_started = false;
+    QTimer m_loadBudget;
+    QTimer m_readBudget;
+    QTimer m_stopGrace;
+    QTimer m_blankWait;
+    QUrl m_deferred;          // to load once the blank page has loaded
+    bool m_blankPending = false;
+    QPointer<PageSettle> m_settle;
+    quint64 m_resourcePage = 0;
+    int m_pendingSheets = 0;
+    DocumentPtr m_read;
+
+    QString m_location = QStringLiteral("about:blank");
+    DocumentPtr m_document;
+    bool m_failed = false;
+    bool m_silent = false;
+};

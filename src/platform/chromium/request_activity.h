@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QWebEngineUrlRequestInterceptor>
+
+#include <atomic>
+
+// Watches the requests of one page: how many it made and when it made the last, so that its
+// network can be told quiet. It also blocks every request that is not http or https (pages
+// may name file:, ftp: and the like in their markup).
+class RequestActivity : public QWebEngineUrlRequestInterceptor {
+    Q_OBJECT
+public:
+    explicit RequestActivity(QObject* parent = nullptr);
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override;
+
+    int requestCount() const { return m_count.load(); }
+
+private:
+    std::atomic<int> m_count{0};
+};

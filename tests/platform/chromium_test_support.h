@@ -1,0 +1,60 @@
+#pragma once
+
+// What the Chromium engine tests share: the engine with its cache, the loopback site with
+// the script pages, a bounded wait for a page, and a main() that prepares Chromium before
+// the application object.
+
+#include "extract/url_cache.h"
+#include "platform/chromium/chromium_engine.h"
+#include "platform/chromium/chromium_runtime.h"
+#include "site/script_routes.h"
+#include "site/test_site.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+// Budgets shorter than the program's, so that a page that never settles costs seconds.
+inline SettleBudget testBudget()
+{
+    SettleBudget budget;
+    budget.scrollMs = 3'000;
+    budget.quietLimitMs = 3'000;
+    budget.loadMs = 10'000;
+    budget.snapshotMs = 5'000;
+    return budget;
+}
+
+struct ChromiumFixture {
+    UrlCache cache;
+    ChromiumEngine engine{&cache, testBudget()};
+    TestSite site;
+    std::unique_ptr<Browser> browser{engine.createBrowser(nullptr)};
+
+    bool listen()
+    {
+        addScriptRoutes(site);
+        return site.listen();
+    }
+};
+
+// Navigates and waits for the completion; the document, or null when none came in time.
+inline DocumentPtr loadChromiumPage(Browser& browser, const QString& address, int timeoutMs = 30'000)
+{
+    QSignalSpy complete(&browser, &Browser::documentComplete);
+    browser.navigate(address);
+    if (!complete.wait(timeoutMs))
+        return nullptr;
+    return browser.document();
+}
+
+#define QUORVANE_CHROMIUM_TEST_MAIN(TestObject)                                                    \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        prepareChromiumRuntime();                                                                  \
+        QApplication app(argc, argv);                                                              \
+        TestObject test;                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
