@@ -10,7 +10,6 @@
 
 #include <QEventLoop>
 #include <QTextStream>
-#include <QTimer>
 
 namespace {
 
@@ -18,19 +17,16 @@ namespace {
 void runSearch(SearchSession& session, const HeadlessOptions& options)
 {
     QEventLoop loop;
-    QTimer idleCheck;
-    idleCheck.setInterval(options.pace.intervalMs);
     auto quitWhenIdle = [&] {
         if (session.isIdle())
             loop.quit();
     };
-    QObject::connect(&idleCheck, &QTimer::timeout, &loop, quitWhenIdle);
+    QObject::connect(&session, &SearchSession::timerWorkDone, &loop, quitWhenIdle);
     for (int slot = 0; slot < session.slotCount(); ++slot)
         QObject::connect(session.browser(slot), &Browser::documentComplete, &loop, quitWhenIdle);
     session.startSearch(options.addresses.join(QStringLiteral("\r\n")));
     if (session.isIdle())
         return;
-    idleCheck.start();
     loop.exec();
     session.stopSearch();
 }
