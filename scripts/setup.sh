@@ -2,6 +2,7 @@
 # Installs the Debian packages that building, testing and running Quorvane need.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgumbo-dev fonts-wqy-microhei)
+packages+=(python3) # the table-format tests read the files back with its csv and json modules
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

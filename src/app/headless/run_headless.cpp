@@ -3,8 +3,9 @@
 #include "app/clock.h"
 #include "app/atomic_file.h"
 #include "app/headless/headless_options.h"
+#include "app/headless/search_progress.h"
 #include "app/search_session.h"
-#include "app/table_tsv.h"
+#include "app/table_formats.h"
 #include "extract/url_cache.h"
 #include "platform/net/net_engine.h"
 
@@ -54,16 +55,13 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     SearchSession session(browsers, clock, &cache, options.pace);
     session.setExtractTitles(options.titles);
     session.setExtractSources(options.sources);
-    QObject::connect(&session, &SearchSession::statusPanelChanged, &session,
-                     [&err](int, const QString& text) {
-                         err << text << '\n';
-                         err.flush();
-                     });
+    SearchProgress progress(session, err);
 
     runSearch(session, options);
+    progress.finish();
 
     int status = 0;
-    const QByteArray pictures = pictureTableTsv(session.pictureTable());
+    const QByteArray pictures = pictureTableText(session.pictureTable(), options.format);
     if (options.outputFile.isEmpty()) {
         out << QString::fromUtf8(pictures);
         out.flush();
@@ -72,7 +70,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         status = 1;
     }
     if (!options.pagesFile.isEmpty()) {
-        if (const auto failure = writeFileAtomically(options.pagesFile, pageTableTsv(session.pageTable()))) {
+        if (const auto failure = writeFileAtomically(options.pagesFile, pageTableText(session.pageTable(), options.format))) {
             err << QStringLiteral("quorvane: cannot write %1: %2").arg(options.pagesFile, *failure) << '\n';
             status = 1;
         }
