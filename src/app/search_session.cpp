@@ -101,7 +101,7 @@ void SearchSession::stopSearch()
 
 void SearchSession::requeueAll(YesNoQuestion& question)
 {
-    if (!question.ask(QStringLiteral("重新提取可能要花费很多时间，要继续吗？")))
+    if (!question.ask(tr("重新提取可能要花费很多时间，要继续吗？")))
         return;
     for (int position = 1; position <= m_pages.size(); ++position)
         m_pages.setStatus(position, PageStatus::Waiting);

@@ -10,9 +10,13 @@
 
 QStringList PictureTable::headers()
 {
-    return {QStringLiteral("文件名"), QStringLiteral("网址"), QStringLiteral("类型"),
-            QStringLiteral("大小[KB]"), QStringLiteral("标题"), QStringLiteral("来源"),
-            QStringLiteral("宽度"), QStringLiteral("高度"), QStringLiteral("下载状态")};
+    static const char* const names[columnTotal] = {
+        QT_TR_NOOP("文件名"), QT_TR_NOOP("网址"), QT_TR_NOOP("类型"), QT_TR_NOOP("大小[KB]"), QT_TR_NOOP("标题"),
+        QT_TR_NOOP("来源"),   QT_TR_NOOP("宽度"), QT_TR_NOOP("高度"), QT_TR_NOOP("下载状态")};
+    QStringList texts;
+    for (const char* name : names)
+        texts.append(QString::fromUtf8(name));
+    return texts;
 }
 
 int PictureTable::rowCount(const QModelIndex& parent) const
@@ -41,8 +45,8 @@ QVariant PictureTable::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnTotal)
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
-        return headers().at(section);
+    if (role == Qt::DisplayRole) // in the window's language; files keep headers() as they are
+        return tr(headers().at(section).toUtf8().constData());
     if (role == Qt::TextAlignmentRole)
         return section == Size ? int(Qt::AlignRight | Qt::AlignVCenter)
                                : int(Qt::AlignLeft | Qt::AlignVCenter);

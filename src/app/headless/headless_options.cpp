@@ -64,6 +64,7 @@ void addOptions(QCommandLineParser& parser)
         valued("hold", "SECONDS"),
         valued("timeout", "SECONDS"),
         valued("engine", "ENGINE", QStringLiteral("net")),
+        valued("lang", "LANGUAGE"),
     });
 }
 
@@ -95,7 +96,7 @@ std::optional<QString> informationRequested(const QStringList& arguments)
     parser.parse(arguments);
     if (parser.isSet(QStringLiteral("help"))) {
         return QStringLiteral(
-                   "usage: quorvane                      open the window\n"
+                   "usage: quorvane [--lang en|zh]       open the window\n"
                    "       quorvane --headless [OPTION]... ADDRESS...\n"
                    "       quorvane --help | --version\n"
                    "\n"
@@ -112,6 +113,7 @@ std::optional<QString> informationRequested(const QStringList& arguments)
                    "  --hold SECONDS       a browser keeps a finished page this long (10)\n"
                    "  --timeout SECONDS    page time-out (60)\n"
                    "  --engine ENGINE      net (default) or chromium\n"
+                   "  --lang LANGUAGE      the window's language: en or zh (default: the system's)\n"
                    "  -h, --help           this text\n"
                    "  -v, --version        the version\n"
                    "\n"
