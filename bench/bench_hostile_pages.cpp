@@ -5,7 +5,7 @@
 //   build/bench_hostile_pages           every page
 //   build/bench_hostile_pages PAGE      one page, in this process
 
-#include "app/page_table.h"
+#include "lists/page_table.h"
 #include "extract/document_walk.h"
 #include "extract/url_cache.h"
 #include "links/link_harvest.h"

@@ -2,7 +2,7 @@
 // completed page of the net engine goes. Run with -timeout=2: no page may take longer.
 #include "fuzz_input.h"
 
-#include "app/page_table.h"
+#include "lists/page_table.h"
 #include "extract/document_walk.h"
 #include "extract/url_cache.h"
 #include "links/link_harvest.h"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up a fresh machine, builds, serves the loopback test site on 127.0.0.1 and searches it
 # headless: the picture table goes to standard output, the page table to build/demo-pages.tsv.
+# Set-up, build and progress go to standard error, so the output is the table alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh >&2
 bash scripts/build.sh build >&2
 out=$(mktemp)
 build/quorvane_testsite_serve >"$out" &

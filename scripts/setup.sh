@@ -2,6 +2,9 @@
 # Installs the Debian packages that building, testing and running Quorvane need.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgumbo-dev fonts-wqy-microhei qt6-webengine-dev)
+packages+=(python3) # the table-format tests read the files back with its csv and json modules
+packages+=(dpkg-dev file desktop-file-utils appstream) # the Debian package and its checks in CI
+packages+=(qt6-tools-dev qt6-l10n-tools) # lrelease for the window's English translation
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,3 +1,4 @@
+#include "app/headless/headless_options.h"
 #include "app/headless/run_headless.h"
 #include "app/window/run_window.h"
 
@@ -10,42 +11,42 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <cstring>
-
-namespace {
-
-bool hasArgument(int argc, char** argv, const char* argument)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], argument) == 0)
-            return true;
-    }
-    return false;
-}
 
 #ifdef QUORVANE_HAVE_WEBENGINE
+namespace {
+
 // "--engine chromium" or "--engine=chromium".
-bool asksForChromium(int argc, char** argv)
+bool asksForChromium(const QStringList& arguments)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--engine=chromium") == 0)
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--engine=chromium"))
             return true;
-        if (std::strcmp(argv[i], "--engine") == 0 && i + 1 < argc && std::strcmp(argv[i + 1], "chromium") == 0)
+        if (arguments.at(i) == QLatin1String("--engine") && i + 1 < arguments.size()
+            && arguments.at(i + 1) == QLatin1String("chromium"))
             return true;
     }
     return false;
 }
-#endif
 
 } // namespace
+#endif
 
 int main(int argc, char** argv)
 {
-    if (hasArgument(argc, argv, "--headless")) {
+    // --help, --version and the display check come before any application object, which
+    // would open the display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const std::optional<QString> text = informationRequested(arguments)) {
+        std::fputs(text->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (arguments.contains(QStringLiteral("--headless"))) {
         QTextStream out(stdout);
         QTextStream err(stderr);
 #ifdef QUORVANE_HAVE_WEBENGINE
-        if (asksForChromium(argc, argv)) {
+        if (asksForChromium(arguments)) {
             // Chromium needs a GUI application, but no display.
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
                 qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -56,6 +57,10 @@ int main(int argc, char** argv)
 #endif
         QCoreApplication app(argc, argv);
         return runHeadless(QCoreApplication::arguments(), out, err);
+    }
+    if (const std::optional<QString> reason = windowUnavailable(arguments)) {
+        std::fputs(reason->toLocal8Bit().constData(), stderr);
+        return 2;
     }
 #ifdef QUORVANE_HAVE_WEBENGINE
     prepareChromiumRuntime();

@@ -5,6 +5,10 @@
 #include "app/start_pages.h"
 #include "app/status_panels.h"
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
 SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const UrlCache* cache,
                              SearchPace pace, QObject* parent)
     : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock)
@@ -15,11 +19,31 @@ SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const
     }
     for (QTimer* timer : {&m_timer1, &m_timer2, &m_timer3})
         timer->setInterval(qMax(0, m_pace.intervalMs));
-    connect(&m_timer1, &QTimer::timeout, this, &SearchSession::timer1Tick);
-    connect(&m_timer2, &QTimer::timeout, this, &SearchSession::timer2Tick);
-    connect(&m_timer3, &QTimer::timeout, this, &SearchSession::timer3Tick);
-    m_timer1.start();
-    m_timer2.start();
+    connect(&m_timer1, &QTimer::timeout, this, [this] {
+        timer1Tick();
+        emit timerWorkDone();
+    });
+    connect(&m_timer2, &QTimer::timeout, this, [this] {
+        timer2Tick();
+        emit timerWorkDone();
+    });
+    connect(&m_timer3, &QTimer::timeout, this, [this] {
+        timer3Tick();
+        emit timerWorkDone();
+    });
+    if (!isEventDriven()) {
+        m_timer1.start();
+        m_timer2.start();
+        return;
+    }
+    for (QTimer* timer : {&m_wake, &m_deadline}) {
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, &SearchSession::runTimerWork);
+    }
+    connect(&m_pages, &QAbstractItemModel::rowsInserted, this, &SearchSession::wake);
+    connect(&m_pages, &QAbstractItemModel::dataChanged, this, &SearchSession::wake);
+    connect(&m_pictures, &QAbstractItemModel::rowsInserted, this, &SearchSession::wake);
+    wake();
 }
 
 SearchSession::~SearchSession() = default;
@@ -47,6 +71,7 @@ void SearchSession::documentComplete(int slot, const QString& address)
 {
     SearchTables tables{m_pages, m_pictures, m_sites, m_cache, m_options, m_limits, m_awaiting.get()};
     handleDocumentComplete(m_slots, slot, address, tables);
+    wake();
 }
 
 void SearchSession::addStartPages(const QString& startText)
@@ -57,21 +82,26 @@ void SearchSession::addStartPages(const QString& startText)
 void SearchSession::startSearch(const QString& startText)
 {
     addStartPages(startText);
-    if (!m_timer3.isActive())
+    m_running = true;
+    if (isEventDriven())
+        wake();
+    else if (!m_timer3.isActive())
         m_timer3.start();
 }
 
 void SearchSession::stopSearch()
 {
+    m_running = false;
     m_timer3.stop();
     for (int slot = 0; slot < m_slots.count(); ++slot)
         m_slots.wb1初始化(slot);
     setActivityColour(ActivityColour::White);
+    wake();
 }
 
 void SearchSession::requeueAll(YesNoQuestion& question)
 {
-    if (!question.ask(QStringLiteral("重新提取可能要花费很多时间，要继续吗？")))
+    if (!question.ask(tr("重新提取可能要花费很多时间，要继续吗？")))
         return;
     for (int position = 1; position <= m_pages.size(); ++position)
         m_pages.setStatus(position, PageStatus::Waiting);
@@ -107,7 +137,7 @@ void SearchSession::setTypeProbe(TypeProbe* probe)
 
 bool SearchSession::isRunning() const
 {
-    return m_timer3.isActive();
+    return m_running;
 }
 
 bool SearchSession::isIdle() const
@@ -170,10 +200,64 @@ void SearchSession::timer2Tick()
 
 void SearchSession::timer3Tick()
 {
-    if (const std::optional<int> row = dispatchNextRow(m_slots, m_pages)) {
-        m_lastDispatchedRow = *row;
-        setActivityColour(ActivityColour::LightGreen);
+    dispatchOne();
+}
+
+bool SearchSession::dispatchOne()
+{
+    const std::optional<int> row = dispatchNextRow(m_slots, m_pages);
+    if (!row)
+        return false;
+    m_lastDispatchedRow = *row;
+    setActivityColour(ActivityColour::LightGreen);
+    return true;
+}
+
+void SearchSession::wake()
+{
+    if (isEventDriven() && !m_wake.isActive())
+        m_wake.start(0);
+}
+
+void SearchSession::runTimerWork()
+{
+    timer1Tick();
+    timer2Tick();
+    // Without a period there is no pace to keep: every free slot gets a row now.
+    while (m_running && dispatchOne()) {
     }
+    armNextDeadline();
+    emit timerWorkDone();
+}
+
+void SearchSession::armNextDeadline()
+{
+    std::optional<double> next;
+    auto consider = [&next](double at) {
+        if (!next || at < *next)
+            next = at;
+    };
+    for (int slot = 0; slot < m_slots.count(); ++slot) {
+        const BrowserSlot& s = m_slots.at(slot);
+        if (s.isFree())
+            continue;
+        consider(s.startTime + m_pace.pageTimeout);
+        if (s.loaded)
+            consider(s.doneTime + m_pace.holdSeconds);
+    }
+    for (const int position : m_pages.downloadingPositions()) {
+        if (const std::optional<double> dispatched = m_pages.row(position).tag)
+            consider(*dispatched + m_pace.pageTimeout);
+    }
+    if (m_colour == ActivityColour::LightGreen)
+        consider(m_slots.lastDispatchTime() + m_pace.pageTimeout);
+    if (!next) {
+        m_deadline.stop();
+        return;
+    }
+    // The checks ask for "more than" the delay, so wake just past the deadline.
+    const double waitMs = std::ceil((*next - m_clock.now()) * 1000) + 1;
+    m_deadline.start(int(std::clamp(waitMs, 1.0, double(INT_MAX))));
 }
 
 void SearchSession::setStatusPanel(int panel, const QString& text)

@@ -22,7 +22,7 @@
 // The four numbers of the search's pace.
 struct SearchPace {
     int slotCount = 3;         // browser slots ("slots" is a Qt keyword)
-    int intervalMs = 1000;     // period of Timer1, Timer2, Timer3 (0: every pass of the loop)
+    int intervalMs = 1000;     // period of Timer1, Timer2, Timer3 (0: whenever something changes)
     double holdSeconds = 10;   // a slot is released this long after its first completion
     double pageTimeout = 60;   // a slot and its row give up this long after dispatch
 };
@@ -84,8 +84,18 @@ public:
 signals:
     void statusPanelChanged(int panel, const QString& text);
     void activityColourChanged(ActivityColour colour);
+    // After each tick of any of the three timers: the moment to ask isIdle().
+    void timerWorkDone();
 
 private:
+    // With interval 0 the timers do not run; their work runs once after something changed
+    // (a row added or marked, a picture added, a completion, a command) and when the
+    // earliest hold, time-out or colour deadline is due. An idle search wakes nothing.
+    bool isEventDriven() const { return m_pace.intervalMs == 0; }
+    void wake();
+    void runTimerWork();
+    bool dispatchOne();
+    void armNextDeadline();
     void connectBrowser(int slot, Browser* browser);
     void documentComplete(int slot, const QString& address);
     void setStatusPanel(int panel, const QString& text);
@@ -107,4 +117,7 @@ private:
     QTimer m_timer1; // watchdog and status bar
     QTimer m_timer2; // release after completion
     QTimer m_timer3; // dispatch, while the search runs
+    bool m_running = false;
+    QTimer m_wake;     // interval 0: the timers' work, once per batch of changes
+    QTimer m_deadline; // interval 0: the next time-based work
 };

@@ -1,13 +1,21 @@
 #include "app/status_panels.h"
 
+#include <QCoreApplication>
+
+// Texts of the status bar: the window translates them, the headless runner shows the source.
+static QString text(const char* source)
+{
+    return QCoreApplication::translate("StatusPanels", source);
+}
+
 QString pictureTotalText(int pictureRows)
 {
-    return QStringLiteral("图片总数：") + QString::number(pictureRows);
+    return text("图片总数：") + QString::number(pictureRows);
 }
 
 QString pageTotalText(int pageRows)
 {
-    return QStringLiteral("网页总数：") + QString::number(pageRows);
+    return text("网页总数：") + QString::number(pageRows);
 }
 
 // Whole per cent, rounded down; integer arithmetic, so 29 of 100 is 29 and not 28.
@@ -19,7 +27,7 @@ static qint64 percent(qint64 part, qint64 whole)
 QString overallProgressText(int lastDispatchedRow, int pageRows)
 {
     const qint64 share = pageRows > 0 ? percent(qMax(lastDispatchedRow, 0), pageRows) : 0;
-    return QStringLiteral("总进度：%1%").arg(share);
+    return text("总进度：%1%").arg(share);
 }
 
 std::optional<QString> loadProgressText(int slot, int progress, int maximum)
@@ -31,5 +39,5 @@ std::optional<QString> loadProgressText(int slot, int progress, int maximum)
         share = 100;
     else if (progress > 0)
         share = percent(progress, maximum);
-    return QStringLiteral("进度：%1% -%2").arg(share).arg(slot);
+    return text("进度：%1% -%2").arg(share).arg(slot);
 }

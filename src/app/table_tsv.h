@@ -5,8 +5,7 @@
 class PageTable;
 class PictureTable;
 
-// The tables as text files: UTF-8, tab-separated, a header line, then one line per row in
-// table order, every line ended by "\n". A tab, CR or LF inside a field becomes a space.
+// The tables as tab-separated text, as table_formats.h describes TSV.
 
 // The nine picture columns; what "另存为" and the headless runner write.
 QByteArray pictureTableTsv(const PictureTable& pictures);

@@ -2,21 +2,27 @@
 
 #include "links/table_key.h"
 #include "lists/size_format.h"
+#include "lists/sort_order.h"
 
 #include <algorithm>
 #include <numeric>
-#include <vector>
+#include <string>
+#include <string_view>
 
 QStringList PictureTable::headers()
 {
-    return {QStringLiteral("文件名"), QStringLiteral("网址"), QStringLiteral("类型"),
-            QStringLiteral("大小[KB]"), QStringLiteral("标题"), QStringLiteral("来源"),
-            QStringLiteral("宽度"), QStringLiteral("高度"), QStringLiteral("下载状态")};
+    static const char* const names[columnTotal] = {
+        QT_TR_NOOP("文件名"), QT_TR_NOOP("网址"), QT_TR_NOOP("类型"), QT_TR_NOOP("大小[KB]"), QT_TR_NOOP("标题"),
+        QT_TR_NOOP("来源"),   QT_TR_NOOP("宽度"), QT_TR_NOOP("高度"), QT_TR_NOOP("下载状态")};
+    QStringList texts;
+    for (const char* name : names)
+        texts.append(QString::fromUtf8(name));
+    return texts;
 }
 
 int PictureTable::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : size();
 }
 
 int PictureTable::columnCount(const QModelIndex& parent) const
@@ -26,10 +32,10 @@ int PictureTable::columnCount(const QModelIndex& parent) const
 
 QVariant PictureTable::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnTotal)
+    if (!index.isValid() || index.row() >= size() || index.column() >= columnTotal)
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return cell(m_rows.at(index.row()), Column(index.column()));
+        return cellText(index.row(), Column(index.column()));
     if (role == Qt::TextAlignmentRole)
         return index.column() == Size ? int(Qt::AlignRight | Qt::AlignVCenter)
                                       : int(Qt::AlignLeft | Qt::AlignVCenter);
@@ -40,8 +46,8 @@ QVariant PictureTable::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnTotal)
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
-        return headers().at(section);
+    if (role == Qt::DisplayRole) // in the window's language; files keep headers() as they are
+        return tr(headers().at(section).toUtf8().constData());
     if (role == Qt::TextAlignmentRole)
         return section == Size ? int(Qt::AlignRight | Qt::AlignVCenter)
                                : int(Qt::AlignLeft | Qt::AlignVCenter);
@@ -56,42 +62,77 @@ Qt::ItemFlags PictureTable::flags(const QModelIndex& index) const
 
 bool PictureTable::addRow(const PictureRow& row)
 {
-    const QString key = tableKey(row.address);
-    if (m_rowByKey.contains(key))
+    const quint32 hash = keyOf(row.address, m_key);
+    if (findRecord(hash, m_key))
         return false;
-    const int at = int(m_rows.size());
+    const auto record = quint32(m_records.size());
+    const int at = size();
     beginInsertRows({}, at, at);
-    m_rows.append(row);
-    m_rowByKey.insert(key, at);
+    Record packed = pack(row.address, row.fileName, row.size);
+    const QString* pooled[pooledTotal] = {&row.type, &row.title, &row.source,
+                                          &row.width, &row.height, &row.downloadStatus};
+    for (int slot = 0; slot < pooledTotal; ++slot)
+        packed.pooled[slot] = m_pools[slot].intern(*pooled[slot]);
+    m_records.push_back(packed);
+    if (!m_order.empty()) {
+        m_order.push_back(record);
+        m_rowOfRecord.push_back(quint32(at));
+    }
+    m_index.insert(hash, record);
     endInsertRows();
     return true;
 }
 
 bool PictureTable::containsAddress(const QString& address) const
 {
-    return m_rowByKey.contains(tableKey(address));
+    return findRecord(keyOf(address, m_key), m_key).has_value();
 }
 
 std::optional<int> PictureTable::rowOfAddress(const QString& address) const
 {
-    const auto it = m_rowByKey.constFind(tableKey(address));
-    if (it == m_rowByKey.constEnd())
+    const std::optional<quint32> record = findRecord(keyOf(address, m_key), m_key);
+    if (!record)
         return std::nullopt;
-    return *it;
+    return rowOfRecord(*record);
+}
+
+PictureRow PictureTable::row(int index) const
+{
+    const Record& record = m_records.at(recordAt(index));
+    return {text(record, FileName), text(record, Address), text(record, Type),
+            text(record, Size),     text(record, Title),   text(record, Source),
+            text(record, Width),    text(record, Height),  text(record, DownloadStatus)};
+}
+
+QString PictureTable::cellText(int row, Column column) const
+{
+    if (row < 0 || row >= size())
+        return {};
+    return text(m_records[recordAt(row)], column);
 }
 
 void PictureTable::setCell(int row, Column column, const QString& text)
 {
-    if (row < 0 || row >= m_rows.size() || column == Address)
+    if (row < 0 || row >= size() || column == Address)
         return; // the address is the key and never changes
-    cell(m_rows[row], column) = text;
+    Record& record = m_records[recordAt(row)];
+    if (const int slot = pooledSlot(column); slot >= 0) {
+        record.pooled[slot] = m_pools[slot].intern(text);
+    } else {
+        // Packed texts never move; the row's three are packed anew (the old bytes stay unused).
+        const QString address = this->text(record, Address);
+        Record fresh = pack(address, column == FileName ? text : this->text(record, FileName),
+                            column == Size ? text : this->text(record, Size));
+        std::copy(std::begin(record.pooled), std::end(record.pooled), std::begin(fresh.pooled));
+        record = fresh;
+    }
     emit dataChanged(index(row, column), index(row, column));
 }
 
 void PictureTable::reserve(int rows)
 {
-    m_rows.reserve(rows);
-    m_rowByKey.reserve(rows);
+    m_records.reserve(size_t(std::max(rows, 0)));
+    m_index.reserve(rows);
 }
 
 void PictureTable::sortByColumnClick(int columnIndex)
@@ -100,43 +141,18 @@ void PictureTable::sortByColumnClick(int columnIndex)
         return;
     m_sortKey = columnIndex - 1;
     m_sortOrder = m_sortOrder == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
-    if (m_rows.size() < 2)
+    if (size() < 2)
         return;
 
-    const Column column = Column(m_sortKey);
-    std::vector<int> order(m_rows.size());
-    std::iota(order.begin(), order.end(), 0);
-    const bool descending = m_sortOrder == Qt::DescendingOrder;
-    if (column == Size) {
-        // Sizes order by value; cells that hold no number come first.
-        std::vector<double> values(m_rows.size());
-        for (qsizetype i = 0; i < m_rows.size(); ++i)
-            values[i] = sizeCellValue(m_rows.at(i).size).value_or(-1.0);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return descending ? values[b] < values[a] : values[a] < values[b];
-        });
-    } else {
-        // Fold each cell once: folding inside the comparison costs several times more.
-        std::vector<QString> keys(m_rows.size());
-        for (qsizetype i = 0; i < m_rows.size(); ++i)
-            keys[i] = cell(m_rows.at(i), column).toCaseFolded();
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return descending ? keys[b] < keys[a] : keys[a] < keys[b];
-        });
-    }
-
+    std::vector<quint32> order = sortedRecords(Column(m_sortKey), m_sortOrder == Qt::DescendingOrder);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOf(order.size());
-    QList<PictureRow> sorted;
-    sorted.reserve(m_rows.size());
-    for (size_t to = 0; to < order.size(); ++to) {
-        newRowOf[order[to]] = int(to);
-        sorted.append(std::move(m_rows[order[to]]));
-    }
-    m_rows = std::move(sorted);
-    // The keys stay; only their rows move.
-    for (int& row : m_rowByKey)
-        row = newRowOf[row];
+    for (size_t to = 0; to < order.size(); ++to)
+        newRowOf[rowOfRecord(order[to])] = int(to);
+    m_order = std::move(order);
+    m_rowOfRecord.resize(m_order.size());
+    for (size_t row = 0; row < m_order.size(); ++row)
+        m_rowOfRecord[m_order[row]] = quint32(row);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
@@ -146,23 +162,136 @@ void PictureTable::sortByColumnClick(int columnIndex)
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-QString& PictureTable::cell(PictureRow& row, Column column)
+// One key per record, computed once and in storage order: comparing folded texts inside the
+// sort, or reading the records in row order, costs many times more.
+std::vector<quint32> PictureTable::sortedRecords(Column column, bool descending) const
 {
-    return const_cast<QString&>(cell(std::as_const(row), column));
+    const size_t records = m_records.size();
+    std::vector<quint32> rows = m_rowOfRecord;
+    if (rows.empty()) {
+        rows.resize(records);
+        std::iota(rows.begin(), rows.end(), 0u);
+    }
+    if (const int slot = pooledSlot(column); slot >= 0) {
+        const QList<quint32> ranks = m_pools[slot].ranks();
+        std::vector<quint64> keys(records);
+        for (size_t r = 0; r < records; ++r)
+            keys[r] = ranks.at(m_records[r].pooled[slot]);
+        return orderByNumbers(keys, rows, descending);
+    }
+    if (column == Size) {
+        // Sizes order by value; cells that hold no number come first.
+        std::vector<quint64> keys(records);
+        for (size_t r = 0; r < records; ++r) {
+            const PackedTexts::Span span = spans(m_records[r]).size;
+            const std::optional<double> value = span.wide ? sizeCellValue(m_texts.text(span))
+                                                          : sizeCellValue(std::string_view(m_texts.narrow(span), span.length));
+            keys[r] = orderedBits(value.value_or(-1.0));
+        }
+        return orderByNumbers(keys, rows, descending);
+    }
+    // File name and address: folded to lower case and compared as UTF-8.
+    std::vector<PackedTexts::Span> texts(records);
+    size_t bytes = 0;
+    for (size_t r = 0; r < records; ++r) {
+        const Packed packed = spans(m_records[r]);
+        texts[r] = column == Address ? packed.address : packed.fileName;
+        bytes += texts[r].length;
+    }
+    std::string folded;
+    folded.reserve(bytes);
+    std::vector<size_t> ends(records);
+    for (size_t r = 0; r < records; ++r) {
+        const PackedTexts::Span span = texts[r];
+        if (span.wide) {
+            folded += m_texts.text(span).toCaseFolded().toStdString();
+        } else {
+            const size_t start = folded.size();
+            folded.resize(start + span.length);
+            const char* from = m_texts.narrow(span);
+            char* to = folded.data() + start;
+            for (quint32 i = 0; i < span.length; ++i)
+                to[i] = from[i] >= 'A' && from[i] <= 'Z' ? char(from[i] + ('a' - 'A')) : from[i];
+        }
+        ends[r] = folded.size();
+    }
+    std::vector<std::string_view> keys(records);
+    for (size_t r = 0; r < records; ++r) {
+        const size_t start = r == 0 ? 0 : ends[r - 1];
+        keys[r] = std::string_view(folded).substr(start, ends[r] - start);
+    }
+    return orderByBytes(keys, rows, descending);
 }
 
-const QString& PictureTable::cell(const PictureRow& row, Column column) const
+int PictureTable::pooledSlot(Column column)
 {
     switch (column) {
-    case FileName: return row.fileName;
-    case Address: return row.address;
-    case Type: return row.type;
-    case Size: return row.size;
-    case Title: return row.title;
-    case Source: return row.source;
-    case Width: return row.width;
-    case Height: return row.height;
-    case DownloadStatus: break;
+    case Type: return 0;
+    case Title: return 1;
+    case Source: return 2;
+    case Width: return 3;
+    case Height: return 4;
+    case DownloadStatus: return 5;
+    case FileName:
+    case Address:
+    case Size: break;
     }
-    return row.downloadStatus;
+    return -1;
+}
+
+PictureTable::Packed PictureTable::spans(const Record& record) const
+{
+    Packed packed;
+    packed.address = {record.offset, record.addressLength, (record.wide & 1) != 0};
+    quint64 next = packed.address.end();
+    if (record.fileNameIsTail) {
+        const quint64 unit = packed.address.wide ? 2 : 1;
+        packed.fileName = {record.offset + (record.addressLength - record.fileNameLength) * unit,
+                           record.fileNameLength, packed.address.wide};
+    } else {
+        packed.fileName = {next, record.fileNameLength, (record.wide & 2) != 0};
+        next = packed.fileName.end();
+    }
+    packed.size = {next, record.sizeLength, (record.wide & 4) != 0};
+    return packed;
+}
+
+PictureTable::Record PictureTable::pack(const QString& address, const QString& fileName, const QString& size)
+{
+    Record record;
+    const PackedTexts::Span a = m_texts.append(address);
+    record.offset = a.offset;
+    record.addressLength = a.length;
+    record.wide = a.wide ? 1 : 0;
+    // The file name is as a rule the address's last segment: it then costs nothing.
+    record.fileNameIsTail = !fileName.isEmpty() && address.endsWith(fileName);
+    record.fileNameLength = quint32(fileName.size());
+    if (!record.fileNameIsTail && m_texts.append(fileName).wide)
+        record.wide |= 2;
+    const PackedTexts::Span s = m_texts.append(size);
+    record.sizeLength = s.length;
+    if (s.wide)
+        record.wide |= 4;
+    return record;
+}
+
+QString PictureTable::text(const Record& record, Column column) const
+{
+    if (const int slot = pooledSlot(column); slot >= 0)
+        return m_pools[slot].text(record.pooled[slot]);
+    const Packed packed = spans(record);
+    return m_texts.text(column == Address ? packed.address : column == FileName ? packed.fileName : packed.size);
+}
+
+quint32 PictureTable::keyOf(const QString& address, QString& key)
+{
+    key = tableKey(address);
+    return quint32(qHash(QStringView(key)));
+}
+
+std::optional<quint32> PictureTable::findRecord(quint32 hash, const QString& key) const
+{
+    return m_index.find(hash, [&](quint32 record) {
+        return tableKey(m_texts.text(spans(m_records[record]).address)) == key;
+    });
 }

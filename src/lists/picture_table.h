@@ -1,12 +1,15 @@
 #pragma once
 
+#include "lists/hashed_index.h"
+#include "lists/packed_texts.h"
+#include "lists/text_pool.h"
+
 #include <QAbstractTableModel>
-#include <QHash>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 // One picture: nine columns, as the list shows them.
 struct PictureRow {
@@ -24,6 +27,11 @@ struct PictureRow {
 // The picture table: one row per picture address, keyed by tableKey of the address.
 // Rows are only appended; a header click orders them once, and rows added later are
 // appended at the end.
+//
+// A million rows fit in about a hundred bytes each: the address, file name and size are
+// packed end to end (one byte a character for ASCII), the texts that repeat down a column
+// are kept once, the address index holds record numbers, and a sort moves only a list of
+// record numbers.
 class PictureTable : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -44,8 +52,9 @@ public:
     bool addRow(const PictureRow& row);
     bool containsAddress(const QString& address) const;
     std::optional<int> rowOfAddress(const QString& address) const;
-    const PictureRow& row(int index) const { return m_rows.at(index); }
-    int size() const { return int(m_rows.size()); }
+    PictureRow row(int index) const;
+    QString cellText(int row, Column column) const;
+    int size() const { return int(m_records.size()); }
     // For the download columns (width, height, download status).
     void setCell(int row, Column column, const QString& text);
     void reserve(int rows);
@@ -59,11 +68,41 @@ public:
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
 private:
-    QString& cell(PictureRow& row, Column column);
-    const QString& cell(const PictureRow& row, Column column) const;
+    // The columns kept once per distinct text, in Column order from Type on, Size left out.
+    static constexpr int pooledTotal = 6;
+    struct Record {
+        quint64 offset = 0; // the address in m_texts, followed by the file name and the size
+        quint32 addressLength = 0;
+        quint32 fileNameLength = 0;
+        quint32 sizeLength = 0;
+        quint8 wide = 0;            // one bit per packed text: address, file name, size
+        bool fileNameIsTail = false; // the file name is the end of the address, not packed again
+        quint32 pooled[pooledTotal] = {};
+    };
+    struct Packed {
+        PackedTexts::Span address, fileName, size;
+    };
 
-    QList<PictureRow> m_rows;
-    QHash<QString, int> m_rowByKey;
+    static int pooledSlot(Column column);
+    Packed spans(const Record& record) const;
+    Record pack(const QString& address, const QString& fileName, const QString& size);
+    QString text(const Record& record, Column column) const;
+    quint32 recordAt(int row) const { return m_order.empty() ? quint32(row) : m_order[row]; }
+    int rowOfRecord(quint32 record) const { return m_order.empty() ? int(record) : int(m_rowOfRecord[record]); }
+    // The key's hash; key gets the address in lower case.
+    static quint32 keyOf(const QString& address, QString& key);
+    std::optional<quint32> findRecord(quint32 hash, const QString& key) const;
+    // The records in the order of a sort by column.
+    std::vector<quint32> sortedRecords(Column column, bool descending) const;
+
+    std::vector<Record> m_records; // in the order they were added
+    PackedTexts m_texts;
+    TextPool m_pools[pooledTotal];
+    HashedIndex m_index;
+    // Row -> record and back; both empty until the first sort, while rows are records.
+    std::vector<quint32> m_order;
+    std::vector<quint32> m_rowOfRecord;
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    mutable QString m_key; // the key of the address sought; kept to spare an allocation a row
 };

@@ -1,5 +1,6 @@
 #include "lists/size_format.h"
 
+#include <charconv>
 #include <cmath>
 
 QString formatSizeKb(double bytes)
@@ -28,6 +29,30 @@ std::optional<double> sizeCellValue(const QString& cell)
     bool ok = false;
     const double value = text.toDouble(&ok);
     if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> sizeCellValue(std::string_view cell)
+{
+    // Digits, thousands separators and one point: read here. Anything else: the general way.
+    char digits[64];
+    size_t length = 0;
+    bool point = false;
+    for (const char c : cell) {
+        if (c == ',')
+            continue;
+        const bool isPoint = c == '.';
+        if ((!isPoint && (c < '0' || c > '9')) || (isPoint && point) || length == sizeof digits)
+            return sizeCellValue(QString::fromLatin1(cell.data(), qsizetype(cell.size())));
+        point = point || isPoint;
+        digits[length++] = c;
+    }
+    if (length == 0 || (length == 1 && point))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(digits, digits + length, value);
+    if (error != std::errc() || end != digits + length || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

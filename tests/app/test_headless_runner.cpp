@@ -1,4 +1,5 @@
 #include "app/headless/run_headless.h"
+#include "app/headless/search_progress.h"
 #include "site/test_site.h"
 
 #include <QProcess>
@@ -170,6 +171,8 @@ private slots:
 #ifndef QUORVANE_HAVE_WEBENGINE
         QTest::newRow("chromium") << QStringList{"--engine", "chromium", "http://127.0.0.1/"} << "chromium";
 #endif
+        QTest::newRow("unknown format") << QStringList{"--format", "xlsx", "http://127.0.0.1/"} << "--format";
+        QTest::newRow("unknown option named as typed") << QStringList{"--colour", "http://127.0.0.1/"} << "unknown option --colour";
     }
     void badUsage()
     {
@@ -180,6 +183,66 @@ private slots:
         QVERIFY(run.out.isEmpty());
         const QString firstLine = run.err.section(QLatin1Char('\n'), 0, 0);
         QVERIFY2(firstLine.startsWith(QStringLiteral("quorvane: ")) && firstLine.contains(message), qPrintable(run.err));
+    }
+
+    void formatOption_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QByteArray>("pictures");
+        QTest::addColumn<QByteArray>("pages");
+        QTest::newRow("tsv") << "tsv" << QByteArray("文件名\t") << QByteArray("标题\t网址\t下载状态\n[添加]\t");
+        QTest::newRow("csv") << "csv" << QByteArray("\xEF\xBB\xBF\"文件名\",") << QByteArray("\xEF\xBB\xBF\"标题\",\"网址\",\"下载状态\"\r\n\"[添加]\",");
+        QTest::newRow("jsonl") << "jsonl" << QByteArray("{\"文件名\":\"a.gif\",") << QByteArray("{\"标题\":\"[添加]\",");
+    }
+    void formatOption()
+    {
+        QFETCH(QString, format);
+        QFETCH(QByteArray, pictures);
+        QFETCH(QByteArray, pages);
+        site.setRoute(QStringLiteral("/e2e/lone.htm"), html(QStringLiteral("<html><body><img src=\"a.gif\"></body></html>")));
+        const QString picturesFile = dir.filePath(QStringLiteral("pictures.") + format);
+        const QString pagesFile = dir.filePath(QStringLiteral("pages.") + format);
+        const Run run = runHeadlessBounded({"--interval", "0", "--hold", "0", "--format", format, "--output", picturesFile,
+                                            "--pages", pagesFile, at("lone.htm")});
+        QCOMPARE(run.status, 0);
+        QFile written(picturesFile);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY2(written.readAll().startsWith(pictures), qPrintable(format));
+        QFile writtenPages(pagesFile);
+        QVERIFY(writtenPages.open(QIODevice::ReadOnly));
+        QVERIFY2(writtenPages.readAll().startsWith(pages), qPrintable(format));
+    }
+
+    void progressLine_data()
+    {
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("known");
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("start") << 0 << 1 << 0 << 0.0 << "pages 0 of 1 done, 0 pictures, 0.0 pages/s";
+        QTest::newRow("running") << 12 << 40 << 345 << 4.0 << "pages 12 of 40 done, 345 pictures, 3.0 pages/s";
+        QTest::newRow("rate rounds") << 1 << 3 << 2 << 3.0 << "pages 1 of 3 done, 2 pictures, 0.3 pages/s";
+    }
+    void progressLine()
+    {
+        QFETCH(int, done);
+        QFETCH(int, known);
+        QFETCH(int, pictures);
+        QFETCH(double, seconds);
+        QFETCH(QString, line);
+        QCOMPARE(::progressLine(done, known, pictures, seconds), line);
+    }
+
+    void progressIsOneLinePerChangeOffTerminal()
+    {
+        QString text;
+        QTextStream toText(&text);
+        QVERIFY(!writesToTerminal(toText));
+        site.setRoute(QStringLiteral("/e2e/lone.htm"), html(QStringLiteral("<html><body><img src=\"a.gif\"></body></html>")));
+        const Run run = runHeadlessBounded({"--interval", "0", "--hold", "0", at("lone.htm")});
+        QVERIFY2(!run.err.contains(QLatin1Char('\r')), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("网页总数：1\n")), qPrintable(run.err));
     }
 
     void unwritableOutputFails()

@@ -71,7 +71,7 @@ private slots:
 
 private:
     PictureTable& pictures() { return m_form->session().pictureTable(); }
-    const PictureRow& rowOf(const QString& address)
+    PictureRow rowOf(const QString& address)
     {
         return pictures().row(pictures().rowOfAddress(address).value_or(0));
     }

@@ -1,4 +1,5 @@
 #include "lists/picture_table.h"
+#include "lists/size_format.h"
 
 #include <QPersistentModelIndex>
 #include <QTest>
@@ -47,6 +48,16 @@ private slots:
     void emptyTableOnlyFlipsDirection();
     void duplicateAddressRejected();
     void addressCellNeverChanges();
+    void textsReadBackExactly_data();
+    void textsReadBackExactly();
+    void keyIgnoresLetterCase_data();
+    void keyIgnoresLetterCase();
+    void textOrder_data();
+    void textOrder();
+    void manyRowsStayFindable();
+    void packedCellsCanChange();
+    void sizeBytesReadLikeText_data();
+    void sizeBytesReadLikeText();
 };
 
 void TestPictureTable::headerClicks_data()
@@ -163,6 +174,167 @@ void TestPictureTable::addressCellNeverChanges()
     QCOMPARE(table.row(0).width, QStringLiteral("32"));
     QVERIFY(table.rowOfAddress("http://h/a").has_value());
     QVERIFY(!table.rowOfAddress("http://h/z").has_value());
+}
+
+void TestPictureTable::textsReadBackExactly_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("ascii, file name is the tail") << "http://h/a/b.gif" << "b.gif" << "1.000" << "T";
+    QTest::newRow("file name not the tail") << "http://h/a/b.gif?x=1" << "b.gif" << "" << "";
+    QTest::newRow("file name differs in case from the tail") << "http://h/a/B.GIF" << "b.gif" << "2.000" << "";
+    QTest::newRow("file name is the whole address") << "b.gif" << "b.gif" << "" << "";
+    QTest::newRow("cjk address and title") << "http://h/图片/猫.jpg" << "猫.jpg" << "3.500" << "标题";
+    QTest::newRow("cjk file name, ascii address") << "http://h/x.jpg" << "猫.jpg" << "" << "";
+    QTest::newRow("latin-1 letters") << "http://h/caf\u00e9.png" << "café.png" << "" << "Café";
+    QTest::newRow("astral and lone surrogate") << QString("http://h/\U0001F600") + QChar(0xD800) + ".png" << "" << "" << "";
+    QTest::newRow("zero character") << QString("http://h/a") + QChar(0) + "b.gif" << "b.gif" << "" << "";
+    QTest::newRow("non-ascii size text") << "http://h/s.gif" << "s.gif" << "约 1 KB" << "";
+}
+
+void TestPictureTable::textsReadBackExactly()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, fileName);
+    QFETCH(QString, size);
+    QFETCH(QString, title);
+    PictureTable table;
+    fill(table);
+    const PictureRow row{fileName, address, "JPG", size, title, "http://h/", "", "", ""};
+    QVERIFY(table.addRow(row));
+    QVERIFY(table.addRow(pictureRow("http://h/after", "after", "", "")));
+    const PictureRow back = table.row(5);
+    QCOMPARE(back.address, address);
+    QCOMPARE(back.fileName, fileName);
+    QCOMPARE(back.size, size);
+    QCOMPARE(back.title, title);
+    QCOMPARE(back.source, QStringLiteral("http://h/"));
+    QCOMPARE(table.row(6).fileName, QStringLiteral("after"));
+    QCOMPARE(table.rowOfAddress(address), std::optional<int>(5));
+}
+
+void TestPictureTable::keyIgnoresLetterCase_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("ascii upper") << "http://h/Pic.GIF" << "HTTP://H/PIC.gif" << true;
+    QTest::newRow("ascii differs") << "http://h/pic.gif" << "http://h/pic.gif2" << false;
+    QTest::newRow("non-ascii upper") << "http://h/\u00c4.gif" << "http://h/\u00e4.GIF" << true;
+    QTest::newRow("non-ascii against ascii") << "http://h/a.gif" << "http://h/\u00e4.gif" << false;
+    QTest::newRow("kelvin sign lowers to k") << "http://h/k.gif" << "http://h/\u212a.gif" << true;
+    QTest::newRow("cjk") << "http://h/猫.gif" << "http://h/猫.GIF" << true;
+    QTest::newRow("prefix only") << "http://h/a.gif" << "http://h/a.gi" << false;
+}
+
+void TestPictureTable::keyIgnoresLetterCase()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, asked);
+    QFETCH(bool, found);
+    PictureTable table;
+    QVERIFY(table.addRow(pictureRow(stored, "", "", "")));
+    QCOMPARE(table.containsAddress(asked), found);
+    QCOMPARE(table.addRow(pictureRow(asked, "", "", "")), !found);
+}
+
+void TestPictureTable::textOrder_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QList<int>>("ascending"); // positions of cells, in order
+    QTest::newRow("addresses differing past a long common start")
+        << 2 << QStringList{"http://h/gallery/2024/picture-0000000002.jpg", "http://h/gallery/2024/picture-0000000001.jpg",
+                            "http://h/gallery/2024/picture-0000000001.jpeg"}
+        << QList<int>{2, 1, 0};
+    QTest::newRow("one address the start of another") << 2 << QStringList{"http://h/ab", "http://h/a", "http://h/abc"}
+                                                       << QList<int>{1, 0, 2};
+    QTest::newRow("file names, case ignored, ties keep order") << 1 << QStringList{"B", "a", "b", "A"}
+                                                   << QList<int>{1, 3, 0, 2};
+    QTest::newRow("non-ascii after ascii") << 2 << QStringList{"http://h/猫", "http://h/z", "http://h/\u00e9"}
+                                           << QList<int>{1, 2, 0};
+    QTest::newRow("non-ascii case folded") << 2 << QStringList{"http://h/\u00e9b", "http://h/\u00c9a"} << QList<int>{1, 0};
+    QTest::newRow("zero character before the end") << 2 << QStringList{QString("http://h/a") + QChar(0), "http://h/a"}
+                                                   << QList<int>{1, 0};
+    QTest::newRow("titles, pooled") << 5 << QStringList{"beta", "Alpha", "", "alpha", "beta"} << QList<int>{2, 1, 3, 0, 4};
+    QTest::newRow("sources, pooled") << 6 << QStringList{"http://h/2", "http://h/1", "http://h/2"} << QList<int>{1, 0, 2};
+}
+
+void TestPictureTable::textOrder()
+{
+    QFETCH(int, column);
+    QFETCH(QStringList, cells);
+    QFETCH(QList<int>, ascending);
+    PictureTable table;
+    for (int i = 0; i < cells.size(); ++i) {
+        PictureRow row;
+        row.address = column == 2 ? cells.at(i) : QStringLiteral("http://h/%1").arg(i);
+        row.fileName = column == 1 ? cells.at(i) : QString();
+        row.title = column == 5 ? cells.at(i) : QString();
+        row.source = column == 6 ? cells.at(i) : QString();
+        QVERIFY(table.addRow(row));
+    }
+    table.sortByColumnClick(column);
+    table.sortByColumnClick(column);
+    QStringList shown;
+    QStringList expected;
+    for (int i = 0; i < cells.size(); ++i) {
+        shown.append(table.cellText(i, PictureTable::Column(column - 1)));
+        expected.append(cells.at(ascending.at(i)));
+    }
+    QCOMPARE(shown, expected);
+}
+
+void TestPictureTable::manyRowsStayFindable()
+{
+    // Enough rows to grow the address index several times, before and after a sort.
+    PictureTable table;
+    const int rows = 20000;
+    for (int i = 0; i < rows; ++i)
+        QVERIFY(table.addRow(pictureRow(QStringLiteral("http://h/%1.gif").arg(i), {}, {}, QString::number(i % 97))));
+    table.sortByColumnClick(4);
+    for (int i = 0; i < rows; i += 7) {
+        const std::optional<int> row = table.rowOfAddress(QStringLiteral("HTTP://H/%1.GIF").arg(i));
+        QVERIFY(row.has_value());
+        QCOMPARE(table.cellText(*row, PictureTable::Address), QStringLiteral("http://h/%1.gif").arg(i));
+    }
+    QVERIFY(!table.addRow(pictureRow(QStringLiteral("http://h/19999.gif"), {}, {}, {})));
+    QCOMPARE(table.size(), rows);
+}
+
+void TestPictureTable::packedCellsCanChange()
+{
+    PictureTable table;
+    fill(table);
+    table.sortByColumnClick(2);
+    const int d = *table.rowOfAddress("http://h/d");
+    table.setCell(d, PictureTable::FileName, "新.bmp");
+    table.setCell(d, PictureTable::Size, "2.000");
+    table.setCell(d, PictureTable::DownloadStatus, "完成");
+    const PictureRow row = table.row(d);
+    QCOMPARE(row.fileName, QStringLiteral("新.bmp"));
+    QCOMPARE(row.size, QStringLiteral("2.000"));
+    QCOMPARE(row.address, QStringLiteral("http://h/d"));
+    QCOMPARE(row.type, QStringLiteral("BMP"));
+    QCOMPARE(row.downloadStatus, QStringLiteral("完成"));
+    QCOMPARE(table.rowOfAddress("http://h/d"), std::optional<int>(d));
+}
+
+void TestPictureTable::sizeBytesReadLikeText_data()
+{
+    QTest::addColumn<QString>("cell");
+    for (const char* cell : {"", "0.500", "1,234.568", "1,000,000.000", "12", "5.", ".5", ".", ",", "1.2.3",
+                             " 7.000 ", "-1.000", "+2", "1e3", "abc", "nan", "inf", "99999999999999999999999999"})
+        QTest::newRow(*cell ? cell : "empty") << QString::fromLatin1(cell);
+}
+
+void TestPictureTable::sizeBytesReadLikeText()
+{
+    QFETCH(QString, cell);
+    const QByteArray bytes = cell.toLatin1();
+    QCOMPARE(sizeCellValue(std::string_view(bytes.constData(), size_t(bytes.size()))), sizeCellValue(cell));
 }
 
 QTEST_GUILESS_MAIN(TestPictureTable)

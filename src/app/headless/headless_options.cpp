@@ -1,5 +1,7 @@
 #include "app/headless/headless_options.h"
 
+#include "build_info.h"
+
 #include <QCommandLineParser>
 
 #include <cmath>
@@ -34,87 +36,171 @@ UsageError badValue(const QString& option, const QString& value)
     return {QStringLiteral("%1: bad value for --%2: \"%3\"").arg(program, option, value)};
 }
 
+QCommandLineOption flag(const char* name)
+{
+    return QCommandLineOption(QString::fromLatin1(name));
+}
+
+QCommandLineOption valued(const char* name, const char* valueName, const QString& defaultValue = {})
+{
+    return QCommandLineOption(QString::fromLatin1(name), QString(), QString::fromLatin1(valueName), defaultValue);
+}
+
+// Every option of both modes, one a line. Single-dash words read as long options, so that
+// the window's Qt options (-platform, -reverse) never pass for -v or -h.
+void addOptions(QCommandLineParser& parser)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({
+        QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+        QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("version")}),
+        flag("headless"),
+        flag("titles"),
+        flag("sources"),
+        valued("output", "FILE"),
+        valued("pages", "FILE"),
+        valued("format", "FORMAT", QStringLiteral("tsv")),
+        valued("slots", "N"),
+        valued("interval", "MS"),
+        valued("hold", "SECONDS"),
+        valued("timeout", "SECONDS"),
+        valued("engine", "ENGINE", QStringLiteral("net")),
+        valued("max-pages", "N"),
+        valued("max-depth", "N"),
+        valued("lang", "LANGUAGE"),
+    });
+}
+
+QString optionError(const QCommandLineParser& parser)
+{
+    // Qt names an unknown option without its dashes; say it as it was typed.
+    if (!parser.unknownOptionNames().isEmpty()) {
+        const QString name = parser.unknownOptionNames().constFirst();
+        return QStringLiteral("%1: unknown option %2%3").arg(program, name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+    }
+    return program + QStringLiteral(": ") + parser.errorText();
+}
+
 } // namespace
 
 QString headlessUsage()
 {
     return QStringLiteral(
         "usage: quorvane --headless [--titles] [--sources] [--output FILE] [--pages FILE]\n"
-        "                [--slots N] [--interval MS] [--hold SECONDS] [--timeout SECONDS]\n"
-        "                [--engine net|chromium] [--max-pages N] [--max-depth N] ADDRESS...\n");
+        "                [--format tsv|csv|jsonl] [--slots N] [--interval MS] [--hold SECONDS]\n"
+        "                [--timeout SECONDS] [--engine net|chromium] [--max-pages N]\n"
+        "                [--max-depth N] ADDRESS...\n");
+}
+
+std::optional<QString> informationRequested(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    // A bad option does not hide --help: the parser reads on past it.
+    parser.parse(arguments);
+    if (parser.isSet(QStringLiteral("help"))) {
+        return QStringLiteral(
+                   "usage: quorvane [--lang en|zh]       open the window\n"
+                   "       quorvane --headless [OPTION]... ADDRESS...\n"
+                   "       quorvane --help | --version\n"
+                   "\n"
+                   "Searches whole web sites for pictures. With --headless it runs the search\n"
+                   "without a window and writes the picture table to standard output.\n"
+                   "\n"
+                   "  --titles             fill the title column\n"
+                   "  --sources            fill the source column\n"
+                   "  --output FILE        the picture table to FILE instead\n"
+                   "  --pages FILE         the page table to FILE\n"
+                   "  --format FORMAT      tsv (default), csv or jsonl, for both tables\n"
+                   "  --slots N            pages loaded at once (3)\n"
+                   "  --interval MS        period of the timers (1000; 0: as soon as anything changes)\n"
+                   "  --hold SECONDS       a browser keeps a finished page this long (10)\n"
+                   "  --timeout SECONDS    page time-out (60)\n"
+                   "  --engine ENGINE      net (default) or chromium\n"
+                   "  --max-pages N        harvest no more once the page table holds N pages\n"
+                   "  --max-depth N        follow links at most N steps from a start address\n"
+                   "  --lang LANGUAGE      the window's language: en or zh (default: the system's)\n"
+                   "  -h, --help           this text\n"
+                   "  -v, --version        the version\n"
+                   "\n"
+                   "Exit status: 0 the search ran, 1 a file could not be written, 2 bad usage.\n");
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        return QStringLiteral("%1 %2.%3.%4\n").arg(QString::fromUtf8(BuildInfo::title)).arg(BuildInfo::major)
+            .arg(BuildInfo::minor).arg(BuildInfo::revision);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> windowUnavailable(const QStringList& arguments)
+{
+    const bool platformChosen = arguments.contains(QStringLiteral("-platform"))
+        || arguments.contains(QStringLiteral("--platform"));
+    if (platformChosen || !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return std::nullopt;
+    return program + QStringLiteral(": no display to open the window on (DISPLAY, WAYLAND_DISPLAY and "
+                                     "QT_QPA_PLATFORM are unset); search without one with --headless\n");
 }
 
 std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption headless(QStringLiteral("headless"));
-    const QCommandLineOption titles(QStringLiteral("titles"));
-    const QCommandLineOption sources(QStringLiteral("sources"));
-    const QCommandLineOption output(QStringLiteral("output"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption pages(QStringLiteral("pages"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption slotCount(QStringLiteral("slots"), QString(), QStringLiteral("N"));
-    const QCommandLineOption interval(QStringLiteral("interval"), QString(), QStringLiteral("MS"));
-    const QCommandLineOption hold(QStringLiteral("hold"), QString(), QStringLiteral("SECONDS"));
-    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS"));
-    const QCommandLineOption engine(QStringLiteral("engine"), QString(), QStringLiteral("ENGINE"),
-                                    QStringLiteral("net"));
-    parser.addOptions({headless, titles, sources, output, pages, slotCount, interval, hold,
-                       timeout, engine});
-    const QCommandLineOption maxPages(QStringLiteral("max-pages"), QString(), QStringLiteral("N"));
-    const QCommandLineOption maxDepth(QStringLiteral("max-depth"), QString(), QStringLiteral("N"));
-    parser.addOptions({maxPages, maxDepth});
+    addOptions(parser);
     if (!parser.parse(arguments))
-        return UsageError{program + QStringLiteral(": ") + parser.errorText()};
+        return UsageError{optionError(parser)};
+    auto value = [&parser](const char* name) { return parser.value(QString::fromLatin1(name)); };
+    auto isSet = [&parser](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
 
     HeadlessOptions options;
-    options.titles = parser.isSet(titles);
-    options.sources = parser.isSet(sources);
-    options.outputFile = parser.value(output);
-    options.pagesFile = parser.value(pages);
-    if (parser.isSet(output) && options.outputFile.isEmpty())
+    options.titles = isSet("titles");
+    options.sources = isSet("sources");
+    options.outputFile = value("output");
+    options.pagesFile = value("pages");
+    if (isSet("output") && options.outputFile.isEmpty())
         return badValue(QStringLiteral("output"), QString());
-    if (parser.isSet(pages) && options.pagesFile.isEmpty())
+    if (isSet("pages") && options.pagesFile.isEmpty())
         return badValue(QStringLiteral("pages"), QString());
 
-    if (parser.isSet(slotCount)) {
-        const auto n = wholeNumber(parser.value(slotCount), 1, 64);
+    if (isSet("slots")) {
+        const auto n = wholeNumber(value("slots"), 1, 64);
         if (!n)
-            return badValue(QStringLiteral("slots"), parser.value(slotCount));
+            return badValue(QStringLiteral("slots"), value("slots"));
         options.pace.slotCount = *n;
     }
-    if (parser.isSet(interval)) {
-        const auto ms = wholeNumber(parser.value(interval), 0, 3'600'000);
+    if (isSet("interval")) {
+        const auto ms = wholeNumber(value("interval"), 0, 3'600'000);
         if (!ms)
-            return badValue(QStringLiteral("interval"), parser.value(interval));
+            return badValue(QStringLiteral("interval"), value("interval"));
         options.pace.intervalMs = *ms;
     }
-    if (parser.isSet(hold)) {
-        const auto s = seconds(parser.value(hold), true);
+    if (isSet("hold")) {
+        const auto s = seconds(value("hold"), true);
         if (!s)
-            return badValue(QStringLiteral("hold"), parser.value(hold));
+            return badValue(QStringLiteral("hold"), value("hold"));
         options.pace.holdSeconds = *s;
     }
-    if (parser.isSet(timeout)) {
-        const auto s = seconds(parser.value(timeout), false);
+    if (isSet("timeout")) {
+        const auto s = seconds(value("timeout"), false);
         if (!s)
-            return badValue(QStringLiteral("timeout"), parser.value(timeout));
+            return badValue(QStringLiteral("timeout"), value("timeout"));
         options.pace.pageTimeout = *s;
     }
 
-    if (parser.isSet(maxPages)) {
-        const auto n = wholeNumber(parser.value(maxPages), 1, std::numeric_limits<int>::max());
+    if (isSet("max-pages")) {
+        const auto n = wholeNumber(value("max-pages"), 1, std::numeric_limits<int>::max());
         if (!n)
-            return badValue(QStringLiteral("max-pages"), parser.value(maxPages));
+            return badValue(QStringLiteral("max-pages"), value("max-pages"));
         options.limits.maxPages = *n;
     }
-    if (parser.isSet(maxDepth)) {
-        const auto n = wholeNumber(parser.value(maxDepth), 0, std::numeric_limits<int>::max());
+    if (isSet("max-depth")) {
+        const auto n = wholeNumber(value("max-depth"), 0, std::numeric_limits<int>::max());
         if (!n)
-            return badValue(QStringLiteral("max-depth"), parser.value(maxDepth));
+            return badValue(QStringLiteral("max-depth"), value("max-depth"));
         options.limits.maxDepth = *n;
     }
 
-    const QString engineName = parser.value(engine);
+    const QString engineName = value("engine");
     if (engineName == QLatin1String("chromium")) {
 #ifdef QUORVANE_HAVE_WEBENGINE
         options.chromium = true;
@@ -124,6 +210,10 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
     } else if (engineName != QLatin1String("net")) {
         return badValue(QStringLiteral("engine"), engineName);
     }
+    const std::optional<TableFormat> format = tableFormatNamed(value("format"));
+    if (!format)
+        return badValue(QStringLiteral("format"), value("format"));
+    options.format = *format;
 
     options.addresses = parser.positionalArguments();
     if (options.addresses.isEmpty())

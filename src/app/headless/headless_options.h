@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/search_session.h"
+#include "app/table_formats.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <variant>
 
 // What the headless command line asks for.
@@ -13,6 +15,7 @@ struct HeadlessOptions {
     bool sources = false; // "提取来源"
     QString outputFile;   // the picture table; standard output when empty
     QString pagesFile;    // the page table; not written when empty
+    TableFormat format = TableFormat::Tsv; // of both tables
     SearchPace pace;
     CrawlLimits limits; // --max-pages, --max-depth; none by default
     bool chromium = false; // --engine chromium: pages run their scripts
@@ -29,3 +32,10 @@ struct UsageError {
 std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringList& arguments);
 
 QString headlessUsage();
+
+// --help or --version, asked in any mode: the text for standard output, or nothing when
+// neither is asked. Needs no application object and no display, so main() asks it first.
+std::optional<QString> informationRequested(const QStringList& arguments);
+
+// Without --headless: why the window cannot open (no display to show it on), or nothing.
+std::optional<QString> windowUnavailable(const QStringList& arguments);

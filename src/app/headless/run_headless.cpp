@@ -3,8 +3,9 @@
 #include "app/clock.h"
 #include "app/atomic_file.h"
 #include "app/headless/headless_options.h"
+#include "app/headless/search_progress.h"
 #include "app/search_session.h"
-#include "app/table_tsv.h"
+#include "app/table_formats.h"
 #include "extract/url_cache.h"
 #include "platform/net/net_engine.h"
 #ifdef QUORVANE_HAVE_WEBENGINE
@@ -13,7 +14,6 @@
 
 #include <QEventLoop>
 #include <QTextStream>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -24,19 +24,16 @@ namespace {
 void runSearch(SearchSession& session, const HeadlessOptions& options)
 {
     QEventLoop loop;
-    QTimer idleCheck;
-    idleCheck.setInterval(options.pace.intervalMs);
     auto quitWhenIdle = [&] {
         if (session.isIdle())
             loop.quit();
     };
-    QObject::connect(&idleCheck, &QTimer::timeout, &loop, quitWhenIdle);
+    QObject::connect(&session, &SearchSession::timerWorkDone, &loop, quitWhenIdle);
     for (int slot = 0; slot < session.slotCount(); ++slot)
         QObject::connect(session.browser(slot), &Browser::documentComplete, &loop, quitWhenIdle);
     session.startSearch(options.addresses.join(QStringLiteral("\r\n")));
     if (session.isIdle())
         return;
-    idleCheck.start();
     loop.exec();
     session.stopSearch();
 }
@@ -82,16 +79,13 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
     session.setTypeProbe(typeProbe);
-    QObject::connect(&session, &SearchSession::statusPanelChanged, &session,
-                     [&err](int, const QString& text) {
-                         err << text << '\n';
-                         err.flush();
-                     });
+    SearchProgress progress(session, err);
 
     runSearch(session, options);
+    progress.finish();
 
     int status = 0;
-    const QByteArray pictures = pictureTableTsv(session.pictureTable());
+    const QByteArray pictures = pictureTableText(session.pictureTable(), options.format);
     if (options.outputFile.isEmpty()) {
         out << QString::fromUtf8(pictures);
         out.flush();
@@ -100,7 +94,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         status = 1;
     }
     if (!options.pagesFile.isEmpty()) {
-        if (const auto failure = writeFileAtomically(options.pagesFile, pageTableTsv(session.pageTable()))) {
+        if (const auto failure = writeFileAtomically(options.pagesFile, pageTableText(session.pageTable(), options.format))) {
             err << QStringLiteral("quorvane: cannot write %1: %2").arg(options.pagesFile, *failure) << '\n';
             status = 1;
         }

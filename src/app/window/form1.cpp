@@ -151,8 +151,8 @@ QString Form1::startText() const
 
 void Form1::buildTop()
 {
-    label(this, "Label1", QStringLiteral("待搜索网站清单："), 135, 75);
-    QLabel* slogan = label(this, "Label2", QStringLiteral("全智能化搜索！整站彻底搜索！"), 2640, 45);
+    label(this, "Label1", tr("待搜索网站清单："), 135, 75);
+    QLabel* slogan = label(this, "Label2", tr("全智能化搜索！整站彻底搜索！"), 2640, 45);
     QPalette red = slogan->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     slogan->setPalette(red);
@@ -162,18 +162,18 @@ void Form1::buildTop()
     m_text1->setPlainText(QString(exampleStartText()).replace(QStringLiteral("\r\n"),
                                                               QStringLiteral("\n")));
 
-    QPushButton* start = button(this, "Command3", QStringLiteral("开始搜索"), twipsRect(6270, 300, 945, 615));
-    QPushButton* stop = button(this, "Command4", QStringLiteral("停止搜索"), twipsRect(6270, 945, 945, 615));
+    QPushButton* start = button(this, "Command3", tr("开始搜索"), twipsRect(6270, 300, 945, 615));
+    QPushButton* stop = button(this, "Command4", tr("停止搜索"), twipsRect(6270, 945, 945, 615));
     m_shape1 = place(new QFrame(this), "Shape1", twipsRect(6525, 1650, 435, 465));
     m_shape1->setFrameShape(QFrame::Box);
     m_shape1->setAutoFillBackground(true);
-    QPushButton* requeueFailed = button(this, "Command7", QStringLiteral("重新搜索出错项"), twipsRect(7260, 300, 1500, 615));
-    QPushButton* requeueAll = button(this, "Command6", QStringLiteral("全部重新搜索"), twipsRect(7260, 945, 1500, 615));
+    QPushButton* requeueFailed = button(this, "Command7", tr("重新搜索出错项"), twipsRect(7260, 300, 1500, 615));
+    QPushButton* requeueAll = button(this, "Command6", tr("全部重新搜索"), twipsRect(7260, 945, 1500, 615));
     LogoImage* logo = place(new LogoImage(this), "Image1", twipsRect(7260, 1590, 4590, 660));
-    QPushButton* latest = button(this, "Command11", QStringLiteral("最新版本"), twipsRect(8820, 945, 1500, 615));
-    QPushButton* maker = button(this, "Command8", QStringLiteral("其他Brinvale"), twipsRect(10365, 300, 1500, 615));
-    QPushButton* custom = button(this, "Command9", QStringLiteral("定制软件"), twipsRect(10365, 945, 1500, 615));
-    QPushButton* addPages = button(this, "Command1", QStringLiteral("加入下载"), twipsRect(12180, 570, 945, 315));
+    QPushButton* latest = button(this, "Command11", tr("最新版本"), twipsRect(8820, 945, 1500, 615));
+    QPushButton* maker = button(this, "Command8", tr("其他Brinvale"), twipsRect(10365, 300, 1500, 615));
+    QPushButton* custom = button(this, "Command9", tr("定制软件"), twipsRect(10365, 945, 1500, 615));
+    QPushButton* addPages = button(this, "Command1", tr("加入下载"), twipsRect(12180, 570, 945, 315));
     addPages->hide(); // the start command runs its action
 
     connect(addPages, &QPushButton::clicked, this, [this] { m_session->addStartPages(startText()); });
@@ -190,12 +190,12 @@ void Form1::buildTop()
 void Form1::buildFrame()
 {
     auto* frame = place(new QGroupBox(this), "Frame1", twipsRect(90, 2145, 13095, 7095));
-    auto* titles = place(new QCheckBox(QStringLiteral("提取标题"), frame), "Check1", twipsRect(150, 225, 1215, 285));
-    auto* sources = place(new QCheckBox(QStringLiteral("提取来源"), frame), "Check2", twipsRect(1575, 210, 1170, 300));
-    QPushButton* fit = button(frame, "Command5", QStringLiteral("等宽显示"), twipsRect(3120, 180, 1140, 375));
-    QPushButton* save = button(frame, "Command2", QStringLiteral("另存为"), twipsRect(4335, 180, 1140, 375));
-    QPushButton* download = button(frame, "Command12", QStringLiteral("下载全部"), twipsRect(5550, 180, 1140, 375));
-    QPushButton* stopDownload = button(frame, "Command13", QStringLiteral("停止下载"), twipsRect(6765, 180, 1140, 375));
+    auto* titles = place(new QCheckBox(tr("提取标题"), frame), "Check1", twipsRect(150, 225, 1215, 285));
+    auto* sources = place(new QCheckBox(tr("提取来源"), frame), "Check2", twipsRect(1575, 210, 1170, 300));
+    QPushButton* fit = button(frame, "Command5", tr("等宽显示"), twipsRect(3120, 180, 1140, 375));
+    QPushButton* save = button(frame, "Command2", tr("另存为"), twipsRect(4335, 180, 1140, 375));
+    QPushButton* download = button(frame, "Command12", tr("下载全部"), twipsRect(5550, 180, 1140, 375));
+    QPushButton* stopDownload = button(frame, "Command13", tr("停止下载"), twipsRect(6765, 180, 1140, 375));
     m_pictureList = place(new PictureView(m_session->pictureTable(), frame), "ListView1",
                           twipsRect(75, 645, 12960, 6345));
 
@@ -212,9 +212,9 @@ void Form1::buildFrame()
 void Form1::buildTabs()
 {
     m_tabs = place(new TabControl(this), "SSTab1", twipsRect(2490, 3450, 7665, 3780));
-    const QStringList captions = {QStringLiteral("图片网址"), QStringLiteral("全部网页"),
-                                  QStringLiteral("浏览器0"), QStringLiteral("浏览器1"),
-                                  QStringLiteral("浏览器2"), QStringLiteral("源代码")};
+    const QStringList captions = {tr("图片网址"), tr("全部网页"),
+                                  tr("浏览器0"), tr("浏览器1"),
+                                  tr("浏览器2"), tr("源代码")};
     for (const QString& caption : captions)
         m_tabs->addTab(new QWidget, caption);
 
@@ -305,7 +305,7 @@ void Form1::fitColumns()
 void Form1::saveAs()
 {
     // Cd1
-    QFileDialog dialog(this, QStringLiteral("另存为"));
+    QFileDialog dialog(this, tr("另存为"));
     dialog.setObjectName(QStringLiteral("Cd1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -316,14 +316,14 @@ void Form1::saveAs()
         return;
     if (const auto failure = writeFileAtomically(*path, pictureTableTsv(m_session->pictureTable()))) {
         m_desktop->tellFailure(this, QString::fromUtf8(BuildInfo::title),
-                               QStringLiteral("无法保存到 %1：%2").arg(*path, *failure));
+                               tr("无法保存到 %1：%2").arg(*path, *failure));
     }
 }
 
 void Form1::downloadAll()
 {
     const std::optional<QString> folder =
-        m_desktop->chooseFolder(this, QStringLiteral("下载全部：选择保存图片的文件夹"));
+        m_desktop->chooseFolder(this, tr("下载全部：选择保存图片的文件夹"));
     if (folder)
         m_downloader->downloadAll(*folder);
 }

@@ -8,7 +8,7 @@
 LogoImage::LogoImage(QWidget* parent) : QLabel(parent), m_logo(drawLogo())
 {
     setCursor(Qt::PointingHandCursor);
-    setToolTip(QStringLiteral("点击访问Brinvale网站..."));
+    setToolTip(tr("点击访问Brinvale网站..."));
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 

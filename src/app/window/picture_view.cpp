@@ -21,7 +21,7 @@ PictureView::PictureView(PictureTable& table, QWidget* parent) : QTableView(pare
     setSelectionMode(QAbstractItemView::SingleSelection);
     setShowGrid(false);
     setWordWrap(false);
-    setToolTip(QStringLiteral("双击查看图片"));
+    setToolTip(tr("双击查看图片"));
 
     // Every row the same height, so that a million rows scroll without measuring any.
     verticalHeader()->hide();

@@ -1,14 +1,26 @@
 #include "app/window/run_window.h"
 
 #include "app/window/form1.h"
+#include "app/window/window_language.h"
 #include "build_info.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int runWindow(int& argc, char** argv)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const std::optional<QString> language = windowLanguage(arguments, QLocale::system());
+    if (!language) {
+        std::fputs("quorvane: bad value for --lang (en or zh)\n", stderr);
+        return 2;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(BuildInfo::title));
+    installWindowLanguage(*language);
 #ifdef QUORVANE_HAVE_WEBENGINE
     Form1 form(nullptr, nullptr, Form1::PageEngine::Chromium); // pages run their scripts
 #else

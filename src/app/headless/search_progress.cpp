@@ -1,0 +1,64 @@
+#include "app/headless/search_progress.h"
+
+#include "app/search_session.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 redrawMs = 200;
+
+} // namespace
+
+QString progressLine(int pagesDone, int pagesKnown, int pictures, double seconds)
+{
+    const double rate = seconds > 0 ? pagesDone / seconds : 0.0;
+    return QStringLiteral("pages %1 of %2 done, %3 pictures, %4 pages/s")
+        .arg(pagesDone).arg(pagesKnown).arg(pictures).arg(rate, 0, 'f', 1);
+}
+
+bool writesToTerminal(const QTextStream& stream)
+{
+    const auto* file = qobject_cast<const QFile*>(stream.device());
+    return file && file->handle() >= 0 && isatty(file->handle());
+}
+
+SearchProgress::SearchProgress(SearchSession& session, QTextStream& err)
+    : m_session(session), m_err(err), m_terminal(writesToTerminal(err))
+{
+    m_sinceStart.start();
+    if (!m_terminal) {
+        connect(&session, &SearchSession::statusPanelChanged, this, [this](int, const QString& text) {
+            m_err << text << '\n';
+            m_err.flush();
+        });
+        return;
+    }
+    connect(&session, &SearchSession::timerWorkDone, this, [this] {
+        if (m_shownAt < 0 || m_sinceStart.elapsed() - m_shownAt >= redrawMs)
+            show();
+    });
+}
+
+void SearchProgress::finish()
+{
+    if (!m_terminal)
+        return;
+    show();
+    m_err << '\n';
+    m_err.flush();
+}
+
+void SearchProgress::show()
+{
+    const PageTable& pages = m_session.pageTable();
+    const int done = pages.size() - pages.waitingCount() - pages.downloadingCount();
+    m_shownAt = m_sinceStart.elapsed();
+    // Back to the line's start, the line, then clear what a longer line left behind.
+    m_err << '\r' << progressLine(done, pages.size(), m_session.pictureTable().size(), m_shownAt / 1000.0)
+          << "\x1b[K";
+    m_err.flush();
+}

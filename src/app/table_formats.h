@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+class PageTable;
+class PictureTable;
+
+// The tables as files, UTF-8, rows in table order, the column names as written in the window
+// in every language:
+// - TSV: a header line, then one line per row, each ended by "\n"; a tab or a line break of
+//   any kind (CR, LF, vertical tab, form feed, U+0085, U+2028, U+2029) inside a field becomes
+//   a space.
+// - CSV (RFC 4180): a byte-order mark (spreadsheets then read CJK right), a header record,
+//   every field quoted with inner quotes doubled, records ended by CR LF; fields kept whole.
+// - JSON Lines: one object per row, the column names as keys in column order, each line
+//   ended by "\n"; no header line.
+enum class TableFormat { Tsv, Csv, JsonLines };
+
+// "tsv", "csv", "jsonl".
+std::optional<TableFormat> tableFormatNamed(const QString& name);
+
+// The nine picture columns.
+QByteArray pictureTableText(const PictureTable& pictures, TableFormat format);
+// 标题, 网址, 下载状态.
+QByteArray pageTableText(const PageTable& pages, TableFormat format);

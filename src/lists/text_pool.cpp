@@ -1,0 +1,44 @@
+#include "lists/text_pool.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+TextPool::TextPool()
+{
+    m_texts.append(QString());
+    m_ids.insert(QString(), 0);
+}
+
+quint32 TextPool::intern(const QString& text)
+{
+    if (text.isEmpty())
+        return 0;
+    if (m_texts.at(m_last) == text)
+        return m_last;
+    const auto it = m_ids.constFind(text);
+    if (it != m_ids.constEnd())
+        return m_last = *it;
+    m_last = quint32(m_texts.size());
+    m_texts.append(text);
+    m_ids.insert(text, m_last);
+    return m_last;
+}
+
+QList<quint32> TextPool::ranks() const
+{
+    std::vector<QString> folded(m_texts.size());
+    for (qsizetype id = 0; id < m_texts.size(); ++id)
+        folded[id] = m_texts.at(id).toCaseFolded();
+    std::vector<quint32> byText(m_texts.size());
+    std::iota(byText.begin(), byText.end(), 0u);
+    std::sort(byText.begin(), byText.end(), [&](quint32 a, quint32 b) { return folded[a] < folded[b]; });
+    QList<quint32> rank(m_texts.size());
+    quint32 place = 0;
+    for (size_t i = 0; i < byText.size(); ++i) {
+        if (i > 0 && folded[byText[i]] != folded[byText[i - 1]])
+            ++place;
+        rank[byText[i]] = place;
+    }
+    return rank;
+}

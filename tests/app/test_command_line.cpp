@@ -1,0 +1,81 @@
+#include "app/headless/headless_options.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTest>
+
+// The program as a user starts it from a shell without a display: no DISPLAY, no
+// WAYLAND_DISPLAY, no QT_QPA_PLATFORM.
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withoutDisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "usage: quorvane" << "";
+        QTest::newRow("-h") << QStringList{"-h"} << 0 << "--format FORMAT" << "";
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << "Quorvane 0." << "";
+        QTest::newRow("-v") << QStringList{"-v"} << 0 << "Quorvane 0." << "";
+        QTest::newRow("headless --version") << QStringList{"--headless", "--version"} << 0 << "Quorvane 0." << "";
+        QTest::newRow("help after a bad option") << QStringList{"--bogus", "--help"} << 0 << "usage: quorvane" << "";
+        QTest::newRow("window without a display") << QStringList{} << 2 << "" << "--headless";
+        QTest::newRow("headless bad option named") << QStringList{"--headless", "--fast", "http://127.0.0.1/"} << 2 << ""
+                                                   << "unknown option --fast";
+        QTest::newRow("headless bad format") << QStringList{"--headless", "--format", "xls", "http://127.0.0.1/"} << 2 << ""
+                                             << "--format";
+    }
+    void withoutDisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const QString binary = qEnvironmentVariable("QUORVANE_BINARY");
+        if (binary.isEmpty())
+            QSKIP("QUORVANE_BINARY is not set (run through CTest)");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(binary, arguments);
+        QVERIFY(program.waitForFinished(20'000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        const QString standardOut = QString::fromUtf8(program.readAllStandardOutput());
+        const QString standardErr = QString::fromUtf8(program.readAllStandardError());
+        QCOMPARE(program.exitCode(), status);
+        QVERIFY2(out.isEmpty() ? standardOut.isEmpty() : standardOut.contains(out), qPrintable(standardOut));
+        QVERIFY2(err.isEmpty() ? standardErr.isEmpty() : standardErr.contains(err), qPrintable(standardErr));
+        if (!err.isEmpty())
+            QCOMPARE(standardErr.count(QLatin1Char('\n')) >= 1, true);
+    }
+
+    void informationOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("starts");
+        QTest::newRow("nothing asked") << QStringList{} << "";
+        QTest::newRow("help") << QStringList{"--help"} << "usage:";
+        QTest::newRow("version") << QStringList{"--version"} << "Quorvane ";
+        QTest::newRow("help wins over version") << QStringList{"--version", "--help"} << "usage:";
+        QTest::newRow("Qt's -reverse is not -v") << QStringList{"-reverse"} << "";
+        QTest::newRow("Qt's -platform value is not an option") << QStringList{"-platform", "offscreen"} << "";
+        QTest::newRow("--help as a file name") << QStringList{"--headless", "--output", "--help", "http://h/"} << "";
+        QTest::newRow("after --, an address") << QStringList{"--headless", "--", "--version"} << "";
+    }
+    void informationOptions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, starts);
+        const std::optional<QString> text = informationRequested(QStringList{"quorvane"} + arguments);
+        QCOMPARE(text.value_or(QString()).left(starts.size()), starts);
+        QCOMPARE(text.has_value(), !starts.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "test_command_line.moc"
