@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Quorvane need.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgumbo-dev fonts-wqy-microhei)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgumbo-dev fonts-wqy-microhei libqt6sql6-sqlite)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -54,6 +54,10 @@ public:
     void requeueFailed();                         // "重新搜索出错项"
     void setExtractTitles(bool on);               // "提取标题"
     void setExtractSources(bool on);              // "提取来源"
+    bool extractTitles() const;
+    bool extractSources() const;
+    // Puts back a site list as text() gave it, for a search that is resumed.
+    void restoreSiteList(const QString& text);
 
     bool isRunning() const;  // Timer3 is on
     // No row waiting or loading and every slot free: the headless runner's end.

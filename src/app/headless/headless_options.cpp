@@ -40,7 +40,7 @@ QString headlessUsage()
     return QStringLiteral(
         "usage: quorvane --headless [--titles] [--sources] [--output FILE] [--pages FILE]\n"
         "                [--slots N] [--interval MS] [--hold SECONDS] [--timeout SECONDS]\n"
-        "                [--engine net|chromium] ADDRESS...\n");
+        "                [--engine net|chromium] [--session FILE] ADDRESS...\n");
 }
 
 std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringList& arguments)
@@ -57,8 +57,9 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS"));
     const QCommandLineOption engine(QStringLiteral("engine"), QString(), QStringLiteral("ENGINE"),
                                     QStringLiteral("net"));
+    const QCommandLineOption session(QStringLiteral("session"), QString(), QStringLiteral("FILE"));
     parser.addOptions({headless, titles, sources, output, pages, slotCount, interval, hold,
-                       timeout, engine});
+                       timeout, engine, session});
     if (!parser.parse(arguments))
         return UsageError{program + QStringLiteral(": ") + parser.errorText()};
 
@@ -71,6 +72,9 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
         return badValue(QStringLiteral("output"), QString());
     if (parser.isSet(pages) && options.pagesFile.isEmpty())
         return badValue(QStringLiteral("pages"), QString());
+    options.sessionFile = parser.value(session);
+    if (parser.isSet(session) && options.sessionFile.isEmpty())
+        return badValue(QStringLiteral("session"), QString());
 
     if (parser.isSet(slotCount)) {
         const auto n = wholeNumber(parser.value(slotCount), 1, 64);

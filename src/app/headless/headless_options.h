@@ -13,6 +13,7 @@ struct HeadlessOptions {
     bool sources = false; // "提取来源"
     QString outputFile;   // the picture table; standard output when empty
     QString pagesFile;    // the page table; not written when empty
+    QString sessionFile;  // the search kept in SQLite and resumed from it; none when empty
     SearchPace pace;
     QStringList addresses;
 };

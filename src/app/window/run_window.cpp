@@ -4,12 +4,16 @@
 #include "build_info.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 int runWindow(int& argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(BuildInfo::title));
-    Form1 form;
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dataFolder); // when it cannot be made, the window says so once
+    Form1 form(nullptr, nullptr, QDir(dataFolder).filePath(QStringLiteral("session.sqlite")));
     form.show();
     return app.exec();
 }
