@@ -24,7 +24,7 @@ SessionRecorder::SessionRecorder(SearchSession& session, SearchStore& store, QOb
     : QObject(parent), m_session(session), m_store(store)
 {
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(0);
+    m_flushTimer.setInterval(writeDelayMs);
     connect(&m_flushTimer, &QTimer::timeout, this, [this] { flush(); });
 
     PageTable& pages = session.pageTable();

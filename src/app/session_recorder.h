@@ -11,14 +11,18 @@
 
 class SearchSession;
 
-// Keeps a search session in a search store. Every change made during one pass of the event
-// loop (a timer tick, a completed page, a command) goes to the store as one transaction
-// once the pass is over, so a page's status, its pictures and its links land together.
+// Keeps a search session in a search store. The changes of a timer tick, a completed page
+// or a command go to the store as one transaction once that event is handled, so a page's
+// status, its pictures and its links land together; when events come faster than
+// writeDelayMs, their changes share one transaction.
 // The store must hold what the session holds when recording starts (both empty, or the
 // session restored from the store).
 class SessionRecorder : public QObject {
     Q_OBJECT
 public:
+    // The longest a change waits for its transaction: a crash loses at most this much work.
+    static constexpr int writeDelayMs = 100;
+
     SessionRecorder(SearchSession& session, SearchStore& store, QObject* parent = nullptr);
 
     // Writes what changed since the last write now; gives the reason when it failed.

@@ -12,6 +12,13 @@ namespace {
 
 // Never fires by itself.
 constexpr int handDriven = 100'000'000;
+constexpr int writeBoundMs = 5000;
+
+// Long enough for a write that was due to have happened.
+void passWriteDelay()
+{
+    QTest::qWait(3 * SessionRecorder::writeDelayMs);
+}
 
 // Keeps every batch it is given; fails every write once told to.
 class RecordingStore final : public SearchStore {
@@ -66,15 +73,14 @@ private slots:
         qDeleteAll(browsers);
     }
 
-    void oneTransactionPerPass()
+    void changesShareOneTransaction()
     {
         SessionRecorder recorder(*session, store);
         session->addStartPages("http://a.com/\r\nhttp://b.com/x\r\n");
         for (int i = 0; i < 50; ++i)
             pictures().addRow(picture(QStringLiteral("http://a.com/%1.gif").arg(i)));
-        QCOMPARE(store.batches.size(), 0); // nothing before the pass is over
-        QCoreApplication::processEvents();
-        QCOMPARE(store.batches.size(), 1);
+        QCOMPARE(store.batches.size(), 0); // nothing while the event is handled
+        QTRY_COMPARE_WITH_TIMEOUT(store.batches.size(), 1, writeBoundMs);
         const StoreBatch& first = store.batches.at(0);
         QCOMPARE(first.pages.keys(), QList<int>({1, 2}));
         QCOMPARE(first.pictures.size(), 50);
@@ -83,8 +89,7 @@ private slots:
 
         pages().setStatus(2, PageStatus::Done);
         pictures().setCell(7, PictureTable::Width, "32");
-        QCoreApplication::processEvents();
-        QCOMPARE(store.batches.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(store.batches.size(), 2, writeBoundMs);
         const StoreBatch& second = store.batches.at(1);
         QCOMPARE(second.pages.keys(), QList<int>({2}));
         QCOMPARE(second.pages[2].status, "提取完成");
@@ -92,7 +97,7 @@ private slots:
         QCOMPARE(second.pictures[7].width, "32");
         QVERIFY(!second.siteList && !second.titles && !second.endedCleanly); // unchanged
 
-        QCoreApplication::processEvents(); // a pass without changes writes nothing
+        passWriteDelay(); // no changes, no write
         QCOMPARE(store.batches.size(), 2);
     }
 
@@ -101,9 +106,9 @@ private slots:
         for (const char* name : {"b", "c", "a"})
             pictures().addRow(picture(QStringLiteral("http://a.com/%1.gif").arg(QLatin1String(name))));
         SessionRecorder recorder(*session, store);
-        QCoreApplication::processEvents();
+        QTRY_COMPARE_WITH_TIMEOUT(store.batches.size(), 1, writeBoundMs);
         pictures().sortByColumnClick(1);
-        QCoreApplication::processEvents();
+        QTRY_COMPARE_WITH_TIMEOUT(store.batches.size(), 2, writeBoundMs);
         const StoreBatch& sorted = store.batches.constLast();
         QVERIFY(sorted.picturesReplaced);
         QStringList stored;
@@ -133,9 +138,9 @@ private slots:
         SessionRecorder recorder(*session, store);
         QSignalSpy failed(&recorder, &SessionRecorder::failed);
         session->addStartPages("http://a.com/\r\n");
-        QCoreApplication::processEvents();
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, writeBoundMs);
         pages().setStatus(1, PageStatus::Downloading);
-        QCoreApplication::processEvents();
+        passWriteDelay();
         QVERIFY(recorder.finish().has_value());
         QCOMPARE(failed.size(), 1);
         QCOMPARE(failed.at(0).at(0).toString(), "disk full");

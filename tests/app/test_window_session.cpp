@@ -1,4 +1,5 @@
 #include "app/search_session.h"
+#include "app/session_recorder.h"
 #include "app/window/form1.h"
 #include "build_info.h"
 #include "window_test_desktop.h"
@@ -6,6 +7,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,6 +31,21 @@ PictureRow picture(const QString& address)
     row.address = address;
     row.type = QStringLiteral("gif");
     return row;
+}
+
+// The picture rows committed to a session file, read beside the window's own connection.
+int storedPictures(const QString& path)
+{
+    int rows = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(QStringLiteral("SELECT count(*) FROM pictures")) && query.next())
+            rows = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("reader"));
+    return rows;
 }
 
 QByteArray bytesOf(const QString& path)
@@ -121,7 +139,7 @@ private slots:
             session.pictureTable().addRow(picture("http://a.com/z.gif"));
             session.pictureTable().addRow(picture("http://a.com/y.gif"));
             form->findChild<QCheckBox*>("Check1")->setChecked(true);
-            QCoreApplication::processEvents(); // the pass is over: its transaction is in the file
+            QTRY_COMPARE_WITH_TIMEOUT(storedPictures(running), 2, 5000);
             // A copy of the file as it stands is what a power loss leaves behind.
             for (const QString suffix : {"", "-wal"})
                 QVERIFY(!QFile::exists(running + suffix) || QFile::copy(running + suffix, crashed + suffix));
@@ -178,7 +196,7 @@ private slots:
         QVERIFY2(answers.failures.at(0).contains(notes), qPrintable(answers.failures.at(0)));
         QCOMPARE(answers.questions, QStringList());
         form->session().pictureTable().addRow(picture("http://a.com/z.gif"));
-        QCoreApplication::processEvents();
+        QTest::qWait(3 * SessionRecorder::writeDelayMs);
         QCOMPARE(answers.failures.size(), 1);
         QCOMPARE(bytesOf(notes), QByteArray("keep me\n"));
     }
