@@ -27,25 +27,9 @@ SessionRecorder::SessionRecorder(SearchSession& session, SearchStore& store, QOb
     m_flushTimer.setInterval(writeDelayMs);
     connect(&m_flushTimer, &QTimer::timeout, this, [this] { flush(); });
 
-    PageTable& pages = session.pageTable();
-    connect(&pages, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
-        insertRange(m_pages, first, last, 1);
-        schedule();
-    });
-    connect(&pages, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
-        insertRange(m_pages, from.row(), to.row(), 1);
-        schedule();
-    });
-
+    watchRows(session.pageTable(), m_pages, 1);
     PictureTable& pictures = session.pictureTable();
-    connect(&pictures, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
-        insertRange(m_pictures, first, last, 0);
-        schedule();
-    });
-    connect(&pictures, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
-        insertRange(m_pictures, from.row(), to.row(), 0);
-        schedule();
-    });
+    watchRows(pictures, m_pictures, 0);
     auto replaced = [this] {
         m_picturesReplaced = true;
         schedule();
@@ -55,6 +39,18 @@ SessionRecorder::SessionRecorder(SearchSession& session, SearchStore& store, QOb
 
     // The first write marks the search as under way.
     schedule();
+}
+
+void SessionRecorder::watchRows(const QAbstractItemModel& model, std::set<int>& changed, int offset)
+{
+    connect(&model, &QAbstractItemModel::rowsInserted, this, [this, &changed, offset](const QModelIndex&, int first, int last) {
+        insertRange(changed, first, last, offset);
+        schedule();
+    });
+    connect(&model, &QAbstractItemModel::dataChanged, this, [this, &changed, offset](const QModelIndex& from, const QModelIndex& to) {
+        insertRange(changed, from.row(), to.row(), offset);
+        schedule();
+    });
 }
 
 void SessionRecorder::schedule()

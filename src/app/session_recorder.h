@@ -2,6 +2,7 @@
 
 #include "store/search_store.h"
 
+#include <QAbstractItemModel>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -36,6 +37,8 @@ signals:
     void failed(const QString& reason);
 
 private:
+    // Notes the rows that the model adds or changes in changed, as row + offset.
+    void watchRows(const QAbstractItemModel& model, std::set<int>& changed, int offset);
     void schedule();
     std::optional<QString> write(std::optional<bool> endedCleanly);
     StoreBatch pendingBatch();

@@ -1,5 +1,6 @@
 #include "app/headless/run_headless.h"
 #include "site/test_site.h"
+#include "store/file_bytes.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,12 +16,6 @@ namespace {
 
 constexpr int sitePages = 15;
 constexpr int runBoundMs = 60'000;
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 TestRoute html(const QString& body)
 {
@@ -82,6 +77,15 @@ private:
     {
         for (const char* name : {"pictures.tsv", "pages.tsv"})
             QFile::remove(file(QString::fromLatin1(name)));
+    }
+
+    // The search in the session file goes on to the end and gives the uninterrupted tables.
+    void resumeToTheEnd(const QString& session)
+    {
+        clearOutputs();
+        QCOMPARE(runToEnd(session), 0);
+        QCOMPARE(outputs().pictures, uninterrupted.pictures);
+        QCOMPARE(outputs().pages, uninterrupted.pages);
     }
 
     QStringList cacheFolders() const
@@ -148,10 +152,7 @@ private slots:
             program.kill();
             QVERIFY(finished.wait(10'000) || program.state() == QProcess::NotRunning);
         }
-        clearOutputs();
-        QCOMPARE(runToEnd(session), 0);
-        QCOMPARE(outputs().pictures, uninterrupted.pictures);
-        QCOMPARE(outputs().pages, uninterrupted.pages);
+        resumeToTheEnd(session);
     }
 
     void stoppedBySignal_data()
@@ -191,10 +192,7 @@ private slots:
         QVERIFY(stopped.pictures.count('\n') < uninterrupted.pictures.count('\n'));
         QVERIFY(uninterrupted.pictures.startsWith(stopped.pictures));
 
-        clearOutputs();
-        QCOMPARE(runToEnd(session), 0);
-        QCOMPARE(outputs().pictures, uninterrupted.pictures);
-        QCOMPARE(outputs().pages, uninterrupted.pages);
+        resumeToTheEnd(session);
     }
 
     void unusableSessionFile_data()
@@ -206,10 +204,7 @@ private slots:
     void unusableSessionFile()
     {
         QFETCH(QString, name);
-        QFile notes(file("notes.txt"));
-        QVERIFY(notes.open(QIODevice::WriteOnly));
-        notes.write("keep me\n");
-        notes.close();
+        QVERIFY(writeBytes(file("notes.txt"), "keep me\n"));
         site.clearLog();
         QString out;
         QString err;

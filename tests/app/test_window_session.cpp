@@ -2,6 +2,7 @@
 #include "app/session_recorder.h"
 #include "app/window/form1.h"
 #include "build_info.h"
+#include "store/file_bytes.h"
 #include "window_test_desktop.h"
 
 #include <QAbstractButton>
@@ -46,12 +47,6 @@ int storedPictures(const QString& path)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("reader"));
     return rows;
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 } // namespace
@@ -187,10 +182,7 @@ private slots:
     void unusableSessionFileIsToldOnce()
     {
         const QString notes = file("notes.txt");
-        QFile out(notes);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write("keep me\n");
-        out.close();
+        QVERIFY(writeBytes(notes, "keep me\n"));
         auto form = window(notes);
         QCOMPARE(answers.failures.size(), 1);
         QVERIFY2(answers.failures.at(0).contains(notes), qPrintable(answers.failures.at(0)));

@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include "store/search_store.h"
 
 #include <QDir>
@@ -10,19 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // An SQLite database of another program, made with statements of its own.
 void makeSqlite(const QString& path, const QStringList& statements)
@@ -171,7 +159,7 @@ private slots:
         QFETCH(bool, zeroBytes);
         const QString file = path(zeroBytes ? "zero.sqlite" : "new.sqlite");
         if (zeroBytes)
-            writeBytes(file, {});
+            QVERIFY(writeBytes(file, {}));
         auto store = open(file);
         QVERIFY(store);
         QVERIFY(readAll(*store).pages.isEmpty());
@@ -198,9 +186,9 @@ private slots:
         QTemporaryDir own;
         const QString file = own.filePath("search.sqlite");
         if (kind == "text") {
-            writeBytes(file, "标题\t网址\nnot a database\n");
+            QVERIFY(writeBytes(file, "标题\t网址\nnot a database\n"));
         } else if (kind == "short") {
-            writeBytes(file, QByteArray("SQLite format 3\0", 16) + QByteArray(40, '\1'));
+            QVERIFY(writeBytes(file, QByteArray("SQLite format 3\0", 16) + QByteArray(40, '\1')));
         } else if (kind == "other" || kind == "other-wal") {
             QStringList statements{"CREATE TABLE pages(id INTEGER, body BLOB)", "INSERT INTO pages VALUES(1, x'00ff')"};
             if (kind == "other-wal")
@@ -242,7 +230,7 @@ private slots:
                 QSKIP("root writes into read-only folders");
             QVERIFY(QFile::setPermissions(own.path(), QFile::ReadOwner | QFile::ExeOwner));
         } else if (place == "file") {
-            writeBytes(own.filePath("plain"), "x");
+            QVERIFY(writeBytes(own.filePath("plain"), "x"));
             file = own.filePath("plain/search.sqlite");
         } else {
             holder = open(file);
