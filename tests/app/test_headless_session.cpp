@@ -38,6 +38,7 @@ private:
     QTemporaryDir dir;
     QString binary;
     Outputs uninterrupted;
+    qint64 uninterruptedMs = 0;
 
     QString file(const QString& name) const { return dir.filePath(name); }
 
@@ -115,7 +116,10 @@ private slots:
         }
         site.setRoute("/s/shared.jpg", TestRoute{200, "image/jpeg", QByteArray(2048, 'j'), {}, false});
 
+        QElapsedTimer clock;
+        clock.start();
         QCOMPARE(runToEnd(file("whole.sqlite")), 0);
+        uninterruptedMs = clock.elapsed();
         uninterrupted = outputs();
         QCOMPARE(uninterrupted.pictures.count('\n'), sitePages + 2); // header, one per page, shared
         QCOMPARE(uninterrupted.pages.count('\n'), sitePages + 1);
@@ -133,11 +137,10 @@ private slots:
 
     void killedAndResumedEqualsUninterrupted_data()
     {
+        // Moments spread over the whole run, start-up and the last page included.
         QTest::addColumn<int>("killAfterMs");
-        for (int moment = 0; moment < 10; ++moment) {
-            const int ms = 40 + moment * 110;
-            QTest::addRow("killed after %d ms", ms) << ms;
-        }
+        for (int percent = 5; percent < 100; percent += 10)
+            QTest::addRow("killed at %d%% of the run", percent) << int(uninterruptedMs * percent / 100);
     }
     void killedAndResumedEqualsUninterrupted()
     {
