@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Quorvane need.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgumbo-dev fonts-wqy-microhei qt6-webengine-dev)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgumbo-dev fonts-wqy-microhei qt6-webengine-dev libqt6sql6-sqlite)
 packages+=(python3) # the table-format tests read the files back with its csv and json modules
 packages+=(dpkg-dev file desktop-file-utils appstream) # the Debian package and its checks in CI
 packages+=(qt6-tools-dev qt6-l10n-tools) # lrelease for the window's English translation

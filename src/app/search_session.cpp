@@ -135,6 +135,23 @@ void SearchSession::setTypeProbe(TypeProbe* probe)
     m_awaiting = probe ? std::make_unique<PicturesAwaitingType>(*probe, m_pictures) : nullptr;
 }
 
+bool SearchSession::extractTitles() const
+{
+    return m_options.titles;
+}
+
+bool SearchSession::extractSources() const
+{
+    return m_options.sources;
+}
+
+void SearchSession::restoreSiteList(const QString& text)
+{
+    // Each entry is its own site domain, so offering it as an address gives it back.
+    for (const QString& entry : text.split(u'|', Qt::SkipEmptyParts))
+        m_sites.addStartSite(QStringLiteral("http://") + entry);
+}
+
 bool SearchSession::isRunning() const
 {
     return m_running;

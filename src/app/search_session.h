@@ -61,6 +61,10 @@ public:
     // Addresses without a type are asked about through the probe (not owned); without one
     // they give no row.
     void setTypeProbe(TypeProbe* probe);
+    bool extractTitles() const;
+    bool extractSources() const;
+    // Puts back a site list as text() gave it, for a search that is resumed.
+    void restoreSiteList(const QString& text);
 
     bool isRunning() const;  // Timer3 is on
     // No row waiting or loading, every slot free, no picture waiting for its type: the

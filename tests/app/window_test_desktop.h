@@ -12,6 +12,7 @@ class TestDesktop final : public Desktop {
 public:
     struct Shared {
         bool answerYes = false;
+        SaveChoice saveChoice = SaveChoice::Cancel;
         std::optional<QString> file;   // what the save dialog gives
         std::optional<QString> folder; // what the folder dialog gives
         QStringList questions;
@@ -28,6 +29,11 @@ public:
     {
         m.questions.append(title + QLatin1Char('|') + text);
         return m.answerYes;
+    }
+    SaveChoice askSave(QWidget*, const QString& title, const QString& text) override
+    {
+        m.questions.append(title + QLatin1Char('|') + text);
+        return m.saveChoice;
     }
     std::optional<QString> chooseFile(QFileDialog& dialog) override
     {

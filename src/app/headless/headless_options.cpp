@@ -67,6 +67,7 @@ void addOptions(QCommandLineParser& parser)
         valued("engine", "ENGINE", QStringLiteral("net")),
         valued("max-pages", "N"),
         valued("max-depth", "N"),
+        valued("session", "FILE"),
         valued("lang", "LANGUAGE"),
     });
 }
@@ -89,7 +90,7 @@ QString headlessUsage()
         "usage: quorvane --headless [--titles] [--sources] [--output FILE] [--pages FILE]\n"
         "                [--format tsv|csv|jsonl] [--slots N] [--interval MS] [--hold SECONDS]\n"
         "                [--timeout SECONDS] [--engine net|chromium] [--max-pages N]\n"
-        "                [--max-depth N] ADDRESS...\n");
+        "                [--max-depth N] [--session FILE] ADDRESS...\n");
 }
 
 std::optional<QString> informationRequested(const QStringList& arguments)
@@ -119,11 +120,13 @@ std::optional<QString> informationRequested(const QStringList& arguments)
                    "  --engine ENGINE      net (default) or chromium\n"
                    "  --max-pages N        harvest no more once the page table holds N pages\n"
                    "  --max-depth N        follow links at most N steps from a start address\n"
+                   "  --session FILE       keep the search in FILE (SQLite) and resume it from there\n"
                    "  --lang LANGUAGE      the window's language: en or zh (default: the system's)\n"
                    "  -h, --help           this text\n"
                    "  -v, --version        the version\n"
                    "\n"
-                   "Exit status: 0 the search ran, 1 a file could not be written, 2 bad usage.\n");
+                   "Exit status: 0 the search ran, 1 a file could not be written, 2 bad usage,\n"
+                   "130 / 143 after SIGINT / SIGTERM (the tables written first).\n");
     }
     if (parser.isSet(QStringLiteral("version"))) {
         return QStringLiteral("%1 %2.%3.%4\n").arg(QString::fromUtf8(BuildInfo::title)).arg(BuildInfo::major)
@@ -161,6 +164,9 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
         return badValue(QStringLiteral("output"), QString());
     if (isSet("pages") && options.pagesFile.isEmpty())
         return badValue(QStringLiteral("pages"), QString());
+    options.sessionFile = value("session");
+    if (isSet("session") && options.sessionFile.isEmpty())
+        return badValue(QStringLiteral("session"), QString());
 
     if (isSet("slots")) {
         const auto n = wholeNumber(value("slots"), 1, 64);

@@ -16,6 +16,7 @@ struct HeadlessOptions {
     QString outputFile;   // the picture table; standard output when empty
     QString pagesFile;    // the page table; not written when empty
     TableFormat format = TableFormat::Tsv; // of both tables
+    QString sessionFile;  // the search kept in SQLite and resumed from it; none when empty
     SearchPace pace;
     CrawlLimits limits; // --max-pages, --max-depth; none by default
     bool chromium = false; // --engine chromium: pages run their scripts

@@ -4,6 +4,9 @@
 #include "app/atomic_file.h"
 #include "app/headless/headless_options.h"
 #include "app/headless/search_progress.h"
+#include "app/headless/stop_signals.h"
+#include "app/session_recorder.h"
+#include "app/session_restore.h"
 #include "app/search_session.h"
 #include "app/table_formats.h"
 #include "extract/url_cache.h"
@@ -20,10 +23,12 @@
 
 namespace {
 
-// Runs the search until no row is waiting or loading and every slot is free.
-void runSearch(SearchSession& session, const HeadlessOptions& options)
+// Runs the search until no row is waiting or loading and every slot is free, or until
+// SIGINT or SIGTERM asks it to stop.
+void runSearch(SearchSession& session, const HeadlessOptions& options, const StopSignals& stop)
 {
     QEventLoop loop;
+    QObject::connect(&stop, &StopSignals::stopRequested, &loop, &QEventLoop::quit);
     auto quitWhenIdle = [&] {
         if (session.isIdle())
             loop.quit();
@@ -32,7 +37,7 @@ void runSearch(SearchSession& session, const HeadlessOptions& options)
     for (int slot = 0; slot < session.slotCount(); ++slot)
         QObject::connect(session.browser(slot), &Browser::documentComplete, &loop, quitWhenIdle);
     session.startSearch(options.addresses.join(QStringLiteral("\r\n")));
-    if (session.isIdle())
+    if (session.isIdle() || stop.received())
         return;
     loop.exec();
     session.stopSearch();
@@ -51,6 +56,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         return 2;
     }
     const HeadlessOptions& options = std::get<HeadlessOptions>(parsed);
+    const StopSignals stop;
 
     UrlCache cache;
     std::unique_ptr<QObject> engine;
@@ -75,16 +81,45 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         browsers.append(createBrowser());
     SteadyClock clock;
     SearchSession session(browsers, clock, &cache, options.pace);
+    std::unique_ptr<SearchStore> store;
+    std::unique_ptr<SessionRecorder> recorder;
+    int status = 0;
+    if (!options.sessionFile.isEmpty()) {
+        const auto failure = [&](const QString& reason) {
+            err << QStringLiteral("quorvane: %1").arg(reason) << '\n';
+            err.flush();
+            status = 1;
+        };
+        auto opened = openSearchStore(options.sessionFile);
+        if (const QString* reason = std::get_if<QString>(&opened)) {
+            failure(*reason);
+            return status;
+        }
+        store = std::move(std::get<std::unique_ptr<SearchStore>>(opened));
+        const auto stored = store->read();
+        if (const QString* reason = std::get_if<QString>(&stored)) {
+            failure(QStringLiteral("cannot read %1: %2").arg(options.sessionFile, *reason));
+            return status;
+        }
+        restoreSearch(session, std::get<StoredSearch>(stored));
+        recorder = std::make_unique<SessionRecorder>(session, *store);
+        // The search goes on unrecorded; its tables are still written at the end.
+        QObject::connect(recorder.get(), &SessionRecorder::failed, recorder.get(),
+                         [&, failure](const QString& reason) {
+                             failure(QStringLiteral("cannot keep the search in %1: %2").arg(options.sessionFile, reason));
+                         });
+    }
     session.setExtractTitles(options.titles);
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
     session.setTypeProbe(typeProbe);
     SearchProgress progress(session, err);
 
-    runSearch(session, options);
+    runSearch(session, options, stop);
     progress.finish();
+    if (recorder)
+        recorder->finish();
 
-    int status = 0;
     const QByteArray pictures = pictureTableText(session.pictureTable(), options.format);
     if (options.outputFile.isEmpty()) {
         out << QString::fromUtf8(pictures);
@@ -100,5 +135,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         }
     }
     err.flush();
+    if (status == 0 && stop.received())
+        return 128 + stop.received();
     return status;
 }

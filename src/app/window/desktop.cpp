@@ -11,6 +11,20 @@ bool SystemDesktop::askYesNo(QWidget* parent, const QString& title, const QStrin
         == QMessageBox::Yes;
 }
 
+SaveChoice SystemDesktop::askSave(QWidget* parent, const QString& title, const QString& text)
+{
+    switch (QMessageBox::question(parent, title, text,
+                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                  QMessageBox::Save)) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 std::optional<QString> SystemDesktop::chooseFile(QFileDialog& dialog)
 {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -8,6 +8,9 @@
 class QFileDialog;
 class QWidget;
 
+// The answers to a question about unsaved work.
+enum class SaveChoice { Save, Discard, Cancel };
+
 // What the window asks of the user and the desktop: questions, file and folder choices,
 // messages, and opening addresses in their default handler. The tests answer in the
 // user's place.
@@ -15,6 +18,7 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
     virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual SaveChoice askSave(QWidget* parent, const QString& title, const QString& text) = 0;
     // The file chosen in the prepared dialog, or nothing when the user cancelled.
     virtual std::optional<QString> chooseFile(QFileDialog& dialog) = 0;
     virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& caption) = 0;
@@ -25,6 +29,7 @@ public:
 class SystemDesktop final : public Desktop {
 public:
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;
+    SaveChoice askSave(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> chooseFile(QFileDialog& dialog) override;
     std::optional<QString> chooseFolder(QWidget* parent, const QString& caption) override;
     void tellFailure(QWidget* parent, const QString& title, const QString& text) override;

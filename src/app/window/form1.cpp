@@ -2,6 +2,8 @@
 
 #include "app/table_tsv.h"
 #include "app/atomic_file.h"
+#include "app/session_recorder.h"
+#include "app/session_restore.h"
 #include "app/window/browser_view.h"
 #include "app/window/desktop.h"
 #include "app/window/info_links.h"
@@ -78,7 +80,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, int lef
 
 } // namespace
 
-Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, PageEngine engine)
+Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& sessionFile, PageEngine engine)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -122,12 +124,21 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, PageEngine engin
     buildStatusBar();
     connectSession();
     m_pageList->hide();
+    connect(&m_session->pictureTable(), &QAbstractItemModel::rowsInserted, this,
+            [this] { m_unsavedPictures = true; });
+    if (!sessionFile.isEmpty())
+        openSessionFile(sessionFile);
 
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Ending without a crash: the next start offers nothing.
+    if (m_recorder)
+        m_recorder->finish();
+}
 
 QString Form1::caption()
 {
@@ -202,7 +213,7 @@ void Form1::buildFrame()
     connect(titles, &QCheckBox::toggled, this, [this](bool on) { m_session->setExtractTitles(on); });
     connect(sources, &QCheckBox::toggled, this, [this](bool on) { m_session->setExtractSources(on); });
     connect(fit, &QPushButton::clicked, this, &Form1::fitColumns);
-    connect(save, &QPushButton::clicked, this, &Form1::saveAs);
+    connect(save, &QPushButton::clicked, this, [this] { saveAs(); });
     connect(download, &QPushButton::clicked, this, &Form1::downloadAll);
     connect(stopDownload, &QPushButton::clicked, this, [this] { m_downloader->stop(); });
     connect(m_pictureList, &PictureView::viewPictureRequested, this,
@@ -283,11 +294,21 @@ void Form1::connectSession()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    if (m_unsavedPictures && m_session->pictureTable().size() > 0) {
+        const SaveChoice choice = m_desktop->askSave(this, QString::fromUtf8(BuildInfo::title),
+                                                     QStringLiteral("是否保存图片列表？"));
+        if (choice == SaveChoice::Cancel || (choice == SaveChoice::Save && !saveAs())) {
+            event->ignore();
+            return;
+        }
+    }
     // Shut-down: the stop command, one pass of pending events, then the end. Downloads
     // under way are cancelled, so that no partial picture stays behind.
     m_downloader->stop();
     m_session->stopSearch();
     QCoreApplication::processEvents();
+    if (m_recorder)
+        m_recorder->finish();
     event->accept();
 }
 
@@ -302,7 +323,7 @@ void Form1::fitColumns()
     MListView::setAllColumnWidths(*m_pictureList, MListView::autoSizeUseHeader);
 }
 
-void Form1::saveAs()
+bool Form1::saveAs()
 {
     // Cd1
     QFileDialog dialog(this, tr("另存为"));
@@ -313,11 +334,14 @@ void Form1::saveAs()
     dialog.setNameFilter(QStringLiteral("*.txt"));
     const std::optional<QString> path = m_desktop->chooseFile(dialog);
     if (!path)
-        return;
+        return false;
     if (const auto failure = writeFileAtomically(*path, pictureTableTsv(m_session->pictureTable()))) {
         m_desktop->tellFailure(this, QString::fromUtf8(BuildInfo::title),
                                tr("无法保存到 %1：%2").arg(*path, *failure));
+        return false;
     }
+    m_unsavedPictures = false;
+    return true;
 }
 
 void Form1::downloadAll()
@@ -338,4 +362,40 @@ void Form1::setActivityColour(ActivityColour colour)
     QPalette palette = m_shape1->palette();
     palette.setColor(QPalette::Window, colour == ActivityColour::LightGreen ? lightGreen : QColor(Qt::white));
     m_shape1->setPalette(palette);
+}
+
+void Form1::openSessionFile(const QString& path)
+{
+    auto opened = openSearchStore(path);
+    if (const QString* reason = std::get_if<QString>(&opened)) {
+        tellSessionFailure(*reason);
+        return;
+    }
+    std::unique_ptr<SearchStore> store = std::move(std::get<std::unique_ptr<SearchStore>>(opened));
+    const auto stored = store->read();
+    if (const QString* reason = std::get_if<QString>(&stored)) {
+        tellSessionFailure(*reason);
+        return;
+    }
+    const StoredSearch& search = std::get<StoredSearch>(stored);
+    const bool brokenOff = !search.endedCleanly && (!search.pages.isEmpty() || !search.pictures.isEmpty());
+    if (brokenOff && m_desktop->askYesNo(this, QString::fromUtf8(BuildInfo::title),
+                                         QStringLiteral("上次的搜索没有正常结束，要恢复吗？"))) {
+        restoreSearch(*m_session, search);
+        findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(search.titles);
+        findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(search.sources);
+    } else if (const auto failure = store->clear()) {
+        tellSessionFailure(*failure);
+        return;
+    }
+    m_store = std::move(store);
+    m_recorder = std::make_unique<SessionRecorder>(*m_session, *m_store);
+    connect(m_recorder.get(), &SessionRecorder::failed, this, &Form1::tellSessionFailure);
+}
+
+void Form1::tellSessionFailure(const QString& reason)
+{
+    // The search goes on; only its record is lost.
+    m_desktop->tellFailure(this, QString::fromUtf8(BuildInfo::title),
+                           QStringLiteral("无法保存搜索记录：%1").arg(reason));
 }

@@ -11,6 +11,8 @@
 #include <memory>
 
 class QNetworkAccessManager;
+class SearchStore;
+class SessionRecorder;
 class PictureDownloader;
 class PictureView;
 class QFrame;
@@ -30,8 +32,9 @@ public:
     enum class PageEngine { Net, Chromium };
 
     // desktop answers the window's questions and opens addresses; the user's desktop when null.
+    // sessionFile keeps the search so that it survives a crash; none when empty.
     explicit Form1(std::unique_ptr<Desktop> desktop = nullptr, QWidget* parent = nullptr,
-                   PageEngine engine = PageEngine::Net);
+                   const QString& sessionFile = {}, PageEngine engine = PageEngine::Net);
     ~Form1() override;
 
     static QString caption(); // "<title> V<major>.<minor>.<revision> - Brinvale"
@@ -54,10 +57,12 @@ private:
 
     void requeueAll();       // "全部重新搜索"
     void fitColumns();       // "等宽显示"
-    void saveAs();           // "另存为"
+    bool saveAs();           // "另存为"; false when nothing was saved
     void downloadAll();      // "下载全部"
     void openInfo(const char* address);
     void setActivityColour(ActivityColour colour);
+    void openSessionFile(const QString& path);
+    void tellSessionFailure(const QString& reason);
 
     std::unique_ptr<Desktop> m_desktop;
     UrlCache m_cache;
@@ -67,6 +72,9 @@ private:
     QList<Browser*> m_browsers;
     std::unique_ptr<SearchSession> m_session;
     std::unique_ptr<PictureDownloader> m_downloader;
+    std::unique_ptr<SearchStore> m_store;
+    std::unique_ptr<SessionRecorder> m_recorder;
+    bool m_unsavedPictures = false; // rows added since the last "另存为"
 
     QPlainTextEdit* m_text1 = nullptr;
     QFrame* m_shape1 = nullptr;

@@ -5,6 +5,8 @@
 #include "build_info.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -21,10 +23,13 @@ int runWindow(int& argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(BuildInfo::title));
     installWindowLanguage(*language);
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dataFolder); // when it cannot be made, the window says so once
+    const QString sessionFile = QDir(dataFolder).filePath(QStringLiteral("session.sqlite"));
 #ifdef QUORVANE_HAVE_WEBENGINE
-    Form1 form(nullptr, nullptr, Form1::PageEngine::Chromium); // pages run their scripts
+    Form1 form(nullptr, nullptr, sessionFile, Form1::PageEngine::Chromium); // pages run their scripts
 #else
-    Form1 form;
+    Form1 form(nullptr, nullptr, sessionFile);
 #endif
     form.show();
     return app.exec();

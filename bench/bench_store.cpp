@@ -1,0 +1,125 @@
+// The search store's write throughput, and a loopback crawl with and without --session.
+// Run by hand: build/bench_store [path of the quorvane program, default ./quorvane]
+
+#include "site/test_site.h"
+#include "store/search_store.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int tableRows = 100'000;
+constexpr int crawlPages = 400;
+constexpr int picturesPerPage = 8;
+constexpr int crawlRounds = 3;
+
+PictureRow picture(int i)
+{
+    const QString address = QStringLiteral("http://www.h.com/gallery/%1/p%2.jpg").arg(i / 100).arg(i);
+    return {address.section(u'/', -1), address, QStringLiteral("jpg"), QStringLiteral("1.500"),
+            QStringLiteral("图库 %1").arg(i / 100), QStringLiteral("http://www.h.com/gallery/%1/").arg(i / 100),
+            {}, {}, {}};
+}
+
+void measureWrites(const QString& folder)
+{
+    for (const int batchRows : {1, 10, 100, 1000}) {
+        const int rows = batchRows == 1 ? 5'000 : tableRows;
+        const QString path = QStringLiteral("%1/writes-%2.sqlite").arg(folder).arg(batchRows);
+        auto opened = openSearchStore(path);
+        if (auto* reason = std::get_if<QString>(&opened)) {
+            std::printf("cannot open %s: %s\n", qPrintable(path), qPrintable(*reason));
+            return;
+        }
+        SearchStore& store = *std::get<std::unique_ptr<SearchStore>>(opened);
+        QElapsedTimer timer;
+        timer.start();
+        for (int first = 0; first < rows; first += batchRows) {
+            StoreBatch batch;
+            for (int i = first; i < first + batchRows && i < rows; ++i) {
+                batch.pictures.insert(i, picture(i));
+                batch.pages.insert(i + 1, {QStringLiteral("1"), picture(i).source + QString::number(i),
+                                           QStringLiteral("提取完成")});
+            }
+            if (auto failure = store.write(batch)) {
+                std::printf("write failed: %s\n", qPrintable(*failure));
+                return;
+            }
+        }
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        std::printf("writes, %5d rows per transaction: %7d picture+page rows in %.3f s = %.0f rows/s\n",
+                    batchRows, rows, seconds, rows / seconds);
+    }
+}
+
+void addCrawlSite(TestSite& site)
+{
+    for (int page = 0; page < crawlPages; ++page) {
+        QString body = QStringLiteral("<html><head><title>Page %1</title></head><body>").arg(page);
+        for (int i = 0; i < picturesPerPage; ++i)
+            body += QStringLiteral("<img src=\"img/%1-%2.gif\">").arg(page).arg(i);
+        for (int child : {2 * page + 1, 2 * page + 2}) {
+            if (child < crawlPages)
+                body += QStringLiteral("<a href=\"p%1.htm\">next</a>").arg(child);
+        }
+        site.setRoute(QStringLiteral("/b/p%1.htm").arg(page),
+                      TestRoute{200, "text/html", (body + "</body></html>").toUtf8(), {}, false});
+    }
+}
+
+// Milliseconds of one whole run, or -1 when it failed.
+qint64 crawl(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    QEventLoop loop; // the site answers from this loop while the program runs
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(600'000, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    loop.exec();
+    if (process.state() != QProcess::NotRunning || process.exitCode() != 0) {
+        process.kill();
+        process.waitForFinished(5000);
+        return -1;
+    }
+    return timer.elapsed();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString program = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("./quorvane");
+    QTemporaryDir folder;
+    measureWrites(folder.path());
+
+    TestSite site;
+    if (!site.listen())
+        return 1;
+    addCrawlSite(site);
+    const QStringList common{"--headless", "--interval", "0", "--hold", "0", "--slots", "3",
+                             "--output", folder.filePath("pictures.tsv"), site.url("/b/p0.htm")};
+    QList<qint64> plain;
+    QList<qint64> stored;
+    for (int round = 0; round < crawlRounds; ++round) {
+        plain << crawl(program, common);
+        stored << crawl(program, common + QStringList{"--session", folder.filePath(QStringLiteral("crawl-%1.sqlite").arg(round))});
+    }
+    std::sort(plain.begin(), plain.end());
+    std::sort(stored.begin(), stored.end());
+    std::printf("loopback crawl, %d pages, %d pictures, --interval 0, alternating runs:\n",
+                crawlPages, crawlPages * picturesPerPage);
+    std::printf("  without --session: median %lld ms (min %lld)\n", plain.at(crawlRounds / 2), plain.first());
+    std::printf("  with    --session: median %lld ms (min %lld)\n", stored.at(crawlRounds / 2), stored.first());
+    return 0;
+}

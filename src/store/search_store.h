@@ -1,0 +1,60 @@
+#pragma once
+
+#include "lists/picture_table.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <variant>
+
+// One page-table row as the file keeps it; its position is its place in the list.
+struct StoredPage {
+    QString title;
+    QString address;
+    QString status; // the status column's text: "", "正在下载", "提取完成", "下载出错"
+};
+
+// Everything a search file holds.
+struct StoredSearch {
+    QList<StoredPage> pages;       // by position, from 1
+    QList<PictureRow> pictures;    // in table order
+    QString siteList;              // "|a.com|b.com.cn"
+    bool titles = false;           // "提取标题"
+    bool sources = false;          // "提取来源"
+    bool endedCleanly = true;      // false from the first write until the search is closed
+};
+
+// What changed since the last write; empty members leave the file's values alone.
+struct StoreBatch {
+    QMap<int, StoredPage> pages;     // position (from 1) -> the row as it stands now
+    QMap<int, PictureRow> pictures;  // row index (from 0) -> the row as it stands now
+    // The picture table was reordered: pictures holds every row and replaces all of them.
+    bool picturesReplaced = false;
+    std::optional<QString> siteList;
+    std::optional<bool> titles;
+    std::optional<bool> sources;
+    std::optional<bool> endedCleanly;
+};
+
+// A search kept in one file, so that it survives a crash, a kill and a close. Nothing
+// here changes a file that is not a search file: such a file is refused when opened.
+class SearchStore {
+public:
+    virtual ~SearchStore() = default;
+
+    // Everything committed so far, or the reason it could not be read.
+    virtual std::variant<StoredSearch, QString> read() const = 0;
+    // One transaction: either the whole batch is in the file afterwards, or none of it
+    // and the reason is given.
+    virtual std::optional<QString> write(const StoreBatch& batch) = 0;
+    // Empties the file for a new search (one transaction); gives the reason on failure.
+    virtual std::optional<QString> clear() = 0;
+};
+
+// Opens the search file at path, making it when there is none. Gives the reason instead
+// when the file cannot be made or opened for writing, is in use by another search, or is
+// not a search file (then it is left as it was, byte for byte).
+std::variant<std::unique_ptr<SearchStore>, QString> openSearchStore(const QString& path);

@@ -1,0 +1,227 @@
+#include "app/headless/run_headless.h"
+#include "site/test_site.h"
+#include "store/file_bytes.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <csignal>
+
+namespace {
+
+constexpr int sitePages = 15;
+constexpr int runBoundMs = 60'000;
+
+TestRoute html(const QString& body)
+{
+    return TestRoute{200, "text/html; charset=utf-8", body.toUtf8(), {}, false};
+}
+
+struct Outputs {
+    QByteArray pictures;
+    QByteArray pages;
+};
+
+} // namespace
+
+// The headless runner as the real program, stopped by signals and resumed from its file.
+class TestHeadlessSession : public QObject {
+    Q_OBJECT
+
+private:
+    TestSite site;
+    QTemporaryDir dir;
+    QString binary;
+    Outputs uninterrupted;
+    qint64 uninterruptedMs = 0;
+
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    QStringList arguments(const QString& session, int intervalMs = 50) const
+    {
+        return {"--headless", "--slots", "1", "--interval", QString::number(intervalMs), "--hold", "0",
+                "--timeout", "5", "--titles", "--sources", "--session", session,
+                "--output", file("pictures.tsv"), "--pages", file("pages.tsv"), site.url("/s/p0.htm")};
+    }
+
+    // Starts the program with its temporary files (the URL cache) in the test's folder.
+    void start(QProcess& program, const QStringList& args) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", dir.filePath("tmp"));
+        program.setProcessEnvironment(environment);
+        program.start(binary, args);
+    }
+
+    // Runs to the end; the exit status, or -1 when it did not end within the bound.
+    int runToEnd(const QString& session)
+    {
+        QProcess program;
+        QSignalSpy finished(&program, &QProcess::finished);
+        start(program, arguments(session));
+        if (!finished.wait(runBoundMs)) {
+            program.kill();
+            program.waitForFinished(5000);
+            return -1;
+        }
+        return program.exitCode();
+    }
+
+    Outputs outputs() const { return {bytesOf(file("pictures.tsv")), bytesOf(file("pages.tsv"))}; }
+
+    void clearOutputs()
+    {
+        for (const char* name : {"pictures.tsv", "pages.tsv"})
+            QFile::remove(file(QString::fromLatin1(name)));
+    }
+
+    // The search in the session file goes on to the end and gives the uninterrupted tables.
+    void resumeToTheEnd(const QString& session)
+    {
+        clearOutputs();
+        QCOMPARE(runToEnd(session), 0);
+        QCOMPARE(outputs().pictures, uninterrupted.pictures);
+        QCOMPARE(outputs().pages, uninterrupted.pages);
+    }
+
+    QStringList cacheFolders() const
+    {
+        return QDir(file("tmp")).entryList({"quorvane-cache-*"}, QDir::Dirs | QDir::Hidden);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        binary = qEnvironmentVariable("QUORVANE_BINARY");
+        if (binary.isEmpty())
+            QSKIP("QUORVANE_BINARY is not set (run through CTest)");
+        QVERIFY(site.listen());
+        QVERIFY(dir.isValid());
+        QVERIFY(QDir(dir.path()).mkdir("tmp"));
+        // A small tree of pages, each with its own picture, a shared one and a tricky title.
+        for (int i = 0; i < sitePages; ++i) {
+            QString body = QStringLiteral("<html><head><title>页 %1\t\"x\"</title></head><body>"
+                                          "<img src=\"pic%1.gif\"><img src=\"shared.jpg\">").arg(i);
+            for (int child : {2 * i + 1, 2 * i + 2}) {
+                if (child < sitePages)
+                    body += QStringLiteral("<a href=\"p%1.htm\">%1</a>").arg(child);
+            }
+            site.setRoute(QStringLiteral("/s/p%1.htm").arg(i), html(body + "</body></html>"));
+            site.setRoute(QStringLiteral("/s/pic%1.gif").arg(i), TestRoute{200, "image/gif", QByteArray(100 * (i + 1), 'g'), {}, false});
+        }
+        site.setRoute("/s/shared.jpg", TestRoute{200, "image/jpeg", QByteArray(2048, 'j'), {}, false});
+
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(runToEnd(file("whole.sqlite")), 0);
+        uninterruptedMs = clock.elapsed();
+        uninterrupted = outputs();
+        QCOMPARE(uninterrupted.pictures.count('\n'), sitePages + 2); // header, one per page, shared
+        QCOMPARE(uninterrupted.pages.count('\n'), sitePages + 1);
+        QVERIFY(!uninterrupted.pages.contains("正在下载"));
+        QCOMPARE(cacheFolders(), QStringList());
+
+        // A finished search run again loads nothing and gives the same tables.
+        clearOutputs();
+        site.clearLog();
+        QCOMPARE(runToEnd(file("whole.sqlite")), 0);
+        QCOMPARE(site.requestLog(), QStringList());
+        QCOMPARE(outputs().pictures, uninterrupted.pictures);
+        QCOMPARE(outputs().pages, uninterrupted.pages);
+    }
+
+    void killedAndResumedEqualsUninterrupted_data()
+    {
+        // Moments spread over the whole run, start-up and the last page included.
+        QTest::addColumn<int>("killAfterMs");
+        for (int percent = 5; percent < 100; percent += 10)
+            QTest::addRow("killed at %d%% of the run", percent) << int(uninterruptedMs * percent / 100);
+    }
+    void killedAndResumedEqualsUninterrupted()
+    {
+        QFETCH(int, killAfterMs);
+        const QString session = file(QStringLiteral("killed-%1.sqlite").arg(killAfterMs));
+        {
+            QProcess program;
+            QSignalSpy finished(&program, &QProcess::finished);
+            start(program, arguments(session));
+            QVERIFY(program.waitForStarted(10'000));
+            QTest::qWait(killAfterMs); // serves the site meanwhile
+            program.kill();
+            QVERIFY(finished.wait(10'000) || program.state() == QProcess::NotRunning);
+        }
+        resumeToTheEnd(session);
+    }
+
+    void stoppedBySignal_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("status");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+        QTest::newRow("SIGINT") << int(SIGINT) << 130;
+    }
+    void stoppedBySignal()
+    {
+        QFETCH(int, signal);
+        QFETCH(int, status);
+        const QString session = file(QStringLiteral("signal-%1.sqlite").arg(signal));
+        clearOutputs();
+        const QStringList killedRunsLeft = cacheFolders(); // SIGKILL leaves them, nothing else
+        QProcess program;
+        QSignalSpy finished(&program, &QProcess::finished);
+        start(program, arguments(session, 150));
+        QVERIFY(program.waitForStarted(10'000));
+        // Stopped in the middle: after the first pictures, long before the end.
+        QByteArray progress;
+        QTRY_VERIFY_WITH_TIMEOUT((progress += program.readAllStandardError()).contains("图片总数："), 10'000);
+        QTest::qWait(300);
+        ::kill(pid_t(program.processId()), signal);
+        QVERIFY(finished.wait(20'000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        QCOMPARE(cacheFolders(), killedRunsLeft);
+
+        // Both tables written whole: every row of the stopped run begins the finished one's.
+        const Outputs stopped = outputs();
+        QVERIFY(stopped.pictures.startsWith("文件名\t"));
+        QVERIFY(stopped.pages.startsWith("标题\t"));
+        QVERIFY(stopped.pictures.endsWith('\n') && stopped.pages.endsWith('\n'));
+        QVERIFY(stopped.pictures.count('\n') > 1);
+        QVERIFY(stopped.pictures.count('\n') < uninterrupted.pictures.count('\n'));
+        QVERIFY(uninterrupted.pictures.startsWith(stopped.pictures));
+
+        resumeToTheEnd(session);
+    }
+
+    void unusableSessionFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("not SQLite") << "notes.txt";
+        QTest::newRow("folder is a file") << "notes.txt/search.sqlite";
+    }
+    void unusableSessionFile()
+    {
+        QFETCH(QString, name);
+        QVERIFY(writeBytes(file("notes.txt"), "keep me\n"));
+        site.clearLog();
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        const int status = runHeadless({"quorvane", "--headless", "--session", file(name), site.url("/s/p0.htm")},
+                                       outStream, errStream);
+        QCOMPARE(status, 1);
+        QVERIFY2(err.startsWith("quorvane: ") && err.contains(file(name)), qPrintable(err));
+        QCOMPARE(bytesOf(file("notes.txt")), QByteArray("keep me\n"));
+        QVERIFY(out.isEmpty());
+        QCOMPARE(site.requestLog(), QStringList()); // no search without its record
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHeadlessSession)
+#include "test_headless_session.moc"
