@@ -336,7 +336,7 @@ void ChromiumBrowser::pageRead(const PageSnapshot& snapshot)
             });
         }
         ++m_pendingSheets;
-        m_resources->request(m_resourcePage, sheet.address);
+        m_resources->request(m_resourcePage, sheet.address, ResourceLoader::Kind::StyleSheet);
     }
     if (m_pendingSheets == 0)
         pageRead(PageSnapshot{});
