@@ -1,12 +1,24 @@
 #include "lists/packed_texts.h"
 
+#include <algorithm>
 #include <cstring>
+
+void PackedTexts::keepTogether(qsizetype characters)
+{
+    const size_t bytes = size_t(characters) * 2; // the most they can take
+    if (!m_pieces.empty() && m_capacity - m_used >= bytes)
+        return;
+    m_capacity = std::max(pieceBytes, bytes);
+    m_pieces.push_back(std::make_unique_for_overwrite<char[]>(m_capacity));
+    m_used = 0;
+}
 
 PackedTexts::Span PackedTexts::append(QStringView text)
 {
-    Span span{m_bytes.size(), quint32(text.size()), false};
-    m_bytes.resize(span.offset + text.size());
-    char* out = m_bytes.data() + span.offset;
+    keepTogether(text.size());
+    char* start = m_pieces.back().get() + m_used;
+    Span span{(quint64(m_pieces.size() - 1) << 32) | m_used, quint32(text.size()), false};
+    char* out = start;
     for (const QChar c : text) {
         if (c.unicode() >= 0x80) {
             span.wide = true;
@@ -14,16 +26,15 @@ PackedTexts::Span PackedTexts::append(QStringView text)
         }
         *out++ = char(c.unicode());
     }
-    if (span.wide) {
-        m_bytes.resize(span.offset + text.size() * 2);
-        std::memcpy(m_bytes.data() + span.offset, text.utf16(), size_t(text.size()) * 2);
-    }
+    if (span.wide)
+        std::memcpy(start, text.utf16(), size_t(text.size()) * 2);
+    m_used += size_t(span.end() - span.offset);
     return span;
 }
 
 QString PackedTexts::text(Span span) const
 {
-    const char* at = m_bytes.data() + span.offset;
+    const char* at = narrow(span);
     if (!span.wide)
         return QString::fromLatin1(at, span.length);
     QString text(span.length, Qt::Uninitialized);

@@ -131,7 +131,6 @@ void PictureTable::setCell(int row, Column column, const QString& text)
 
 void PictureTable::reserve(int rows)
 {
-    m_records.reserve(size_t(std::max(rows, 0)));
     m_index.reserve(rows);
 }
 
@@ -259,6 +258,7 @@ PictureTable::Packed PictureTable::spans(const Record& record) const
 PictureTable::Record PictureTable::pack(const QString& address, const QString& fileName, const QString& size)
 {
     Record record;
+    m_texts.keepTogether(address.size() + fileName.size() + size.size());
     const PackedTexts::Span a = m_texts.append(address);
     record.offset = a.offset;
     record.addressLength = a.length;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -95,7 +96,7 @@ private:
     // The records in the order of a sort by column.
     std::vector<quint32> sortedRecords(Column column, bool descending) const;
 
-    std::vector<Record> m_records; // in the order they were added
+    std::deque<Record> m_records; // in the order they were added; grows without moving a row
     PackedTexts m_texts;
     TextPool m_pools[pooledTotal];
     HashedIndex m_index;

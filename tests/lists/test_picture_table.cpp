@@ -192,6 +192,9 @@ void TestPictureTable::textsReadBackExactly_data()
     QTest::newRow("astral and lone surrogate") << QString("http://h/\U0001F600") + QChar(0xD800) + ".png" << "" << "" << "";
     QTest::newRow("zero character") << QString("http://h/a") + QChar(0) + "b.gif" << "b.gif" << "" << "";
     QTest::newRow("non-ascii size text") << "http://h/s.gif" << "s.gif" << "约 1 KB" << "";
+    // Texts stored in pieces of 1 MiB: a row longer than a piece gets one of its own.
+    QTest::newRow("ascii address past a storage piece") << "http://h/" + QString(1 << 20, 'a') + "/x.gif" << "x.gif" << "1.000" << "";
+    QTest::newRow("cjk address past a storage piece") << "http://h/" + QString(600'000, QChar(0x732B)) << "猫" << "" << "T";
 }
 
 void TestPictureTable::textsReadBackExactly()
