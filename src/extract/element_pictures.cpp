@@ -56,9 +56,9 @@ private:
     const QString& m_source;
 };
 
-QString value(const Element& element, const char* name)
+QString value(const Element& element, const QString& name)
 {
-    return element.member(QLatin1String(name)).value_or(QString());
+    return element.member(name).value_or(QString());
 }
 
 QStringList words(const QString& text)
@@ -71,11 +71,8 @@ bool isSocialPicture(const Element& meta)
 {
     static const QStringList names{QStringLiteral("og:image"), QStringLiteral("og:image:url"),
                                    QStringLiteral("og:image:secure_url"), QStringLiteral("twitter:image")};
-    for (const char* attribute : {"property", "name"}) {
-        if (names.contains(value(meta, attribute).trimmed(), Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
+    return names.contains(value(meta, QStringLiteral("property")).trimmed(), Qt::CaseInsensitive)
+           || names.contains(value(meta, QStringLiteral("name")).trimmed(), Qt::CaseInsensitive);
 }
 
 bool namesLinkedPicture(const Element& link)
@@ -83,13 +80,13 @@ bool namesLinkedPicture(const Element& link)
     static const QStringList pictureRels{QStringLiteral("icon"), QStringLiteral("apple-touch-icon"),
                                          QStringLiteral("apple-touch-icon-precomposed"),
                                          QStringLiteral("image_src")};
-    const QStringList rel = words(value(link, "rel"));
+    const QStringList rel = words(value(link, QStringLiteral("rel")));
     for (const QString& word : rel) {
         if (pictureRels.contains(word))
             return true;
     }
     return rel.contains(QLatin1String("preload"))
-           && value(link, "as").trimmed().compare(QLatin1String("image"), Qt::CaseInsensitive) == 0;
+           && value(link, QStringLiteral("as")).trimmed().compare(QLatin1String("image"), Qt::CaseInsensitive) == 0;
 }
 
 // The lazy-loading attributes in the order of their list, then url(...) in any other data-*
@@ -97,22 +94,24 @@ bool namesLinkedPicture(const Element& link)
 void appendAttributePictures(const Element& element, const Appender& append)
 {
     const std::span<const LazyAttribute> lazy = lazyAttributes();
-    std::vector<std::optional<QString>> lazyValues(lazy.size());
+    std::vector<std::optional<QString>> lazyValues; // sized at the first one found
     QList<std::pair<QString, QString>> others;
     QString style;
-    for (auto& [name, text] : element.members()) {
+    element.forEachMember([&](const QString& name, const QString& text) {
         if (name == QLatin1String("style")) {
-            style = std::move(text);
-            continue;
+            style = text;
+            return;
         }
         if (!name.startsWith(QLatin1String("data-")))
-            continue;
-        if (const std::optional<qsizetype> index = lazyAttributeIndex(name))
-            lazyValues[size_t(*index)] = std::move(text);
+            return;
+        if (const std::optional<qsizetype> index = lazyAttributeIndex(name)) {
+            lazyValues.resize(lazy.size());
+            lazyValues[size_t(*index)] = text;
+        }
         else if (text.contains(QLatin1String("url"), Qt::CaseInsensitive))
-            others.append({std::move(name), std::move(text)});
-    }
-    for (size_t i = 0; i < lazy.size(); ++i) {
+            others.append({name, text});
+    });
+    for (size_t i = 0; i < lazyValues.size(); ++i) {
         if (!lazyValues[i])
             continue;
         if (lazy[i].form == LazyForm::Srcset)
@@ -137,26 +136,26 @@ void appendElementPictures(const Element& element, const QString& base, Candidat
     const Appender append(base, candidates, title, source);
     const QString tag = element.tagName();
     if (tag == QLatin1String("IMG") || tag == QLatin1String("SOURCE")) {
-        append.srcset(value(element, "srcset"));
+        append.srcset(value(element, QStringLiteral("srcset")));
     } else if (tag == QLatin1String("META")) {
         if (isSocialPicture(element))
-            append.address(value(element, "content"));
+            append.address(value(element, QStringLiteral("content")));
     } else if (tag == QLatin1String("LINK")) {
         if (namesLinkedPicture(element)) {
-            append.address(value(element, "href"));
-            append.srcset(value(element, "imagesrcset"));
+            append.address(value(element, QStringLiteral("href")));
+            append.srcset(value(element, QStringLiteral("imagesrcset")));
         }
     } else if (tag == QLatin1String("VIDEO")) {
-        append.address(value(element, "poster"));
+        append.address(value(element, QStringLiteral("poster")));
     } else if (tag == QLatin1String("OBJECT")) {
-        const QString type = value(element, "type").trimmed();
+        const QString type = value(element, QStringLiteral("type")).trimmed();
         if (type.isEmpty() || isPictureMediaType(type))
-            append.address(value(element, "data"));
+            append.address(value(element, QStringLiteral("data")));
     } else if (tag == QLatin1String("IMAGE")) {
-        const QString href = value(element, "href");
-        append.address(href.trimmed().isEmpty() ? value(element, "xlink:href") : href);
+        const QString href = value(element, QStringLiteral("href"));
+        append.address(href.trimmed().isEmpty() ? value(element, QStringLiteral("xlink:href")) : href);
     } else if (tag == QLatin1String("A") || tag == QLatin1String("AREA")) {
-        const QString href = value(element, "href");
+        const QString href = value(element, QStringLiteral("href"));
         if (isPictureType(getFileType(trimSpaces(href))))
             append.address(href);
     }

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 bool isSpace(QChar c)
@@ -9,26 +11,12 @@ bool isSpace(QChar c)
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
 }
 
-bool isNonNegativeInteger(QStringView text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
-}
-
+// One or more ASCII digits, not all zero.
 bool isPositiveInteger(QStringView text)
 {
-    if (!isNonNegativeInteger(text))
-        return false;
-    for (const QChar c : text) {
-        if (c != u'0')
-            return true;
-    }
-    return false;
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), digit)
+           && std::any_of(text.begin(), text.end(), [](QChar c) { return c != u'0'; });
 }
 
 bool isNonNegativeFloat(QStringView text)

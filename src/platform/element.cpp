@@ -1,27 +1,33 @@
 #include "platform/element.h"
 
-Element::Element(QString tagName, QHash<QString, QString> members,
+Element::Element(QString tagName, const QHash<QString, QString>& members,
                  std::shared_ptr<const QString> markup, MarkupSpan outer, MarkupSpan inner)
-    : m_tagName(std::move(tagName)), m_members(std::move(members)), m_markup(std::move(markup)),
-      m_outer(outer), m_inner(inner)
+    : m_tagName(std::move(tagName)), m_markup(std::move(markup)), m_outer(outer), m_inner(inner)
 {
+    m_members.reserve(members.size());
+    for (auto it = members.constBegin(); it != members.constEnd(); ++it)
+        m_members.append({it.key(), it.value()});
+}
+
+Element Element::withMembers(QString tagName, ElementMembers members,
+                             std::shared_ptr<const QString> markup, MarkupSpan outer, MarkupSpan inner)
+{
+    Element element;
+    element.m_tagName = std::move(tagName);
+    element.m_members = std::move(members);
+    element.m_markup = std::move(markup);
+    element.m_outer = outer;
+    element.m_inner = inner;
+    return element;
 }
 
 std::optional<QString> Element::member(const QString& lowerCaseName) const
 {
-    const auto it = m_members.constFind(lowerCaseName);
-    if (it == m_members.constEnd())
-        return std::nullopt;
-    return *it;
-}
-
-QList<std::pair<QString, QString>> Element::members() const
-{
-    QList<std::pair<QString, QString>> all;
-    all.reserve(m_members.size());
-    for (auto it = m_members.constBegin(); it != m_members.constEnd(); ++it)
-        all.append({it.key(), it.value()});
-    return all;
+    for (const auto& [name, value] : m_members) {
+        if (name == lowerCaseName)
+            return value;
+    }
+    return std::nullopt;
 }
 
 static std::optional<QString> slice(const std::shared_ptr<const QString>& markup, MarkupSpan span)

@@ -152,13 +152,22 @@ ByteSpans byteSpans(const GumboNode* node, const char* input, qsizetype inputSiz
     return spans;
 }
 
+std::optional<QString> valueOf(const ElementMembers& members, QStringView name)
+{
+    for (const auto& [key, value] : members) {
+        if (key == name)
+            return value;
+    }
+    return std::nullopt;
+}
+
 // Every attribute as written, under its lower-case name (xlink:href keeps its prefix); src
 // and href absolute, as a browser's DOM hands them out. Names that the snapshot uses for its
 // own members are not taken from the markup.
-QHash<QString, QString> elementMembers(const GumboElement& element,
-                                       const std::function<QString(const QString&)>& absolute)
+ElementMembers elementMembers(const GumboElement& element,
+                              const std::function<QString(const QString&)>& absolute)
 {
-    QHash<QString, QString> members;
+    ElementMembers members;
     members.reserve(element.attributes.length);
     for (unsigned i = 0; i < element.attributes.length; ++i) {
         const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
@@ -166,12 +175,12 @@ QHash<QString, QString> elementMembers(const GumboElement& element,
         if (attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK && !name.startsWith(QLatin1String("xlink:")))
             name.prepend(QLatin1String("xlink:"));
         if (name == QLatin1String("filesize") || name == QLatin1String("outerhtml")
-            || name == QLatin1String("innerhtml") || members.contains(name))
+            || name == QLatin1String("innerhtml") || valueOf(members, name))
             continue;
         QString value = fromGumbo(attribute->value);
         if (name == QLatin1String("src") || name == QLatin1String("href"))
             value = absolute(value);
-        members.insert(name, value);
+        members.append({std::move(name), std::move(value)});
     }
     return members;
 }
@@ -259,7 +268,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         if (tag.isEmpty())
             continue;
 
-        QHash<QString, QString> members = elementMembers(element, absolute);
+        ElementMembers members = elementMembers(element, absolute);
         const auto src = attribute(element, "src");
         const auto href = attribute(element, "href");
         const ByteSpans bytes = byteSpans(node, input.constData(), input.size());
@@ -281,11 +290,11 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         }
         if (html && element.tag == GUMBO_TAG_LINK && href && isStyleSheetLink(element)
             && !href->trimmed().isEmpty()) {
-            page.styleSheets.append(members.value(QStringLiteral("href")));
+            page.styleSheets.append(valueOf(members, u"href").value_or(QString()));
         }
         if (html && (element.tag == GUMBO_TAG_FRAME || element.tag == GUMBO_TAG_IFRAME)) {
             const bool empty = !src || src->trimmed().isEmpty();
-            page.frameSources.append(empty ? QString() : members.value(QStringLiteral("src")));
+            page.frameSources.append(empty ? QString() : valueOf(members, u"src").value_or(QString()));
         }
         if (html && element.tag == GUMBO_TAG_STYLE && !page.data.url.isEmpty()) {
             const QString block = markup->mid(inner.begin, inner.length);
@@ -294,13 +303,13 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         }
         if (html && element.tag == GUMBO_TAG_IMG) {
             if (src && !src->trimmed().isEmpty())
-                page.pictures.append(members.value(QStringLiteral("src")));
+                page.pictures.append(valueOf(members, u"src").value_or(QString()));
             // Its place in document order is filled when the picture has loaded.
             page.images.append(PendingImage{std::move(members), outer, inner, page.data.elements.size()});
             page.data.elements.append(Element());
             continue;
         }
-        const Element built(tag, std::move(members), markup, outer, inner);
+        const Element built = Element::withMembers(tag, std::move(members), markup, outer, inner);
         page.data.elements.append(built);
         if (html && (element.tag == GUMBO_TAG_A || element.tag == GUMBO_TAG_AREA) && href)
             page.data.links.append(built);

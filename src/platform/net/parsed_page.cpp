@@ -1,5 +1,7 @@
 #include "platform/net/parsed_page.h"
 
+#include <algorithm>
+
 namespace {
 
 class ScriptlessWindow : public PageWindow {
@@ -51,13 +53,14 @@ DocumentPtr ParsedPage::finish(QList<DocumentPtr> frames, const UrlCache& cache)
     QList<Element> imageElements;
     imageElements.reserve(images.size());
     for (PendingImage& image : images) {
-        const auto src = image.members.constFind(QStringLiteral("src"));
-        if (src != image.members.constEnd()) {
-            if (const auto size = cache.byteSize(*src))
-                image.members.insert(QStringLiteral("filesize"), QString::number(*size));
+        const auto src = std::find_if(image.members.cbegin(), image.members.cend(),
+                                      [](const auto& member) { return member.first == QLatin1String("src"); });
+        if (src != image.members.cend()) {
+            if (const auto size = cache.byteSize(src->second))
+                image.members.append({QStringLiteral("filesize"), QString::number(*size)});
         }
-        imageElements.append(Element(QStringLiteral("IMG"), std::move(image.members), data.markup,
-                                     image.outer, image.inner));
+        imageElements.append(Element::withMembers(QStringLiteral("IMG"), std::move(image.members),
+                                                  data.markup, image.outer, image.inner));
         if (image.position >= 0 && image.position < data.elements.size())
             data.elements[image.position] = imageElements.back();
     }

@@ -10,7 +10,7 @@
 
 // An IMG element waiting for its picture: its file size is known once that has loaded.
 struct PendingImage {
-    QHash<QString, QString> members;
+    ElementMembers members;
     MarkupSpan outer;
     MarkupSpan inner;
     qsizetype position = 0; // its place among the document's elements
