@@ -26,6 +26,9 @@ DocumentPtr readDocument(const QVariant& value, const std::shared_ptr<PageWindow
     data.isHtml = map.value(QStringLiteral("html")).toBool();
     data.title = map.value(QStringLiteral("title")).toString();
     data.url = map.value(QStringLiteral("url")).toString();
+    // The base a <base href> declares; the document's own address says nothing more.
+    if (const QString base = map.value(QStringLiteral("base")).toString(); base != data.url)
+        data.baseUrl = base;
     data.location = map.value(QStringLiteral("location")).toString();
     const QVariant background = map.value(QStringLiteral("bodyBackground"));
     if (background.typeId() == QMetaType::QString)

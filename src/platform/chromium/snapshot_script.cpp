@@ -87,6 +87,7 @@ const char* const kScript = R"js((() => {
       html: type === 'text/html' || type === 'application/xhtml+xml' || type.startsWith('image/'),
       title: doc.title || '',
       url: doc.URL,
+      base: doc.baseURI || '',
       location: doc.location ? doc.location.href : doc.URL,
       bodyBackground,
       markup: root ? root.outerHTML : '',
