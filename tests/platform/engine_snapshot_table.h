@@ -12,7 +12,7 @@
 #include <QStringList>
 #include <QTest>
 
-// Columns: path, probe, expected. A probe is "title", "url", "location", "background",
+// Columns: path (or "about:blank"), probe, expected. A probe is "title", "url", "location", "background",
 // "html", "failed", "frames" (the frame tree), "links" (the hrefs), "count TAG", or
 // "TAG[i].member". In expected, "@/x" stands for the site's address of /x and "<none>" for a
 // member the element lacks.
@@ -74,6 +74,9 @@ inline void addEngineSnapshotRows()
     row("404 fails", "/missing.htm", "failed", "yes");
     row("500 fails", "/error.htm", "failed", "yes");
     row("failed page is empty", "/error.htm", "count img", "0");
+    row("blank page", "about:blank", "url", "about:blank");
+    row("blank page did not fail", "about:blank", "failed", "no");
+    row("blank page is html", "about:blank", "html", "yes");
 }
 
 // Loads each page once and answers the probes of the table.
@@ -148,7 +151,8 @@ private:
 
     Loaded load(const QString& path)
     {
-        const DocumentPtr document = loadPage(m_browser, m_site.url(path), m_timeoutMs);
+        const QString address = path.startsWith(QLatin1String("about:")) ? path : m_site.url(path);
+        const DocumentPtr document = loadPage(m_browser, address, m_timeoutMs);
         return {document, document && m_browser.navigationFailed()};
     }
 

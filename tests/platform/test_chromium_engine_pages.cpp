@@ -64,19 +64,6 @@ private slots:
         }
     }
 
-    void aboutBlank()
-    {
-        QSignalSpy navigated(f.browser.get(), &Browser::navigateComplete2);
-        QSignalSpy completed(f.browser.get(), &Browser::documentComplete);
-        f.browser->navigate(QStringLiteral("about:blank"));
-        QCOMPARE(f.browser->locationURL(), QStringLiteral("about:blank"));
-        QCOMPARE(completed.size(), 0); // never from inside navigate
-        QVERIFY(completed.wait(5000));
-        QCOMPARE(navigated.size(), 1);
-        QVERIFY(!f.browser->navigationFailed());
-        QCOMPARE(f.browser->document()->URL(), QStringLiteral("about:blank"));
-    }
-
     void eventsComeLater()
     {
         QSignalSpy navigated(f.browser.get(), &Browser::navigateComplete2);
