@@ -1,10 +1,11 @@
 #pragma once
 
 // What the Chromium engine tests share: the engine with its cache, the loopback site with
-// the script pages, a bounded wait for a page, and a main() that prepares Chromium before
-// the application object.
+// the script pages, and a main() that prepares Chromium before the application object.
+// loadPage, the bounded wait for a page, is the net tests'.
 
 #include "extract/url_cache.h"
+#include "net_test_support.h"
 #include "platform/chromium/chromium_engine.h"
 #include "platform/chromium/chromium_runtime.h"
 #include "site/script_routes.h"
@@ -39,16 +40,6 @@ struct ChromiumFixture {
         return site.listen();
     }
 };
-
-// Navigates and waits for the completion; the document, or null when none came in time.
-inline DocumentPtr loadChromiumPage(Browser& browser, const QString& address, int timeoutMs = 30'000)
-{
-    QSignalSpy complete(&browser, &Browser::documentComplete);
-    browser.navigate(address);
-    if (!complete.wait(timeoutMs))
-        return nullptr;
-    return browser.document();
-}
 
 #define QUORVANE_CHROMIUM_TEST_MAIN(TestObject)                                                    \
     int main(int argc, char** argv)                                                                \

@@ -3,6 +3,7 @@
 // One table of what a snapshot of the canned site holds, for pages without scripts, run
 // against every engine: the core must not be able to tell them apart.
 
+#include "net_test_support.h"
 #include "platform/browser.h"
 #include "site/test_site.h"
 
@@ -11,7 +12,7 @@
 #include <QStringList>
 #include <QTest>
 
-// Columns: path, probe, expected. A probe is "title", "url", "location", "background",
+// Columns: path (or "about:blank"), probe, expected. A probe is "title", "url", "location", "background",
 // "html", "failed", "frames" (the frame tree), "links" (the hrefs), "count TAG", or
 // "TAG[i].member". In expected, "@/x" stands for the site's address of /x and "<none>" for a
 // member the element lacks.
@@ -73,6 +74,9 @@ inline void addEngineSnapshotRows()
     row("404 fails", "/missing.htm", "failed", "yes");
     row("500 fails", "/error.htm", "failed", "yes");
     row("failed page is empty", "/error.htm", "count img", "0");
+    row("blank page", "about:blank", "url", "about:blank");
+    row("blank page did not fail", "about:blank", "failed", "no");
+    row("blank page is html", "about:blank", "html", "yes");
 }
 
 // Loads each page once and answers the probes of the table.
@@ -105,7 +109,7 @@ public:
         if (probe == QLatin1String("failed"))
             return loaded.failed ? QStringLiteral("yes") : QStringLiteral("no");
         if (probe == QLatin1String("frames"))
-            return frameTree(loaded.document);
+            return ::frameTree(loaded.document);
         if (probe == QLatin1String("links")) {
             QStringList hrefs;
             for (const Element& link : d.links())
@@ -120,7 +124,16 @@ public:
         const int index = probe.mid(open + 1, close - open - 1).toInt();
         if (index >= elements.size())
             return QStringLiteral("<no element>");
-        return memberText(elements.at(index), probe.mid(close + 2));
+        return ::memberText(elements.at(index), probe.mid(close + 2));
+    }
+
+    // Compares the answer to the probe of the current row of a table made as above.
+    void checkRow()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, probe);
+        QFETCH(QString, expected);
+        QCOMPARE(answer(path, probe), expand(expected));
     }
 
     QString expand(QString expected) const
@@ -128,29 +141,6 @@ public:
         expected.replace(QLatin1String("~/"), m_site.otherHostUrl(QStringLiteral("/")));
         expected.replace(QLatin1String("@/"), m_site.url(QStringLiteral("/")));
         return expected;
-    }
-
-    static QString memberText(const Element& element, const QString& member)
-    {
-        std::optional<QString> value;
-        if (member == QLatin1String("outerhtml"))
-            value = element.outerHTML();
-        else if (member == QLatin1String("innerhtml"))
-            value = element.innerHTML();
-        else
-            value = element.member(member);
-        return value.value_or(QStringLiteral("<none>"));
-    }
-
-    // "title[frame,frame]", "-" for a frame that reads as nothing.
-    static QString frameTree(const DocumentPtr& document)
-    {
-        if (!document)
-            return QStringLiteral("-");
-        QStringList frames;
-        for (const DocumentPtr& frame : document->frames())
-            frames.append(frameTree(frame));
-        return document->title() + u'[' + frames.join(u',') + u']';
     }
 
 private:
@@ -161,11 +151,9 @@ private:
 
     Loaded load(const QString& path)
     {
-        QSignalSpy complete(&m_browser, &Browser::documentComplete);
-        m_browser.navigate(m_site.url(path));
-        if (!complete.wait(m_timeoutMs))
-            return {};
-        return {m_browser.document(), m_browser.navigationFailed()};
+        const QString address = path.startsWith(QLatin1String("about:")) ? path : m_site.url(path);
+        const DocumentPtr document = loadPage(m_browser, address, m_timeoutMs);
+        return {document, document && m_browser.navigationFailed()};
     }
 
     Browser& m_browser;

@@ -53,8 +53,8 @@ private slots:
     // The page asks to stay when it is left; it is left all the same.
     void leavingIsNotHeldUp()
     {
-        QVERIFY(loadChromiumPage(*f.browser, f.site.url("/js/dialogs.htm")));
-        const DocumentPtr next = loadChromiumPage(*f.browser, f.site.url("/links.htm"));
+        QVERIFY(loadPage(*f.browser, f.site.url("/js/dialogs.htm"), 30'000));
+        const DocumentPtr next = loadPage(*f.browser, f.site.url("/links.htm"), 30'000);
         QVERIFY(next);
         QCOMPARE(next->title(), QStringLiteral("Links"));
     }
@@ -64,7 +64,7 @@ private slots:
         const SettleBudget budget = testBudget();
         QElapsedTimer clock;
         clock.start();
-        const DocumentPtr document = loadChromiumPage(*f.browser, f.site.url("/js/restless.htm"));
+        const DocumentPtr document = loadPage(*f.browser, f.site.url("/js/restless.htm"), 30'000);
         QVERIFY(document);
         QVERIFY(clock.elapsed() < budget.loadMs + budget.scrollMs + budget.quietLimitMs);
         QVERIFY(!f.browser->navigationFailed());

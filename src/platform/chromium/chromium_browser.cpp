@@ -5,6 +5,7 @@
 #include "platform/chromium/page_snapshot.h"
 #include "platform/chromium/request_activity.h"
 #include "platform/chromium/snapshot_script.h"
+#include "platform/deliver_later.h"
 #include "platform/net/resource_loader.h"
 #include "platform/net/web_address.h"
 
@@ -120,13 +121,7 @@ void ChromiumBrowser::releasePage()
 
 void ChromiumBrowser::later(std::function<void()> event)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, navigation = m_navigation, event = std::move(event)] {
-            if (navigation == m_navigation)
-                event();
-        },
-        Qt::QueuedConnection);
+    deliverLater(this, &m_navigation, std::move(event));
 }
 
 void ChromiumBrowser::stopWork()

@@ -1,5 +1,6 @@
 #include "platform/net/net_browser.h"
 
+#include "platform/deliver_later.h"
 #include "platform/net/page_load.h"
 #include "platform/net/resource_loader.h"
 #include "platform/net/parsed_page.h"
@@ -16,13 +17,7 @@ NetBrowser::NetBrowser(QNetworkAccessManager* network, ResourceLoader* resources
 
 void NetBrowser::later(std::function<void()> event)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, navigation = m_navigation, event = std::move(event)] {
-            if (navigation == m_navigation)
-                event();
-        },
-        Qt::QueuedConnection);
+    deliverLater(this, &m_navigation, std::move(event));
 }
 
 void NetBrowser::navigate(const QString& address)
