@@ -11,20 +11,17 @@ QString pageScriptText(const Document& document)
     for (const Element& script : document.getElementsByTagName(QStringLiteral("SCRIPT")))
         parts.append(script.innerHTML().value_or(QString()));
 
-    // Tags and attributes in a fixed order, so that the same page always gives the same text.
-    QStringList tags = document.tagNames();
-    std::sort(tags.begin(), tags.end());
-    for (const QString& tag : tags) {
-        for (const Element& element : document.getElementsByTagName(tag)) {
-            QList<std::pair<QString, QString>> handlers;
-            for (auto& member : element.members()) {
-                if (member.first.startsWith(QLatin1String("on")))
-                    handlers.append(std::move(member));
-            }
-            std::sort(handlers.begin(), handlers.end());
-            for (const auto& handler : handlers)
-                parts.append(handler.second);
-        }
+    // Event handlers in document order; one element's by name, so that the text never depends
+    // on the order in which an engine lists attributes.
+    for (const Element& element : document.allElements()) {
+        QList<std::pair<QString, QString>> handlers;
+        element.forEachMember([&handlers](const QString& name, const QString& value) {
+            if (name.startsWith(QLatin1String("on")))
+                handlers.append({name, value});
+        });
+        std::sort(handlers.begin(), handlers.end());
+        for (const auto& handler : handlers)
+            parts.append(handler.second);
     }
     return parts.join(u'\n');
 }

@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -58,8 +57,6 @@ public:
     {
         return d.elementsByTag.value(tag.toUpper());
     }
-    // The upper-case tag names that getElementsByTagName has elements for, in no order.
-    QStringList tagNames() const { return d.elementsByTag.keys(); }
     const QList<Element>& allElements() const { return d.elements; }
     const QList<Element>& links() const { return d.links; }
     const QList<DocumentPtr>& frames() const { return d.frames; }

@@ -193,6 +193,7 @@ void TestScriptLinks::scriptTextOfADocument()
     DocumentData data;
     for (const Element& each : elements)
         data.elementsByTag[each.tagName()].append(each);
+    data.elements = elements;
     QCOMPARE(pageScriptText(Document(data)), expected);
 }
 

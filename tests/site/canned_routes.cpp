@@ -37,16 +37,6 @@ QByteArray cannedPictureBytes(const CannedPicture& picture)
 
 namespace {
 
-TestRoute htmlRoute(const QByteArray& body, int status = 200,
-                    const QByteArray& contentType = "text/html; charset=utf-8")
-{
-    TestRoute route;
-    route.status = status;
-    route.contentType = contentType;
-    route.body = body;
-    return route;
-}
-
 TestRoute redirectRoute(const QByteArray& location)
 {
     TestRoute route = htmlRoute("<html><body>Moved</body></html>", 302);

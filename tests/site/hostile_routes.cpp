@@ -16,9 +16,7 @@ QByteArray hostilePage(const QByteArray& title, const QByteArray& rest)
 TestRoute route(const QByteArray& body, TestRoute::Fault fault = TestRoute::Fault::None,
                 const QByteArray& contentType = "text/html")
 {
-    TestRoute route;
-    route.contentType = contentType;
-    route.body = body;
+    TestRoute route = htmlRoute(body, 200, contentType);
     route.fault = fault;
     return route;
 }

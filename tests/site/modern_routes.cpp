@@ -2,22 +2,10 @@
 
 #include "site/test_site.h"
 
-namespace {
-
-TestRoute typed(const QByteArray& contentType, const QByteArray& body)
-{
-    TestRoute route;
-    route.contentType = contentType;
-    route.body = body;
-    return route;
-}
-
-} // namespace
-
 void addModernRoutes(TestSite& site)
 {
     const auto add = [&site](const char* path, const QByteArray& contentType, const QByteArray& body) {
-        site.setRoute(QString::fromLatin1(path), typed(contentType, body));
+        site.setRoute(QString::fromLatin1(path), htmlRoute(body, 200, contentType));
     };
     add("/modern/index.htm", "text/html; charset=utf-8", R"html(<!DOCTYPE html>
 <html><head><title>Modern</title>

@@ -2,22 +2,10 @@
 
 #include "site/test_site.h"
 
-namespace {
-
-TestRoute route(const QByteArray& body, const QByteArray& contentType = "text/html; charset=utf-8")
-{
-    TestRoute r;
-    r.contentType = contentType;
-    r.body = body;
-    return r;
-}
-
-} // namespace
-
 void addScriptRoutes(TestSite& site)
 {
     auto page = [&site](const char* path, const char* html) {
-        site.setRoute(QString::fromLatin1(path), route(QByteArray(html)));
+        site.setRoute(QString::fromLatin1(path), htmlRoute(QByteArray(html)));
     };
 
     page("/js/create.htm", R"html(<html><head><title>createElement</title></head><body>
@@ -41,7 +29,7 @@ fetch('gallery.json').then((r) => r.json()).then((list) => {
   }
 });
 </script></body></html>)html");
-    site.setRoute(QStringLiteral("/js/gallery.json"), route(R"(["/img/a.gif", "/img/nested.gif"])", "application/json"));
+    site.setRoute(QStringLiteral("/js/gallery.json"), htmlRoute(R"(["/img/a.gif", "/img/nested.gif"])", 200, "application/json"));
 
     // A lazy loader: pictures far below take their address from data-src once scrolled into
     // sight, and reaching the bottom adds one more screen, twice.
@@ -111,7 +99,7 @@ navigator.mediaDevices.getUserMedia({ video: true }).then(() => record('camera',
 <script>location.href = 'file:///etc/hostname';</script></body></html>)html");
 
     // A download instead of a page.
-    TestRoute download = route("not a page", "application/octet-stream");
+    TestRoute download = htmlRoute("not a page", 200, "application/octet-stream");
     download.headers.append(qMakePair(QByteArray("Content-Disposition"), QByteArray("attachment; filename=\"file.bin\"")));
     site.setRoute(QStringLiteral("/js/file.bin"), download);
 

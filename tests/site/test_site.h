@@ -32,6 +32,17 @@ struct TestRoute {
     Fault fault = Fault::None;
 };
 
+// An answer of the test site with this body, status and type.
+inline TestRoute htmlRoute(const QByteArray& body, int status = 200,
+                           const QByteArray& contentType = "text/html; charset=utf-8")
+{
+    TestRoute route;
+    route.status = status;
+    route.contentType = contentType;
+    route.body = body;
+    return route;
+}
+
 // A small HTTP/1.1 server (persistent connections) on 127.0.0.1 with a free port, started and stopped by the
 // tests themselves. Comes with the canned routes of the loopback test site; tests add
 // their own with setRoute. Paths are matched with their query, e.g. "/page.htm?id=1".
