@@ -3,29 +3,13 @@
 //
 //   build/bench_element_memory
 
+#include "resident_memory.h"
 #include "extract/url_cache.h"
 #include "platform/net/html_snapshot.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cstdio>
-
-namespace {
-
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

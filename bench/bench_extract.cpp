@@ -1,6 +1,7 @@
 // One large page's extraction and harvest, and a picture table of a million rows.
 // Run by hand: build/bench_extract
 
+#include "resident_memory.h"
 #include "extract/picture_rows.h"
 #include "links/link_harvest.h"
 #include "links/site_scope.h"
@@ -10,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTextStream>
 
 #include <algorithm>
@@ -57,17 +57,6 @@ DocumentPtr largePage()
     return std::make_shared<const Document>(std::move(data));
 }
 
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
 
 } // namespace
 
