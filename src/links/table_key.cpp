@@ -21,15 +21,25 @@ bool isScheme(QStringView text)
     return true;
 }
 
+bool schemeIs(QStringView scheme, QStringView lowerCaseName)
+{
+    return scheme.compare(lowerCaseName, Qt::CaseInsensitive) == 0;
+}
+
 QStringView defaultPort(QStringView scheme)
 {
-    if (scheme == u"http")
+    if (schemeIs(scheme, u"http"))
         return u"80";
-    if (scheme == u"https")
+    if (schemeIs(scheme, u"https"))
         return u"443";
-    if (scheme == u"ftp")
+    if (schemeIs(scheme, u"ftp"))
         return u"21";
     return {};
+}
+
+bool hasCapitals(QStringView text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
 }
 
 // The host in lower case; an international or full-width name in the form QUrl gives it
@@ -43,6 +53,15 @@ QString normalHost(QStringView host)
         return lower;
     const QByteArray ace = QUrl::toAce(lower);
     return ace.isEmpty() ? lower : QUrl::fromAce(ace);
+}
+
+// True when normalHost would give the host back unchanged: plain ASCII without capitals.
+bool isNormalHost(QStringView host)
+{
+    if (host.contains(QLatin1String("xn--"), Qt::CaseInsensitive))
+        return false;
+    return !hasCapitals(host)
+        && std::none_of(host.cbegin(), host.cend(), [](QChar c) { return c.unicode() > 0x7f; });
 }
 
 } // namespace
@@ -59,7 +78,7 @@ QString tableKey(const QString& address)
     const qsizetype marker = whole.indexOf(u"://");
     if (marker < 0 || !isScheme(QStringView(whole).first(marker)))
         return whole;
-    const QString scheme = whole.left(marker).toLower();
+    const QStringView scheme = QStringView(whole).first(marker);
 
     const qsizetype authorityStart = marker + 3;
     qsizetype authorityEnd = authorityStart;
@@ -75,8 +94,18 @@ QString tableKey(const QString& address)
         colon = -1;
     const QStringView host = colon >= 0 ? hostAndPort.first(colon) : hostAndPort;
     const QStringView port = colon >= 0 ? hostAndPort.sliced(colon + 1) : QStringView();
+    const QStringView rest = QStringView(whole).sliced(authorityEnd);
+    // "http://h" asks for "/" as "http://h/" does.
+    const bool rootAdded = (rest.isEmpty() || rest.front() == u'?')
+        && (schemeIs(scheme, u"http") || schemeIs(scheme, u"https"));
 
-    QString key = scheme;
+    // Most addresses are written in the key's form already: they are their own key, shared
+    // rather than built again.
+    const bool portKept = colon < 0 || (!port.isEmpty() && port != defaultPort(scheme));
+    if (whole.size() == address.size() && !rootAdded && portKept && !hasCapitals(scheme) && isNormalHost(host))
+        return address;
+
+    QString key = scheme.toString().toLower();
     key += QStringLiteral("://");
     key += userInfo;
     key += normalHost(host);
@@ -84,12 +113,8 @@ QString tableKey(const QString& address)
         key += u':';
         key += port;
     }
-    const QStringView rest = QStringView(whole).sliced(authorityEnd);
-    // "http://h" asks for "/" as "http://h/" does.
-    if (rest.isEmpty() || rest.front() == u'?') {
-        if (scheme == u"http" || scheme == u"https")
-            key += u'/';
-    }
+    if (rootAdded)
+        key += u'/';
     key += rest;
     return key;
 }

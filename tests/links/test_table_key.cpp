@@ -18,6 +18,8 @@ void TestTableKey::key_data()
 
     QTest::newRow("plain") << "http://h/a.png" << "http://h/a.png";
     QTest::newRow("scheme and host lowered") << "HTTP://WWW.H.Com/a.png" << "http://www.h.com/a.png";
+    QTest::newRow("scheme lowered alone") << "Http://h/a.png" << "http://h/a.png";
+    QTest::newRow("ascii form in lower case") << "http://xn--bcher-kva.de/a" << "http://bücher.de/a";
     QTest::newRow("path case kept") << "http://h/A.png" << "http://h/A.png";
     QTest::newRow("query case kept") << "http://h/p.asp?ID=A" << "http://h/p.asp?ID=A";
     QTest::newRow("fragment removed") << "http://h/p.htm#top" << "http://h/p.htm";
