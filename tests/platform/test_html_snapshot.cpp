@@ -165,8 +165,8 @@ private slots:
         const ParsedPage page = parseHtml(html, kPage);
         QCOMPARE(page.data.elements.size(), kMaxElements);
         QCOMPARE(page.pictures, QStringList{"http://h.com/dir/first.gif"});
-        QVERIFY(page.data.links.isEmpty());
-        QCOMPARE(page.data.elementsByTag.value(QStringLiteral("SPAN")).size(), kMaxElements - 4);
+        QVERIFY(page.data.elements.links().empty());
+        QCOMPARE(page.data.elements.elementsNamed(QStringLiteral("SPAN")).size(), size_t(kMaxElements - 4));
     }
 
     void lonePicture()
