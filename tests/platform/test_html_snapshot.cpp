@@ -143,7 +143,7 @@ private slots:
             tags << element.tagName();
         QCOMPARE(tags, QStringList({"HTML", "HEAD", "META", "LINK", "BODY", "IMG", "P", "IMG", "SVG", "IMAGE"}));
         // The IMG elements in order are those of the tag list, sizes included.
-        const Element& second = document->allElements().at(7);
+        const Element second = document->allElements().at(7);
         QCOMPARE(second.src(), QStringLiteral("http://h.com/dir/b.gif"));
         QCOMPARE(second.fileSize(), QStringLiteral("77"));
         QCOMPARE(second.member(QStringLiteral("srcset")), QStringLiteral("c.gif 2x"));

@@ -182,7 +182,7 @@ void addMembers(ElementStore& store, ElementStore::Index index, const GumboEleme
 void releaseParserMemory(qsizetype parsedBytes)
 {
 #if defined(__GLIBC__)
-    constexpr qsizetype kLargePage = 1 << 20;
+    constexpr qsizetype kLargePage = 4 << 20;
     if (parsedBytes >= kLargePage)
         malloc_trim(0);
 #else
