@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <unordered_map>

@@ -65,6 +65,14 @@ private slots:
         QTest::newRow("first of a repeated attribute") << "<div data-src=a.jpg data-src=b.jpg>" << "DIV" << "data-src" << "a.jpg";
         QTest::newRow("filesize is not taken from the markup") << "<img src=a.gif filesize=999>" << "IMG" << "filesize" << "<none>";
         QTest::newRow("outerhtml is not taken from the markup") << "<b outerhtml=x>y</b>" << "B" << "outerhtml" << "<b outerhtml=x>y</b>";
+        QString crowded = QStringLiteral("<div");
+        for (int i = 0; i < ParseBounds::kMaxAttributes; ++i)
+            crowded += QStringLiteral(" a%1='%1'").arg(i);
+        crowded += QStringLiteral(" id=late>x</div>");
+        QTest::newRow("last attribute within the cap") << crowded << "DIV" << QString("a%1").arg(ParseBounds::kMaxAttributes - 1)
+                                                       << QString::number(ParseBounds::kMaxAttributes - 1);
+        QTest::newRow("attribute past the cap") << crowded << "DIV" << "id" << "<none>";
+        QTest::newRow("outer of a crowded element") << crowded << "DIV" << "outerhtml" << crowded;
     }
     void members()
     {
