@@ -37,19 +37,16 @@ DocumentPtr largePage()
     for (int rule = 0; markup.size() < styleBytes; ++rule)
         markup += QStringLiteral(".r%1{background:url(../bg/r%1.gif) no-repeat;color:#123}\n").arg(rule);
     markup += QStringLiteral("</style></head><body>\n");
-    QList<Element>& images = data.elementsByTag[QStringLiteral("IMG")];
     for (int i = 0; i < pageImages; ++i) {
         const QString src = QStringLiteral("http://www.h.com/gallery/p%1.jpg").arg(i % 10 == 0 ? 0 : i);
-        images.append(Element(QStringLiteral("IMG"), {{QStringLiteral("src"), src},
-                                                      {QStringLiteral("filesize"), QString::number(1000 + i)}}));
-        data.elements.append(images.back());
+        data.elements.append(QStringLiteral("IMG"), {{QStringLiteral("src"), src},
+                                                     {QStringLiteral("filesize"), QString::number(1000 + i)}});
         markup += QStringLiteral("<img src=\"p%1.jpg\">\n").arg(i);
     }
     for (int i = 0; i < pageLinks; ++i) {
         const QString href = i % 4 == 0 ? QStringLiteral("http://other.com/%1.htm").arg(i)
                                         : QStringLiteral("http://www.h.com/gallery/page%1.htm").arg(i);
-        data.links.append(Element(QStringLiteral("A"), {{QStringLiteral("href"), href}}));
-        data.elements.append(data.links.back());
+        data.elements.addLink(data.elements.append(QStringLiteral("A"), {{QStringLiteral("href"), href}}));
         markup += QStringLiteral("<a href=\"page%1.htm\">page %1</a>\n").arg(i);
     }
     markup += QStringLiteral("</body></html>");

@@ -97,19 +97,19 @@ void appendAttributePictures(const Element& element, const Appender& append)
     std::vector<std::optional<QString>> lazyValues; // sized at the first one found
     QList<std::pair<QString, QString>> others;
     QString style;
-    element.forEachMember([&](const QString& name, const QString& text) {
+    element.forEachMember([&](const QString& name, QStringView text) {
         if (name == QLatin1String("style")) {
-            style = text;
+            style = text.toString();
             return;
         }
         if (!name.startsWith(QLatin1String("data-")))
             return;
         if (const std::optional<qsizetype> index = lazyAttributeIndex(name)) {
             lazyValues.resize(lazy.size());
-            lazyValues[size_t(*index)] = text;
+            lazyValues[size_t(*index)] = text.toString();
         }
         else if (text.contains(QLatin1String("url"), Qt::CaseInsensitive))
-            others.append({name, text});
+            others.append({name, text.toString()});
     });
     for (size_t i = 0; i < lazyValues.size(); ++i) {
         if (!lazyValues[i])

@@ -15,9 +15,9 @@ QString pageScriptText(const Document& document)
     // on the order in which an engine lists attributes.
     for (const Element& element : document.allElements()) {
         QList<std::pair<QString, QString>> handlers;
-        element.forEachMember([&handlers](const QString& name, const QString& value) {
+        element.forEachMember([&handlers](const QString& name, QStringView value) {
             if (name.startsWith(QLatin1String("on")))
-                handlers.append({name, value});
+                handlers.append({name, value.toString()});
         });
         std::sort(handlers.begin(), handlers.end());
         for (const auto& handler : handlers)

@@ -2,7 +2,6 @@
 
 #include "platform/element.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -30,11 +29,9 @@ struct DocumentData {
     QString baseUrl;  // what <base href> declares; empty when the document declares none
     std::optional<QString> bodyBackground; // raw, as written; nothing without a body or attribute
     std::shared_ptr<const QString> markup;  // documentElement's outer HTML
-    // Elements by upper-case tag name, each list in document order.
-    QHash<QString, QList<Element>> elementsByTag;
-    // Every element of the document in document order: the same elements as elementsByTag.
-    QList<Element> elements;
-    QList<Element> links;      // anchors with an href and image-map areas, in document order
+    // Every element of the document in document order, with the links among them: anchors
+    // with an href and image-map areas. Their spans are read from markup.
+    ElementStore elements;
     QList<DocumentPtr> frames; // in frame order; null where access is refused
     std::shared_ptr<PageWindow> parentWindow;
 };
@@ -42,7 +39,7 @@ struct DocumentData {
 // An immutable snapshot of a completed page, as the core reads it.
 class Document {
 public:
-    explicit Document(DocumentData data) : d(std::move(data)) {}
+    explicit Document(DocumentData data);
 
     bool isHtml() const { return d.isHtml; }
     QString title() const { return d.title; }
@@ -52,16 +49,17 @@ public:
     QString baseURI() const { return d.baseUrl.isEmpty() ? d.url : d.baseUrl; }
     std::optional<QString> bodyBackground() const { return d.bodyBackground; }
     QString documentElementOuterHTML() const { return d.markup ? *d.markup : QString(); }
-    // Tag names are matched without regard to letter case.
-    QList<Element> getElementsByTagName(const QString& tag) const
-    {
-        return d.elementsByTag.value(tag.toUpper());
-    }
-    const QList<Element>& allElements() const { return d.elements; }
-    const QList<Element>& links() const { return d.links; }
+    // Tag names are matched without regard to letter case. Elements are handed out as
+    // handles on the document's one element store, not copies.
+    QList<Element> getElementsByTagName(const QString& tag) const;
+    QList<Element> allElements() const;
+    QList<Element> links() const;
     const QList<DocumentPtr>& frames() const { return d.frames; }
     std::shared_ptr<PageWindow> parentWindow() const { return d.parentWindow; }
 
 private:
-    DocumentData d;
+    QList<Element> handles(const std::vector<quint32>& indices) const;
+
+    DocumentData d; // its elements moved to m_elements
+    std::shared_ptr<const ElementStore> m_elements;
 };

@@ -1,51 +1,42 @@
 #pragma once
 
-#include <QHash>
-#include <QList>
+#include "platform/element_store.h"
+
 #include <QString>
 
 #include <memory>
 #include <optional>
-#include <utility>
 
-// Where an element's markup stands inside its document's source text.
-struct MarkupSpan {
-    qsizetype begin = 0;
-    qsizetype length = -1;
-    bool isValid() const { return length >= 0; }
-};
-
-// An element's members as (lower-case name, value), in the order the engine gives them.
-using ElementMembers = QList<std::pair<QString, QString>>;
-
-// One element of an immutable document snapshot. Members are read as a browser's DOM
-// hands them out: src and href absolute, background as written, every other attribute
-// raw. A member that the element lacks reads as nothing.
+// One element of an immutable document snapshot: a handle on its document's element store,
+// which it keeps alive, so an element stays readable after its document is gone. Members
+// are read as a browser's DOM hands them out: src and href absolute, background as written,
+// every other attribute raw. A member that the element lacks reads as nothing.
 class Element {
 public:
     Element() = default;
-    // members: lower-case member name -> value ("src", "href", "background", "type",
-    // "rel", "filesize", ... and, for engines that hold them as text, "outerhtml" and
-    // "innerhtml"). markup/outer/inner let an engine hand out outerHTML and innerHTML as
-    // slices of the document source instead of copies.
-    Element(QString tagName, const QHash<QString, QString>& members,
-            std::shared_ptr<const QString> markup = {}, MarkupSpan outer = {},
-            MarkupSpan inner = {});
-    // The same from a list that names each member once (attributes as written, for one).
-    static Element withMembers(QString tagName, ElementMembers members,
-                               std::shared_ptr<const QString> markup = {}, MarkupSpan outer = {},
-                               MarkupSpan inner = {});
+    Element(std::shared_ptr<const ElementStore> store, ElementStore::Index index)
+        : m_store(std::move(store)), m_index(index)
+    {
+    }
+    // An element of its own. members: lower-case member name -> value ("src", "href",
+    // "background", "type", "rel", "filesize", ... and, for engines that hold them as text,
+    // "outerhtml" and "innerhtml"), each name taken once. markup/outer/inner let an engine
+    // hand out outerHTML and innerHTML as slices of the document source instead of copies.
+    Element(const QString& tagName, const ElementMembers& members,
+            std::shared_ptr<const QString> markup = {}, MarkupSpan outer = {}, MarkupSpan inner = {});
 
-    QString tagName() const { return m_tagName; } // upper case, e.g. "IMG"
-    std::optional<QString> member(const QString& lowerCaseName) const;
-    // Every member as (lower-case name, value), in no particular order.
-    ElementMembers members() const { return m_members; }
-    // Calls visit(name, value) for every member, in no particular order, without copying.
+    QString tagName() const { return m_store ? m_store->tagName(m_index) : QString(); } // e.g. "IMG"
+    std::optional<QString> member(const QString& lowerCaseName) const
+    {
+        return m_store ? m_store->member(m_index, lowerCaseName) : std::nullopt;
+    }
+    // Calls visit(name, value) for every member, name a QString and value a QStringView
+    // valid during the call, in no particular order, without copying.
     template <typename Visit>
     void forEachMember(Visit&& visit) const
     {
-        for (const auto& [name, value] : m_members)
-            visit(name, value);
+        if (m_store)
+            m_store->forEachMember(m_index, std::forward<Visit>(visit));
     }
 
     std::optional<QString> src() const { return member(QStringLiteral("src")); }
@@ -54,15 +45,10 @@ public:
     std::optional<QString> href() const { return member(QStringLiteral("href")); }
     std::optional<QString> rel() const { return member(QStringLiteral("rel")); }
     std::optional<QString> fileSize() const { return member(QStringLiteral("filesize")); }
-    std::optional<QString> outerHTML() const;
-    std::optional<QString> innerHTML() const;
+    std::optional<QString> outerHTML() const { return m_store ? m_store->outerHTML(m_index) : std::nullopt; }
+    std::optional<QString> innerHTML() const { return m_store ? m_store->innerHTML(m_index) : std::nullopt; }
 
 private:
-    QString m_tagName;
-    // A list, not a hash: elements have a few members, and a list is read and walked
-    // faster and holds them in far less memory.
-    ElementMembers m_members;
-    std::shared_ptr<const QString> m_markup;
-    MarkupSpan m_outer;
-    MarkupSpan m_inner;
+    std::shared_ptr<const ElementStore> m_store;
+    ElementStore::Index m_index = 0;
 };

@@ -34,9 +34,9 @@ DocumentPtr page(const QString& url, const QStringList& pictures, const QStringL
     data.location = url;
     data.title = QStringLiteral("T");
     for (const QString& src : pictures)
-        data.elementsByTag[QStringLiteral("IMG")].append(Element(QStringLiteral("IMG"), {{QStringLiteral("src"), src}}));
+        data.elements.append(QStringLiteral("IMG"), {{QStringLiteral("src"), src}});
     for (const QString& href : links)
-        data.links.append(Element(QStringLiteral("A"), {{QStringLiteral("href"), href}}));
+        data.elements.addLink(data.elements.append(QStringLiteral("A"), {{QStringLiteral("href"), href}}));
     data.parentWindow = std::move(window);
     data.frames = std::move(frames);
     return std::make_shared<const Document>(std::move(data));

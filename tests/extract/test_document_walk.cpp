@@ -8,13 +8,8 @@
 
 namespace {
 
-using Members = QHash<QString, QString>;
+using Members = ElementMembers;
 using Sheets = QHash<QString, QString>; // address -> text, in the cache
-
-Element element(const char* tag, Members members)
-{
-    return Element(QLatin1String(tag), std::move(members));
-}
 
 struct Page {
     DocumentData data;
@@ -26,9 +21,7 @@ struct Page {
     }
     Page& add(const char* tag, Members members)
     {
-        const Element built = element(tag, std::move(members));
-        data.elementsByTag[QLatin1String(tag)].append(built);
-        data.elements.append(built);
+        data.elements.append(QLatin1String(tag), members);
         return *this;
     }
     Page& markup(const QString& text)
@@ -260,7 +253,7 @@ private slots:
         QFETCH(Members, link);
         QFETCH(bool, listed);
         Page page(QStringLiteral("http://h.com/p.htm"));
-        page.data.elementsByTag[QStringLiteral("LINK")].append(Element(QStringLiteral("LINK"), link));
+        page.data.elements.append(QStringLiteral("LINK"), link);
         QCOMPARE(getStyleSheetLinks(*page.done()), listed ? QStringList{"http://h.com/s.css"} : QStringList{});
     }
 

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-using Members = QHash<QString, QString>;
+using Members = ElementMembers;
 
 class TestElementPictures : public QObject {
     Q_OBJECT

@@ -21,7 +21,7 @@ DocumentPtr document(const QString& url, const QString& title, QStringList pictu
     data.location = url;
     data.title = title;
     for (const QString& src : pictures)
-        data.elementsByTag[QStringLiteral("IMG")].append(Element(QStringLiteral("IMG"), {{QStringLiteral("src"), src}}));
+        data.elements.append(QStringLiteral("IMG"), {{QStringLiteral("src"), src}});
     data.frames = std::move(frames);
     return std::make_shared<const Document>(std::move(data));
 }
@@ -131,8 +131,7 @@ private slots:
         DocumentData notHtml;
         notHtml.isHtml = false;
         notHtml.url = QStringLiteral("http://h.com/x.txt");
-        notHtml.elementsByTag[QStringLiteral("IMG")].append(
-            Element(QStringLiteral("IMG"), {{QStringLiteral("src"), QStringLiteral("http://h.com/a.gif")}}));
+        notHtml.elements.append(QStringLiteral("IMG"), {{QStringLiteral("src"), QStringLiteral("http://h.com/a.gif")}});
         显示所有图片链接(std::make_shared<const Document>(notHtml), pictures, {true, true}, nullptr);
         QCOMPARE(pictures.size(), 0);
     }

@@ -13,7 +13,7 @@ DocumentPtr linkPage(const QString& url, const QStringList& hrefs, QList<Documen
     data.url = url;
     data.isHtml = isHtml;
     for (const QString& href : hrefs)
-        data.links.append(Element(QStringLiteral("A"), {{QStringLiteral("href"), href}}));
+        data.elements.addLink(data.elements.append(QStringLiteral("A"), {{QStringLiteral("href"), href}}));
     data.frames = std::move(frames);
     return std::make_shared<const Document>(std::move(data));
 }
@@ -48,9 +48,10 @@ private slots:
     void linkWithoutHrefGivesItsInnerHtml()
     {
         DocumentData data;
-        data.links = {Element(QStringLiteral("A"), {{QStringLiteral("href"), QString()}, {QStringLiteral("innerhtml"), QStringLiteral("http://h.com/inner.htm")}}),
-                      Element(QStringLiteral("AREA"), {{QStringLiteral("href"), QStringLiteral("http://h.com/area.htm")}}),
-                      Element(QStringLiteral("A"), {})};
+        const ElementMembers inner{{QStringLiteral("href"), QString()}, {QStringLiteral("innerhtml"), QStringLiteral("http://h.com/inner.htm")}};
+        data.elements.addLink(data.elements.append(QStringLiteral("A"), inner));
+        data.elements.addLink(data.elements.append(QStringLiteral("AREA"), {{QStringLiteral("href"), QStringLiteral("http://h.com/area.htm")}}));
+        data.elements.addLink(data.elements.append(QStringLiteral("A"), {}));
         QStringList links{QStringLiteral("kept")};
         collectLinks(Document(data), links);
         QCOMPARE(links, (QStringList{"kept", "http://h.com/inner.htm", "http://h.com/area.htm"}));

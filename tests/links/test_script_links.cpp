@@ -6,6 +6,7 @@
 #include <QTest>
 
 namespace {
+using TaggedElements = QList<std::pair<QString, ElementMembers>>; // tag name, members
 const QString showPage = QStringLiteral("<script>function show(id){window.open('view.asp?id='+id,'w')}</script>");
 }
 
@@ -165,35 +166,34 @@ void TestScriptLinks::parameterSearchesAreBounded()
 
 void TestScriptLinks::scriptTextOfADocument_data()
 {
-    QTest::addColumn<QList<Element>>("elements");
+    QTest::addColumn<TaggedElements>("elements");
     QTest::addColumn<QString>("expected");
 
-    const auto element = [](const char* tag, QHash<QString, QString> members) {
-        return Element(QString::fromLatin1(tag), std::move(members));
+    const auto element = [](const char* tag, const ElementMembers& members) {
+        return std::pair{QString::fromLatin1(tag), members};
     };
-    QTest::newRow("scripts in order") << QList<Element>{element("SCRIPT", {{"innerhtml", "one()"}}),
+    QTest::newRow("scripts in order") << TaggedElements{element("SCRIPT", {{"innerhtml", "one()"}}),
                                                         element("SCRIPT", {{"innerhtml", "two()"}})}
                                       << "one()\ntwo()";
-    QTest::newRow("handlers of any tag") << QList<Element>{element("A", {{"onclick", "go(1)"}, {"href", "x.htm"}}),
+    QTest::newRow("handlers of any tag") << TaggedElements{element("A", {{"onclick", "go(1)"}, {"href", "x.htm"}}),
                                                            element("X-WIDGET", {{"onmouseover", "show(2)"}})}
                                          << "go(1)\nshow(2)";
-    QTest::newRow("scripts before handlers") << QList<Element>{element("IMG", {{"onload", "h()"}, {"src", "a.gif"}}),
+    QTest::newRow("scripts before handlers") << TaggedElements{element("IMG", {{"onload", "h()"}, {"src", "a.gif"}}),
                                                                element("SCRIPT", {{"innerhtml", "s()"}})}
                                              << "s()\nh()";
-    QTest::newRow("handlers of one element by name") << QList<Element>{element("BODY", {{"onload", "l()"}, {"onclick", "c()"}})}
+    QTest::newRow("handlers of one element by name") << TaggedElements{element("BODY", {{"onload", "l()"}, {"onclick", "c()"}})}
                                                      << "c()\nl()";
-    QTest::newRow("no scripts") << QList<Element>{element("DIV", {{"id", "show"}, {"title", "function"}})} << "";
-    QTest::newRow("empty script") << QList<Element>{element("SCRIPT", {})} << "";
+    QTest::newRow("no scripts") << TaggedElements{element("DIV", {{"id", "show"}, {"title", "function"}})} << "";
+    QTest::newRow("empty script") << TaggedElements{element("SCRIPT", {})} << "";
 }
 
 void TestScriptLinks::scriptTextOfADocument()
 {
-    QFETCH(QList<Element>, elements);
+    QFETCH(TaggedElements, elements);
     QFETCH(QString, expected);
     DocumentData data;
-    for (const Element& each : elements)
-        data.elementsByTag[each.tagName()].append(each);
-    data.elements = elements;
+    for (const auto& [tag, members] : elements)
+        data.elements.append(tag, members);
     QCOMPARE(pageScriptText(Document(data)), expected);
 }
 
@@ -204,8 +204,8 @@ void TestScriptLinks::markupIsNoScript()
     DocumentData data;
     data.markup = std::make_shared<const QString>(QStringLiteral("<script>") + script
                                                   + QStringLiteral("</script><div id=\"main\"></div>"));
-    data.elementsByTag[QStringLiteral("SCRIPT")].append(Element(QStringLiteral("SCRIPT"), {{QStringLiteral("innerhtml"), script}}));
-    data.elementsByTag[QStringLiteral("DIV")].append(Element(QStringLiteral("DIV"), {{QStringLiteral("id"), QStringLiteral("main")}}));
+    data.elements.append(QStringLiteral("SCRIPT"), {{QStringLiteral("innerhtml"), script}});
+    data.elements.append(QStringLiteral("DIV"), {{QStringLiteral("id"), QStringLiteral("main")}});
     setPageScriptText(pageScriptText(Document(data)));
     QCOMPARE(resolveUrl(QStringLiteral("javascript:show(3)"), QStringLiteral("http://h/d/p.htm")),
              QStringLiteral("http://h/d/view.asp?id=3"));

@@ -53,6 +53,34 @@ private slots:
         limitNesting(html, depth, formatting, work);
         QCOMPARE(html, guarded);
     }
+
+    // Attributes past the cap of a tag read as blanks; a cap of 2 a tag in every row, and of
+    // 4 a page.
+    void attributeCap_data()
+    {
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<QByteArray>("guarded");
+        QTest::newRow("at the cap") << QByteArray("<a b c><p>") << QByteArray("<a b c><p>");
+        QTest::newRow("past the cap") << QByteArray("<a b c d e><p>") << QByteArray("<a b c    ><p>");
+        QTest::newRow("values are no attributes") << QByteArray("<a b=1 c = '2' d=\"3\">") << QByteArray("<a b=1 c = '2'      >");
+        QTest::newRow("attribute right after a quote") << QByteArray("<a b='1'c='2'd>") << QByteArray("<a b='1'c='2' >");
+        QTest::newRow("slash parts attributes") << QByteArray("<a b/c/d>") << QByteArray("<a b/c/ >");
+        QTest::newRow("> inside quotes") << QByteArray("<a b='>' c='>' d='>'>x") << QByteArray("<a b='>' c='>'      >x");
+        QTest::newRow("quote inside an unquoted value") << QByteArray("<a b=x'y c d>'") << QByteArray("<a b=x'y c  >'");
+        QTest::newRow("closing slash kept") << QByteArray("<svg><g a b c/>") << QByteArray("<svg><g a b  />");
+        QTest::newRow("each tag counted alone") << QByteArray("<a b c><a d e>") << QByteArray("<a b c><a d e>");
+        QTest::newRow("end tag attributes") << QByteArray("<p></p a b c>") << QByteArray("<p></p a b  >");
+        QTest::newRow("page at its cap") << QByteArray("<a b c><a d e>x") << QByteArray("<a b c><a d e>x");
+        QTest::newRow("page past its cap") << QByteArray("<a b c><a d e><a f>x") << QByteArray("<a b c><a d e>");
+        QTest::newRow("blanked ones not counted") << QByteArray("<a b c d e f><a g h>x") << QByteArray("<a b c      ><a g h>x");
+    }
+    void attributeCap()
+    {
+        QFETCH(QByteArray, html);
+        QFETCH(QByteArray, guarded);
+        limitNesting(html, ParseBounds::kMaxDepth, ParseBounds::kMaxActiveFormatting, ParseBounds::kMaxParseWork, 2, 4);
+        QCOMPARE(html, guarded);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestHostileMarkup)

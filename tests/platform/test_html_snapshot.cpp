@@ -65,6 +65,14 @@ private slots:
         QTest::newRow("first of a repeated attribute") << "<div data-src=a.jpg data-src=b.jpg>" << "DIV" << "data-src" << "a.jpg";
         QTest::newRow("filesize is not taken from the markup") << "<img src=a.gif filesize=999>" << "IMG" << "filesize" << "<none>";
         QTest::newRow("outerhtml is not taken from the markup") << "<b outerhtml=x>y</b>" << "B" << "outerhtml" << "<b outerhtml=x>y</b>";
+        QString crowded = QStringLiteral("<div");
+        for (int i = 0; i < ParseBounds::kMaxAttributes; ++i)
+            crowded += QStringLiteral(" a%1='%1'").arg(i);
+        crowded += QStringLiteral(" id=late>x</div>");
+        QTest::newRow("last attribute within the cap") << crowded << "DIV" << QString("a%1").arg(ParseBounds::kMaxAttributes - 1)
+                                                       << QString::number(ParseBounds::kMaxAttributes - 1);
+        QTest::newRow("attribute past the cap") << crowded << "DIV" << "id" << "<none>";
+        QTest::newRow("outer of a crowded element") << crowded << "DIV" << "outerhtml" << crowded;
     }
     void members()
     {
@@ -143,7 +151,7 @@ private slots:
             tags << element.tagName();
         QCOMPARE(tags, QStringList({"HTML", "HEAD", "META", "LINK", "BODY", "IMG", "P", "IMG", "SVG", "IMAGE"}));
         // The IMG elements in order are those of the tag list, sizes included.
-        const Element& second = document->allElements().at(7);
+        const Element second = document->allElements().at(7);
         QCOMPARE(second.src(), QStringLiteral("http://h.com/dir/b.gif"));
         QCOMPARE(second.fileSize(), QStringLiteral("77"));
         QCOMPARE(second.member(QStringLiteral("srcset")), QStringLiteral("c.gif 2x"));
@@ -165,8 +173,8 @@ private slots:
         const ParsedPage page = parseHtml(html, kPage);
         QCOMPARE(page.data.elements.size(), kMaxElements);
         QCOMPARE(page.pictures, QStringList{"http://h.com/dir/first.gif"});
-        QVERIFY(page.data.links.isEmpty());
-        QCOMPARE(page.data.elementsByTag.value(QStringLiteral("SPAN")).size(), kMaxElements - 4);
+        QVERIFY(page.data.elements.links().empty());
+        QCOMPARE(page.data.elements.elementsNamed(QStringLiteral("SPAN")).size(), size_t(kMaxElements - 4));
     }
 
     void lonePicture()

@@ -36,27 +36,22 @@ DocumentPtr readDocument(const QVariant& value, const std::shared_ptr<PageWindow
     data.markup = std::make_shared<const QString>(map.value(QStringLiteral("markup")).toString());
     data.parentWindow = window;
 
-    QList<Element> elements;
+    ElementStore& elements = data.elements;
     const QVariantList rows = map.value(QStringLiteral("elements")).toList();
-    elements.reserve(rows.size());
     for (const QVariant& row : rows) {
         const QVariantList pair = row.toList();
         if (pair.size() != 2)
             continue;
-        QHash<QString, QString> members;
+        const ElementStore::Index element = elements.appendElement(pair.at(0).toString());
         const QVariantMap attributes = pair.at(1).toMap();
         for (auto it = attributes.constBegin(); it != attributes.constEnd(); ++it)
-            members.insert(it.key(), it.value().toString());
-        Element element(pair.at(0).toString(), std::move(members));
-        data.elementsByTag[element.tagName()].append(element);
-        elements.append(std::move(element));
+            elements.addMember(element, it.key(), it.value().toString());
     }
     for (const QVariant& index : map.value(QStringLiteral("links")).toList()) {
         const qsizetype i = index.toLongLong();
         if (i >= 0 && i < elements.size())
-            data.links.append(elements.at(i));
+            elements.addLink(i);
     }
-    data.elements = std::move(elements);
     for (const QVariant& frame : map.value(QStringLiteral("frames")).toList())
         data.frames.append(readDocument(frame, frameWindow()));
     return std::make_shared<const Document>(std::move(data));

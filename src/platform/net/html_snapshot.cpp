@@ -5,6 +5,9 @@
 #include "platform/net/utf8_offsets.h"
 
 #include <gumbo.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <functional>
@@ -152,37 +155,39 @@ ByteSpans byteSpans(const GumboNode* node, const char* input, qsizetype inputSiz
     return spans;
 }
 
-std::optional<QString> valueOf(const ElementMembers& members, QStringView name)
-{
-    for (const auto& [key, value] : members) {
-        if (key == name)
-            return value;
-    }
-    return std::nullopt;
-}
-
 // Every attribute as written, under its lower-case name (xlink:href keeps its prefix); src
 // and href absolute, as a browser's DOM hands them out. Names that the snapshot uses for its
 // own members are not taken from the markup.
-ElementMembers elementMembers(const GumboElement& element,
-                              const std::function<QString(const QString&)>& absolute)
+void addMembers(ElementStore& store, ElementStore::Index index, const GumboElement& element,
+                const std::function<QString(const QString&)>& absolute)
 {
-    ElementMembers members;
-    members.reserve(element.attributes.length);
     for (unsigned i = 0; i < element.attributes.length; ++i) {
         const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
         QString name = fromGumbo(attribute->name);
         if (attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK && !name.startsWith(QLatin1String("xlink:")))
             name.prepend(QLatin1String("xlink:"));
         if (name == QLatin1String("filesize") || name == QLatin1String("outerhtml")
-            || name == QLatin1String("innerhtml") || valueOf(members, name))
+            || name == QLatin1String("innerhtml"))
             continue;
         QString value = fromGumbo(attribute->value);
         if (name == QLatin1String("src") || name == QLatin1String("href"))
             value = absolute(value);
-        members.append({std::move(name), std::move(value)});
+        store.addMember(index, name, value);
     }
-    return members;
+}
+
+// The parser's tree of a large page is freed in many small pieces, which the C library keeps
+// for itself among the ones still in use: handed back, they do not raise the resident memory
+// of the process for good after each large page.
+void releaseParserMemory(qsizetype parsedBytes)
+{
+#if defined(__GLIBC__)
+    constexpr qsizetype kLargePage = 4 << 20;
+    if (parsedBytes >= kLargePage)
+        malloc_trim(0);
+#else
+    Q_UNUSED(parsedBytes);
+#endif
 }
 
 } // namespace
@@ -231,10 +236,11 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
     page.data.location = page.data.url;
     page.data.markup = markup;
 
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray input = utf8; // shared until the guard blanks a tag
+    // One copy of the page as bytes: the guard blanks single bytes and cuts off the tail, so
+    // positions in what it leaves are positions in the page.
+    QByteArray input = text.toUtf8();
     limitNesting(input);
-    const Utf8Offsets offsets(utf8);
+    const Utf8Offsets offsets(input);
 
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0; // each error record copies the open elements; we read none
@@ -259,7 +265,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         = [&base](const QString& value) { return absoluteAddress(base, value); };
     if (base != address)
         page.data.baseUrl = base.toString(QUrl::FullyEncoded);
-    page.data.elements.reserve(qsizetype(elements.size()));
+    ElementStore& store = page.data.elements;
 
     bool titleFound = false;
     for (const GumboNode* node : elements) {
@@ -268,7 +274,6 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         if (tag.isEmpty())
             continue;
 
-        ElementMembers members = elementMembers(element, absolute);
         const auto src = attribute(element, "src");
         const auto href = attribute(element, "href");
         const ByteSpans bytes = byteSpans(node, input.constData(), input.size());
@@ -276,8 +281,9 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         const qsizetype innerBegin = offsets.toUtf16(bytes.innerBegin);
         const qsizetype innerEnd = offsets.toUtf16(bytes.innerEnd);
         const qsizetype end = offsets.toUtf16(bytes.end);
-        const MarkupSpan outer{begin, end - begin};
         const MarkupSpan inner{innerBegin, innerEnd - innerBegin};
+        const ElementStore::Index index = store.appendElement(tag, {begin, end - begin}, inner);
+        addMembers(store, index, element, absolute);
 
         const bool html = element.tag_namespace == GUMBO_NAMESPACE_HTML;
         if (html && element.tag == GUMBO_TAG_TITLE && !titleFound) {
@@ -290,11 +296,11 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         }
         if (html && element.tag == GUMBO_TAG_LINK && href && isStyleSheetLink(element)
             && !href->trimmed().isEmpty()) {
-            page.styleSheets.append(valueOf(members, u"href").value_or(QString()));
+            page.styleSheets.append(store.member(index, u"href").value_or(QString()));
         }
         if (html && (element.tag == GUMBO_TAG_FRAME || element.tag == GUMBO_TAG_IFRAME)) {
             const bool empty = !src || src->trimmed().isEmpty();
-            page.frameSources.append(empty ? QString() : valueOf(members, u"src").value_or(QString()));
+            page.frameSources.append(empty ? QString() : store.member(index, u"src").value_or(QString()));
         }
         if (html && element.tag == GUMBO_TAG_STYLE && !page.data.url.isEmpty()) {
             const QString block = markup->mid(inner.begin, inner.length);
@@ -303,18 +309,13 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         }
         if (html && element.tag == GUMBO_TAG_IMG) {
             if (src && !src->trimmed().isEmpty())
-                page.pictures.append(valueOf(members, u"src").value_or(QString()));
-            // Its place in document order is filled when the picture has loaded.
-            page.images.append(PendingImage{std::move(members), outer, inner, page.data.elements.size()});
-            page.data.elements.append(Element());
-            continue;
+                page.pictures.append(store.member(index, u"src").value_or(QString()));
+            page.images.append(index); // its file size is known when the picture has loaded
         }
-        const Element built = Element::withMembers(tag, std::move(members), markup, outer, inner);
-        page.data.elements.append(built);
         if (html && (element.tag == GUMBO_TAG_A || element.tag == GUMBO_TAG_AREA) && href)
-            page.data.links.append(built);
-        page.data.elementsByTag[tag].append(built);
+            store.addLink(index);
     }
     gumbo_destroy_output(&options, output);
+    releaseParserMemory(input.size());
     return page;
 }

@@ -162,41 +162,89 @@ qsizetype findNoCase(QByteArrayView text, QByteArrayView word, qsizetype from)
     return -1;
 }
 
-// The position of the ">" that ends the tag starting at `at`, quotes respected; -1 if none.
-qsizetype tagEnd(QByteArrayView text, qsizetype at)
+// Where a tag's attributes end, read as the HTML tokenizer reads them.
+struct TagEnd {
+    qsizetype end = -1;           // the ">" that ends the tag; -1 if none
+    qsizetype overflowFrom = -1;  // where the attribute past the cap begins; -1 if none
+    int attributes = 0;           // those within the cap
+};
+
+// The end of the tag whose attributes start at `at`, quotes respected.
+TagEnd tagEnd(QByteArrayView text, qsizetype at, int maxAttributes)
 {
-    bool afterEquals = false;
+    enum class State { BeforeName, InName, AfterName, BeforeValue, InUnquotedValue };
+    State state = State::BeforeName;
+    TagEnd found;
+    auto startAttribute = [&](qsizetype i) {
+        if (found.attributes < maxAttributes)
+            ++found.attributes;
+        else if (found.overflowFrom < 0)
+            found.overflowFrom = i;
+        state = State::InName;
+    };
     for (qsizetype i = at; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '>')
-            return i;
-        if ((c == '"' || c == '\'') && afterEquals) {
-            const qsizetype close = text.indexOf(c, i + 1);
-            if (close < 0)
-                return -1;
-            i = close;
-            afterEquals = false;
-            continue;
+        if (c == '>') {
+            found.end = i;
+            return found;
         }
-        if (c == '=')
-            afterEquals = true;
-        else if (!isSpace(c))
-            afterEquals = false;
+        switch (state) {
+        case State::BeforeName:
+            if (!isSpace(c) && c != '/')
+                startAttribute(i);
+            break;
+        case State::InName:
+            if (isSpace(c))
+                state = State::AfterName;
+            else if (c == '/')
+                state = State::BeforeName;
+            else if (c == '=')
+                state = State::BeforeValue;
+            break;
+        case State::AfterName:
+            if (c == '/')
+                state = State::BeforeName;
+            else if (c == '=')
+                state = State::BeforeValue;
+            else if (!isSpace(c))
+                startAttribute(i);
+            break;
+        case State::BeforeValue:
+            if (c == '"' || c == '\'') {
+                const qsizetype close = text.indexOf(c, i + 1);
+                if (close < 0)
+                    return found;
+                i = close;
+                state = State::BeforeName;
+            } else if (!isSpace(c)) {
+                state = State::InUnquotedValue;
+            }
+            break;
+        case State::InUnquotedValue:
+            if (isSpace(c))
+                state = State::BeforeName;
+            break;
+        }
     }
-    return -1;
+    return found;
 }
 
 } // namespace
 
-void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork)
+void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork, int maxAttributes,
+                  qint64 maxPageAttributes)
 {
     const QByteArrayView text(html);
     QList<QByteArray> open; // names of the elements counted as open, innermost last
-    QList<qsizetype> blanked; // written at the end, while no view into html is in use
+    // Written at the end, while no view into html is in use: single "<" and ranges of
+    // attributes.
+    QList<qsizetype> blanked;
+    QList<std::pair<qsizetype, qsizetype>> blankedRanges;
     ActiveFormatting formatting;
     int foreignDepth = 0; // open svg and math elements
     int tableDepth = 0;
     qint64 work = 0;
+    qint64 attributes = 0;
     qsizetype cutAt = -1;
     QByteArray name;
     qsizetype at = 0;
@@ -230,16 +278,23 @@ void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxW
             name += lower(text[nameEnd]);
             ++nameEnd;
         }
-        const qsizetype end = tagEnd(text, nameEnd);
+        const TagEnd tag = tagEnd(text, nameEnd, maxAttributes);
+        const qsizetype end = tag.end;
         if (end < 0)
             break;
         at = end + 1;
 
         // Any tag may end a block and have the parser reopen every formatting element.
         work += 1 + formatting.size();
-        if (work > maxWork) {
+        attributes += tag.attributes;
+        if (work > maxWork || attributes > maxPageAttributes) {
             cutAt = lt;
             break;
+        }
+        if (tag.overflowFrom >= 0) {
+            // A closing "/" stays: it may close an element inside SVG.
+            const qsizetype blankEnd = text[end - 1] == '/' ? end - 1 : end;
+            blankedRanges.append({tag.overflowFrom, blankEnd});
         }
         const bool cellClosed = closesCell(name, endTag) && isTableCell(formatting.lastMarker());
         if (cellClosed)
@@ -297,6 +352,8 @@ void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxW
     }
     for (const qsizetype position : std::as_const(blanked))
         html[position] = ' ';
+    for (const auto& [from, to] : std::as_const(blankedRanges))
+        std::fill(html.begin() + from, html.begin() + std::max(from, to), ' ');
     if (cutAt >= 0)
         html.truncate(cutAt);
 }

@@ -1,7 +1,5 @@
 #include "platform/net/parsed_page.h"
 
-#include <algorithm>
-
 namespace {
 
 class ScriptlessWindow : public PageWindow {
@@ -41,31 +39,19 @@ DocumentPtr nonHtmlDocument(const QString& address)
 DocumentPtr lonePictureDocument(const QString& address, qint64 bytes)
 {
     DocumentData data = emptyData(address, true);
-    const Element image(QStringLiteral("IMG"), {{QStringLiteral("src"), address},
-                                                {QStringLiteral("filesize"), QString::number(bytes)}});
-    data.elementsByTag.insert(QStringLiteral("IMG"), {image});
-    data.elements.append(image);
+    data.elements.append(QStringLiteral("IMG"), {{QStringLiteral("src"), address},
+                                                 {QStringLiteral("filesize"), QString::number(bytes)}});
     return std::make_shared<const Document>(std::move(data));
 }
 
 DocumentPtr ParsedPage::finish(QList<DocumentPtr> frames, const UrlCache& cache) &&
 {
-    QList<Element> imageElements;
-    imageElements.reserve(images.size());
-    for (PendingImage& image : images) {
-        const auto src = std::find_if(image.members.cbegin(), image.members.cend(),
-                                      [](const auto& member) { return member.first == QLatin1String("src"); });
-        if (src != image.members.cend()) {
-            if (const auto size = cache.byteSize(src->second))
-                image.members.append({QStringLiteral("filesize"), QString::number(*size)});
+    for (const ElementStore::Index image : std::as_const(images)) {
+        if (const auto src = data.elements.member(image, u"src")) {
+            if (const auto size = cache.byteSize(*src))
+                data.elements.addMember(image, QStringLiteral("filesize"), QString::number(*size));
         }
-        imageElements.append(Element::withMembers(QStringLiteral("IMG"), std::move(image.members),
-                                                  data.markup, image.outer, image.inner));
-        if (image.position >= 0 && image.position < data.elements.size())
-            data.elements[image.position] = imageElements.back();
     }
-    if (!imageElements.isEmpty())
-        data.elementsByTag.insert(QStringLiteral("IMG"), std::move(imageElements));
     data.frames = std::move(frames);
     data.parentWindow = scriptlessWindow();
     return std::make_shared<const Document>(std::move(data));

@@ -8,18 +8,12 @@
 #include <QString>
 #include <QStringList>
 
-// An IMG element waiting for its picture: its file size is known once that has loaded.
-struct PendingImage {
-    ElementMembers members;
-    MarkupSpan outer;
-    MarkupSpan inner;
-    qsizetype position = 0; // its place among the document's elements
-};
-
 // A parsed page before its frames, style sheets and pictures have loaded.
 struct ParsedPage {
-    DocumentData data;          // all but the frames and the IMG elements
-    QList<PendingImage> images; // the IMG elements, in document order
+    DocumentData data; // all but the frames and the file sizes of the pictures
+    // The IMG elements in document order, waiting for their pictures: a file size is known
+    // once one has loaded.
+    QList<ElementStore::Index> images;
     // FRAME and IFRAME elements in document order: the absolute address of each, or the
     // empty text for one without an address (an empty frame).
     QStringList frameSources;
