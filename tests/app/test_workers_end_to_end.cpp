@@ -1,15 +1,13 @@
 // End to end on the loopback site: the pages read on worker threads fill the picture and
 // page tables exactly as the pages read on the search's own thread, row for row.
 
-#include "app/headless/run_headless.h"
+#include "bounded_headless_run.h"
 #include "platform/worker_threads.h"
 #include "site/test_site.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextStream>
-#include <QTimer>
 
 namespace {
 
@@ -20,22 +18,15 @@ struct Tables {
     QString err;
 };
 
-// In-process, as main() does it; a run that does not end within the bound aborts the test.
 Tables crawl(const QStringList& arguments)
 {
-    QTimer bound;
-    bound.setSingleShot(true);
-    QObject::connect(&bound, &QTimer::timeout, [] { qFatal("the headless run did not end"); });
-    bound.start(60'000);
     QTemporaryDir dir;
     const QString pagesFile = dir.filePath(QStringLiteral("pages.tsv"));
     Tables tables;
-    QTextStream out(&tables.pictures);
-    QTextStream err(&tables.err);
-    tables.status = runHeadless(QStringList{"quorvane", "--headless", "--interval", "10", "--hold", "0",
-                                            "--timeout", "10", "--titles", "--sources", "--pages", pagesFile}
-                                    + arguments,
-                                out, err);
+    tables.status = runHeadlessBounded(QStringList{"--interval", "10", "--hold", "0", "--timeout", "10", "--titles",
+                                                   "--sources", "--pages", pagesFile}
+                                           + arguments,
+                                       tables.pictures, tables.err);
     QFile file(pagesFile);
     if (file.open(QIODevice::ReadOnly))
         tables.pages = QString::fromUtf8(file.readAll());
