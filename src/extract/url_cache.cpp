@@ -27,11 +27,12 @@ void UrlCache::touch(Entry& entry) const
 std::optional<qint64> UrlCache::store(const QString& address, const QByteArray& bytes,
                                       const QByteArray& contentType)
 {
-    storeSize(address, bytes.size(), contentType);
-    if (bytes.size() > m_budget)
-        return std::nullopt;
+    // One lock for both steps: a reader never sees the entry between its size and its bytes.
     const QMutexLocker lock(&m_lock);
     Entry& entry = m_entries[address];
+    replace(entry, bytes.size(), contentType);
+    if (bytes.size() > m_budget)
+        return std::nullopt;
     while (m_inMemory + bytes.size() > m_budget && !m_recent.empty())
         forget(m_entries[m_recent.front()]);
     entry.bytes = bytes;
@@ -44,7 +45,11 @@ std::optional<qint64> UrlCache::store(const QString& address, const QByteArray& 
 void UrlCache::storeSize(const QString& address, qint64 size, const QByteArray& contentType)
 {
     const QMutexLocker lock(&m_lock);
-    Entry& entry = m_entries[address];
+    replace(m_entries[address], size, contentType);
+}
+
+void UrlCache::replace(Entry& entry, qint64 size, const QByteArray& contentType)
+{
     forget(entry);
     if (!entry.path.isEmpty())
         QFile::remove(entry.path);

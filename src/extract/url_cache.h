@@ -71,6 +71,7 @@ private:
     // These expect m_lock held.
     void forget(Entry& entry) const; // drops the bytes from memory
     void touch(Entry& entry) const;
+    void replace(Entry& entry, qint64 size, const QByteArray& contentType); // all but the bytes
     std::optional<QByteArray> bytesOf(Entry& entry) const;
     std::optional<QString> localFileOf(Entry& entry) const;
 
