@@ -32,18 +32,18 @@ void guardPageScripts(const Browser& browser)
     }
 }
 
-void handleDocumentComplete(BrowserSlots& browserSlots, int slot, const QString& address,
-                            SearchTables& tables)
+std::optional<PageReading> handleDocumentComplete(BrowserSlots& browserSlots, int slot,
+                                                  const QString& address, const PageTable& pages)
 {
     if (!browserSlots.isSlot(slot))
-        return;
+        return std::nullopt;
     BrowserSlot& s = browserSlots.at(slot);
     if (!s.browser)
-        return;
+        return std::nullopt;
     // The completion of a reset that a dispatch has overtaken belongs to no page.
     const QString blank = QStringLiteral("about:blank");
     if (address.compare(blank, Qt::CaseInsensitive) == 0 && !s.isFree())
-        return;
+        return std::nullopt;
 
     if (s.loaded) {
         ++s.completeCount;
@@ -53,20 +53,40 @@ void handleDocumentComplete(BrowserSlots& browserSlots, int slot, const QString&
     }
     if (s.completeCount > completionLimit) {
         browserSlots.wb1初始化(slot);
-        return;
+        return std::nullopt;
     }
     s.loaded = true;
 
-    const bool failed = s.browser->navigationFailed();
-    if (!failed) {
-        const DocumentPtr document = s.browser->document();
-        显示所有图片链接(document, tables.pictures, tables.options, tables.cache, tables.awaiting);
-        const int depth = tables.pages.isPosition(s.row) ? tables.pages.row(s.row).depth : 0;
-        harvestPageLinks(document, tables.pages, tables.sites, depth, tables.limits);
+    PageReading page;
+    page.slot = slot;
+    page.failed = s.browser->navigationFailed();
+    if (!page.failed)
+        page.document = s.browser->document();
+    if (s.row > 0 && pages.isPosition(s.row)) {
+        page.row = s.row;
+        page.depth = pages.row(s.row).depth;
+        s.row = 0; // the row is this completion's to mark
     }
-    if (s.row > 0 && tables.pages.isPosition(s.row)) {
-        if (tables.pages.row(s.row).status == PageStatus::Downloading)
-            tables.pages.setStatus(s.row, failed ? PageStatus::Failed : PageStatus::Done);
-        s.row = 0;
+    ++s.reading;
+    return page;
+}
+
+void readPage(PageReading& page, const UrlCache* cache)
+{
+    page.pictures = pagePictures(page.document, cache);
+    page.links = pageLinks(page.document);
+}
+
+void applyPageReading(const PageReading& page, BrowserSlots& browserSlots, SearchTables& tables)
+{
+    if (!page.failed) {
+        addPictureRows(page.pictures.candidates, page.pictures.title, tables.pictures, tables.options,
+                       tables.awaiting);
+        加入选择显示列表(page.links, tables.pages, tables.sites, page.depth + 1, tables.limits);
     }
+    if (page.row > 0 && tables.pages.isPosition(page.row)
+        && tables.pages.row(page.row).status == PageStatus::Downloading)
+        tables.pages.setStatus(page.row, page.failed ? PageStatus::Failed : PageStatus::Done);
+    if (browserSlots.isSlot(page.slot))
+        --browserSlots.at(page.slot).reading;
 }

@@ -2,8 +2,12 @@
 
 #include "extract/picture_rows.h"
 #include "links/harvest_rules.h"
+#include "platform/document.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class Browser;
 class BrowserSlots;
@@ -27,15 +31,33 @@ struct SearchTables {
     PageTable& pages;
     PictureTable& pictures;
     const SiteList& sites;
-    const UrlCache* cache;
     PictureOptions options;
     CrawlLimits limits;
     PicturesAwaitingType* awaiting = nullptr; // pictures known by their server's type
 };
 
-// A completion reported by the browser of slot: counts it, resets the slot at the
-// eleventh, else extracts pictures and links and marks the slot's row. A failed navigation
-// marks its row "下载出错" and gives nothing. A row is marked only while it is still
-// "正在下载", so a row put back into the queue meanwhile is searched again.
-void handleDocumentComplete(BrowserSlots& browserSlots, int slot, const QString& address,
-                            SearchTables& tables);
+// A completed page on its way to the tables: read away from the event loop's thread, then
+// applied on it.
+struct PageReading {
+    int slot = 0;
+    int row = 0;   // the page-table row to mark, or 0
+    int depth = 0; // that row's depth
+    bool failed = false;
+    DocumentPtr document; // none for a failed navigation
+    PagePictures pictures;
+    QStringList links;
+};
+
+// A completion reported by the browser of slot: counts it and resets the slot at the
+// eleventh; else gives the page to read, which the slot counts as being read until it is
+// applied. The slot's row goes with the page, so it is marked once.
+std::optional<PageReading> handleDocumentComplete(BrowserSlots& browserSlots, int slot,
+                                                  const QString& address, const PageTable& pages);
+
+// Collects the page's picture candidates and links; reads only its document and the cache.
+void readPage(PageReading& page, const UrlCache* cache);
+
+// Adds the pictures and links read and marks the row. A failed navigation marks its row
+// "下载出错" and gives nothing. A row is marked only while it is still "正在下载", so a row
+// put back into the queue meanwhile is searched again.
+void applyPageReading(const PageReading& page, BrowserSlots& browserSlots, SearchTables& tables);

@@ -11,7 +11,8 @@ class PageTable;
 // gives the position dispatched.
 std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages);
 
-// Timer2: frees every busy slot whose first completion is more than holdSeconds old.
+// Timer2: frees every busy slot whose first completion is more than holdSeconds old, once
+// what its pages gave is in the tables.
 void releaseHeldSlots(BrowserSlots& browserSlots, double holdSeconds);
 
 // Timer1, slot watchdog: frees every busy slot dispatched more than pageTimeout ago.

@@ -1,6 +1,7 @@
 #include "app/headless/headless_options.h"
 #include "app/headless/run_headless.h"
 #include "app/window/run_window.h"
+#include "platform/worker_threads.h"
 
 #include <QCoreApplication>
 #ifdef QUORVANE_HAVE_WEBENGINE
@@ -65,5 +66,7 @@ int main(int argc, char** argv)
 #ifdef QUORVANE_HAVE_WEBENGINE
     prepareChromiumRuntime();
 #endif
+    // Pages are parsed and read beside the window, so it keeps answering.
+    setWorkerThreads(defaultWorkerThreads());
     return runWindow(argc, argv);
 }

@@ -11,7 +11,12 @@
 
 SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const UrlCache* cache,
                              SearchPace pace, QObject* parent)
-    : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock)
+    : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock),
+      m_reading([this](PageReading& page) {
+          SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get()};
+          applyPageReading(page, m_slots, tables);
+          wake();
+      })
 {
     for (int slot = 0; slot < m_slots.count(); ++slot) {
         connectBrowser(slot, m_slots.at(slot).browser);
@@ -69,8 +74,12 @@ void SearchSession::connectBrowser(int slot, Browser* browser)
 
 void SearchSession::documentComplete(int slot, const QString& address)
 {
-    SearchTables tables{m_pages, m_pictures, m_sites, m_cache, m_options, m_limits, m_awaiting.get()};
-    handleDocumentComplete(m_slots, slot, address, tables);
+    if (std::optional<PageReading> page = handleDocumentComplete(m_slots, slot, address, m_pages)) {
+        m_reading.add([page = std::move(*page), cache = m_cache]() mutable {
+            readPage(page, cache);
+            return std::move(page);
+        });
+    }
     wake();
 }
 
@@ -160,7 +169,7 @@ bool SearchSession::isRunning() const
 bool SearchSession::isIdle() const
 {
     return m_pages.waitingCount() == 0 && m_pages.downloadingCount() == 0 && m_slots.allFree()
-           && !(m_awaiting && m_awaiting->isWaiting());
+           && !(m_awaiting && m_awaiting->isWaiting()) && m_reading.isEmpty();
 }
 
 PictureTable& SearchSession::pictureTable()
@@ -259,7 +268,7 @@ void SearchSession::armNextDeadline()
         if (s.isFree())
             continue;
         consider(s.startTime + m_pace.pageTimeout);
-        if (s.loaded)
+        if (s.loaded && s.reading == 0) // else the reading, once applied, wakes the search
             consider(s.doneTime + m_pace.holdSeconds);
     }
     for (const int position : m_pages.downloadingPositions()) {

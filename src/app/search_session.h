@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/browser_events.h"
 #include "app/browser_slots.h"
 #include "app/clock.h"
+#include "app/ordered_work.h"
 #include "extract/picture_rows.h"
 #include "extract/pictures_awaiting_type.h"
 #include "extract/url_cache.h"
@@ -67,8 +69,8 @@ public:
     void restoreSiteList(const QString& text);
 
     bool isRunning() const;  // Timer3 is on
-    // No row waiting or loading, every slot free, no picture waiting for its type: the
-    // headless runner's end.
+    // No row waiting or loading, every slot free, no picture waiting for its type and no
+    // page being read: the headless runner's end.
     bool isIdle() const;
 
     PictureTable& pictureTable();
@@ -124,4 +126,6 @@ private:
     bool m_running = false;
     QTimer m_wake;     // interval 0: the timers' work, once per batch of changes
     QTimer m_deadline; // interval 0: the next time-based work
+    // Last: it waits for the pages being read, which read the cache, before the rest goes.
+    OrderedWork<PageReading> m_reading;
 };

@@ -41,9 +41,9 @@ QString importReference(QStringView text, qsizetype& at)
 
 } // namespace
 
-QStringList importedSheets(const QString& text, const QString& base)
+QStringList importReferences(const QString& text)
 {
-    QStringList sheets;
+    QStringList references;
     const QStringView view = text;
     const QStringView keyword = u"@import";
     qsizetype at = 0;
@@ -54,14 +54,27 @@ QStringList importedSheets(const QString& text, const QString& base)
         } else if (c == u'@' && view.sliced(at).startsWith(keyword, Qt::CaseInsensitive)) {
             at += keyword.size();
             const QString reference = trimSpaces(importReference(view, at));
-            if (!reference.isEmpty()) {
-                const QString sheet = resolveUrl(reference, base);
-                if (!sheet.isEmpty())
-                    sheets.append(sheet);
-            }
+            if (!reference.isEmpty())
+                references.append(reference);
         } else {
             ++at;
         }
     }
+    return references;
+}
+
+QStringList resolveImports(const QStringList& references, const QString& base)
+{
+    QStringList sheets;
+    for (const QString& reference : references) {
+        const QString sheet = resolveUrl(reference, base);
+        if (!sheet.isEmpty())
+            sheets.append(sheet);
+    }
     return sheets;
+}
+
+QStringList importedSheets(const QString& text, const QString& base)
+{
+    return resolveImports(importReferences(text), base);
 }

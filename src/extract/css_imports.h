@@ -7,3 +7,7 @@
 // "@import 'b.css' screen"), made absolute against base (the address of the sheet, or of
 // the document for a STYLE block), in text order. Imports inside comments do not count.
 QStringList importedSheets(const QString& text, const QString& base);
+
+// The same in two steps: the references as written, then made absolute against base.
+QStringList importReferences(const QString& text);
+QStringList resolveImports(const QStringList& references, const QString& base);

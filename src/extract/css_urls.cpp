@@ -90,9 +90,9 @@ QString referenceText(QStringView reference)
 
 } // namespace
 
-void scanCssUrls(const QString& text, const QString& base, CandidateList& candidates,
-                 const QString& title, const QString& source)
+QStringList cssUrlReferences(const QString& text)
 {
+    QStringList references;
     const QString s = normalised(text);
     const QStringView marker = u"url(";
     qsizetype start = s.indexOf(marker);
@@ -102,10 +102,16 @@ void scanCssUrls(const QString& text, const QString& base, CandidateList& candid
         const QStringView piece = next >= 0 ? QStringView(s).sliced(pieceStart, next - pieceStart)
                                             : QStringView(s).sliced(pieceStart);
         // url() names nothing.
-        if (const std::optional<qsizetype> length = referenceLength(piece); length && *length > 0) {
-            candidates.append(resolveUrl(referenceText(piece.first(*length)), base), QString(),
-                              title, source);
-        }
+        if (const std::optional<qsizetype> length = referenceLength(piece); length && *length > 0)
+            references.append(referenceText(piece.first(*length)));
         start = next;
     }
+    return references;
+}
+
+void scanCssUrls(const QString& text, const QString& base, CandidateList& candidates,
+                 const QString& title, const QString& source)
+{
+    for (const QString& reference : cssUrlReferences(text))
+        candidates.append(resolveUrl(reference, base), QString(), title, source);
 }

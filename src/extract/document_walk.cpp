@@ -4,6 +4,7 @@
 #include "extract/css_imports.h"
 #include "extract/css_urls.h"
 #include "extract/element_pictures.h"
+#include "extract/sheet_scan.h"
 #include "extract/style_sheet_links.h"
 #include "extract/url_cache.h"
 #include "links/link_harvest.h"
@@ -12,11 +13,10 @@
 #include "links/trim_spaces.h"
 #include "links/url_resolution.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QStringDecoder>
+
+#include <memory>
 
 namespace {
 
@@ -30,27 +30,22 @@ QList<Element> elements(const Document& document, const char* tag)
     return document.getElementsByTagName(QLatin1String(tag));
 }
 
-// The style sheets of one page as the walk reads them from the cache: each file read once,
-// and each sheet that an @import pulls in read once for the whole page, so that sheets that
-// import each other end.
+// The style sheets of one page as the walk reads them from the cache: each scan asked for
+// once, and each sheet that an @import pulls in read once for the whole page, so that sheets
+// that import each other end.
 class PageSheets {
 public:
     explicit PageSheets(const UrlCache* cache) : m_cache(cache) {}
 
-    std::optional<QString> text(const QString& sheet)
+    // Nothing when the cache cannot give the sheet.
+    const SheetScan* scan(const QString& sheet)
     {
         if (!m_cache)
-            return std::nullopt;
-        const auto known = m_texts.constFind(sheet);
-        if (known != m_texts.constEnd())
-            return *known;
-        QString local;
-        m_cache->getCacheFileName(sheet, local);
-        std::optional<QString> text;
-        if (!local.isEmpty() && QFileInfo(local).isFile())
-            text = readCachedText(local);
-        m_texts.insert(sheet, text);
-        return text;
+            return nullptr;
+        auto known = m_scans.constFind(sheet);
+        if (known == m_scans.constEnd())
+            known = m_scans.insert(sheet, m_cache->sheetScan(sheet));
+        return known->get();
     }
     void markRead(const QString& sheet) { m_read.insert(sheet); }
     bool firstRead(const QString& sheet)
@@ -63,7 +58,7 @@ public:
 
 private:
     const UrlCache* m_cache;
-    QHash<QString, std::optional<QString>> m_texts;
+    QHash<QString, std::shared_ptr<const SheetScan>> m_scans;
     QSet<QString> m_read;
 };
 
@@ -78,10 +73,20 @@ struct Walk {
     {
         candidates.append(resolveUrl(reference, base), size, title, source);
     }
+    void appendAll(const QStringList& references, const QString& base)
+    {
+        for (const QString& reference : references)
+            append(reference, base);
+    }
     void imageSet(const QString& cssText, const QString& base)
     {
-        for (const QString& reference : imageSetStrings(cssText))
-            append(reference, base);
+        appendAll(imageSetStrings(cssText), base);
+    }
+    // A linked or imported sheet's image-set() strings, and the sheets it imports.
+    void sheetSources(const SheetScan& scan, const QString& sheet, int depth)
+    {
+        appendAll(scan.imageSets, sheet);
+        imports(resolveImports(scan.imports, sheet), depth);
     }
     // The sheets that a style text imports, each read like a linked sheet and resolved
     // against its own address, their own imports right after them.
@@ -92,12 +97,11 @@ struct Walk {
         for (const QString& sheet : imported) {
             if (!sheets.firstRead(sheet))
                 continue;
-            const std::optional<QString> text = sheets.text(sheet);
-            if (!text)
+            const SheetScan* scan = sheets.scan(sheet);
+            if (!scan)
                 continue;
-            scanCssUrls(*text, sheet, candidates, title, source);
-            imageSet(*text, sheet);
-            imports(importedSheets(*text, sheet), depth + 1);
+            appendAll(scan->urls, sheet);
+            sheetSources(*scan, sheet, depth + 1);
         }
     }
 };
@@ -148,8 +152,8 @@ void walkDocument(const Document& document, CandidateList& candidates, PageSheet
             if (sheet.isEmpty())
                 continue;
             sheets.markRead(sheet);
-            if (const std::optional<QString> sheetText = sheets.text(sheet))
-                scanCssUrls(*sheetText, sheet, candidates, walk.title, walk.source);
+            if (const SheetScan* scan = sheets.scan(sheet))
+                walk.appendAll(scan->urls, sheet);
         }
     }
 
@@ -170,26 +174,13 @@ void walkDocument(const Document& document, CandidateList& candidates, PageSheet
             const QString sheet = href.isEmpty() ? QString() : trimSpaces(resolveUrl(href, base));
             if (sheet.isEmpty())
                 continue;
-            if (const std::optional<QString> sheetText = sheets.text(sheet)) {
-                walk.imageSet(*sheetText, sheet);
-                walk.imports(importedSheets(*sheetText, sheet), 1);
-            }
+            if (const SheetScan* scan = sheets.scan(sheet))
+                walk.sheetSources(*scan, sheet, 1);
         }
     }
 }
 
 } // namespace
-
-std::optional<QString> readCachedText(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    const auto encoding = QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8);
-    QStringDecoder decode(encoding); // skips the byte-order mark
-    return QString(decode(bytes));
-}
 
 void 提取DOC全部图片连接(const Document& document, CandidateList& candidates,
                         const UrlCache* cache)

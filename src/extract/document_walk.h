@@ -24,7 +24,3 @@ void 提取网页全部图片连接(const DocumentPtr& document, CandidateList& 
 // kMaxImportDepth deep, each once per page).
 void 提取DOC全部图片连接(const Document& document, CandidateList& candidates,
                         const UrlCache* cache);
-
-// The text of a cached file: UTF-8 unless a byte-order mark says otherwise; nothing when
-// the file cannot be read.
-std::optional<QString> readCachedText(const QString& path);

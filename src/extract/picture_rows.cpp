@@ -41,12 +41,19 @@ void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
     }
 }
 
+PagePictures pagePictures(const DocumentPtr& document, const UrlCache* cache)
+{
+    PagePictures found;
+    if (!document || !document->isHtml())
+        return found;
+    提取网页全部图片连接(document, found.candidates, cache);
+    found.title = trimSpaces(document->title());
+    return found;
+}
+
 void 显示所有图片链接(const DocumentPtr& document, PictureTable& pictures,
                       PictureOptions options, const UrlCache* cache, PicturesAwaitingType* awaiting)
 {
-    if (!document || !document->isHtml())
-        return;
-    CandidateList candidates;
-    提取网页全部图片连接(document, candidates, cache);
-    addPictureRows(candidates, trimSpaces(document->title()), pictures, options, awaiting);
+    const PagePictures found = pagePictures(document, cache);
+    addPictureRows(found.candidates, found.title, pictures, options, awaiting);
 }

@@ -22,6 +22,16 @@ void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
                     PictureTable& pictures, PictureOptions options,
                     PicturesAwaitingType* awaiting = nullptr);
 
+// What a completed page offers the picture table.
+struct PagePictures {
+    CandidateList candidates;
+    QString title; // the page's, trimmed
+};
+
+// Collects the candidates of a completed page and its frames; none for a document that is
+// not HTML. Reads only the document and the cache, so it may run on any thread.
+PagePictures pagePictures(const DocumentPtr& document, const UrlCache* cache);
+
 // Collects the candidates of a completed page and its frames and adds their rows.
 void 显示所有图片链接(const DocumentPtr& document, PictureTable& pictures,
                       PictureOptions options, const UrlCache* cache,

@@ -27,10 +27,12 @@ void UrlCache::touch(Entry& entry) const
 std::optional<qint64> UrlCache::store(const QString& address, const QByteArray& bytes,
                                       const QByteArray& contentType)
 {
-    storeSize(address, bytes.size(), contentType);
+    // One lock for both steps: a reader never sees the entry between its size and its bytes.
+    const QMutexLocker lock(&m_lock);
+    Entry& entry = m_entries[address];
+    replace(entry, bytes.size(), contentType);
     if (bytes.size() > m_budget)
         return std::nullopt;
-    Entry& entry = m_entries[address];
     while (m_inMemory + bytes.size() > m_budget && !m_recent.empty())
         forget(m_entries[m_recent.front()]);
     entry.bytes = bytes;
@@ -42,68 +44,96 @@ std::optional<qint64> UrlCache::store(const QString& address, const QByteArray& 
 
 void UrlCache::storeSize(const QString& address, qint64 size, const QByteArray& contentType)
 {
-    Entry& entry = m_entries[address];
+    const QMutexLocker lock(&m_lock);
+    replace(m_entries[address], size, contentType);
+}
+
+void UrlCache::replace(Entry& entry, qint64 size, const QByteArray& contentType)
+{
     forget(entry);
     if (!entry.path.isEmpty())
         QFile::remove(entry.path);
     entry.path.clear();
     entry.size = size;
     entry.contentType = QString::fromLatin1(contentType);
+    entry.version = ++m_nextVersion;
+    entry.scan.reset();
 }
 
 bool UrlCache::contains(const QString& address) const
 {
+    const QMutexLocker lock(&m_lock);
     const auto it = m_entries.constFind(address);
     return it != m_entries.constEnd() && (it->inMemory || !it->path.isEmpty());
 }
 
-std::optional<QByteArray> UrlCache::bytes(const QString& address) const
+std::optional<QByteArray> UrlCache::bytesOf(Entry& entry) const
 {
-    const auto it = m_entries.find(address);
-    if (it == m_entries.end())
-        return std::nullopt;
-    if (it->inMemory) {
-        touch(*it);
-        return it->bytes;
+    if (entry.inMemory) {
+        touch(entry);
+        return entry.bytes;
     }
-    QFile file(it->path);
-    if (it->path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    QFile file(entry.path);
+    if (entry.path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
 }
 
-std::optional<QString> UrlCache::localFile(const QString& address) const
+std::optional<QByteArray> UrlCache::bytes(const QString& address) const
 {
+    const QMutexLocker lock(&m_lock);
     const auto it = m_entries.find(address);
     if (it == m_entries.end())
         return std::nullopt;
-    if (!it->path.isEmpty())
-        return it->path;
-    if (!it->inMemory || !m_dir.isValid())
+    return bytesOf(*it);
+}
+
+std::optional<QString> UrlCache::localFileOf(Entry& entry) const
+{
+    if (!entry.path.isEmpty())
+        return entry.path;
+    if (!entry.inMemory || !m_dir.isValid())
         return std::nullopt;
     // Numbered names: an address is no safe file name, and a number never collides.
     const QString path = m_dir.filePath(QString::number(++m_nextFile));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(it->bytes) != it->bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(entry.bytes) != entry.bytes.size()) {
         file.remove();
         return std::nullopt;
     }
     // The file holds them now; memory is kept for what has no file.
-    it->path = path;
-    forget(*it);
+    entry.path = path;
+    forget(entry);
     return path;
+}
+
+std::optional<QString> UrlCache::localFile(const QString& address) const
+{
+    const QMutexLocker lock(&m_lock);
+    const auto it = m_entries.find(address);
+    if (it == m_entries.end())
+        return std::nullopt;
+    return localFileOf(*it);
 }
 
 std::optional<qint64> UrlCache::byteSize(const QString& address) const
 {
+    const QMutexLocker lock(&m_lock);
     const auto it = m_entries.constFind(address);
     if (it == m_entries.constEnd())
         return std::nullopt;
     return it->size;
 }
 
+qint64 UrlCache::bytesInMemory() const
+{
+    const QMutexLocker lock(&m_lock);
+    return m_inMemory;
+}
+
 std::optional<QString> UrlCache::contentType(const QString& address) const
 {
+    const QMutexLocker lock(&m_lock);
     const auto it = m_entries.constFind(address);
     if (it == m_entries.constEnd())
         return std::nullopt;
@@ -112,8 +142,44 @@ std::optional<QString> UrlCache::contentType(const QString& address) const
 
 bool UrlCache::getCacheFileName(const QString& address, QString& localFileName) const
 {
-    if (!m_entries.contains(address))
+    const QMutexLocker lock(&m_lock);
+    const auto it = m_entries.find(address);
+    if (it == m_entries.end())
         return false;
-    localFileName = localFile(address).value_or(QString());
+    localFileName = localFileOf(*it).value_or(QString());
     return true;
+}
+
+std::shared_ptr<const SheetScan> UrlCache::sheetScan(const QString& address) const
+{
+    std::optional<QByteArray> bytes;
+    quint64 version = 0;
+    {
+        const QMutexLocker lock(&m_lock);
+        const auto it = m_entries.find(address);
+        if (it == m_entries.end())
+            return nullptr;
+        if (it->scan)
+            return it->scan;
+        version = it->version;
+        bytes = bytesOf(*it);
+        if (!bytes)
+            return nullptr;
+        ++m_scansMade;
+    }
+    // Scanned without the lock, so that the engine and other readers are not kept waiting.
+    auto scan = std::make_shared<const SheetScan>(scanSheet(decodeCachedText(*bytes)));
+    const QMutexLocker lock(&m_lock);
+    const auto it = m_entries.find(address);
+    if (it == m_entries.end() || it->version != version)
+        return scan; // stored again meanwhile: this scan is of the old bytes
+    if (!it->scan)
+        it->scan = scan;
+    return it->scan;
+}
+
+quint64 UrlCache::sheetScansMade() const
+{
+    const QMutexLocker lock(&m_lock);
+    return m_scansMade;
 }

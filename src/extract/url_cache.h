@@ -1,11 +1,15 @@
 #pragma once
 
+#include "extract/sheet_scan.h"
+
 #include <QByteArray>
 #include <QHash>
+#include <QMutex>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <list>
+#include <memory>
 #include <optional>
 
 // The browsers' URL cache. The engine fills it; the document walk reads style sheets from
@@ -13,6 +17,8 @@
 // Bytes are held in memory up to a budget, the least recently used leaving first; a file
 // in a private temporary folder (removed with the cache) is written only when a caller
 // asks for the path. The size of a resource stays known after its bytes have left.
+// Safe to use from several threads: the engine fills it on the event loop's thread while
+// workers read pages.
 class UrlCache {
 public:
     static constexpr qint64 kDefaultBudget = 64 * 1024 * 1024;
@@ -35,7 +41,7 @@ public:
     // Writes the file on first asking; nothing when the bytes are gone or it cannot be written.
     std::optional<QString> localFile(const QString& address) const;
     std::optional<qint64> byteSize(const QString& address) const;
-    qint64 bytesInMemory() const { return m_inMemory; }
+    qint64 bytesInMemory() const;
     // The Content-Type stored with the address (empty when none came), or nothing when the
     // cache does not know the address.
     std::optional<QString> contentType(const QString& address) const;
@@ -45,6 +51,12 @@ public:
     // localFileName is left as it was.
     bool getCacheFileName(const QString& address, QString& localFileName) const;
 
+    // What the style sheet at the address holds for the walk, scanned on first asking and
+    // kept until the address is stored again; nothing while its bytes cannot be had.
+    std::shared_ptr<const SheetScan> sheetScan(const QString& address) const;
+    // How many sheet texts were scanned so far.
+    quint64 sheetScansMade() const;
+
 private:
     struct Entry {
         qint64 size = 0;
@@ -53,9 +65,15 @@ private:
         QString path;     // once written
         std::list<QString>::iterator recent; // place in m_recent while in memory
         bool inMemory = false;
+        quint64 version = 0; // changes with every store
+        std::shared_ptr<const SheetScan> scan;
     };
+    // These expect m_lock held.
     void forget(Entry& entry) const; // drops the bytes from memory
     void touch(Entry& entry) const;
+    void replace(Entry& entry, qint64 size, const QByteArray& contentType); // all but the bytes
+    std::optional<QByteArray> bytesOf(Entry& entry) const;
+    std::optional<QString> localFileOf(Entry& entry) const;
 
     qint64 m_budget;
     QTemporaryDir m_dir;
@@ -64,4 +82,7 @@ private:
     mutable std::list<QString> m_recent; // addresses in memory, least recently used first
     mutable qint64 m_inMemory = 0;
     mutable quint64 m_nextFile = 0;
+    quint64 m_nextVersion = 0;
+    mutable quint64 m_scansMade = 0;
+    mutable QMutex m_lock;
 };

@@ -43,13 +43,18 @@ void 加入选择显示列表(const QStringList& links, PageTable& pages, const 
     }
 }
 
+QStringList pageLinks(const DocumentPtr& document)
+{
+    QStringList links;
+    if (!document || !document->isHtml())
+        return links;
+    for (const DocumentPtr& each : collectDocuments(document))
+        collectLinks(*each, links);
+    return links;
+}
+
 void harvestPageLinks(const DocumentPtr& document, PageTable& pages, const SiteList& sites,
                       int pageDepth, const CrawlLimits& limits)
 {
-    if (!document || !document->isHtml())
-        return;
-    QStringList links;
-    for (const DocumentPtr& each : collectDocuments(document))
-        collectLinks(*each, links);
-    加入选择显示列表(links, pages, sites, pageDepth + 1, limits);
+    加入选择显示列表(pageLinks(document), pages, sites, pageDepth + 1, limits);
 }

@@ -21,6 +21,10 @@ void collectLinks(const Document& document, QStringList& links);
 void 加入选择显示列表(const QStringList& links, PageTable& pages, const SiteList& sites,
                       int depth = 1, const CrawlLimits& limits = {});
 
+// The links of a completed page and of its frames, in the order collectLinks gives them;
+// none for a document that is not HTML. Reads only the document, so it may run on any thread.
+QStringList pageLinks(const DocumentPtr& document);
+
 // Harvests the links of a completed page (at pageDepth) and of its frames into the page
 // table. A document that is not HTML, or none, gives nothing.
 void harvestPageLinks(const DocumentPtr& document, PageTable& pages, const SiteList& sites,

@@ -9,7 +9,8 @@
 
 namespace {
 
-// Program-wide, as the page links are resolved one page at a time on one thread.
+// One per thread: each thread resolves the links of one page at a time, and pages are read
+// on several threads at once.
 struct ScriptState {
     QString pageScriptText;
     // Built at the page's first script link.
@@ -21,7 +22,7 @@ struct ScriptState {
 
 ScriptState& state()
 {
-    static ScriptState s;
+    thread_local ScriptState s;
     return s;
 }
 

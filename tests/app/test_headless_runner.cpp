@@ -168,6 +168,8 @@ private slots:
         QTest::newRow("no time-out") << QStringList{"--timeout", "0", "http://127.0.0.1/"} << "--timeout";
         QTest::newRow("missing value") << QStringList{"http://127.0.0.1/", "--output"} << "output";
         QTest::newRow("unknown engine") << QStringList{"--engine", "gecko", "http://127.0.0.1/"} << "--engine";
+        QTest::newRow("negative workers") << QStringList{"--workers", "-1", "http://127.0.0.1/"} << "--workers";
+        QTest::newRow("workers past the bound") << QStringList{"--workers", "65", "http://127.0.0.1/"} << "--workers";
 #ifndef QUORVANE_HAVE_WEBENGINE
         QTest::newRow("chromium") << QStringList{"--engine", "chromium", "http://127.0.0.1/"} << "chromium";
 #endif

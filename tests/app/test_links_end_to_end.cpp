@@ -1,9 +1,7 @@
-#include "app/headless/run_headless.h"
+#include "bounded_headless_run.h"
 #include "site/test_site.h"
 
 #include <QTest>
-#include <QTextStream>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -15,19 +13,11 @@ struct Run {
     QString err;
 };
 
-// In-process, as main() does it; a run that does not end within the bound aborts the test.
 Run runBounded(const QStringList& arguments)
 {
-    QTimer bound;
-    bound.setSingleShot(true);
-    QObject::connect(&bound, &QTimer::timeout, [] { qFatal("the headless run did not end"); });
-    bound.start(60'000);
     Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
     const QStringList pace{"--interval", "10", "--hold", "0", "--timeout", "5"};
-    run.status = runHeadless(QStringList{QStringLiteral("quorvane"), QStringLiteral("--headless")} + pace + arguments,
-                             out, err);
+    run.status = runHeadlessBounded(pace + arguments, run.out, run.err);
     return run;
 }
 

@@ -1,9 +1,9 @@
 #include "extract/document_walk.h"
+#include "extract/sheet_scan.h"
 #include "extract/style_sheet_links.h"
 #include "extract/url_cache.h"
 
 #include <QStringDecoder>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -257,6 +257,42 @@ private slots:
         QCOMPARE(getStyleSheetLinks(*page.done()), listed ? QStringList{"http://h.com/s.css"} : QStringList{});
     }
 
+    // A sheet is scanned once however many pages link or import it, and again only when
+    // the cache is given new bytes for it.
+    void sheetScannedOnce_data()
+    {
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<bool>("storedAgain"); // before the last page
+        QTest::addColumn<QStringList>("pictures"); // of the last page
+        QTest::addColumn<quint64>("scans");
+        const QStringList old{"http://h.com/a.gif", "http://h.com/set.png", "http://h.com/i.gif"};
+        QTest::newRow("one page") << 1 << false << old << quint64(2);
+        QTest::newRow("three pages") << 3 << false << old << quint64(2);
+        QTest::newRow("sheet stored again") << 2 << true
+            << QStringList{"http://h.com/new.gif", "http://h.com/i.gif"} << quint64(3);
+    }
+    void sheetScannedOnce()
+    {
+        QFETCH(int, pages);
+        QFETCH(bool, storedAgain);
+        QFETCH(QStringList, pictures);
+        QFETCH(quint64, scans);
+        UrlCache cache;
+        const QString sheet = QStringLiteral("http://h.com/s.css");
+        cache.store(sheet, "@import 'i.css'; a{background:url(a.gif); b: image-set(\"set.png\" 1x)}");
+        cache.store(QStringLiteral("http://h.com/i.css"), "a{background:url(i.gif)}");
+        QStringList found;
+        for (int n = 1; n <= pages; ++n) {
+            if (n == pages && storedAgain)
+                cache.store(sheet, "@import 'i.css'; a{background:url(new.gif)}");
+            Page page(QStringLiteral("http://h.com/p%1.htm").arg(n));
+            page.add("LINK", {{"rel", "stylesheet"}, {"href", sheet}});
+            found = addressesOf(page.done(), &cache);
+        }
+        QCOMPARE(found, pictures);
+        QCOMPARE(cache.sheetScansMade(), scans);
+    }
+
     void cachedSheetText_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -271,13 +307,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("sheet")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-        QCOMPARE(readCachedText(file.fileName()), std::optional<QString>(text));
-        QVERIFY(!readCachedText(dir.filePath(QStringLiteral("absent"))));
+        QCOMPARE(decodeCachedText(bytes), text);
     }
 };
 

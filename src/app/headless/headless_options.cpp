@@ -1,6 +1,7 @@
 #include "app/headless/headless_options.h"
 
 #include "build_info.h"
+#include "platform/worker_threads.h"
 
 #include <QCommandLineParser>
 
@@ -69,6 +70,7 @@ void addOptions(QCommandLineParser& parser)
         valued("max-depth", "N"),
         valued("session", "FILE"),
         valued("lang", "LANGUAGE"),
+        valued("workers", "N"),
     });
 }
 
@@ -90,7 +92,7 @@ QString headlessUsage()
         "usage: quorvane --headless [--titles] [--sources] [--output FILE] [--pages FILE]\n"
         "                [--format tsv|csv|jsonl] [--slots N] [--interval MS] [--hold SECONDS]\n"
         "                [--timeout SECONDS] [--engine net|chromium] [--max-pages N]\n"
-        "                [--max-depth N] [--session FILE] ADDRESS...\n");
+        "                [--max-depth N] [--session FILE] [--workers N] ADDRESS...\n");
 }
 
 std::optional<QString> informationRequested(const QStringList& arguments)
@@ -122,6 +124,8 @@ std::optional<QString> informationRequested(const QStringList& arguments)
                    "  --max-depth N        follow links at most N steps from a start address\n"
                    "  --session FILE       keep the search in FILE (SQLite) and resume it from there\n"
                    "  --lang LANGUAGE      the window's language: en or zh (default: the system's)\n"
+                   "  --workers N          threads that parse and read pages beside the search's own\n"
+                   "                       (one a core; 0: all on the search's thread)\n"
                    "  -h, --help           this text\n"
                    "  -v, --version        the version\n"
                    "\n"
@@ -204,6 +208,14 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
         if (!n)
             return badValue(QStringLiteral("max-depth"), value("max-depth"));
         options.limits.maxDepth = *n;
+    }
+
+    options.workers = defaultWorkerThreads();
+    if (isSet("workers")) {
+        const auto n = wholeNumber(value("workers"), 0, 64);
+        if (!n)
+            return badValue(QStringLiteral("workers"), value("workers"));
+        options.workers = *n;
     }
 
     const QString engineName = value("engine");

@@ -20,6 +20,7 @@ struct HeadlessOptions {
     SearchPace pace;
     CrawlLimits limits; // --max-pages, --max-depth; none by default
     bool chromium = false; // --engine chromium: pages run their scripts
+    int workers = 0;       // threads that parse and read pages; 0: the event loop's own
     QStringList addresses;
 };
 

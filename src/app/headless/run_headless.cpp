@@ -11,6 +11,7 @@
 #include "app/table_formats.h"
 #include "extract/url_cache.h"
 #include "platform/net/net_engine.h"
+#include "platform/worker_threads.h"
 #ifdef QUORVANE_HAVE_WEBENGINE
 #include "platform/chromium/chromium_engine.h"
 #endif
@@ -57,6 +58,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     }
     const HeadlessOptions& options = std::get<HeadlessOptions>(parsed);
     const StopSignals stop;
+    setWorkerThreads(options.workers);
 
     UrlCache cache;
     std::unique_ptr<QObject> engine;

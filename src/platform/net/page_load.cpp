@@ -6,7 +6,9 @@
 #include "platform/net/resource_loader.h"
 #include "platform/net/web_address.h"
 #include "lists/picture_types.h"
+#include "platform/worker_threads.h"
 
+#include <QFutureWatcher>
 #include <QNetworkAccessManager>
 
 PageLoad::PageLoad(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
@@ -105,7 +107,25 @@ void PageLoad::documentFetched(int node, const FetchResult& result)
         finishIfComplete();
         return;
     }
-    ParsedPage page = parseHtml(decodeHtml(result.body, result.contentType), result.url);
+    if (workerThreads() == 0) {
+        pageParsed(node, parseHtml(decodeHtml(result.body, result.contentType), result.url));
+        return;
+    }
+    // The watcher goes with this load: a load deleted meanwhile never hears of the page.
+    ++m_parsing;
+    auto* watcher = new QFutureWatcher<ParsedPage>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, node, watcher] {
+        watcher->deleteLater();
+        --m_parsing;
+        pageParsed(node, watcher->future().takeResult());
+    });
+    watcher->setFuture(runOnWorker([body = result.body, contentType = result.contentType, url = result.url] {
+        return parseHtml(decodeHtml(body, contentType), url);
+    }));
+}
+
+void PageLoad::pageParsed(int node, ParsedPage page)
+{
     const QStringList frameSources = page.frameSources;
     const QStringList sheets = page.styleSheets + page.styleBlockImports;
     m_imports.addSheets(page.styleSheets, 0);
@@ -189,7 +209,7 @@ void PageLoad::countDone()
 void PageLoad::finishIfComplete()
 {
     const bool picturesDone = m_pendingPictures.isEmpty() || !m_pictureGrace.isActive();
-    if (m_finished || m_pendingDocuments > 0 || !m_pendingSheets.isEmpty() || !picturesDone)
+    if (m_finished || m_pendingDocuments > 0 || m_parsing > 0 || !m_pendingSheets.isEmpty() || !picturesDone)
         return;
     m_finished = true;
     m_pictureGrace.stop();

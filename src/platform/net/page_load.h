@@ -58,6 +58,7 @@ private:
     void fetchDocument(int node, const QUrl& address);
     void pumpDocuments();
     void documentFetched(int node, const FetchResult& result);
+    void pageParsed(int node, ParsedPage page);
     int frameNode(int parent, const QString& source);
     void want(const QString& address, bool styleSheet);
     void followImports(const QString& sheet); // loads the sheets a loaded sheet imports
@@ -79,6 +80,7 @@ private:
     QQueue<QPair<int, QUrl>> m_documentQueue; // frames waiting for a free transfer
     int m_fetchingDocuments = 0;
     int m_pendingDocuments = 0; // queued or fetching
+    int m_parsing = 0;          // fetched, on a worker thread
     QSet<QString> m_pendingSheets;
     QSet<QString> m_pendingPictures;
     QTimer m_pictureGrace;

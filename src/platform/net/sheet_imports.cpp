@@ -2,6 +2,7 @@
 
 #include "extract/css_imports.h"
 #include "extract/document_walk.h"
+#include "extract/url_cache.h"
 
 void SheetImports::addSheets(const QStringList& sheets, int depth)
 {
@@ -16,16 +17,13 @@ QStringList SheetImports::importsOf(const QString& sheet, const UrlCache& cache)
     const auto depth = m_depth.constFind(sheet);
     if (depth == m_depth.constEnd() || *depth >= kMaxImportDepth || m_read.contains(sheet))
         return {};
-    const std::optional<QString> path = cache.localFile(sheet);
-    if (!path)
+    const std::shared_ptr<const SheetScan> scan = cache.sheetScan(sheet);
+    if (!scan)
         return {}; // asked again once it has loaded
     m_read.insert(sheet);
     const int next = *depth + 1;
-    const std::optional<QString> text = readCachedText(*path);
-    if (!text)
-        return {};
     QStringList fresh;
-    for (const QString& imported : importedSheets(*text, sheet)) {
+    for (const QString& imported : resolveImports(scan->imports, sheet)) {
         if (m_depth.contains(imported))
             continue;
         m_depth.insert(imported, next);
