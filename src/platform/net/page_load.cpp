@@ -7,9 +7,9 @@
 #include "platform/net/web_address.h"
 #include "lists/picture_types.h"
 
-#include <QNetworkAccessManager>
+#include "platform/net/curl_session.h"
 
-PageLoad::PageLoad(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
+PageLoad::PageLoad(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
                    QObject* parent, int pictureGraceMs)
     : QObject(parent), m_network(network), m_resources(resources), m_cache(cache)
 {
