@@ -256,6 +256,32 @@ private slots:
         QVERIFY2(opened >= 1 && opened <= maxConnections, qPrintable(QString::number(opened)));
     }
 
+    // Cookies a server sets go back to it on later requests of the session, to no other host.
+    void cookiesKeptForTheirHost_data()
+    {
+        QTest::addColumn<bool>("otherHost");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("same host") << false << QByteArray("session=abc");
+        QTest::newRow("another host") << true << QByteArray();
+    }
+    void cookiesKeptForTheirHost()
+    {
+        QFETCH(bool, otherHost);
+        QFETCH(QByteArray, sent);
+        CurlSession fresh;
+        TestRoute setter = htmlRoute("set");
+        setter.headers.append(qMakePair(QByteArray("Set-Cookie"), QByteArray("session=abc; Path=/")));
+        site.setRoute(QStringLiteral("/c/set"), setter);
+        for (const QString& address : {site.url(QStringLiteral("/c/set")),
+                                       otherHost ? site.otherHostUrl(QStringLiteral("/img/logo.gif"))
+                                                 : site.url(QStringLiteral("/img/logo.gif"))}) {
+            Fetch fetch(&fresh, QUrl(address));
+            QSignalSpy finished(&fetch, &Fetch::finished);
+            QVERIFY(finished.wait(10'000));
+        }
+        QCOMPARE(site.lastCookies(), sent);
+    }
+
     // A proxy named in the environment is not asked: the program talks to the server itself.
     void environmentProxyIgnored()
     {

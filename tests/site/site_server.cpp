@@ -161,6 +161,7 @@ void TestSite::serve(QTcpSocket* socket)
             received->remove(0, headEnd + 4);
             const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
             QByteArray host;
+            m_lastCookies.clear();
             bool keepAlive = requestLine.value(2) == "HTTP/1.1";
             for (const QByteArray& line : lines.mid(1)) {
                 const qsizetype colon = line.indexOf(':');
@@ -168,6 +169,8 @@ void TestSite::serve(QTcpSocket* socket)
                 const QByteArray value = line.mid(colon + 1).trimmed();
                 if (colon > 0 && name == "host")
                     host = value;
+                else if (colon > 0 && name == "cookie")
+                    m_lastCookies = value;
                 else if (colon > 0 && name == "connection" && value.toLower().contains("close"))
                     keepAlive = false;
             }

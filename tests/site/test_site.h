@@ -69,6 +69,7 @@ public:
     // Connections still sending an endless or trickling body.
     int openStreams() const { return int(m_streams.size()); }
     int connectionsAccepted() const { return m_connections; } // since listen()
+    QByteArray lastCookies() const { return m_lastCookies; } // the last request's Cookie header
     // The pages of hostile_routes.cpp, each with one normal picture and one normal link.
     void addHostileRoutes();
 
@@ -95,4 +96,5 @@ private:
     QHash<QTcpSocket*, FillerProgress> m_fillers;
     QSet<QTcpSocket*> m_streams;
     int m_connections = 0;
+    QByteArray m_lastCookies;
 };

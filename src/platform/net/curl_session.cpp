@@ -29,6 +29,8 @@ CurlSession::CurlSession(QObject* parent) : QObject(parent)
 {
     initCurlOnce();
     m_multi = curl_multi_init();
+    m_shared = curl_share_init();
+    curl_share_setopt(m_shared, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CurlSession::onSocket);
     curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
     curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &CurlSession::onTimer);
@@ -44,14 +46,20 @@ CurlSession::CurlSession(QObject* parent) : QObject(parent)
 
 CurlSession::~CurlSession()
 {
-    for (auto transfer = m_transfers.cbegin(); transfer != m_transfers.cend(); ++transfer)
+    // Handles may outlive the session; they let go of it here.
+    for (auto transfer = m_transfers.cbegin(); transfer != m_transfers.cend(); ++transfer) {
         curl_multi_remove_handle(m_multi, transfer.key());
+        curl_easy_setopt(transfer.key(), CURLOPT_SHARE, nullptr);
+    }
     m_transfers.clear();
     curl_multi_cleanup(m_multi); // the notifiers go with this object's children
+    curl_share_cleanup(m_shared);
 }
 
 bool CurlSession::add(CURL* easy, Done done)
 {
+    curl_easy_setopt(easy, CURLOPT_SHARE, m_shared);
+    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, ""); // cookies on, none read from a file
     if (curl_multi_add_handle(m_multi, easy) != CURLM_OK)
         return false;
     m_transfers.insert(easy, std::move(done));

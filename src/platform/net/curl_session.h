@@ -12,8 +12,8 @@ class QSocketNotifier;
 
 // One libcurl multi handle driven by the Qt event loop: a socket notifier for each socket
 // curl watches and one timer for curl's own timeouts. The transfers added to it share its
-// connections, kept alive across pages, at most kConnectionsPerHost to a host, and HTTP/2
-// streams where a server offers them.
+// connections, kept alive across pages, at most kConnectionsPerHost to a host, HTTP/2
+// streams where a server offers them, and the cookies servers set, kept in memory.
 class CurlSession : public QObject {
     Q_OBJECT
 public:
@@ -44,6 +44,7 @@ private:
     void collectFinished();
 
     CURLM* m_multi;
+    CURLSH* m_shared;
     QTimer m_timer;
     QHash<curl_socket_t, Watch> m_sockets;
     QHash<CURL*, Done> m_transfers;
