@@ -95,6 +95,11 @@ bool Fetch::headerLine(QByteArrayView line)
         m_contentType.clear();
         m_contentLength = -1;
         m_redirect = false;
+        // The address this response answers: once curl gives up on a redirect, its
+        // effective address is the target it refused.
+        const char* answered = nullptr;
+        if (curl_easy_getinfo(m_easy, CURLINFO_EFFECTIVE_URL, &answered) == CURLE_OK && answered)
+            m_finalUrl = QUrl::fromEncoded(QByteArray(answered));
         return true;
     }
     if (const auto type = headerValue(line, "Content-Type"))
@@ -111,9 +116,6 @@ bool Fetch::headerLine(QByteArrayView line)
     if (m_status < 200 || (m_status >= 300 && m_status < 400 && m_redirect))
         return true;
     m_final = true;
-    const char* effective = nullptr;
-    curl_easy_getinfo(m_easy, CURLINFO_EFFECTIVE_URL, &effective);
-    m_finalUrl = QUrl::fromEncoded(QByteArray(effective ? effective : ""));
     // Not from inside curl: the receiver may delete this fetch.
     QMetaObject::invokeMethod(this, &Fetch::announce, Qt::QueuedConnection);
     if (m_method == Method::Get && m_contentLength > m_limits.bodyLimit) {
@@ -172,18 +174,14 @@ void Fetch::complete(CURLcode code)
     m_idle.stop();
     if (m_easy) {
         // Finished inside curl: the session let go of the handle already.
-        if (!m_final) {
-            const char* last = nullptr; // where a redirect led, if anywhere
-            if (curl_easy_getinfo(m_easy, CURLINFO_EFFECTIVE_URL, &last) == CURLE_OK && last)
-                m_finalUrl = QUrl::fromEncoded(QByteArray(last));
-        }
         curl_easy_cleanup(m_easy);
         m_easy = nullptr;
     }
 
     FetchResult result;
     result.url = m_finalUrl;
-    result.responded = m_final;
+    // A redirect that could not be followed is a response too, though a failed one.
+    result.responded = m_status >= 200;
     result.status = m_status;
     result.contentType = m_contentType;
     result.failed = code != CURLE_OK || m_stopped || !result.responded || result.status >= 400;

@@ -52,7 +52,8 @@ public:
     ~Fetch() override;
 
 signals:
-    // The final response's headers have arrived (not sent for a fetch without response).
+    // The final response's headers have arrived, or the fetch ended on a redirect it could
+    // not follow (not sent for a fetch without response).
     void responseArrived(const QUrl& finalUrl);
     // Sent once, also after a failure.
     void finished(const FetchResult& result);
