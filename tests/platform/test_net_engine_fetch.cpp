@@ -5,6 +5,7 @@
 
 #include "platform/net/curl_session.h"
 #include "platform/net/fetch.h"
+#include "site/picture_bytes.h"
 #include "site/test_site.h"
 
 #include <QSignalSpy>
@@ -16,35 +17,6 @@
 namespace {
 
 constexpr qint64 kAny = -1;
-
-quint32 crc32(const QByteArray& data)
-{
-    quint32 crc = 0xffffffffu;
-    for (const char byte : data) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void appendLittleEndian(QByteArray& out, quint32 value)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        out += char((value >> shift) & 0xff);
-}
-
-// The bytes in gzip's format: qCompress's zlib stream without its length prefix, header
-// and checksum, wrapped in gzip's own.
-QByteArray gzipped(const QByteArray& data)
-{
-    const QByteArray zlib = qCompress(data, 9);
-    QByteArray out("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10);
-    out += zlib.mid(4 + 2, zlib.size() - 4 - 2 - 4);
-    appendLittleEndian(out, crc32(data));
-    appendLittleEndian(out, quint32(data.size()));
-    return out;
-}
 
 TestRoute gzipRoute(const QByteArray& body, const QByteArray& contentType)
 {
