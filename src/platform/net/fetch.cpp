@@ -187,6 +187,7 @@ void Fetch::complete(CURLcode code)
     result.failed = code != CURLE_OK || m_stopped || !result.responded || result.status >= 400;
     result.byteSize = m_received;
     result.kept = m_keeping;
+    m_body.squeeze(); // kept in the URL cache: without the room the growing body left
     result.body = std::move(m_body);
     if (result.responded)
         announce();
