@@ -224,7 +224,7 @@ private slots:
         UrlCache cache;
         cache.storeSize(at("/sized.gif"), 100);
         cache.store(at("/held.css"), "a{}");
-        ResourceLoader loader(f.engine.networkAccess(), &cache);
+        ResourceLoader loader(f.engine.session(), &cache);
         QStringList done;
         const quint64 page = loader.open([&done](const QString& address, bool) { done.append(address); });
         loader.request(page, at("/img/missing.gif"), ResourceLoader::Kind::Picture);

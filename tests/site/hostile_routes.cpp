@@ -67,6 +67,9 @@ void TestSite::addHostileRoutes()
     setRoute("/hostile/closed.htm", route(hostilePage("Closed", QByteArray(4000, ' ')), Fault::CloseMidBody));
     setRoute("/hostile/reset.htm", route(hostilePage("Reset", QByteArray(4000, ' ')), Fault::ResetMidBody));
     setRoute("/hostile/interim.htm", route(hostilePage("Interim", {}), Fault::InterimFirst));
+    setRoute("/hostile/processing.htm", route(hostilePage("Processing", {}), Fault::ProcessingFirst));
+    setRoute("/hostile/chunked.htm", route(hostilePage("Chunked", QByteArray(4000, ' ')), Fault::Chunked));
+    setRoute("/hostile/chunked_cut.htm", route(hostilePage("Chunked cut", QByteArray(4000, ' ')), Fault::ChunkedCut));
 
     // Every frame holds six more: 6^8 documents if nothing stopped it.
     for (int id = 0; id < kFanOutPages; ++id) {

@@ -145,3 +145,17 @@ QByteArray pngPicture(int width, int height, int byteSize)
         return start + rest;
     return start + pngChunk("tEXt", keyword + QByteArray(textLength, 'q')) + rest;
 }
+
+QByteArray gzipped(const QByteArray& data)
+{
+    // qCompress's zlib stream without its length prefix, header and checksum, wrapped in
+    // gzip's own header and trailer.
+    const QByteArray zlib = qCompress(data, 9);
+    QByteArray out("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10);
+    out += zlib.mid(4 + 2, zlib.size() - 4 - 2 - 4);
+    for (const quint32 value : {crc32(data), quint32(data.size())}) {
+        for (int shift = 0; shift < 32; shift += 8)
+            out += char((value >> shift) & 0xff);
+    }
+    return out;
+}

@@ -8,3 +8,6 @@
 // pictures; a size too small for the picture gives the smallest picture instead.
 QByteArray gifPicture(int width, int height, int byteSize);
 QByteArray pngPicture(int width, int height, int byteSize);
+
+// The bytes packed in gzip's format, as a server sends them with Content-Encoding: gzip.
+QByteArray gzipped(const QByteArray& data);

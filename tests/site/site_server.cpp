@@ -20,6 +20,7 @@ constexpr qint64 kFillerPiece = 256 * 1024;
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
+    case 102: return "Processing";
     case 103: return "Early Hints";
     case 200: return "OK";
     case 301: return "Moved Permanently";
@@ -79,8 +80,10 @@ QByteArray fillerBytes(qint64 offset, qint64 count)
 TestSite::TestSite(QObject* parent) : QObject(parent), m_server(new QTcpServer(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket* socket = m_server->nextPendingConnection())
+        while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+            ++m_connections;
             serve(socket);
+        }
     });
 }
 
@@ -158,6 +161,7 @@ void TestSite::serve(QTcpSocket* socket)
             received->remove(0, headEnd + 4);
             const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
             QByteArray host;
+            m_lastCookies.clear();
             bool keepAlive = requestLine.value(2) == "HTTP/1.1";
             for (const QByteArray& line : lines.mid(1)) {
                 const qsizetype colon = line.indexOf(':');
@@ -165,6 +169,8 @@ void TestSite::serve(QTcpSocket* socket)
                 const QByteArray value = line.mid(colon + 1).trimmed();
                 if (colon > 0 && name == "host")
                     host = value;
+                else if (colon > 0 && name == "cookie")
+                    m_lastCookies = value;
                 else if (colon > 0 && name == "connection" && value.toLower().contains("close"))
                     keepAlive = false;
             }
@@ -254,7 +260,10 @@ bool TestSite::misbehave(QTcpSocket* socket, const TestRoute& route)
     case Fault::None:
         break;
     case Fault::InterimFirst:
-        socket->write("HTTP/1.1 103 Early Hints\r\nLink: </css/site.css>; rel=preload\r\n\r\n");
+    case Fault::ProcessingFirst:
+        socket->write(route.fault == Fault::InterimFirst
+                          ? "HTTP/1.1 103 Early Hints\r\nLink: </css/site.css>; rel=preload\r\n\r\n"
+                          : "HTTP/1.1 102 Processing\r\n\r\n");
         socket->write(responseHead(route.status, route.contentType, route.body.size(), route.headers, true));
         socket->write(route.body);
         socket->disconnectFromHost();
@@ -272,6 +281,22 @@ bool TestSite::misbehave(QTcpSocket* socket, const TestRoute& route)
         auto* tick = new QTimer(socket);
         connect(tick, &QTimer::timeout, socket, [socket, body = route.body] { socket->write(body.left(16)); });
         tick->start(50);
+        break;
+    }
+    case Fault::Chunked:
+    case Fault::ChunkedCut: {
+        auto headers = route.headers;
+        headers.append(qMakePair(QByteArray("Transfer-Encoding"), QByteArray("chunked")));
+        socket->write(responseHead(route.status, route.contentType, -1, headers, true));
+        const QByteArray sent = route.fault == Fault::Chunked ? route.body : half;
+        for (qsizetype at = 0; at < sent.size(); at += 1000) {
+            const QByteArray chunk = sent.mid(at, 1000);
+            socket->write(QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n");
+            socket->flush();
+        }
+        if (route.fault == Fault::Chunked)
+            socket->write("0\r\n\r\n");
+        socket->disconnectFromHost();
         break;
     }
     case Fault::CloseMidBody:

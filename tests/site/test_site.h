@@ -28,6 +28,9 @@ struct TestRoute {
         CloseMidBody, // half the promised body, then the connection closes
         ResetMidBody, // half the promised body, then the connection is reset
         InterimFirst, // a 103 Early Hints response before the real one
+        ProcessingFirst, // a 102 Processing response before the real one
+        Chunked,      // the body in chunks, as several writes
+        ChunkedCut,   // half the body in chunks, then the connection closes without the last chunk
     };
     Fault fault = Fault::None;
 };
@@ -65,6 +68,8 @@ public:
     void clearLog();
     // Connections still sending an endless or trickling body.
     int openStreams() const { return int(m_streams.size()); }
+    int connectionsAccepted() const { return m_connections; } // since listen()
+    QByteArray lastCookies() const { return m_lastCookies; } // the last request's Cookie header
     // The pages of hostile_routes.cpp, each with one normal picture and one normal link.
     void addHostileRoutes();
 
@@ -90,4 +95,6 @@ private:
     };
     QHash<QTcpSocket*, FillerProgress> m_fillers;
     QSet<QTcpSocket*> m_streams;
+    int m_connections = 0;
+    QByteArray m_lastCookies;
 };

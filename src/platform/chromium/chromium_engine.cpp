@@ -1,8 +1,8 @@
 #include "platform/chromium/chromium_engine.h"
 
-#include "platform/net/net_type_probe.h"
-
 #include "platform/chromium/chromium_browser.h"
+#include "platform/net/curl_session.h"
+#include "platform/net/net_type_probe.h"
 #include "platform/net/resource_loader.h"
 
 #include <QNetworkAccessManager>
@@ -32,8 +32,8 @@ const char* const kLeaveGuard = R"js((() => {
 ChromiumEngine::ChromiumEngine(UrlCache* cache, SettleBudget budget, QObject* parent)
     : QObject(parent), m_cache(cache), m_budget(budget),
       m_profile(new QWebEngineProfile(this)), // no storage name: off the record
-      m_network(new QNetworkAccessManager(this)), m_resources(new ResourceLoader(m_network, cache, this)),
-      m_typeProbe(new NetTypeProbe(m_network, cache, this))
+      m_session(new CurlSession(this)), m_network(new QNetworkAccessManager(this)),
+      m_resources(new ResourceLoader(m_session, cache, this)), m_typeProbe(new NetTypeProbe(m_session, cache, this))
 {
     m_network->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);

@@ -9,6 +9,7 @@
 #include <QPointer>
 
 class ChromiumBrowser;
+class CurlSession;
 class QNetworkAccessManager;
 class QWebEngineProfile;
 class ResourceLoader;
@@ -25,7 +26,7 @@ public:
     ~ChromiumEngine() override;
 
     Browser* createBrowser(QObject* parent); // one per browser slot
-    // For the style sheets that pages may not read, and for the window's downloads.
+    // For the window's downloads (the style sheets that pages may not read come over curl).
     QNetworkAccessManager* networkAccess();
     UrlCache* cache();
     // Addresses without a picture extension are asked about over plain HTTP, as the net
@@ -36,6 +37,7 @@ private:
     UrlCache* m_cache;
     SettleBudget m_budget;
     QWebEngineProfile* m_profile;
+    CurlSession* m_session;
     QNetworkAccessManager* m_network;
     ResourceLoader* m_resources;
     TypeProbe* m_typeProbe;

@@ -1,172 +1,195 @@
 #include "platform/net/fetch.h"
 
+#include "platform/net/curl_session.h"
 #include "platform/net/web_address.h"
-
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 
 #include <algorithm>
 #include <optional>
 
 namespace {
 
-bool isRedirectStatus(int status)
-{
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
+const char* const kUserAgent = "Mozilla/5.0 (compatible; Quorvane)";
 
-// Where a redirect leads, or nothing for a response that is not one.
-std::optional<QUrl> redirectTarget(const QNetworkReply& reply)
+// The value of a "Name: value" header line when its name is this one.
+std::optional<QByteArrayView> headerValue(QByteArrayView line, QByteArrayView name)
 {
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray location = reply.rawHeader("Location");
-    if (!isRedirectStatus(status) || location.isEmpty())
+    if (line.size() <= name.size() || line.at(name.size()) != ':'
+        || line.first(name.size()).compare(name, Qt::CaseInsensitive) != 0)
         return std::nullopt;
-    return reply.url().resolved(QUrl(QString::fromUtf8(location), QUrl::TolerantMode));
+    return line.sliced(name.size() + 1).trimmed();
 }
 
 } // namespace
 
-Fetch::Fetch(QNetworkAccessManager* network, const QUrl& url, QObject* parent, const FetchLimits& limits)
-    : QObject(parent), m_network(network), m_limits(limits)
+Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const FetchLimits& limits, Method method)
+    : QObject(parent), m_session(session), m_limits(limits), m_method(method), m_finalUrl(url)
 {
-    m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this, &Fetch::stop);
-    m_deadline.start(m_limits.totalTimeoutMs);
-    request(url);
+    m_idle.setSingleShot(true);
+    connect(&m_idle, &QTimer::timeout, this, &Fetch::checkIdle);
+    m_idle.start(m_limits.idleTimeoutMs);
+    m_sinceActivity.start();
+
+    m_easy = isWebAddress(url) && m_session ? curl_easy_init() : nullptr;
+    if (m_easy) {
+        curl_easy_setopt(m_easy, CURLOPT_URL, url.toEncoded(QUrl::FullyEncoded).constData());
+        curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(m_easy, CURLOPT_MAXREDIRS, long(kMaxRedirects));
+        curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        // Straight to the server: a proxy from the environment must not redirect the program.
+        curl_easy_setopt(m_easy, CURLOPT_PROXY, "");
+        curl_easy_setopt(m_easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_2TLS));
+        curl_easy_setopt(m_easy, CURLOPT_USERAGENT, kUserAgent);
+        curl_easy_setopt(m_easy, CURLOPT_ACCEPT_ENCODING, ""); // every encoding curl can unpack
+        curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(m_easy, CURLOPT_TIMEOUT_MS, long(m_limits.totalTimeoutMs));
+        curl_easy_setopt(m_easy, CURLOPT_NOBODY, long(m_method == Method::Head));
+        curl_easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &Fetch::onHeader);
+        curl_easy_setopt(m_easy, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &Fetch::onBody);
+        curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, this);
+        if (!m_session->add(m_easy, [this](CURLcode code) { complete(code); }))
+            dropHandle();
+    }
+    if (!m_easy) {
+        QMetaObject::invokeMethod(this, [this] { complete(CURLE_FAILED_INIT); }, Qt::QueuedConnection);
+    }
 }
 
 Fetch::~Fetch()
 {
-    if (m_reply) {
-        disconnect(m_reply, nullptr, this, nullptr);
-        m_reply->abort();
-    }
-    dropReply();
+    dropHandle();
 }
 
-void Fetch::request(const QUrl& url)
+void Fetch::dropHandle()
 {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setTransferTimeout(m_limits.idleTimeoutMs);
-    // HTTP/2 where a TLS server offers it; plain http stays HTTP/1.1 with kept-alive
-    // connections, six per host, shared by every browser through the one manager.
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QByteArrayLiteral("Mozilla/5.0 (compatible; Quorvane)"));
-    m_body = QByteArray();
-    m_received = 0;
-    m_reply = m_network->get(request);
-    // Without a bound QtNetwork reads the socket as fast as it can into memory of its own.
-    m_reply->setReadBufferSize(kReadBufferBytes);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &Fetch::headersArrived);
-    connect(m_reply, &QNetworkReply::readyRead, this, &Fetch::readBody);
-    // Counted here too: the cap must hold even while readyRead waits.
-    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
-        if (received > m_limits.bodyLimit)
-            stop();
-    });
-    connect(m_reply, &QNetworkReply::finished, this, &Fetch::complete);
-}
-
-void Fetch::headersArrived()
-{
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && length.toLongLong() > m_limits.bodyLimit) {
-        stop(); // no use reading what will be cut
+    if (!m_easy)
         return;
+    if (m_session)
+        m_session->remove(m_easy);
+    curl_easy_cleanup(m_easy);
+    m_easy = nullptr;
+}
+
+size_t Fetch::onHeader(char* data, size_t size, size_t count, void* fetch)
+{
+    const size_t bytes = size * count;
+    return static_cast<Fetch*>(fetch)->headerLine(QByteArrayView(data, qsizetype(bytes))) ? bytes : 0;
+}
+
+size_t Fetch::onBody(char* data, size_t size, size_t count, void* fetch)
+{
+    const size_t bytes = size * count;
+    return static_cast<Fetch*>(fetch)->bodyBytes(data, qsizetype(bytes)) ? bytes : 0;
+}
+
+bool Fetch::headerLine(QByteArrayView line)
+{
+    m_sinceActivity.restart();
+    if (m_final)
+        return true; // trailers of a chunked body
+    if (line.startsWith("HTTP/")) {
+        // A new response: an interim one, a redirect, or the final one.
+        const QByteArrayView rest = line.sliced(line.indexOf(' ') + 1).trimmed();
+        m_status = rest.first(std::min<qsizetype>(3, rest.size())).toInt();
+        m_contentType.clear();
+        m_contentLength = -1;
+        m_redirect = false;
+        // The address this response answers: once curl gives up on a redirect, its
+        // effective address is the target it refused.
+        const char* answered = nullptr;
+        if (curl_easy_getinfo(m_easy, CURLINFO_EFFECTIVE_URL, &answered) == CURLE_OK && answered)
+            m_finalUrl = QUrl::fromEncoded(QByteArray(answered));
+        return true;
     }
-    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (m_announced || !status.isValid() || redirectTarget(*m_reply))
+    if (const auto type = headerValue(line, "Content-Type"))
+        m_contentType = type->toByteArray();
+    else if (const auto length = headerValue(line, "Content-Length"))
+        m_contentLength = length->toLongLong();
+    else if (const auto location = headerValue(line, "Location"))
+        m_redirect = !location->isEmpty();
+    if (!line.trimmed().isEmpty())
+        return true;
+
+    // The end of a response's headers. Curl goes on by itself after an interim response
+    // and follows a redirect.
+    if (m_status < 200 || (m_status >= 300 && m_status < 400 && m_redirect))
+        return true;
+    m_final = true;
+    // Not from inside curl: the receiver may delete this fetch.
+    QMetaObject::invokeMethod(this, &Fetch::announce, Qt::QueuedConnection);
+    if (m_method == Method::Get && m_contentLength > m_limits.bodyLimit) {
+        m_stopped = true; // no use reading what will be cut
+        return false;
+    }
+    return true;
+}
+
+bool Fetch::bodyBytes(const char* data, qsizetype size)
+{
+    m_sinceActivity.restart();
+    if (m_received + size > m_limits.bodyLimit) {
+        m_stopped = true;
+        return false;
+    }
+    m_received += size;
+    if (m_keeping && m_received > m_limits.keepLimit) {
+        m_keeping = false; // counted from here on, not kept
+        m_body = QByteArray();
+    }
+    if (m_keeping)
+        m_body.append(data, size);
+    return true;
+}
+
+void Fetch::announce()
+{
+    if (m_announced)
         return;
     m_announced = true;
-    emit responseArrived(m_reply->url());
+    emit responseArrived(m_finalUrl);
 }
 
-void Fetch::dropReply()
+void Fetch::checkIdle()
 {
-    if (!m_reply)
+    const qint64 quiet = m_sinceActivity.elapsed();
+    if (quiet < m_limits.idleTimeoutMs) {
+        m_idle.start(int(m_limits.idleTimeoutMs - quiet));
         return;
-    disconnect(m_reply, nullptr, this, nullptr);
-    m_reply->deleteLater();
-    m_reply = nullptr;
+    }
+    stop();
 }
 
 void Fetch::stop()
 {
-    if (m_stopped || !m_reply)
+    if (!m_easy)
         return;
     m_stopped = true;
-    m_reply->abort(); // finishes the reply, and complete() reports the stop
+    dropHandle();
+    complete(CURLE_OPERATION_TIMEDOUT);
 }
 
-void Fetch::readBody()
+void Fetch::complete(CURLcode code)
 {
-    if (!m_reply || m_stopped || !m_reply->isOpen())
-        return;
-    for (qint64 available = m_reply->bytesAvailable(); available > 0; available = m_reply->bytesAvailable()) {
-        if (m_received + available > m_limits.bodyLimit) {
-            stop();
-            return;
-        }
-        if (m_received + available > m_limits.keepLimit) {
-            m_body = QByteArray(); // counted from here on, not kept
-            m_received += m_reply->skip(available);
-            continue;
-        }
-        const qsizetype kept = m_body.size();
-        if (kept + available > m_body.capacity())
-            m_body.reserve(std::max<qsizetype>(kept + available, 2 * m_body.capacity()));
-        m_body.resize(kept + available);
-        const qint64 read = m_reply->read(m_body.data() + kept, available);
-        m_body.resize(kept + std::max<qint64>(read, 0));
-        if (read <= 0)
-            return;
-        m_received += read;
+    m_idle.stop();
+    if (m_easy) {
+        // Finished inside curl: the session let go of the handle already.
+        curl_easy_cleanup(m_easy);
+        m_easy = nullptr;
     }
-}
-
-void Fetch::complete()
-{
-    if (m_done || !m_reply)
-        return;
-    readBody();
 
     FetchResult result;
-    result.url = m_reply->url();
-    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    result.responded = status.isValid() && status.toInt() >= 200;
-    result.status = status.toInt();
-    // A body shorter than announced was cut off on the way (QtNetwork drops the header
-    // when it unpacks a compressed body, so a length still there counts the bytes we read).
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    const bool shortBody = length.isValid() && m_received < length.toLongLong();
-    result.failed = m_stopped || shortBody || !result.responded || result.status >= 400
-                    || m_reply->error() != QNetworkReply::NoError;
-
-    if (const auto target = redirectTarget(*m_reply); target && m_reply->error() == QNetworkReply::NoError) {
-        // Never to a local file or another scheme; a redirect loop ends after 20 steps.
-        if (isWebAddress(*target) && m_redirects < kMaxRedirects) {
-            ++m_redirects;
-            dropReply();
-            request(*target);
-            return;
-        }
-        result.failed = true;
-    }
-
-    m_done = true;
-    m_deadline.stop();
-    result.contentType = m_reply->rawHeader("Content-Type");
+    result.url = m_finalUrl;
+    // A redirect that could not be followed is a response too, though a failed one.
+    result.responded = m_status >= 200;
+    result.status = m_status;
+    result.contentType = m_contentType;
+    result.failed = code != CURLE_OK || m_stopped || !result.responded || result.status >= 400;
     result.byteSize = m_received;
-    result.kept = m_body.size() == m_received;
+    result.kept = m_keeping;
+    m_body.squeeze(); // kept in the URL cache: without the room the growing body left
     result.body = std::move(m_body);
-    dropReply();
-    if (result.responded && !m_announced) {
-        m_announced = true;
-        emit responseArrived(result.url);
-    }
+    if (result.responded)
+        announce();
     emit finished(result);
 }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+#include <curl/curl.h>
+
+class CurlSession;
 
 // What one transfer may cost. Every bound holds while the bytes arrive, not after.
 struct FetchLimits {
@@ -33,46 +36,55 @@ struct FetchResult {
     bool failed = true;     // no response, a network or TLS error, HTTP status >= 400, cut, short or late
 };
 
-// One GET of an http or https address: redirects followed (at most 20, never to another
-// scheme), the body read in pieces as it arrives into a buffer that grows with it, every
-// transfer bounded in bytes and in time. Deleting a Fetch aborts it without a signal.
-// Redirects are followed here, one fresh request per step, because QtNetwork 6.4 carries
-// the headers of each redirect over into the next response and ends redirect loops with
-// an empty success.
+// One GET (or HEAD) of an http or https address: redirects followed (at most 20, only to
+// http and https), the body taken in pieces as it arrives into a buffer that grows with it,
+// compressed bodies unpacked and counted unpacked, every transfer bounded in bytes and in
+// time. Interim responses (1xx) are passed over. Deleting a Fetch aborts it without a signal.
 class Fetch : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxRedirects = 20;
-    // What QtNetwork may hold for us before it stops reading the socket.
-    static constexpr qint64 kReadBufferBytes = 1024 * 1024;
+    enum class Method { Get, Head };
 
     // Starts at once; the signals come later from the event loop.
-    Fetch(QNetworkAccessManager* network, const QUrl& url, QObject* parent = nullptr,
-          const FetchLimits& limits = {});
+    Fetch(CurlSession* session, const QUrl& url, QObject* parent = nullptr, const FetchLimits& limits = {},
+          Method method = Method::Get);
     ~Fetch() override;
 
 signals:
-    // The final response's headers have arrived (not sent for a fetch without response).
+    // The final response's headers have arrived, or the fetch ended on a redirect it could
+    // not follow (not sent for a fetch without response).
     void responseArrived(const QUrl& finalUrl);
     // Sent once, also after a failure.
     void finished(const FetchResult& result);
 
 private:
-    void request(const QUrl& url);
-    void headersArrived();
-    void readBody();
-    void stop(); // ends the transfer at once; complete() reports it failed
-    void complete();
-    void dropReply();
+    static size_t onHeader(char* data, size_t size, size_t count, void* fetch);
+    static size_t onBody(char* data, size_t size, size_t count, void* fetch);
+    bool headerLine(QByteArrayView line); // false stops the transfer
+    bool bodyBytes(const char* data, qsizetype size);
+    void announce();
+    void checkIdle();
+    void stop(); // ends the transfer at once; it failed
+    void complete(CURLcode code);
+    void dropHandle();
 
-    QNetworkAccessManager* m_network;
-    QPointer<QNetworkReply> m_reply;
+    QPointer<CurlSession> m_session;
+    CURL* m_easy = nullptr;
     FetchLimits m_limits;
-    QTimer m_deadline;
-    int m_redirects = 0;
+    Method m_method;
+    QTimer m_idle; // no byte for the idle limit; curl keeps the total one
+    QElapsedTimer m_sinceActivity;
+    // The response being read: a redirect or an interim one until the final one is in.
+    int m_status = 0;
+    QByteArray m_contentType;
+    qint64 m_contentLength = -1;
+    bool m_redirect = false;
+    bool m_final = false;
+    QUrl m_finalUrl;
     QByteArray m_body;
     qint64 m_received = 0;
+    bool m_keeping = true;
     bool m_stopped = false;
     bool m_announced = false;
-    bool m_done = false;
 };

@@ -6,9 +6,9 @@
 #include "platform/net/parsed_page.h"
 #include "platform/net/web_address.h"
 
-#include <QNetworkAccessManager>
+#include "platform/net/curl_session.h"
 
-NetBrowser::NetBrowser(QNetworkAccessManager* network, ResourceLoader* resources,
+NetBrowser::NetBrowser(CurlSession* network, ResourceLoader* resources,
                        const UrlCache* cache, QObject* parent, int pictureGraceMs)
     : Browser(parent), m_network(network), m_resources(resources), m_cache(cache),
       m_pictureGraceMs(pictureGraceMs)

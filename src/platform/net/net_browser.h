@@ -8,7 +8,7 @@
 #include <functional>
 
 class PageLoad;
-class QNetworkAccessManager;
+class CurlSession;
 class ResourceLoader;
 
 // A browser of the net engine. Every event is delivered from the event loop and belongs to
@@ -17,7 +17,7 @@ class ResourceLoader;
 class NetBrowser : public Browser {
     Q_OBJECT
 public:
-    NetBrowser(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
+    NetBrowser(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
                QObject* parent, int pictureGraceMs);
 
     void navigate(const QString& address) override;
@@ -32,7 +32,7 @@ private:
     // Runs the event from the event loop, unless another navigation has begun by then.
     void later(std::function<void()> event);
 
-    QPointer<QNetworkAccessManager> m_network;
+    QPointer<CurlSession> m_network;
     QPointer<ResourceLoader> m_resources;
     const UrlCache* m_cache;
     int m_pictureGraceMs;

@@ -1,5 +1,6 @@
 #include "platform/net/net_engine.h"
 
+#include "platform/net/curl_session.h"
 #include "platform/net/net_browser.h"
 #include "platform/net/net_type_probe.h"
 #include "platform/net/page_load.h"
@@ -9,9 +10,9 @@
 #include <QNetworkProxy>
 
 NetEngine::NetEngine(UrlCache* cache, QObject* parent)
-    : QObject(parent), m_cache(cache), m_network(new QNetworkAccessManager(this)),
-      m_resources(new ResourceLoader(m_network, cache, this)),
-      m_typeProbe(new NetTypeProbe(m_network, cache, this)), m_pictureGraceMs(PageLoad::kPictureGraceMs)
+    : QObject(parent), m_cache(cache), m_session(new CurlSession(this)), m_network(new QNetworkAccessManager(this)),
+      m_resources(new ResourceLoader(m_session, cache, this)),
+      m_typeProbe(new NetTypeProbe(m_session, cache, this)), m_pictureGraceMs(PageLoad::kPictureGraceMs)
 {
     // Straight to the server: a proxy from the environment must not redirect the program.
     m_network->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
@@ -21,12 +22,17 @@ NetEngine::~NetEngine() = default;
 
 Browser* NetEngine::createBrowser(QObject* parent)
 {
-    return new NetBrowser(m_network, m_resources, m_cache, parent, m_pictureGraceMs);
+    return new NetBrowser(m_session, m_resources, m_cache, parent, m_pictureGraceMs);
 }
 
 QNetworkAccessManager* NetEngine::networkAccess()
 {
     return m_network;
+}
+
+CurlSession* NetEngine::session()
+{
+    return m_session;
 }
 
 UrlCache* NetEngine::cache()

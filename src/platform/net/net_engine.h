@@ -5,13 +5,15 @@
 
 #include <QObject>
 
+class CurlSession;
 class QNetworkAccessManager;
 class ResourceLoader;
 class TypeProbe;
 
-// The engine without scripts: QtNetwork fetches, gumbo parses. One per program; it owns one
-// QNetworkAccessManager shared by its browsers and by the window's downloads, and fills the
-// URL cache with the style sheets and pictures its pages link.
+// The engine without scripts: libcurl fetches, gumbo parses. One per program; it owns one
+// curl session shared by its browsers, its type probe and its resource loader, fills the
+// URL cache with the style sheets and pictures its pages link, and keeps a
+// QNetworkAccessManager for the window's downloads.
 class NetEngine : public QObject {
     Q_OBJECT
 public:
@@ -21,12 +23,14 @@ public:
     Browser* createBrowser(QObject* parent); // one per browser slot
     // How long the pictures of a page may load after its document; for browsers created later.
     void setPictureGraceMs(int ms) { m_pictureGraceMs = ms; }
-    QNetworkAccessManager* networkAccess();
+    QNetworkAccessManager* networkAccess(); // the window's downloads
+    CurlSession* session();
     UrlCache* cache();
     TypeProbe* typeProbe(); // shared by the search's pages, owned by the engine
 
 private:
     UrlCache* m_cache;
+    CurlSession* m_session;
     QNetworkAccessManager* m_network;
     ResourceLoader* m_resources;
     TypeProbe* m_typeProbe;

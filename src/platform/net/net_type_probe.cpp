@@ -1,29 +1,11 @@
 #include "platform/net/net_type_probe.h"
 
+#include "platform/net/curl_session.h"
+#include "platform/net/fetch.h"
 #include "platform/net/web_address.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-
-#include <memory>
-
-namespace {
-
-bool isRedirectStatus(int status)
-{
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-int statusOf(const QNetworkReply& reply)
-{
-    return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-}
-
-} // namespace
-
-NetTypeProbe::NetTypeProbe(QNetworkAccessManager* network, const UrlCache* cache, QObject* parent)
-    : TypeProbe(parent), m_network(network), m_cache(cache)
+NetTypeProbe::NetTypeProbe(CurlSession* session, const UrlCache* cache, QObject* parent)
+    : TypeProbe(parent), m_session(session), m_cache(cache)
 {
 }
 
@@ -58,59 +40,32 @@ void NetTypeProbe::pump()
         const QString address = m_queue.dequeue();
         ++m_running;
         const QUrl url(address);
-        if (!m_network || !isWebAddress(url)) {
+        if (!m_session || !isWebAddress(url)) {
             QMetaObject::invokeMethod(this, [this, address] { finish(address, QString()); },
                                       Qt::QueuedConnection);
             continue;
         }
-        request(address, url, true, 0);
+        request(address, true);
     }
 }
 
-void NetTypeProbe::request(const QString& address, const QUrl& url, bool head, int redirects)
+void NetTypeProbe::request(const QString& address, bool head)
 {
-    QNetworkRequest outgoing(url);
-    outgoing.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    outgoing.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    outgoing.setTransferTimeout(kTimeoutMs);
-    outgoing.setHeader(QNetworkRequest::UserAgentHeader,
-                       QByteArrayLiteral("Mozilla/5.0 (compatible; Quorvane)"));
-    QNetworkReply* reply = head ? m_network->head(outgoing) : m_network->get(outgoing);
-    reply->setParent(this); // aborted with the probe
+    FetchLimits limits;
+    limits.idleTimeoutMs = kTimeoutMs;
+    limits.totalTimeoutMs = kTimeoutMs;
     // A GET ends once its headers are in: the body is not wanted.
-    auto headers = std::make_shared<std::optional<QString>>();
-    if (!head) {
-        connect(reply, &QNetworkReply::metaDataChanged, this, [reply, headers] {
-            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-            if (headers->has_value() || !status.isValid() || isRedirectStatus(status.toInt()))
-                return;
-            *headers = status.toInt() < 400 ? QString::fromLatin1(reply->rawHeader("Content-Type")) : QString();
-            reply->abort();
-        });
-    }
-    connect(reply, &QNetworkReply::finished, this, [this, reply, address, head, redirects, headers] {
-        reply->deleteLater();
-        if (headers->has_value()) {
-            finish(address, **headers);
+    limits.bodyLimit = head ? limits.bodyLimit : 0;
+    auto* fetch = new Fetch(m_session, QUrl(address), this, limits, head ? Fetch::Method::Head : Fetch::Method::Get);
+    connect(fetch, &Fetch::finished, this, [this, fetch, address, head](const FetchResult& result) {
+        fetch->deleteLater();
+        if (head && result.responded && (result.status == 405 || result.status == 501) && m_session) {
+            request(address, false);
             return;
         }
-        const int status = statusOf(*reply);
-        const QByteArray location = reply->rawHeader("Location");
-        if (isRedirectStatus(status) && !location.isEmpty()) {
-            const QUrl target = reply->url().resolved(QUrl(QString::fromUtf8(location), QUrl::TolerantMode));
-            if (isWebAddress(target) && redirects < kMaxRedirects && m_network) {
-                this->request(address, target, head, redirects + 1);
-                return;
-            }
-            finish(address, QString());
-            return;
-        }
-        if (head && (status == 405 || status == 501) && m_network) {
-            this->request(address, reply->url(), false, redirects);
-            return;
-        }
-        const bool answered = reply->error() == QNetworkReply::NoError && status >= 200 && status < 400;
-        finish(address, answered ? QString::fromLatin1(reply->rawHeader("Content-Type")) : QString());
+        // The cut GET failed on purpose; its headers are the answer.
+        const bool answered = result.responded && result.status < 400 && (!head || !result.failed);
+        finish(address, answered ? QString::fromLatin1(result.contentType) : QString());
     });
 }
 

@@ -9,19 +9,18 @@
 #include <QSet>
 #include <QUrl>
 
-class QNetworkAccessManager;
+class CurlSession;
 
 // The type probe of the net engine: what the URL cache recorded when a picture was loaded,
 // else a HEAD request (a GET cut off after its headers where a server refuses HEAD), a few
-// at a time, each address once per run. Redirects are followed by hand, as for pages.
+// at a time, each address once per run. Redirects are followed as for pages.
 class NetTypeProbe : public TypeProbe {
     Q_OBJECT
 public:
     static constexpr int kQuestionsAtOnce = 4;
     static constexpr int kTimeoutMs = 20'000;
-    static constexpr int kMaxRedirects = 20;
 
-    NetTypeProbe(QNetworkAccessManager* network, const UrlCache* cache, QObject* parent = nullptr);
+    NetTypeProbe(CurlSession* session, const UrlCache* cache, QObject* parent = nullptr);
 
     std::optional<QString> knownType(const QString& address) const override;
     void ask(const QString& address) override;
@@ -29,10 +28,10 @@ public:
 
 private:
     void pump();
-    void request(const QString& address, const QUrl& url, bool head, int redirects);
+    void request(const QString& address, bool head);
     void finish(const QString& address, const QString& contentType);
 
-    QPointer<QNetworkAccessManager> m_network;
+    QPointer<CurlSession> m_session;
     const UrlCache* m_cache;
     QHash<QString, QString> m_answers;
     QSet<QString> m_asked; // queued or under way

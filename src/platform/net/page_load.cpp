@@ -1,5 +1,6 @@
 #include "platform/net/page_load.h"
 
+#include "platform/net/curl_session.h"
 #include "platform/net/fetch.h"
 #include "platform/net/html_charset.h"
 #include "platform/net/html_snapshot.h"
@@ -9,9 +10,8 @@
 #include "platform/worker_threads.h"
 
 #include <QFutureWatcher>
-#include <QNetworkAccessManager>
 
-PageLoad::PageLoad(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
+PageLoad::PageLoad(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
                    QObject* parent, int pictureGraceMs)
     : QObject(parent), m_network(network), m_resources(resources), m_cache(cache)
 {

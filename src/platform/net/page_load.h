@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-class QNetworkAccessManager;
+class CurlSession;
 class ResourceLoader;
 struct FetchResult;
 
@@ -31,7 +31,7 @@ public:
     static constexpr int kDocumentsAtOnce = 4;
     static constexpr int kPictureGraceMs = 15'000; // after the page's own document
 
-    PageLoad(QNetworkAccessManager* network, ResourceLoader* resources, const UrlCache* cache,
+    PageLoad(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
              QObject* parent = nullptr, int pictureGraceMs = kPictureGraceMs);
     ~PageLoad() override;
 
@@ -68,7 +68,7 @@ private:
     void fail(const QString& address);
     DocumentPtr assemble(int node);
 
-    QPointer<QNetworkAccessManager> m_network;
+    QPointer<CurlSession> m_network;
     QPointer<ResourceLoader> m_resources;
     const UrlCache* m_cache;
     quint64 m_resourcePage = 0;

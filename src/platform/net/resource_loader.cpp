@@ -3,10 +3,10 @@
 #include "platform/net/fetch.h"
 #include "platform/net/web_address.h"
 
-#include <QNetworkAccessManager>
+#include "platform/net/curl_session.h"
 
-ResourceLoader::ResourceLoader(QNetworkAccessManager* network, UrlCache* cache, QObject* parent)
-    : QObject(parent), m_network(network), m_cache(cache)
+ResourceLoader::ResourceLoader(CurlSession* session, UrlCache* cache, QObject* parent)
+    : QObject(parent), m_session(session), m_cache(cache)
 {
 }
 
@@ -21,7 +21,7 @@ ResourceLoader::Admission ResourceLoader::admit(const QString& address, Kind kin
         return Admission::AlreadyFailed;
     if (m_transfers.contains(address))
         return Admission::JoinTransfer;
-    if (!m_network)
+    if (!m_session)
         return Admission::Offline;
     return Admission::Fetch;
 }
@@ -51,7 +51,7 @@ void ResourceLoader::release(quint64 page)
             ++transfer;
             continue;
         }
-        // Deleting the fetch aborts its reply now, not at the next turn of the event loop.
+        // Deleting the fetch aborts its transfer now, not at the next turn of the event loop.
         Fetch* fetch = transfer->fetch;
         transfer = m_transfers.erase(transfer);
         fetch->disconnect(this);
@@ -93,7 +93,7 @@ void ResourceLoader::startTransfer(const Wanted& wanted)
         limits.bodyLimit = kPictureByteLimit;
         limits.keepLimit = kPictureKeepBytes;
     }
-    auto* fetch = new Fetch(m_network, QUrl(wanted.address), this, limits);
+    auto* fetch = new Fetch(m_session, QUrl(wanted.address), this, limits);
     connect(fetch, &Fetch::finished, this, [this, address = wanted.address, fetch](const FetchResult& result) {
         transferDone(address, fetch, result);
     });

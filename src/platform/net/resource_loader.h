@@ -14,7 +14,7 @@
 
 class Fetch;
 struct FetchResult;
-class QNetworkAccessManager;
+class CurlSession;
 
 // Loads the style sheets and pictures of the pages of all browsers into the URL cache: a
 // few requests at a time for each page, one transfer for an address that several pages
@@ -35,7 +35,7 @@ public:
     // Called once for every address the page asked for: stored, or failed.
     using Done = std::function<void(const QString& address, bool stored)>;
 
-    ResourceLoader(QNetworkAccessManager* network, UrlCache* cache, QObject* parent = nullptr);
+    ResourceLoader(CurlSession* session, UrlCache* cache, QObject* parent = nullptr);
 
     Admission admit(const QString& address, Kind kind) const;
     // A page that will ask for resources. Its done() is always called later, from the
@@ -64,7 +64,7 @@ private:
     void transferDone(const QString& address, Fetch* fetch, const FetchResult& result);
     void deliver(quint64 page, const QString& address, bool stored);
 
-    QPointer<QNetworkAccessManager> m_network;
+    QPointer<CurlSession> m_session;
     UrlCache* m_cache;
     QHash<quint64, Waiter> m_waiters;
     QHash<QString, Transfer> m_transfers;
