@@ -132,6 +132,7 @@ void PageLoad::pageParsed(int node, ParsedPage page)
     m_imports.addSheets(page.styleBlockImports, 1);
     const QStringList pictures = page.pictures;
     m_nodes[node].page = std::move(page);
+    const int knownBefore = m_known;
 
     for (const QString& source : frameSources) {
         const int frame = frameNode(node, source); // may grow m_nodes
@@ -143,6 +144,9 @@ void PageLoad::pageParsed(int node, ParsedPage page)
     }
     for (const QString& picture : pictures)
         want(picture, false);
+    // Once for all the resources of the page: a page may name a hundred thousand pictures.
+    if (m_known != knownBefore)
+        emit progress(m_done, m_known);
     finishIfComplete();
 }
 
@@ -180,7 +184,6 @@ void PageLoad::want(const QString& address, bool styleSheet)
         return;
     (styleSheet ? m_pendingSheets : m_pendingPictures).insert(address);
     ++m_known;
-    emit progress(m_done, m_known);
     m_resources->request(m_resourcePage, address, kind);
 }
 
