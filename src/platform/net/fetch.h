@@ -44,6 +44,8 @@ class Fetch : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxRedirects = 20;
+    // The most buffer a response's Content-Length reserves before its bytes arrive.
+    static constexpr qint64 kReservedBodyBytes = 4 * 1024 * 1024;
     enum class Method { Get, Head };
 
     // Starts at once; the signals come later from the event loop.
