@@ -124,6 +124,23 @@ private slots:
         QCOMPARE(f.site.hits("/img/missing.gif"), 0);
     }
 
+    // A page of more pictures than are asked for in one turn of the event loop: every one
+    // is asked for once, and the page completes with all of them.
+    void manyPicturesAllAsked()
+    {
+        const int total = 2 * PageLoad::kPicturesPerTurn + 1;
+        QString page;
+        for (int i = 0; i < total; ++i)
+            page += QStringLiteral("<img src=\"%1.gif\">").arg(i);
+        f.site.setRoute("/many/page.htm", html(page));
+        f.site.clearLog();
+        const DocumentPtr document = loadPage(*f.browser, at("/many/page.htm"), 60'000);
+        QVERIFY(document);
+        QCOMPARE(document->getElementsByTagName("IMG").size(), total);
+        for (const int i : {0, PageLoad::kPicturesPerTurn - 1, PageLoad::kPicturesPerTurn, total - 1})
+            QCOMPARE(f.site.hits(QStringLiteral("/many/%1.gif").arg(i)), 1);
+    }
+
     void failuresAreAskedOnce()
     {
         f.site.clearLog();

@@ -11,6 +11,8 @@
 
 #include <QFutureWatcher>
 
+#include <algorithm>
+
 PageLoad::PageLoad(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
                    QObject* parent, int pictureGraceMs)
     : QObject(parent), m_network(network), m_resources(resources), m_cache(cache)
@@ -132,21 +134,35 @@ void PageLoad::pageParsed(int node, ParsedPage page)
     m_imports.addSheets(page.styleBlockImports, 1);
     const QStringList pictures = page.pictures;
     m_nodes[node].page = std::move(page);
-    const int knownBefore = m_known;
-
     for (const QString& source : frameSources) {
         const int frame = frameNode(node, source); // may grow m_nodes
         m_nodes[node].frames.append(frame);
     }
+    const int knownBefore = m_known;
     for (const QString& sheet : sheets) {
         want(sheet, true);
         followImports(sheet); // one that is cached already reports no load
     }
-    for (const QString& picture : pictures)
-        want(picture, false);
-    // Once for all the resources of the page: a page may name a hundred thousand pictures.
     if (m_known != knownBefore)
         emit progress(m_done, m_known);
+    m_unrequested += pictures;
+    requestPictures();
+}
+
+void PageLoad::requestPictures()
+{
+    const int knownBefore = m_known;
+    const qsizetype slice = std::min<qsizetype>(kPicturesPerTurn, m_unrequested.size());
+    for (qsizetype i = 0; i < slice; ++i)
+        want(m_unrequested.at(i), false);
+    m_unrequested.remove(0, slice);
+    // Once for the slice, not once for each picture.
+    if (m_known != knownBefore)
+        emit progress(m_done, m_known);
+    if (!m_unrequested.isEmpty()) {
+        QTimer::singleShot(0, this, &PageLoad::requestPictures);
+        return;
+    }
     finishIfComplete();
 }
 
@@ -212,7 +228,8 @@ void PageLoad::countDone()
 void PageLoad::finishIfComplete()
 {
     const bool picturesDone = m_pendingPictures.isEmpty() || !m_pictureGrace.isActive();
-    if (m_finished || m_pendingDocuments > 0 || m_parsing > 0 || !m_pendingSheets.isEmpty() || !picturesDone)
+    if (m_finished || m_pendingDocuments > 0 || m_parsing > 0 || !m_pendingSheets.isEmpty()
+        || !m_unrequested.isEmpty() || !picturesDone)
         return;
     m_finished = true;
     m_pictureGrace.stop();

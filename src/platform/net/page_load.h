@@ -30,6 +30,7 @@ public:
     static constexpr int kMaxDocuments = 100; // the page and its frames
     static constexpr int kDocumentsAtOnce = 4;
     static constexpr int kPictureGraceMs = 15'000; // after the page's own document
+    static constexpr int kPicturesPerTurn = 2'000;
 
     PageLoad(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
              QObject* parent = nullptr, int pictureGraceMs = kPictureGraceMs);
@@ -61,6 +62,9 @@ private:
     void pageParsed(int node, ParsedPage page);
     int frameNode(int parent, const QString& source);
     void want(const QString& address, bool styleSheet);
+    // Asks for the next pictures of m_unrequested, a slice each turn of the event loop, so
+    // a page of a hundred thousand pictures never holds the loop up.
+    void requestPictures();
     void followImports(const QString& sheet); // loads the sheets a loaded sheet imports
     void resourceDone(const QString& address);
     void countDone();
@@ -83,6 +87,7 @@ private:
     int m_parsing = 0;          // fetched, on a worker thread
     QSet<QString> m_pendingSheets;
     QSet<QString> m_pendingPictures;
+    QStringList m_unrequested; // pictures of parsed documents, not yet asked for
     QTimer m_pictureGrace;
     int m_known = 0;
     int m_done = 0;
