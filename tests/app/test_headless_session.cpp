@@ -154,7 +154,8 @@ private slots:
             QVERIFY(program.waitForStarted(10'000));
             QTest::qWait(killAfterMs); // serves the site meanwhile
             program.kill();
-            QVERIFY(finished.wait(10'000) || program.state() == QProcess::NotRunning);
+            // A run that ended by itself before the kill has been heard of already.
+            QVERIFY(!finished.isEmpty() || finished.wait(10'000));
         }
         resumeToTheEnd(session);
     }
