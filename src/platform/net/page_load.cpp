@@ -191,12 +191,13 @@ int PageLoad::frameNode(int parent, const QString& source)
 
 void PageLoad::want(const QString& address, bool styleSheet)
 {
-    if (m_wanted.contains(address) || !isWebAddress(QUrl(address)) || !m_resources)
+    if (m_wanted.contains(address) || !m_resources)
         return;
     m_wanted.insert(address);
     const auto kind = styleSheet ? ResourceLoader::Kind::StyleSheet : ResourceLoader::Kind::Picture;
-    // What the cache already answers is no work for this page.
-    if (m_resources->admit(address, kind) == ResourceLoader::Admission::AlreadyCached)
+    // What the cache already answers, and what is no web address, is no work for this page.
+    const ResourceLoader::Admission admission = m_resources->admit(address, kind);
+    if (admission == ResourceLoader::Admission::AlreadyCached || admission == ResourceLoader::Admission::NotWebAddress)
         return;
     (styleSheet ? m_pendingSheets : m_pendingPictures).insert(address);
     ++m_known;
