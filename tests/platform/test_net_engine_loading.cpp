@@ -88,6 +88,33 @@ private slots:
         QVERIFY(!reader.read().isNull());
     }
 
+    // Without downloads to serve, a picture leaves only its size and type in the cache; its
+    // style sheets are kept either way, as the page's walk reads them.
+    void pictureBytesKeptOnlyWhenAsked_data()
+    {
+        QTest::addColumn<bool>("keep");
+        QTest::newRow("kept for downloads") << true;
+        QTest::newRow("size only") << false;
+    }
+    void pictureBytesKeptOnlyWhenAsked()
+    {
+        QFETCH(bool, keep);
+        NetFixture fresh;
+        QVERIFY(fresh.site.listen());
+        fresh.engine.setKeepPictureBytes(keep);
+        const CannedPicture picture = cannedPictures().value(0);
+        fresh.site.setRoute("/show.htm", html(QStringLiteral("<link rel=stylesheet href=\"/css/site.css\">"
+                                                             "<img src=\"%1\">").arg(picture.path)));
+        const DocumentPtr document = loadPage(*fresh.browser, fresh.site.url("/show.htm"));
+        QVERIFY(document);
+        QCOMPARE(document->getElementsByTagName("IMG").value(0).fileSize(), QString::number(picture.bytes));
+        const QString address = fresh.site.url(picture.path);
+        QCOMPARE(fresh.cache.byteSize(address), std::optional<qint64>(picture.bytes));
+        QCOMPARE(fresh.cache.contains(address), keep);
+        QVERIFY(!fresh.cache.contentType(address).value_or(QString()).isEmpty());
+        QVERIFY(fresh.cache.contains(fresh.site.url("/css/site.css")));
+    }
+
     void styleSheetsInTheCache_data()
     {
         QTest::addColumn<QString>("path");

@@ -74,6 +74,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
 #endif
     if (!engine) {
         auto* net = new NetEngine(&cache);
+        net->setKeepPictureBytes(false); // no downloads here: a picture's size is all the tables need
         engine.reset(net);
         typeProbe = net->typeProbe();
         createBrowser = [net] { return net->createBrowser(net); };

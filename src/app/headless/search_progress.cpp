@@ -31,9 +31,13 @@ SearchProgress::SearchProgress(SearchSession& session, QTextStream& err)
 {
     m_sinceStart.start();
     if (!m_terminal) {
+        m_flush.setSingleShot(true);
+        m_flush.setInterval(int(redrawMs));
+        connect(&m_flush, &QTimer::timeout, this, [this] { m_err.flush(); });
         connect(&session, &SearchSession::statusPanelChanged, this, [this](int, const QString& text) {
             m_err << text << '\n';
-            m_err.flush();
+            if (!m_flush.isActive())
+                m_flush.start();
         });
         return;
     }
@@ -45,8 +49,11 @@ SearchProgress::SearchProgress(SearchSession& session, QTextStream& err)
 
 void SearchProgress::finish()
 {
-    if (!m_terminal)
+    if (!m_terminal) {
+        m_flush.stop();
+        m_err.flush();
         return;
+    }
     show();
     m_err << '\n';
     m_err.flush();

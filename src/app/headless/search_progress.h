@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QTextStream;
 class SearchSession;
@@ -16,7 +17,8 @@ bool writesToTerminal(const QTextStream& stream);
 
 // What the headless runner tells while it searches. On a terminal: the progress line,
 // rewritten in place a few times a second. Elsewhere (a log, a pipe): one line per change of
-// a status panel, so every completed page shows.
+// a status panel, so every completed page shows; the lines go out together a few times a
+// second rather than one write each.
 class SearchProgress : public QObject {
     Q_OBJECT
 public:
@@ -32,4 +34,5 @@ private:
     bool m_terminal;
     QElapsedTimer m_sinceStart;
     qint64 m_shownAt = -1;
+    QTimer m_flush; // a log line waits at most this long to be written
 };

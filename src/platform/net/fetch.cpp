@@ -124,7 +124,7 @@ bool Fetch::headerLine(QByteArrayView line)
     }
     // A body that says its length is read into one buffer, not copied as it grows; a length
     // that lies costs at most kReservedBodyBytes.
-    if (m_keeping && m_contentLength > 0)
+    if (m_keeping && m_contentLength > 0 && m_limits.keepLimit > 0)
         m_body.reserve(std::min({m_contentLength, m_limits.keepLimit, kReservedBodyBytes}));
     return true;
 }

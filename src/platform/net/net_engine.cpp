@@ -25,6 +25,11 @@ Browser* NetEngine::createBrowser(QObject* parent)
     return new NetBrowser(m_session, m_resources, m_cache, parent, m_pictureGraceMs);
 }
 
+void NetEngine::setKeepPictureBytes(bool keep)
+{
+    m_resources->setKeepPictureBytes(keep);
+}
+
 QNetworkAccessManager* NetEngine::networkAccess()
 {
     return m_network;

@@ -23,6 +23,8 @@ public:
     Browser* createBrowser(QObject* parent); // one per browser slot
     // How long the pictures of a page may load after its document; for browsers created later.
     void setPictureGraceMs(int ms) { m_pictureGraceMs = ms; }
+    // Off where nothing takes pictures from the cache: then only their sizes and types are kept.
+    void setKeepPictureBytes(bool keep);
     QNetworkAccessManager* networkAccess(); // the window's downloads
     CurlSession* session();
     UrlCache* cache();

@@ -91,7 +91,7 @@ void ResourceLoader::startTransfer(const Wanted& wanted)
     FetchLimits limits;
     if (wanted.kind == Kind::Picture) {
         limits.bodyLimit = kPictureByteLimit;
-        limits.keepLimit = kPictureKeepBytes;
+        limits.keepLimit = m_keepPictureBytes ? kPictureKeepBytes : 0;
     }
     auto* fetch = new Fetch(m_session, QUrl(wanted.address), this, limits);
     connect(fetch, &Fetch::finished, this, [this, address = wanted.address, fetch](const FetchResult& result) {

@@ -38,6 +38,10 @@ public:
     ResourceLoader(CurlSession* session, UrlCache* cache, QObject* parent = nullptr);
 
     Admission admit(const QString& address, Kind kind) const;
+    // Whether a picture's bytes go into the cache (for the window's downloads) or only its
+    // size and type; on by default. Copying the bytes costs the event loop's thread more
+    // than anything else a picture does.
+    void setKeepPictureBytes(bool keep) { m_keepPictureBytes = keep; }
     // A page that will ask for resources. Its done() is always called later, from the
     // event loop, and never after release().
     quint64 open(Done done);
@@ -70,4 +74,5 @@ private:
     QHash<QString, Transfer> m_transfers;
     QSet<QString> m_failed; // for the whole run: asking again would fail again
     quint64 m_nextPage = 0;
+    bool m_keepPictureBytes = true;
 };
