@@ -21,11 +21,16 @@ QString normalised(QStringView text)
     const qsizetype size = text.size();
     qsizetype i = 0;
     bool closingLeft = true; // once no "*/" follows, none will: the search is not repeated
+    const auto ordinary = [](QChar c) { return c != u'u' && c != u'U' && c != u'\r' && c != u')' && c != u'/'; };
     while (i < size) {
         const QChar c = text[i];
-        if (c != u'u' && c != u'U' && c != u'\r' && c != u')' && c != u'/') {
-            out += c;
-            ++i;
+        if (ordinary(c)) {
+            // A whole run at once: a page is megabytes, and most of it is copied unchanged.
+            qsizetype end = i + 1;
+            while (end < size && ordinary(text[end]))
+                ++end;
+            out += text.sliced(i, end - i);
+            i = end;
             continue;
         }
         const QStringView rest = text.sliced(i);
