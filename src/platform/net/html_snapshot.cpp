@@ -2,7 +2,10 @@
 
 #include "extract/css_imports.h"
 #include "platform/net/nesting_guard.h"
+#include "platform/net/parse_arena.h"
 #include "platform/net/utf8_offsets.h"
+
+#include <QScopeGuard>
 
 #include <gumbo.h>
 #if defined(__GLIBC__)
@@ -244,7 +247,23 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
 
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0; // each error record copies the open elements; we read none
-    GumboOutput* output = gumbo_parse_with_options(&options, input.constData(), size_t(input.size()));
+    // A page of ordinary size is parsed into this thread's arena and its tree dropped with it.
+    ParseArena* const arena = qsizetype(ParseArena::kMaxPageBytes) >= input.size() ? &ParseArena::ofThisThread() : nullptr;
+    if (arena) {
+        options.allocator = [](void* userdata, size_t size) { return static_cast<ParseArena*>(userdata)->allocate(size); };
+        options.deallocator = [](void*, void*) {};
+        options.userdata = arena;
+    }
+    GumboOutput* const output = gumbo_parse_with_options(&options, input.constData(), size_t(input.size()));
+    const auto freeTree = qScopeGuard([&] {
+        if (arena) {
+            arena->reset();
+            return;
+        }
+        if (output)
+            gumbo_destroy_output(&options, output);
+        releaseParserMemory(input.size());
+    });
     if (!output)
         return page;
 
@@ -315,7 +334,5 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         if (html && (element.tag == GUMBO_TAG_A || element.tag == GUMBO_TAG_AREA) && href)
             store.addLink(index);
     }
-    gumbo_destroy_output(&options, output);
-    releaseParserMemory(input.size());
     return page;
 }
