@@ -22,9 +22,10 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-bool oneOf(QByteArrayView name, std::initializer_list<const char*> names)
+// Views of the literals carry their lengths: no strlen for every tag of the page.
+bool oneOf(QByteArrayView name, std::initializer_list<QByteArrayView> names)
 {
-    return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
+    return std::any_of(names.begin(), names.end(), [&](QByteArrayView n) { return name == n; });
 }
 
 // Elements that never hold others.
