@@ -1,8 +1,9 @@
 // The full program: the window, and the search without one on either engine. quorvane
-// starts it for everything but --help, --version and a search on the net engine.
+// starts it for the window and the Chromium engine.
 
 #include "app/headless/headless_options.h"
 #include "app/headless/run_headless.h"
+#include "app/headless/run_without_window.h"
 #include "app/window/run_window.h"
 #include "platform/worker_threads.h"
 
@@ -20,27 +21,25 @@ int main(int argc, char** argv)
 {
     // --help, --version and the display check come before any application object, which
     // would open the display.
+    if (const std::optional<int> status = runWithoutWindow(argc, argv))
+        return *status;
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (const std::optional<QString> text = informationRequested(arguments)) {
-        std::fputs(text->toLocal8Bit().constData(), stdout);
-        return 0;
-    }
     if (arguments.contains(QStringLiteral("--headless"))) {
+        // The Chromium engine is asked for.
         QTextStream out(stdout);
         QTextStream err(stderr);
 #ifdef QUORVANE_HAVE_WEBENGINE
-        if (asksForChromium(arguments)) {
-            // Chromium needs a GUI application, but no display.
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            prepareChromiumRuntime();
-            QApplication app(argc, argv);
-            return runHeadless(QCoreApplication::arguments(), out, err);
-        }
-#endif
+        // Chromium needs a GUI application, but no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        prepareChromiumRuntime();
+        QApplication app(argc, argv);
+#else
+        // Which says that the engine is not part of this build.
         QCoreApplication app(argc, argv);
+#endif
         return runHeadless(QCoreApplication::arguments(), out, err);
     }
     if (const std::optional<QString> reason = windowUnavailable(arguments)) {

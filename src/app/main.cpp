@@ -3,11 +3,7 @@
 // so that it starts in milliseconds. The window and the Chromium engine are the full
 // program's, which it replaces itself with, the command line unchanged.
 
-#include "app/headless/headless_options.h"
-#include "app/headless/run_headless.h"
-
-#include <QCoreApplication>
-#include <QTextStream>
+#include "app/headless/run_without_window.h"
 
 #include <unistd.h>
 
@@ -49,17 +45,7 @@ int startFullProgram(char** argv)
 
 int main(int argc, char** argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (const std::optional<QString> text = informationRequested(arguments)) {
-        std::fputs(text->toLocal8Bit().constData(), stdout);
-        return 0;
-    }
-    if (!arguments.contains(QStringLiteral("--headless")) || asksForChromium(arguments))
-        return startFullProgram(argv);
-    QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    return runHeadless(QCoreApplication::arguments(), out, err);
+    if (const std::optional<int> status = runWithoutWindow(argc, argv))
+        return *status;
+    return startFullProgram(argv);
 }
