@@ -78,10 +78,7 @@ private slots:
         QTest::newRow("--engine net") << QStringList{"--headless", "--engine", "net", "--slots", "0", start} << 2 << false;
         QTest::newRow("headless bad option") << QStringList{"--headless", "--bogus", start} << 2 << false;
         QTest::newRow("window") << QStringList{} << 2 << true;
-        QTest::newRow("window with --lang") << QStringList{"--lang", "en"} << 2 << true;
         QTest::newRow("--engine chromium") << QStringList{"--headless", "--engine", "chromium", "--slots", "0", start} << 2 << true;
-        QTest::newRow("--engine=chromium") << QStringList{"--headless", "--engine=chromium", "--slots", "0", start} << 2 << true;
-        QTest::newRow("-engine chromium") << QStringList{"--headless", "-engine", "chromium", "--slots", "0", start} << 2 << true;
         QTest::newRow("last --engine wins") << QStringList{"--headless", "--engine", "chromium", "--engine", "net", "--slots", "0", start}
                                             << 2 << false;
     }
