@@ -1,72 +1,51 @@
-#include "app/headless/headless_options.h"
-#include "app/headless/run_headless.h"
-#include "app/window/run_window.h"
-#include "platform/worker_threads.h"
+// The program people start. It answers --help and --version and runs the search without a
+// window on the net engine itself; it links neither the window's libraries nor Qt WebEngine,
+// so that it starts in milliseconds. The window and the Chromium engine are the full
+// program's, which it replaces itself with, the command line unchanged.
 
-#include <QCoreApplication>
-#ifdef QUORVANE_HAVE_WEBENGINE
-#include "platform/chromium/chromium_runtime.h"
+#include "app/headless/run_without_window.h"
 
-#include <QApplication>
-#endif
-#include <QTextStream>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
-#ifdef QUORVANE_HAVE_WEBENGINE
 namespace {
 
-// "--engine chromium" or "--engine=chromium".
-bool asksForChromium(const QStringList& arguments)
+// Beside this program in the build tree; where the package puts it once installed.
+std::filesystem::path fullProgram(const std::filesystem::path& self)
 {
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments.at(i) == QLatin1String("--engine=chromium"))
-            return true;
-        if (arguments.at(i) == QLatin1String("--engine") && i + 1 < arguments.size()
-            && arguments.at(i + 1) == QLatin1String("chromium"))
-            return true;
+    const std::filesystem::path beside = self.parent_path() / QUORVANE_FULL_PROGRAM_BESIDE;
+    if (access(beside.c_str(), X_OK) == 0)
+        return beside;
+    return (self.parent_path() / QUORVANE_FULL_PROGRAM_INSTALLED).lexically_normal();
+}
+
+// Gives the exit status when the full program cannot be started.
+int startFullProgram(char** argv)
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        std::fprintf(stderr, "quorvane: cannot find the window's program: /proc/self/exe: %s\n",
+                     error.message().c_str());
+        return 2;
     }
-    return false;
+    const std::filesystem::path program = fullProgram(self);
+    execv(program.c_str(), argv);
+    std::fprintf(stderr, "quorvane: cannot start the window's program %s: %s\n", program.c_str(),
+                 std::strerror(errno));
+    return 2;
 }
 
 } // namespace
-#endif
 
 int main(int argc, char** argv)
 {
-    // --help, --version and the display check come before any application object, which
-    // would open the display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (const std::optional<QString> text = informationRequested(arguments)) {
-        std::fputs(text->toLocal8Bit().constData(), stdout);
-        return 0;
-    }
-    if (arguments.contains(QStringLiteral("--headless"))) {
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-#ifdef QUORVANE_HAVE_WEBENGINE
-        if (asksForChromium(arguments)) {
-            // Chromium needs a GUI application, but no display.
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            prepareChromiumRuntime();
-            QApplication app(argc, argv);
-            return runHeadless(QCoreApplication::arguments(), out, err);
-        }
-#endif
-        QCoreApplication app(argc, argv);
-        return runHeadless(QCoreApplication::arguments(), out, err);
-    }
-    if (const std::optional<QString> reason = windowUnavailable(arguments)) {
-        std::fputs(reason->toLocal8Bit().constData(), stderr);
-        return 2;
-    }
-#ifdef QUORVANE_HAVE_WEBENGINE
-    prepareChromiumRuntime();
-#endif
-    // Pages are parsed and read beside the window, so it keeps answering.
-    setWorkerThreads(defaultWorkerThreads());
-    return runWindow(argc, argv);
+    if (const std::optional<int> status = runWithoutWindow(argc, argv))
+        return *status;
+    return startFullProgram(argv);
 }

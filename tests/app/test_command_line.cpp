@@ -75,6 +75,28 @@ private slots:
         QCOMPARE(text.value_or(QString()).left(starts.size()), starts);
         QCOMPARE(text.has_value(), !starts.isEmpty());
     }
+
+    // Decides which application object the search gets: Chromium without its GUI application
+    // crashes.
+    void chromiumAsked_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("chromium");
+        QTest::newRow("no engine") << QStringList{"--headless", "http://h/"} << false;
+        QTest::newRow("--engine chromium") << QStringList{"--headless", "--engine", "chromium", "http://h/"} << true;
+        QTest::newRow("--engine=chromium") << QStringList{"--headless", "--engine=chromium", "http://h/"} << true;
+        QTest::newRow("-engine chromium") << QStringList{"--headless", "-engine", "chromium", "http://h/"} << true;
+        QTest::newRow("last --engine wins") << QStringList{"--headless", "--engine", "chromium", "--engine", "net", "http://h/"} << false;
+        QTest::newRow("--engine as a file name") << QStringList{"--headless", "--output", "--engine", "chromium"} << false;
+        QTest::newRow("after --, addresses") << QStringList{"--headless", "--", "--engine", "chromium"} << false;
+        QTest::newRow("beside a bad option") << QStringList{"--headless", "--bogus", "--engine", "chromium", "http://h/"} << true;
+    }
+    void chromiumAsked()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, chromium);
+        QCOMPARE(asksForChromium(QStringList{"quorvane"} + arguments), chromium);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -139,6 +139,14 @@ std::optional<QString> informationRequested(const QStringList& arguments)
     return std::nullopt;
 }
 
+bool asksForChromium(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.parse(arguments);
+    return parser.value(QStringLiteral("engine")) == QLatin1String("chromium");
+}
+
 std::optional<QString> windowUnavailable(const QStringList& arguments)
 {
     const bool platformChosen = arguments.contains(QStringLiteral("-platform"))

@@ -39,5 +39,9 @@ QString headlessUsage();
 // neither is asked. Needs no application object and no display, so main() asks it first.
 std::optional<QString> informationRequested(const QStringList& arguments);
 
+// True when the command line names the chromium engine, read as the option parser reads it
+// ("--engine chromium", "--engine=chromium", "-engine chromium"; the last --engine wins).
+bool asksForChromium(const QStringList& arguments);
+
 // Without --headless: why the window cannot open (no display to show it on), or nothing.
 std::optional<QString> windowUnavailable(const QStringList& arguments);
