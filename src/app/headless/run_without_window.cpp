@@ -19,6 +19,9 @@ std::optional<int> runWithoutWindow(int& argc, char** argv)
     }
     if (!arguments.contains(QStringLiteral("--headless")) || asksForChromium(arguments))
         return std::nullopt;
+    // Qt's own event dispatcher, not GLib's: that one writes to its wake-up descriptor for
+    // every event posted, and a search posts several for each of its thousands of requests.
+    qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
