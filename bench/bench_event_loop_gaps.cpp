@@ -1,8 +1,9 @@
 // How long the event loop goes unanswered while a search reads one page of hostile markup
 // just under the body limit, run by hand. A 10 ms heartbeat timer runs beside a headless
 // search of the page (one slot, no harvest beyond it); the longest gap between two beats is
-// the longest the window would have been frozen. Each page and thread count runs in a
-// fresh process.
+// the longest the window would have been frozen. What follows the last beat is shown apart:
+// the headless runner writes its tables there, all at once, which a window never does.
+// Each page and thread count runs in a fresh process.
 //
 //   build/bench_event_loop_gaps                 every page, without and with worker threads
 //   build/bench_event_loop_gaps PAGE WORKERS    one run, in this process
@@ -90,12 +91,12 @@ int runOne(const HostilePage& page, int workers)
                                     address},
                                    outStream, errStream);
     const qint64 wall = clock.elapsed();
-    longestGap = qMax(longestGap, wall - lastBeat);
     QMetaObject::invokeMethod(&server, [&] { site.reset(); }, Qt::BlockingQueuedConnection);
     serverThread.quit();
     serverThread.wait();
-    std::printf("%-20s %8.2f MB %8d %9lld ms %12lld ms %9lld %7d\n", page.name, body.size() / 1e6, workers,
-                qlonglong(wall), qlonglong(longestGap), qlonglong(out.count(u'\n')) - 1, status);
+    std::printf("%-20s %8.2f MB %8d %9lld ms %12lld ms %12lld ms %9lld %7d\n", page.name, body.size() / 1e6, workers,
+                qlonglong(wall), qlonglong(longestGap), qlonglong(wall - lastBeat), qlonglong(out.count(u'\n')) - 1,
+                status);
     return status;
 }
 
@@ -112,8 +113,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "no page named %s\n", argv[1]);
         return 2;
     }
-    std::printf("%-20s %11s %8s %12s %15s %9s %7s\n", "page", "size", "workers", "search", "longest gap",
-                "pictures", "status");
+    std::printf("%-20s %11s %8s %12s %15s %15s %9s %7s\n", "page", "size", "workers", "search", "longest gap",
+                "after last", "pictures", "status");
     std::fflush(stdout);
     for (const HostilePage& page : kPages) {
         for (const int workers : {0, defaultWorkerThreads()}) {

@@ -5,7 +5,18 @@
 #include "lists/page_table.h"
 #include "platform/browser.h"
 
+#include <algorithm>
 #include <array>
+
+namespace {
+
+CandidateList sliceOf(const CandidateList& candidates, qsizetype from, qsizetype count)
+{
+    return {candidates.addresses.mid(from, count), candidates.sizes.mid(from, count),
+            candidates.titles.mid(from, count), candidates.sources.mid(from, count)};
+}
+
+} // namespace
 
 void noEnablePop(PageWindow& window)
 {
@@ -77,16 +88,30 @@ void readPage(PageReading& page, const UrlCache* cache)
     page.links = pageLinks(page.document);
 }
 
-void applyPageReading(const PageReading& page, BrowserSlots& browserSlots, SearchTables& tables)
+bool applyPageReading(PageReading& page, BrowserSlots& browserSlots, SearchTables& tables)
 {
     if (!page.failed) {
-        addPictureRows(page.pictures.candidates, page.pictures.title, tables.pictures, tables.options,
-                       tables.awaiting);
-        加入选择显示列表(page.links, tables.pages, tables.sites, page.depth + 1, tables.limits);
+        const CandidateList& candidates = page.pictures.candidates;
+        const qsizetype pictureCount = candidates.size();
+        const qsizetype end = std::min(pictureCount + page.links.size(), page.applied + kReadingPerTurn);
+        if (page.applied < pictureCount) {
+            const qsizetype count = std::min(end, pictureCount) - page.applied;
+            addPictureRows(sliceOf(candidates, page.applied, count), page.pictures.title, tables.pictures,
+                           tables.options, tables.awaiting);
+        }
+        if (end > pictureCount) {
+            const qsizetype from = std::max(page.applied, pictureCount) - pictureCount;
+            加入选择显示列表(page.links.mid(from, end - pictureCount - from), tables.pages, tables.sites,
+                             page.depth + 1, tables.limits);
+        }
+        page.applied = end;
+        if (end < pictureCount + page.links.size())
+            return false;
     }
     if (page.row > 0 && tables.pages.isPosition(page.row)
         && tables.pages.row(page.row).status == PageStatus::Downloading)
         tables.pages.setStatus(page.row, page.failed ? PageStatus::Failed : PageStatus::Done);
     if (browserSlots.isSlot(page.slot))
         --browserSlots.at(page.slot).reading;
+    return true;
 }

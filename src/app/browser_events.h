@@ -19,6 +19,10 @@ class UrlCache;
 // A dispatch is extracted at most this many times; the next completion resets the slot.
 inline constexpr int completionLimit = 10;
 
+// Picture candidates and links of a page applied in one turn of the event loop: a page of
+// a hundred thousand pictures goes in a slice at a time, so the window keeps answering.
+inline constexpr int kReadingPerTurn = 2'000;
+
 // The script guard: the page's alert, confirm, modal dialogs and window.open do nothing.
 // A script that fails is skipped.
 void noEnablePop(PageWindow& window);
@@ -46,6 +50,7 @@ struct PageReading {
     DocumentPtr document; // none for a failed navigation
     PagePictures pictures;
     QStringList links;
+    qsizetype applied = 0; // of the candidates, then the links, those already applied
 };
 
 // A completion reported by the browser of slot: counts it and resets the slot at the
@@ -57,7 +62,8 @@ std::optional<PageReading> handleDocumentComplete(BrowserSlots& browserSlots, in
 // Collects the page's picture candidates and links; reads only its document and the cache.
 void readPage(PageReading& page, const UrlCache* cache);
 
-// Adds the pictures and links read and marks the row. A failed navigation marks its row
-// "下载出错" and gives nothing. A row is marked only while it is still "正在下载", so a row
-// put back into the queue meanwhile is searched again.
-void applyPageReading(const PageReading& page, BrowserSlots& browserSlots, SearchTables& tables);
+// Adds the next kReadingPerTurn of the pictures and links read; once all are in, marks the
+// row and gives true. A failed navigation marks its row "下载出错" and gives nothing. A row
+// is marked only while it is still "正在下载", so a row put back into the queue meanwhile
+// is searched again.
+bool applyPageReading(PageReading& page, BrowserSlots& browserSlots, SearchTables& tables);

@@ -14,8 +14,9 @@ SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const
     : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock),
       m_reading([this](PageReading& page) {
           SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get()};
-          applyPageReading(page, m_slots, tables);
+          const bool applied = applyPageReading(page, m_slots, tables);
           wake();
+          return applied;
       })
 {
     for (int slot = 0; slot < m_slots.count(); ++slot) {

@@ -1,6 +1,7 @@
 // End to end on the loopback site: the pages read on worker threads fill the picture and
 // page tables exactly as the pages read on the search's own thread, row for row.
 
+#include "app/browser_events.h"
 #include "bounded_headless_run.h"
 #include "platform/worker_threads.h"
 #include "site/test_site.h"
@@ -71,6 +72,12 @@ private slots:
             site.setRoute(QStringLiteral("/w/f%1.htm").arg(n), htmlRoute(page(QStringLiteral("Frame %1").arg(n), QStringLiteral(
                 "<img src=\"img/f%1.gif\"><a href=\"p%1.htm\">p</a>").arg(n))));
         }
+        // More picture candidates and links than one turn of the event loop takes in: the
+        // page goes into the tables in slices, and its last link still makes a row.
+        QString many;
+        for (int n = 0; n < 3 * kReadingPerTurn; ++n)
+            many += QStringLiteral("<a href=\"big/%1.jpg\">%1</a><a href=\"p%2.htm\">p</a>").arg(n).arg(n % 6 + 1);
+        site.setRoute(QStringLiteral("/w/many.htm"), htmlRoute(page(QStringLiteral("Many"), many + QStringLiteral("<a href=\"frames.htm\">f</a>"))));
         site.setRoute(QStringLiteral("/w/css/common.css"), htmlRoute(
             "@import 'deep.css'; body{background:url(../img/bg.gif)} i{b:image-set(\"../img/set.png\" 1x)}", 200, "text/css"));
         site.setRoute(QStringLiteral("/w/css/deep.css"), htmlRoute("p{background:url(../img/deep.gif)}", 200, "text/css"));
@@ -87,6 +94,8 @@ private slots:
         QTest::newRow("shared sheets and frames") << QStringList{site.url(QStringLiteral("/w/index.htm"))} << 12;
         QTest::newRow("the site's pages, one step deep")
             << QStringList{"--max-depth", "1", site.url(QStringLiteral("/links.htm"))} << 10;
+        QTest::newRow("a page of many pictures and links")
+            << QStringList{"--max-depth", "1", site.url(QStringLiteral("/w/many.htm"))} << 3 * kReadingPerTurn;
     }
     void tablesAlike()
     {

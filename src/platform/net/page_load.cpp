@@ -30,6 +30,9 @@ PageLoad::PageLoad(CurlSession* network, ResourceLoader* resources, const UrlCac
 
 PageLoad::~PageLoad()
 {
+    // The snapshot reads the cache, which may go soon after this load.
+    if (m_assembling)
+        m_assembling->waitForFinished();
     if (m_resources)
         m_resources->release(m_resourcePage);
 }
@@ -234,7 +237,17 @@ void PageLoad::finishIfComplete()
         return;
     m_finished = true;
     m_pictureGrace.stop();
-    emit finished(assemble(0), false, m_finalAddress);
+    if (workerThreads() == 0) {
+        emit finished(assemble(m_nodes, 0, *m_cache), false, m_finalAddress);
+        return;
+    }
+    // A page of a hundred thousand pictures takes long to put together: not on the event loop.
+    m_assembling = new QFutureWatcher<DocumentPtr>(this);
+    connect(m_assembling, &QFutureWatcherBase::finished, this,
+            [this] { emit finished(m_assembling->result(), false, m_finalAddress); });
+    m_assembling->setFuture(runOnWorker([nodes = std::move(m_nodes), cache = m_cache]() mutable {
+        return assemble(nodes, 0, *cache);
+    }));
 }
 
 void PageLoad::fail(const QString& address)
@@ -245,16 +258,16 @@ void PageLoad::fail(const QString& address)
     emit finished(blankDocument(address), true, address);
 }
 
-DocumentPtr PageLoad::assemble(int node)
+DocumentPtr PageLoad::assemble(std::vector<Node>& nodes, int node, const UrlCache& cache)
 {
-    if (node < 0 || node >= int(m_nodes.size()))
+    if (node < 0 || node >= int(nodes.size()))
         return nullptr;
-    if (!m_nodes[node].page)
-        return m_nodes[node].document;
+    if (!nodes[node].page)
+        return nodes[node].document;
     QList<DocumentPtr> frames;
-    for (const int frame : std::as_const(m_nodes[node].frames))
-        frames.append(assemble(frame));
-    ParsedPage page = std::move(*m_nodes[node].page);
-    m_nodes[node].page.reset();
-    return std::move(page).finish(std::move(frames), *m_cache);
+    for (const int frame : std::as_const(nodes[node].frames))
+        frames.append(assemble(nodes, frame, cache));
+    ParsedPage page = std::move(*nodes[node].page);
+    nodes[node].page.reset();
+    return std::move(page).finish(std::move(frames), cache);
 }

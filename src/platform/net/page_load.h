@@ -5,6 +5,7 @@
 #include "platform/net/parsed_page.h"
 #include "platform/net/sheet_imports.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QQueue>
@@ -30,7 +31,7 @@ public:
     static constexpr int kMaxDocuments = 100; // the page and its frames
     static constexpr int kDocumentsAtOnce = 4;
     static constexpr int kPictureGraceMs = 15'000; // after the page's own document
-    static constexpr int kPicturesPerTurn = 2'000;
+    static constexpr int kPicturesPerTurn = 500;
 
     PageLoad(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
              QObject* parent = nullptr, int pictureGraceMs = kPictureGraceMs);
@@ -70,7 +71,9 @@ private:
     void countDone();
     void finishIfComplete();
     void fail(const QString& address);
-    DocumentPtr assemble(int node);
+    // The snapshot of the node and its frames; reads only the nodes and the cache, so it may
+    // run on a worker thread.
+    static DocumentPtr assemble(std::vector<Node>& nodes, int node, const UrlCache& cache);
 
     QPointer<CurlSession> m_network;
     QPointer<ResourceLoader> m_resources;
@@ -85,6 +88,7 @@ private:
     int m_fetchingDocuments = 0;
     int m_pendingDocuments = 0; // queued or fetching
     int m_parsing = 0;          // fetched, on a worker thread
+    QFutureWatcher<DocumentPtr>* m_assembling = nullptr; // the snapshot, built on a worker thread
     QSet<QString> m_pendingSheets;
     QSet<QString> m_pendingPictures;
     QStringList m_unrequested; // pictures of parsed documents, not yet asked for
