@@ -35,6 +35,10 @@ PageLoad::~PageLoad()
         m_assembling->waitForFinished();
     if (m_resources)
         m_resources->release(m_resourcePage);
+    // A page of a hundred thousand pictures leaves as many addresses to free, which holds
+    // the event loop up for tens of milliseconds: they go on a worker thread.
+    if (workerThreads() > 0 && m_wanted.size() > kPicturesPerTurn)
+        runOnWorker([wanted = std::move(m_wanted), pending = std::move(m_pendingPictures)] {});
 }
 
 void PageLoad::start(const QUrl& address)
