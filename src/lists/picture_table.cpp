@@ -1,6 +1,7 @@
 #include "lists/picture_table.h"
 
 #include "links/table_key.h"
+#include "lists/own_table_key.h"
 #include "lists/size_format.h"
 #include "lists/sort_order.h"
 
@@ -62,35 +63,59 @@ Qt::ItemFlags PictureTable::flags(const QModelIndex& index) const
 
 bool PictureTable::addRow(const PictureRow& row)
 {
-    const quint32 hash = keyOf(row.address, m_key);
-    if (findRecord(hash, m_key))
-        return false;
-    const auto record = quint32(m_records.size());
-    const int at = size();
-    beginInsertRows({}, at, at);
-    Record packed = pack(row.address, row.fileName, row.size);
-    const QString* pooled[pooledTotal] = {&row.type, &row.title, &row.source,
-                                          &row.width, &row.height, &row.downloadStatus};
-    for (int slot = 0; slot < pooledTotal; ++slot)
-        packed.pooled[slot] = m_pools[slot].intern(*pooled[slot]);
-    m_records.push_back(packed);
-    if (!m_order.empty()) {
-        m_order.push_back(record);
-        m_rowOfRecord.push_back(quint32(at));
+    return addRows({&row, 1}) == 1;
+}
+
+int PictureTable::addRows(std::span<const PictureRow> rows)
+{
+    // The keys first: the view hears how many rows come before any of them is there.
+    const auto first = quint32(m_records.size());
+    QString otherKey;
+    for (const PictureRow& row : rows) {
+        const Key key = keyOf(row.address, m_key);
+        const auto record = first + quint32(m_adding.size());
+        const bool taken = m_index.findOrInsert(HashedIndex::hashOf(key.text), record, [&](quint32 other) {
+            if (other < first)
+                return hasKey(m_records[other], key.text);
+            const Adding& earlier = m_adding[other - first];
+            return (earlier.addressIsKey ? QStringView(earlier.row->address)
+                                         : keyOf(earlier.row->address, otherKey).text) == key.text;
+        }).has_value();
+        if (!taken)
+            m_adding.push_back({&row, key.isAddress});
     }
-    m_index.insert(hash, record);
+    const int added = int(m_adding.size());
+    if (added == 0)
+        return 0;
+    beginInsertRows({}, size(), size() + added - 1);
+    for (const Adding& adding : m_adding) {
+        const PictureRow& row = *adding.row;
+        Record packed = pack(row.address, row.fileName, row.size);
+        packed.addressIsKey = adding.addressIsKey;
+        const QString* pooled[pooledTotal] = {&row.type, &row.title, &row.source,
+                                              &row.width, &row.height, &row.downloadStatus};
+        for (int slot = 0; slot < pooledTotal; ++slot)
+            packed.pooled[slot] = m_pools[slot].intern(*pooled[slot]);
+        // A new row's place is its record's number, sorted or not.
+        if (!m_order.empty()) {
+            m_order.push_back(quint32(m_records.size()));
+            m_rowOfRecord.push_back(quint32(m_records.size()));
+        }
+        m_records.push_back(packed);
+    }
+    m_adding.clear();
     endInsertRows();
-    return true;
+    return added;
 }
 
 bool PictureTable::containsAddress(const QString& address) const
 {
-    return findRecord(keyOf(address, m_key), m_key).has_value();
+    return findRecord(keyOf(address, m_key).text).has_value();
 }
 
 std::optional<int> PictureTable::rowOfAddress(const QString& address) const
 {
-    const std::optional<quint32> record = findRecord(keyOf(address, m_key), m_key);
+    const std::optional<quint32> record = findRecord(keyOf(address, m_key).text);
     if (!record)
         return std::nullopt;
     return rowOfRecord(*record);
@@ -124,6 +149,7 @@ void PictureTable::setCell(int row, Column column, const QString& text)
         Record fresh = pack(address, column == FileName ? text : this->text(record, FileName),
                             column == Size ? text : this->text(record, Size));
         std::copy(std::begin(record.pooled), std::end(record.pooled), std::begin(fresh.pooled));
+        fresh.addressIsKey = record.addressIsKey;
         record = fresh;
     }
     emit dataChanged(index(row, column), index(row, column));
@@ -283,15 +309,30 @@ QString PictureTable::text(const Record& record, Column column) const
     return m_texts.text(column == Address ? packed.address : column == FileName ? packed.fileName : packed.size);
 }
 
-quint32 PictureTable::keyOf(const QString& address, QString& key)
+PictureTable::Key PictureTable::keyOf(const QString& address, QString& scratch)
 {
-    key = tableKey(address);
-    return quint32(qHash(QStringView(key)));
+    if (isOwnTableKey(address))
+        return {address, true};
+    scratch = tableKey(address);
+    return {scratch, scratch.constData() == address.constData()};
 }
 
-std::optional<quint32> PictureTable::findRecord(quint32 hash, const QString& key) const
+bool PictureTable::hasKey(const Record& record, QStringView key) const
 {
-    return m_index.find(hash, [&](quint32 record) {
-        return tableKey(m_texts.text(spans(m_records[record]).address)) == key;
+    const PackedTexts::Span address = spans(record).address;
+    if (!record.addressIsKey)
+        return tableKey(m_texts.text(address)) == key;
+    if (address.length != quint32(key.size()))
+        return false;
+    if (address.wide)
+        return m_texts.text(address) == key;
+    return key.compare(QLatin1StringView(m_texts.narrow(address), address.length)) == 0;
+}
+
+std::optional<quint32> PictureTable::findRecord(QStringView key) const
+{
+    // Records beyond the table's end are rows addRows has yet to add.
+    return m_index.find(HashedIndex::hashOf(key), [&](quint32 record) {
+        return record < m_records.size() && hasKey(m_records[record], key);
     });
 }

@@ -7,7 +7,6 @@
 TextPool::TextPool()
 {
     m_texts.append(QString());
-    m_ids.insert(QString(), 0);
 }
 
 quint32 TextPool::intern(const QString& text)
@@ -16,13 +15,12 @@ quint32 TextPool::intern(const QString& text)
         return 0;
     if (m_texts.at(m_last) == text)
         return m_last;
-    const auto it = m_ids.constFind(text);
-    if (it != m_ids.constEnd())
-        return m_last = *it;
-    m_last = quint32(m_texts.size());
-    m_texts.append(text);
-    m_ids.insert(text, m_last);
-    return m_last;
+    const auto next = quint32(m_texts.size());
+    const std::optional<quint32> id = m_ids.findOrInsert(HashedIndex::hashOf(text), next,
+                                                         [&](quint32 id) { return m_texts.at(id) == text; });
+    if (!id)
+        m_texts.append(text);
+    return m_last = id.value_or(next);
 }
 
 QList<quint32> TextPool::ranks() const

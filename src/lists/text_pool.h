@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "lists/hashed_index.h"
+
 #include <QList>
 #include <QString>
 
@@ -19,6 +20,6 @@ public:
 
 private:
     QList<QString> m_texts;
-    QHash<QString, quint32> m_ids;
+    HashedIndex m_ids;  // number by text
     quint32 m_last = 0; // rows arrive page by page, so the last text is the likeliest next
 };
