@@ -6,6 +6,7 @@
 #include "lists/sort_order.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <string>
 #include <string_view>
@@ -290,7 +291,9 @@ PictureTable::Record PictureTable::pack(const QString& address, const QString& f
     record.addressLength = a.length;
     record.wide = a.wide ? 1 : 0;
     // The file name is as a rule the address's last segment: it then costs nothing.
-    record.fileNameIsTail = !fileName.isEmpty() && address.endsWith(fileName);
+    const qsizetype tail = address.size() - fileName.size();
+    record.fileNameIsTail = !fileName.isEmpty() && tail >= 0
+        && std::memcmp(address.constData() + tail, fileName.constData(), size_t(fileName.size()) * 2) == 0;
     record.fileNameLength = quint32(fileName.size());
     if (!record.fileNameIsTail && m_texts.append(fileName).wide)
         record.wide |= 2;
