@@ -50,7 +50,18 @@ public:
                 return slot.recordPlusOne - 1;
         }
     }
+    // Room for records in all without growing.
     void reserve(qsizetype records);
+    // Asks for the memory a look-up of hash starts at, so that it is at hand by then.
+    void prefetch(quint32 hash) const
+    {
+#if defined(__GNUC__)
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]);
+#else
+        Q_UNUSED(hash);
+#endif
+    }
 
 private:
     struct Slot {

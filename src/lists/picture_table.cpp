@@ -69,22 +69,32 @@ bool PictureTable::addRow(const PictureRow& row)
 
 int PictureTable::addRows(std::span<const PictureRow> rows)
 {
-    // The keys first: the view hears how many rows come before any of them is there.
-    const auto first = quint32(m_records.size());
-    QString otherKey;
+    // The keys first: the view hears how many rows come before any of them is there. Every
+    // row's index slot is asked for before the first is looked at, so that a page's waits
+    // for memory overlap.
+    m_index.reserve(qsizetype(m_records.size() + rows.size()));
     for (const PictureRow& row : rows) {
         const Key key = keyOf(row.address, m_key);
-        const auto record = first + quint32(m_adding.size());
-        const bool taken = m_index.findOrInsert(HashedIndex::hashOf(key.text), record, [&](quint32 other) {
-            if (other < first)
-                return hasKey(m_records[other], key.text);
-            const Adding& earlier = m_adding[other - first];
-            return (earlier.addressIsKey ? QStringView(earlier.row->address)
-                                         : keyOf(earlier.row->address, otherKey).text) == key.text;
-        }).has_value();
-        if (!taken)
-            m_adding.push_back({&row, key.isAddress});
+        const quint32 hash = HashedIndex::hashOf(key.text);
+        m_index.prefetch(hash);
+        m_adding.push_back({&row, hash, key.isAddress});
     }
+    // The rows taken move to the front of m_adding; a row's record is first + its place there.
+    const auto first = quint32(m_records.size());
+    size_t taken = 0;
+    QString earlierKey;
+    for (size_t i = 0; i < m_adding.size(); ++i) {
+        const Adding adding = m_adding[i];
+        const bool known = m_index.findOrInsert(adding.hash, first + quint32(taken), [&](quint32 other) {
+            const QStringView key = keyOf(adding.row->address, m_key).text;
+            if (other < first)
+                return hasKey(m_records[other], key);
+            return keyOf(m_adding[other - first].row->address, earlierKey).text == key;
+        }).has_value();
+        if (!known)
+            m_adding[taken++] = adding;
+    }
+    m_adding.resize(taken);
     const int added = int(m_adding.size());
     if (added == 0)
         return 0;

@@ -94,6 +94,7 @@ private:
     };
     struct Adding {
         const PictureRow* row;
+        quint32 hash;
         bool addressIsKey;
     };
 

@@ -30,8 +30,10 @@ quint32 TextPool::intern(const QString& text)
     const auto next = quint32(m_texts.size());
     const std::optional<quint32> id = m_ids.findOrInsert(HashedIndex::hashOf(text), next,
                                                          [&](quint32 id) { return sameText(m_texts.at(id), text); });
+    // A copy of its own: the pool's texts then lie close together in memory, rather than
+    // wherever the row that brought each one first had put it.
     if (!id)
-        m_texts.append(text);
+        m_texts.append(QString(text.constData(), text.size()));
     return m_last = id.value_or(next);
 }
 
