@@ -70,14 +70,16 @@ bool PictureTable::addRow(const PictureRow& row)
 int PictureTable::addRows(std::span<const PictureRow> rows)
 {
     // The keys first: the view hears how many rows come before any of them is there. Every
-    // row's index slot is asked for before the first is looked at, so that a page's waits
-    // for memory overlap.
+    // row's index slot is asked for before the first is looked at, and the pools are read
+    // meanwhile, so that the waits for memory overlap with work.
     m_index.reserve(qsizetype(m_records.size() + rows.size()));
     for (const PictureRow& row : rows) {
         const Key key = keyOf(row.address, m_key);
         const quint32 hash = HashedIndex::hashOf(key.text);
         m_index.prefetch(hash);
-        m_adding.push_back({&row, hash, key.isAddress});
+        Adding& adding = m_adding.emplace_back(Adding{&row, hash, key.isAddress, {}});
+        for (int slot = 0; slot < pooledTotal; ++slot)
+            adding.pooled[slot] = m_pools[slot].find(pooledText(row, slot));
     }
     // The rows taken move to the front of m_adding; a row's record is first + its place there.
     const auto first = quint32(m_records.size());
@@ -103,10 +105,8 @@ int PictureTable::addRows(std::span<const PictureRow> rows)
         const PictureRow& row = *adding.row;
         Record packed = pack(row.address, row.fileName, row.size);
         packed.addressIsKey = adding.addressIsKey;
-        const QString* pooled[pooledTotal] = {&row.type, &row.title, &row.source,
-                                              &row.width, &row.height, &row.downloadStatus};
         for (int slot = 0; slot < pooledTotal; ++slot)
-            packed.pooled[slot] = m_pools[slot].intern(*pooled[slot]);
+            packed.pooled[slot] = adding.pooled[slot] ? *adding.pooled[slot] : m_pools[slot].intern(pooledText(row, slot));
         // A new row's place is its record's number, sorted or not.
         if (!m_order.empty()) {
             m_order.push_back(quint32(m_records.size()));
@@ -273,6 +273,18 @@ int PictureTable::pooledSlot(Column column)
     case Size: break;
     }
     return -1;
+}
+
+const QString& PictureTable::pooledText(const PictureRow& row, int slot)
+{
+    switch (slot) {
+    case 0: return row.type;
+    case 1: return row.title;
+    case 2: return row.source;
+    case 3: return row.width;
+    case 4: return row.height;
+    }
+    return row.downloadStatus;
 }
 
 PictureTable::Packed PictureTable::spans(const Record& record) const

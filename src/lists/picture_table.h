@@ -96,9 +96,11 @@ private:
         const PictureRow* row;
         quint32 hash;
         bool addressIsKey;
+        std::optional<quint32> pooled[pooledTotal]; // the row's texts the pools hold already
     };
 
     static int pooledSlot(Column column);
+    static const QString& pooledText(const PictureRow& row, int slot);
     Packed spans(const Record& record) const;
     Record pack(const QString& address, const QString& fileName, const QString& size);
     QString text(const Record& record, Column column) const;

@@ -23,10 +23,8 @@ TextPool::TextPool()
 
 quint32 TextPool::intern(const QString& text)
 {
-    if (text.isEmpty())
-        return 0;
-    if (sameText(m_texts.at(m_last), text))
-        return m_last;
+    if (const std::optional<quint32> known = find(text))
+        return *known;
     const auto next = quint32(m_texts.size());
     const std::optional<quint32> id = m_ids.findOrInsert(HashedIndex::hashOf(text), next,
                                                          [&](quint32 id) { return sameText(m_texts.at(id), text); });
@@ -35,6 +33,19 @@ quint32 TextPool::intern(const QString& text)
     if (!id)
         m_texts.append(QString(text.constData(), text.size()));
     return m_last = id.value_or(next);
+}
+
+std::optional<quint32> TextPool::find(const QString& text) const
+{
+    if (text.isEmpty())
+        return 0;
+    if (sameText(m_texts.at(m_last), text))
+        return m_last;
+    const std::optional<quint32> id =
+        m_ids.find(HashedIndex::hashOf(text), [&](quint32 id) { return sameText(m_texts.at(id), text); });
+    if (id)
+        m_last = *id;
+    return id;
 }
 
 QList<quint32> TextPool::ranks() const

@@ -12,6 +12,8 @@ public:
     TextPool();
 
     quint32 intern(const QString& text);
+    // The number of text, when the pool holds it already.
+    std::optional<quint32> find(const QString& text) const;
     const QString& text(quint32 id) const { return m_texts.at(id); }
     quint32 count() const { return quint32(m_texts.size()); }
     // For each number, the place of its text among all texts of the pool ordered as the
@@ -21,5 +23,5 @@ public:
 private:
     QList<QString> m_texts;
     HashedIndex m_ids;  // number by text
-    quint32 m_last = 0; // rows arrive page by page, so the last text is the likeliest next
+    mutable quint32 m_last = 0; // rows arrive page by page, so the last text is the likeliest next
 };

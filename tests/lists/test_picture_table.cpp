@@ -390,7 +390,7 @@ void TestPictureTable::addRowsAsAddRow()
     // The file name tells which of two rows with one key was kept.
     QList<PictureRow> rows;
     for (int i = 0; i < batch.size(); ++i)
-        rows.append(pictureRow(batch.at(i), QString::number(i), "T", QString::number(i)));
+        rows.append(pictureRow(batch.at(i), QString::number(i), i % 2 ? "b" : "new", QString::number(i)));
     QCOMPARE(together.addRows(rows), added);
     for (const PictureRow& row : rows)
         oneByOne.addRow(row);
@@ -398,6 +398,8 @@ void TestPictureTable::addRowsAsAddRow()
     for (int i = 0; i < together.size(); ++i) {
         QCOMPARE(together.row(i).address, oneByOne.row(i).address);
         QCOMPARE(together.row(i).fileName, oneByOne.row(i).fileName);
+        QCOMPARE(together.row(i).type, oneByOne.row(i).type);
+        QCOMPARE(together.row(i).size, oneByOne.row(i).size);
         QCOMPARE(together.rowOfAddress(together.row(i).address), std::optional<int>(i));
     }
     for (const QString& address : batch)
