@@ -8,9 +8,14 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <span>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +23,16 @@ namespace {
 double cpuSeconds()
 {
     return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+// Bytes of this process held in memory (Linux).
+double residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    double pages = 0;
+    double resident = 0;
+    statm >> pages >> resident;
+    return resident * double(sysconf(_SC_PAGESIZE));
 }
 
 } // namespace
@@ -52,6 +67,7 @@ int main(int argc, char** argv)
     }
 
     PictureTable table;
+    const double residentBefore = residentBytes();
     QElapsedTimer timer;
     timer.start();
     double cpu = cpuSeconds();
@@ -61,6 +77,22 @@ int main(int argc, char** argv)
     cpu = cpuSeconds() - cpu;
     std::printf("%d rows inserted in %.3f s: %.0f rows/s (cpu %.3f s: %.0f rows/s)\n", table.size(), seconds,
                 table.size() / seconds, cpu, table.size() / cpu);
+    std::printf("%.0f bytes a row (resident growth while inserting)\n",
+                (residentBytes() - residentBefore) / table.size());
+
+    {
+        // The same rows a page at a time, as a crawl adds them.
+        const size_t rowsPerPage = 20;
+        PictureTable pages;
+        timer.restart();
+        cpu = cpuSeconds();
+        for (size_t at = 0; at < built.size(); at += rowsPerPage)
+            pages.addRows(std::span(built).subspan(at, std::min(rowsPerPage, built.size() - at)));
+        const double pageSeconds = timer.nsecsElapsed() / 1e9;
+        cpu = cpuSeconds() - cpu;
+        std::printf("%d rows inserted %zu at a time in %.3f s: %.0f rows/s (cpu %.3f s: %.0f rows/s)\n", pages.size(),
+                    rowsPerPage, pageSeconds, pages.size() / pageSeconds, cpu, pages.size() / cpu);
+    }
 
     const struct {
         int column;

@@ -1,18 +1,7 @@
 #include "lists/hashed_index.h"
 
+#include <algorithm>
 #include <bit>
-
-void HashedIndex::insert(quint32 hash, quint32 record)
-{
-    if ((m_count + 1) * 2 > m_slots.size())
-        rebuild(std::max<size_t>(16, m_slots.size() * 2));
-    const size_t mask = m_slots.size() - 1;
-    size_t at = hash & mask;
-    while (m_slots[at].recordPlusOne != 0)
-        at = (at + 1) & mask;
-    m_slots[at] = {record + 1, hash};
-    ++m_count;
-}
 
 void HashedIndex::reserve(qsizetype records)
 {

@@ -1,10 +1,12 @@
 #include "lists/picture_table.h"
 
 #include "links/table_key.h"
+#include "lists/own_table_key.h"
 #include "lists/size_format.h"
 #include "lists/sort_order.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <string>
 #include <string_view>
@@ -62,35 +64,69 @@ Qt::ItemFlags PictureTable::flags(const QModelIndex& index) const
 
 bool PictureTable::addRow(const PictureRow& row)
 {
-    const quint32 hash = keyOf(row.address, m_key);
-    if (findRecord(hash, m_key))
-        return false;
-    const auto record = quint32(m_records.size());
-    const int at = size();
-    beginInsertRows({}, at, at);
-    Record packed = pack(row.address, row.fileName, row.size);
-    const QString* pooled[pooledTotal] = {&row.type, &row.title, &row.source,
-                                          &row.width, &row.height, &row.downloadStatus};
-    for (int slot = 0; slot < pooledTotal; ++slot)
-        packed.pooled[slot] = m_pools[slot].intern(*pooled[slot]);
-    m_records.push_back(packed);
-    if (!m_order.empty()) {
-        m_order.push_back(record);
-        m_rowOfRecord.push_back(quint32(at));
+    return addRows({&row, 1}) == 1;
+}
+
+int PictureTable::addRows(std::span<const PictureRow> rows)
+{
+    // The keys first: the view hears how many rows come before any of them is there. Every
+    // row's index slot is asked for before the first is looked at, and the pools are read
+    // meanwhile, so that the waits for memory overlap with work.
+    m_index.reserve(qsizetype(m_records.size() + rows.size()));
+    for (const PictureRow& row : rows) {
+        const Key key = keyOf(row.address, m_key);
+        const quint32 hash = HashedIndex::hashOf(key.text);
+        m_index.prefetch(hash);
+        Adding& adding = m_adding.emplace_back(Adding{&row, hash, key.isAddress, {}});
+        for (int slot = 0; slot < pooledTotal; ++slot)
+            adding.pooled[slot] = m_pools[slot].find(pooledText(row, slot));
     }
-    m_index.insert(hash, record);
+    // The rows taken move to the front of m_adding; a row's record is first + its place there.
+    const auto first = quint32(m_records.size());
+    size_t taken = 0;
+    QString earlierKey;
+    for (size_t i = 0; i < m_adding.size(); ++i) {
+        const Adding adding = m_adding[i];
+        const bool known = m_index.findOrInsert(adding.hash, first + quint32(taken), [&](quint32 other) {
+            const QStringView key = keyOf(adding.row->address, m_key).text;
+            if (other < first)
+                return hasKey(m_records[other], key);
+            return keyOf(m_adding[other - first].row->address, earlierKey).text == key;
+        }).has_value();
+        if (!known)
+            m_adding[taken++] = adding;
+    }
+    m_adding.resize(taken);
+    const int added = int(m_adding.size());
+    if (added == 0)
+        return 0;
+    beginInsertRows({}, size(), size() + added - 1);
+    for (const Adding& adding : m_adding) {
+        const PictureRow& row = *adding.row;
+        Record packed = pack(row.address, row.fileName, row.size);
+        packed.addressIsKey = adding.addressIsKey;
+        for (int slot = 0; slot < pooledTotal; ++slot)
+            packed.pooled[slot] = adding.pooled[slot] ? *adding.pooled[slot] : m_pools[slot].intern(pooledText(row, slot));
+        // A new row's place is its record's number, sorted or not.
+        if (!m_order.empty()) {
+            m_order.push_back(quint32(m_records.size()));
+            m_rowOfRecord.push_back(quint32(m_records.size()));
+        }
+        m_records.push_back(packed);
+    }
+    m_adding.clear();
     endInsertRows();
-    return true;
+    return added;
 }
 
 bool PictureTable::containsAddress(const QString& address) const
 {
-    return findRecord(keyOf(address, m_key), m_key).has_value();
+    return findRecord(keyOf(address, m_key).text).has_value();
 }
 
 std::optional<int> PictureTable::rowOfAddress(const QString& address) const
 {
-    const std::optional<quint32> record = findRecord(keyOf(address, m_key), m_key);
+    const std::optional<quint32> record = findRecord(keyOf(address, m_key).text);
     if (!record)
         return std::nullopt;
     return rowOfRecord(*record);
@@ -124,6 +160,7 @@ void PictureTable::setCell(int row, Column column, const QString& text)
         Record fresh = pack(address, column == FileName ? text : this->text(record, FileName),
                             column == Size ? text : this->text(record, Size));
         std::copy(std::begin(record.pooled), std::end(record.pooled), std::begin(fresh.pooled));
+        fresh.addressIsKey = record.addressIsKey;
         record = fresh;
     }
     emit dataChanged(index(row, column), index(row, column));
@@ -238,6 +275,18 @@ int PictureTable::pooledSlot(Column column)
     return -1;
 }
 
+const QString& PictureTable::pooledText(const PictureRow& row, int slot)
+{
+    switch (slot) {
+    case 0: return row.type;
+    case 1: return row.title;
+    case 2: return row.source;
+    case 3: return row.width;
+    case 4: return row.height;
+    }
+    return row.downloadStatus;
+}
+
 PictureTable::Packed PictureTable::spans(const Record& record) const
 {
     Packed packed;
@@ -264,7 +313,9 @@ PictureTable::Record PictureTable::pack(const QString& address, const QString& f
     record.addressLength = a.length;
     record.wide = a.wide ? 1 : 0;
     // The file name is as a rule the address's last segment: it then costs nothing.
-    record.fileNameIsTail = !fileName.isEmpty() && address.endsWith(fileName);
+    const qsizetype tail = address.size() - fileName.size();
+    record.fileNameIsTail = !fileName.isEmpty() && tail >= 0
+        && std::memcmp(address.constData() + tail, fileName.constData(), size_t(fileName.size()) * 2) == 0;
     record.fileNameLength = quint32(fileName.size());
     if (!record.fileNameIsTail && m_texts.append(fileName).wide)
         record.wide |= 2;
@@ -283,15 +334,30 @@ QString PictureTable::text(const Record& record, Column column) const
     return m_texts.text(column == Address ? packed.address : column == FileName ? packed.fileName : packed.size);
 }
 
-quint32 PictureTable::keyOf(const QString& address, QString& key)
+PictureTable::Key PictureTable::keyOf(const QString& address, QString& scratch)
 {
-    key = tableKey(address);
-    return quint32(qHash(QStringView(key)));
+    if (isOwnTableKey(address))
+        return {address, true};
+    scratch = tableKey(address);
+    return {scratch, scratch.constData() == address.constData()};
 }
 
-std::optional<quint32> PictureTable::findRecord(quint32 hash, const QString& key) const
+bool PictureTable::hasKey(const Record& record, QStringView key) const
 {
-    return m_index.find(hash, [&](quint32 record) {
-        return tableKey(m_texts.text(spans(m_records[record]).address)) == key;
+    const PackedTexts::Span address = spans(record).address;
+    if (!record.addressIsKey)
+        return tableKey(m_texts.text(address)) == key;
+    if (address.length != quint32(key.size()))
+        return false;
+    if (address.wide)
+        return m_texts.text(address) == key;
+    return key.compare(QLatin1StringView(m_texts.narrow(address), address.length)) == 0;
+}
+
+std::optional<quint32> PictureTable::findRecord(QStringView key) const
+{
+    // Records beyond the table's end are rows addRows has yet to add.
+    return m_index.find(HashedIndex::hashOf(key), [&](quint32 record) {
+        return record < m_records.size() && hasKey(m_records[record], key);
     });
 }

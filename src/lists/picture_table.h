@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <optional>
+#include <span>
 #include <vector>
 
 // One picture: nine columns, as the list shows them.
@@ -51,6 +52,9 @@ public:
     // Adds the row under the key tableKey(address). False, and nothing changes, when a row
     // with that key is there already.
     bool addRow(const PictureRow& row);
+    // Adds the rows in their order, each as addRow would, and tells the view once: a page's
+    // pictures arrive together. Gives how many were added.
+    int addRows(std::span<const PictureRow> rows);
     bool containsAddress(const QString& address) const;
     std::optional<int> rowOfAddress(const QString& address) const;
     PictureRow row(int index) const;
@@ -78,21 +82,34 @@ private:
         quint32 sizeLength = 0;
         quint8 wide = 0;            // one bit per packed text: address, file name, size
         bool fileNameIsTail = false; // the file name is the end of the address, not packed again
+        bool addressIsKey = false;   // the address is its own table key
         quint32 pooled[pooledTotal] = {};
     };
     struct Packed {
         PackedTexts::Span address, fileName, size;
     };
+    struct Key {
+        QStringView text;
+        bool isAddress = false; // the key is the address as written
+    };
+    struct Adding {
+        const PictureRow* row;
+        quint32 hash;
+        bool addressIsKey;
+        std::optional<quint32> pooled[pooledTotal]; // the row's texts the pools hold already
+    };
 
     static int pooledSlot(Column column);
+    static const QString& pooledText(const PictureRow& row, int slot);
     Packed spans(const Record& record) const;
     Record pack(const QString& address, const QString& fileName, const QString& size);
     QString text(const Record& record, Column column) const;
     quint32 recordAt(int row) const { return m_order.empty() ? quint32(row) : m_order[row]; }
     int rowOfRecord(quint32 record) const { return m_order.empty() ? int(record) : int(m_rowOfRecord[record]); }
-    // The key's hash; key gets the address in lower case.
-    static quint32 keyOf(const QString& address, QString& key);
-    std::optional<quint32> findRecord(quint32 hash, const QString& key) const;
+    // The key of address: the address itself when it is its own key, else built in scratch.
+    static Key keyOf(const QString& address, QString& scratch);
+    bool hasKey(const Record& record, QStringView key) const;
+    std::optional<quint32> findRecord(QStringView key) const;
     // The records in the order of a sort by column.
     std::vector<quint32> sortedRecords(Column column, bool descending) const;
 
@@ -105,5 +122,6 @@ private:
     std::vector<quint32> m_rowOfRecord;
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    mutable QString m_key; // the key of the address sought; kept to spare an allocation a row
+    mutable QString m_key; // the key of the address sought, when it is not the address itself
+    std::vector<Adding> m_adding; // the rows addRows takes, while it adds them
 };

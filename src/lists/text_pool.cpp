@@ -1,28 +1,51 @@
 #include "lists/text_pool.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <vector>
+
+namespace {
+
+// Equal code units; a plain memory comparison is several times faster than QString's.
+bool sameText(const QString& a, const QString& b)
+{
+    return a.size() == b.size()
+        && (a.constData() == b.constData() || std::memcmp(a.constData(), b.constData(), size_t(a.size()) * 2) == 0);
+}
+
+} // namespace
 
 TextPool::TextPool()
 {
     m_texts.append(QString());
-    m_ids.insert(QString(), 0);
 }
 
 quint32 TextPool::intern(const QString& text)
 {
+    if (const std::optional<quint32> known = find(text))
+        return *known;
+    const auto next = quint32(m_texts.size());
+    const std::optional<quint32> id = m_ids.findOrInsert(HashedIndex::hashOf(text), next,
+                                                         [&](quint32 id) { return sameText(m_texts.at(id), text); });
+    // A copy of its own: the pool's texts then lie close together in memory, rather than
+    // wherever the row that brought each one first had put it.
+    if (!id)
+        m_texts.append(QString(text.constData(), text.size()));
+    return m_last = id.value_or(next);
+}
+
+std::optional<quint32> TextPool::find(const QString& text) const
+{
     if (text.isEmpty())
         return 0;
-    if (m_texts.at(m_last) == text)
+    if (sameText(m_texts.at(m_last), text))
         return m_last;
-    const auto it = m_ids.constFind(text);
-    if (it != m_ids.constEnd())
-        return m_last = *it;
-    m_last = quint32(m_texts.size());
-    m_texts.append(text);
-    m_ids.insert(text, m_last);
-    return m_last;
+    const std::optional<quint32> id =
+        m_ids.find(HashedIndex::hashOf(text), [&](quint32 id) { return sameText(m_texts.at(id), text); });
+    if (id)
+        m_last = *id;
+    return id;
 }
 
 QList<quint32> TextPool::ranks() const

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "lists/hashed_index.h"
+
 #include <QList>
 #include <QString>
 
@@ -11,6 +12,8 @@ public:
     TextPool();
 
     quint32 intern(const QString& text);
+    // The number of text, when the pool holds it already.
+    std::optional<quint32> find(const QString& text) const;
     const QString& text(quint32 id) const { return m_texts.at(id); }
     quint32 count() const { return quint32(m_texts.size()); }
     // For each number, the place of its text among all texts of the pool ordered as the
@@ -19,6 +22,6 @@ public:
 
 private:
     QList<QString> m_texts;
-    QHash<QString, quint32> m_ids;
-    quint32 m_last = 0; // rows arrive page by page, so the last text is the likeliest next
+    HashedIndex m_ids;  // number by text
+    mutable quint32 m_last = 0; // rows arrive page by page, so the last text is the likeliest next
 };

@@ -2,6 +2,7 @@
 #include "lists/size_format.h"
 
 #include <QPersistentModelIndex>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -58,6 +59,11 @@ private slots:
     void packedCellsCanChange();
     void sizeBytesReadLikeText_data();
     void sizeBytesReadLikeText();
+    void addRowsAsAddRow_data();
+    void addRowsAsAddRow();
+    void addRowsTellsTheViewOnce();
+    void pooledTextsReadBack_data();
+    void pooledTextsReadBack();
 };
 
 void TestPictureTable::headerClicks_data()
@@ -233,6 +239,10 @@ void TestPictureTable::keyIgnoresLetterCase_data()
     QTest::newRow("fragment") << "http://h/a.gif" << "http://h/a.gif#top" << true;
     QTest::newRow("default port") << "http://h/a.gif" << "http://h:80/a.gif" << true;
     QTest::newRow("prefix only") << "http://h/a.gif" << "http://h/a.gi" << false;
+    QTest::newRow("stored with host upper") << "http://H/a.gif" << "http://h/a.gif" << true;
+    QTest::newRow("stored with default port") << "http://h:80/a.gif" << "HTTP://h/a.gif" << true;
+    QTest::newRow("stored with fragment, path differs") << "http://h/a.gif#x" << "http://h/A.gif" << false;
+    QTest::newRow("stored without path") << "http://h" << "http://h/" << true;
 }
 
 void TestPictureTable::keyIgnoresLetterCase()
@@ -341,6 +351,109 @@ void TestPictureTable::sizeBytesReadLikeText()
     QFETCH(QString, cell);
     const QByteArray bytes = cell.toLatin1();
     QCOMPARE(sizeCellValue(std::string_view(bytes.constData(), size_t(bytes.size()))), sizeCellValue(cell));
+}
+
+void TestPictureTable::addRowsAsAddRow_data()
+{
+    QTest::addColumn<QStringList>("before"); // added one by one, then sorted by type
+    QTest::addColumn<QStringList>("batch");
+    QTest::addColumn<int>("added");
+
+    QTest::newRow("empty batch") << QStringList{"http://h/a"} << QStringList{} << 0;
+    QTest::newRow("all new") << QStringList{} << QStringList{"http://h/a", "http://h/b", "http://h/c"} << 3;
+    QTest::newRow("repeat inside the batch") << QStringList{} << QStringList{"http://h/a", "http://h/b", "http://h/a"}
+                                             << 2;
+    QTest::newRow("case and fragment repeat inside the batch")
+        << QStringList{} << QStringList{"http://h/x", "HTTP://H/x#f"} << 1;
+    QTest::newRow("built keys repeat inside the batch")
+        << QStringList{} << QStringList{"http://H:80/a", "http://H/a", "http://h/b", "http://h/a"} << 2;
+    QTest::newRow("repeat of a row there before") << QStringList{"http://h/a", "HTTP://H/b"}
+                                                  << QStringList{"http://h/c", "http://h/b", "http://h/a#x"} << 1;
+    QTest::newRow("paths differing in case") << QStringList{"http://h/a"} << QStringList{"http://h/A", "http://h/a"}
+                                             << 1;
+    QTest::newRow("after a sort") << QStringList{"http://h/c", "http://h/a", "http://h/b"}
+                                  << QStringList{"http://h/d", "http://h/a", "http://h/e"} << 2;
+}
+
+void TestPictureTable::addRowsAsAddRow()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, batch);
+    QFETCH(int, added);
+    PictureTable together;
+    PictureTable oneByOne;
+    for (PictureTable* table : {&together, &oneByOne}) {
+        for (const QString& address : before)
+            table->addRow(pictureRow(address, "before", address.right(1), ""));
+        table->sortByColumnClick(3);
+    }
+    // The file name tells which of two rows with one key was kept.
+    QList<PictureRow> rows;
+    for (int i = 0; i < batch.size(); ++i)
+        rows.append(pictureRow(batch.at(i), QString::number(i), i % 2 ? "b" : "new", QString::number(i)));
+    QCOMPARE(together.addRows(rows), added);
+    for (const PictureRow& row : rows)
+        oneByOne.addRow(row);
+    QCOMPARE(together.size(), oneByOne.size());
+    for (int i = 0; i < together.size(); ++i) {
+        QCOMPARE(together.row(i).address, oneByOne.row(i).address);
+        QCOMPARE(together.row(i).fileName, oneByOne.row(i).fileName);
+        QCOMPARE(together.row(i).type, oneByOne.row(i).type);
+        QCOMPARE(together.row(i).size, oneByOne.row(i).size);
+        QCOMPARE(together.rowOfAddress(together.row(i).address), std::optional<int>(i));
+    }
+    for (const QString& address : batch)
+        QCOMPARE(together.rowOfAddress(address), oneByOne.rowOfAddress(address));
+}
+
+void TestPictureTable::addRowsTellsTheViewOnce()
+{
+    PictureTable table;
+    fill(table);
+    QSignalSpy inserted(&table, &QAbstractItemModel::rowsInserted);
+    QList<std::pair<int, bool>> seen; // row count and whether a coming row is found, before the insertion
+    connect(&table, &QAbstractItemModel::rowsAboutToBeInserted, this, [&] {
+        seen.append({table.rowCount(), table.containsAddress("http://h/f")});
+    });
+    const QList<PictureRow> rows = {pictureRow("http://h/f", "f", "", ""), pictureRow("http://h/a", "a", "", ""),
+                                    pictureRow("http://h/g", "g", "", "")};
+    QCOMPARE(table.addRows(rows), 2);
+    QCOMPARE(inserted.size(), 1);
+    QCOMPARE(inserted.at(0).at(1).toInt(), 5);
+    QCOMPARE(inserted.at(0).at(2).toInt(), 6);
+    QCOMPARE(seen, (QList<std::pair<int, bool>>{{5, false}}));
+    QVERIFY(table.containsAddress("http://h/f"));
+    // Nothing new: the view hears nothing.
+    QCOMPARE(table.addRows(rows), 0);
+    QCOMPARE(inserted.size(), 1);
+}
+
+void TestPictureTable::pooledTextsReadBack_data()
+{
+    QTest::addColumn<int>("distinct");
+    QTest::newRow("one text") << 1;
+    QTest::newRow("a few texts") << 3;
+    QTest::newRow("enough texts to grow the pool's index") << 3000;
+    QTest::newRow("every row its own") << 9000;
+}
+
+void TestPictureTable::pooledTextsReadBack()
+{
+    QFETCH(int, distinct);
+    PictureTable table;
+    const int rows = 9000;
+    for (int i = 0; i < rows; ++i) {
+        PictureRow row = pictureRow(QStringLiteral("http://h/%1").arg(i), {}, {}, {});
+        // Every seventh row has none; the others a text built afresh, never shared with an earlier row.
+        row.title = i % 7 == 0 ? QString() : QStringLiteral("title %1").arg(i % distinct);
+        row.source = QStringLiteral("http://h/page%1.htm").arg(i % distinct);
+        table.addRow(row);
+    }
+    for (int i = 0; i < rows; ++i) {
+        const PictureRow row = table.row(i);
+        QCOMPARE(row.title, i % 7 == 0 ? QString() : QStringLiteral("title %1").arg(i % distinct));
+        QCOMPARE(row.source, QStringLiteral("http://h/page%1.htm").arg(i % distinct));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPictureTable)
