@@ -11,6 +11,13 @@
 void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
                     PictureTable& pictures, PictureOptions options, PicturesAwaitingType* awaiting)
 {
+    // The page's rows go in together (the view hears of them once), but before a row that
+    // waits for its type, which may go into the table at once: the order stays the page's.
+    QList<PictureRow> rows;
+    const auto addCollected = [&] {
+        pictures.addRows(rows);
+        rows.clear();
+    };
     for (qsizetype i = 0; i < candidates.size(); ++i) {
         const QString address = trimSpaces(candidates.addresses.at(i));
         if (address.isEmpty() || pictures.containsAddress(address))
@@ -34,11 +41,14 @@ void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
         }
         if (options.sources)
             row.source = candidates.sources.value(i);
-        if (pictureType)
-            pictures.addRow(row);
-        else
-            awaiting->offer(row, type.isEmpty());
+        if (pictureType) {
+            rows.append(std::move(row));
+            continue;
+        }
+        addCollected();
+        awaiting->offer(row, type.isEmpty());
     }
+    addCollected();
 }
 
 PagePictures pagePictures(const DocumentPtr& document, const UrlCache* cache)

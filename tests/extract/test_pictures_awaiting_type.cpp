@@ -118,6 +118,21 @@ private slots:
         probe.answer(QStringLiteral("http://h.com/p/1"), QStringLiteral("image/png"));
         QCOMPARE(pictures.size(), 3);
     }
+
+    // A row whose type the probe already knows goes in where the page has it, between the
+    // rows named by their extensions, and a repeat of an address adds nothing.
+    void knownTypesKeepThePageOrder()
+    {
+        FakeProbe probe;
+        probe.known.insert(QStringLiteral("http://h.com/p/2"), QStringLiteral("image/png"));
+        PictureTable pictures;
+        PicturesAwaitingType awaiting(probe, pictures);
+        addPictureRows(candidates({"http://h.com/a.gif", "http://h.com/p/2", "http://h.com/b.jpg", "http://h.com/a.gif",
+                                   "http://h.com/p/2"}),
+                       QString(), pictures, {}, &awaiting);
+        QCOMPARE(rows(pictures), (QStringList{"http://h.com/a.gif|gif", "http://h.com/p/2|png", "http://h.com/b.jpg|jpg"}));
+        QVERIFY(probe.asked.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPicturesAwaitingType)
