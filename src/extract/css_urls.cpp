@@ -98,6 +98,10 @@ QString referenceText(QStringView reference)
 QStringList cssUrlReferences(const QString& text)
 {
     QStringList references;
+    // Without a comment to drop, only a "url" already in the text can become "url(". Most pages
+    // hold neither, and are not copied.
+    if (!text.contains(u"/*") && !text.contains(u"url", Qt::CaseInsensitive))
+        return references;
     const QString s = normalised(text);
     const QStringView marker = u"url(";
     qsizetype start = s.indexOf(marker);

@@ -48,6 +48,8 @@ void TestCssUrls::scan_data()
     QTest::newRow("two comments") << "/*url(x.gif)*/url(y.gif)/* url(z.gif) */" << QStringList{at("y.gif")};
     QTest::newRow("comment spans lines") << "/*\r\nurl(x.gif)\n*/url(y.gif)" << QStringList{at("y.gif")};
     QTest::newRow("unclosed comment") << "<a href=\"/files/*\"><p style=\"background:url(y.gif)\">" << QStringList{at("y.gif")};
+    QTest::newRow("comment inside the word") << "u/**/rl(z.gif)" << QStringList{at("z.gif")};
+    QTest::newRow("comment between word and parenthesis") << "url/**/(x.gif)" << QStringList{at("x.gif")};
     QTest::newRow("comment closes at the first */") << "/* a */url(y.gif)/* b */" << QStringList{at("y.gif")};
     QTest::newRow("punctuation") << "url()url(\"url('')'\")" << QStringList{at("")};
 }
