@@ -93,6 +93,25 @@ QString referenceText(QStringView reference)
     return trimSpaces(text);
 }
 
+// Whether the text holds "/*" or "url" in any letter case: without either, normalising makes
+// no "url(" that the text did not hold. One pass by hand, as Qt's case-insensitive search folds
+// every character through the Unicode tables and this runs over every page's whole markup.
+bool mayHoldReference(QStringView text)
+{
+    const qsizetype size = text.size();
+    const char16_t* const units = text.utf16();
+    const auto lowerAscii = [](char16_t c) { return char16_t(c | 0x20); }; // other units stay apart
+    for (qsizetype i = 0; i + 1 < size; ++i) {
+        const char16_t c = units[i];
+        if (c == u'/' && units[i + 1] == u'*')
+            return true;
+        if (lowerAscii(c) == u'u' && i + 2 < size && lowerAscii(units[i + 1]) == u'r'
+            && lowerAscii(units[i + 2]) == u'l')
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QStringList cssUrlReferences(const QString& text)
@@ -100,7 +119,7 @@ QStringList cssUrlReferences(const QString& text)
     QStringList references;
     // Without a comment to drop, only a "url" already in the text can become "url(". Most pages
     // hold neither, and are not copied.
-    if (!text.contains(u"/*") && !text.contains(u"url", Qt::CaseInsensitive))
+    if (!mayHoldReference(text))
         return references;
     const QString s = normalised(text);
     const QStringView marker = u"url(";
