@@ -9,13 +9,26 @@ bool isOwnTableKey(QStringView address)
         at = 8;
     else
         return false;
+    const bool https = at == 8;
     const qsizetype hostStart = at;
-    for (; at < address.size() && address[at] != u'/'; ++at) {
+    for (; at < address.size() && address[at] != u'/' && address[at] != u':'; ++at) {
         const char16_t c = address[at].unicode();
         if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'.' || c == u'-'))
             return false;
     }
+    const qsizetype hostEnd = at;
+    if (at < address.size() && address[at] == u':') {
+        // A port other than the scheme's own stays in the key as written.
+        const qsizetype portStart = ++at;
+        for (; at < address.size() && address[at] != u'/'; ++at) {
+            if (!address[at].isDigit() || address[at].unicode() > 0x7f)
+                return false;
+        }
+        const QStringView port = address.sliced(portStart, at - portStart);
+        if (port.isEmpty() || port == (https ? u"443" : u"80"))
+            return false;
+    }
     if (at == address.size()) // no path: the key gains a "/"
         return false;
-    return !address.sliced(hostStart, at - hostStart).contains(u"xn--") && !address.sliced(at).contains(u'#');
+    return !address.sliced(hostStart, hostEnd - hostStart).contains(u"xn--") && !address.sliced(at).contains(u'#');
 }

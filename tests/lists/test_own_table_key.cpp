@@ -25,8 +25,15 @@ void TestOwnTableKey::ownKey_data()
     QTest::newRow("scheme in capitals") << "HTTP://h/a.gif" << false;
     QTest::newRow("host in capitals") << "http://H/a.gif" << false;
     QTest::newRow("default port") << "http://h:80/a.gif" << false;
-    QTest::newRow("other port") << "http://h:8080/a.gif" << false;
+    QTest::newRow("other port") << "http://h:8080/a.gif" << true;
+    QTest::newRow("https, default port") << "https://h:443/a.gif" << false;
+    QTest::newRow("https, http's port") << "https://h:80/a.gif" << true;
+    QTest::newRow("port with a leading zero") << "http://h:080/a.gif" << true;
     QTest::newRow("empty port") << "http://h:/a.gif" << false;
+    QTest::newRow("port without a path") << "http://h:8080" << false;
+    QTest::newRow("port with letters") << "http://h:8o/a.gif" << false;
+    QTest::newRow("two colons") << "http://h:1:2/a.gif" << false;
+    QTest::newRow("user and port") << "http://u:p@h:8080/a.gif" << false;
     QTest::newRow("user") << "http://u@h/a.gif" << false;
     QTest::newRow("fragment") << "http://h/a.gif#top" << false;
     QTest::newRow("empty fragment") << "http://h/a.gif#" << false;
