@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -20,6 +21,25 @@ bool isNumber(QStringView label)
             return false;
     }
     return true;
+}
+
+// Enough for every host of a site; a page that links to more only makes the answers be
+// worked out again.
+constexpr qsizetype kMaxKnownOrigins = 1024;
+
+// "scheme://authority" of an address that goes on with "/" or ends there; nothing for any
+// other address, whose authority a "?" or "#" ends or that has no "://".
+std::optional<QStringView> originOf(const QString& address)
+{
+    const qsizetype marker = address.indexOf(u"://");
+    if (marker < 0)
+        return std::nullopt;
+    qsizetype end = marker + 3;
+    while (end < address.size() && address[end] != u'/' && address[end] != u'?' && address[end] != u'#')
+        ++end;
+    if (end < address.size() && address[end] != u'/')
+        return std::nullopt;
+    return QStringView(address).first(end);
 }
 
 } // namespace
@@ -63,12 +83,24 @@ void SiteList::addStartSite(const QString& address)
     if (siteDomain.isEmpty() || contains(siteDomain))
         return;
     m_entries.append(siteDomain);
+    m_scopeOfOrigin.clear();
 }
 
 bool SiteList::inScope(const QString& address) const
 {
+    const std::optional<QStringView> origin = originOf(address);
+    if (origin) {
+        if (const auto known = m_scopeOfOrigin.constFind(origin->toString()); known != m_scopeOfOrigin.constEnd())
+            return known.value();
+    }
     const QString siteDomain = getSiteDomain(address);
-    return !siteDomain.isEmpty() && contains(siteDomain);
+    const bool in = !siteDomain.isEmpty() && contains(siteDomain);
+    if (origin) {
+        if (m_scopeOfOrigin.size() >= kMaxKnownOrigins)
+            m_scopeOfOrigin.clear();
+        m_scopeOfOrigin.insert(origin->toString(), in);
+    }
+    return in;
 }
 
 QString SiteList::text() const

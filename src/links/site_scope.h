@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,7 @@ QString getSiteDomain(const QString& address);
 
 // The site domains of the start addresses. An address is in scope when its site domain is
 // one whole entry, letter case ignored; an empty site domain is never in scope.
+// The answers of inScope are kept, so a list is asked from one thread at a time.
 class SiteList {
 public:
     void addStartSite(const QString& address);
@@ -23,4 +25,7 @@ private:
     bool contains(const QString& siteDomain) const;
 
     QStringList m_entries;
+    // Whether addresses that begin "scheme://authority" and go on with "/" or nothing are in
+    // scope: the rest of an address plays no part, and every link of every page is asked.
+    mutable QHash<QString, bool> m_scopeOfOrigin;
 };

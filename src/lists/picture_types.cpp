@@ -14,6 +14,8 @@ bool isPictureType(const QString& type)
 {
     static const QStringView pictureTypes[] = {u"bmp", u"jpg",  u"jpeg", u"tif",  u"gif", u"png",
                                                u"ico", u"jpe",  u"webp", u"avif", u"svg", u"jxl"};
+    if (type.size() < 3 || type.size() > 4) // asked of every address a page names
+        return false;
     for (const QStringView pictureType : pictureTypes) {
         if (type.compare(pictureType, Qt::CaseInsensitive) == 0)
             return true;
