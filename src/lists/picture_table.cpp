@@ -338,6 +338,9 @@ PictureTable::Key PictureTable::keyOf(const QString& address, QString& scratch)
 {
     if (isOwnTableKey(address))
         return {address, true};
+    // The fragment plays no part in the key: links to places in pages carry one.
+    if (const qsizetype hash = address.indexOf(u'#'); hash >= 0 && isOwnTableKey(QStringView(address).first(hash)))
+        return {QStringView(address).first(hash), false};
     scratch = tableKey(address);
     return {scratch, scratch.constData() == address.constData()};
 }

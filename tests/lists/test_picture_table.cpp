@@ -243,6 +243,10 @@ void TestPictureTable::keyIgnoresLetterCase_data()
     QTest::newRow("stored with default port") << "http://h:80/a.gif" << "HTTP://h/a.gif" << true;
     QTest::newRow("stored with fragment, path differs") << "http://h/a.gif#x" << "http://h/A.gif" << false;
     QTest::newRow("stored without path") << "http://h" << "http://h/" << true;
+    QTest::newRow("stored with fragment, asked without") << "http://h:8080/a.gif#x" << "http://h:8080/a.gif" << true;
+    QTest::newRow("other fragments") << "http://h/a.gif#x" << "http://h/a.gif#y" << true;
+    QTest::newRow("fragments, host upper") << "http://H/a.gif#x" << "http://h/a.gif#y" << true;
+    QTest::newRow("fragments, paths differ") << "http://h/a.gif#x" << "http://h/b.gif#x" << false;
 }
 
 void TestPictureTable::keyIgnoresLetterCase()
