@@ -69,7 +69,6 @@ std::optional<PageReading> handleDocumentComplete(BrowserSlots& browserSlots, in
     s.loaded = true;
 
     PageReading page;
-    page.slot = slot;
     page.failed = s.browser->navigationFailed();
     if (!page.failed)
         page.document = s.browser->document();
@@ -78,7 +77,6 @@ std::optional<PageReading> handleDocumentComplete(BrowserSlots& browserSlots, in
         page.depth = pages.row(s.row).depth;
         s.row = 0; // the row is this completion's to mark
     }
-    ++s.reading;
     return page;
 }
 
@@ -88,7 +86,7 @@ void readPage(PageReading& page, const UrlCache* cache)
     page.links = pageLinks(page.document);
 }
 
-bool applyPageReading(PageReading& page, BrowserSlots& browserSlots, SearchTables& tables)
+bool applyPageReading(PageReading& page, SearchTables& tables)
 {
     if (!page.failed) {
         const CandidateList& candidates = page.pictures.candidates;
@@ -111,7 +109,5 @@ bool applyPageReading(PageReading& page, BrowserSlots& browserSlots, SearchTable
     if (page.row > 0 && tables.pages.isPosition(page.row)
         && tables.pages.row(page.row).status == PageStatus::Downloading)
         tables.pages.setStatus(page.row, page.failed ? PageStatus::Failed : PageStatus::Done);
-    if (browserSlots.isSlot(page.slot))
-        --browserSlots.at(page.slot).reading;
     return true;
 }

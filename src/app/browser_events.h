@@ -43,7 +43,6 @@ struct SearchTables {
 // A completed page on its way to the tables: read away from the event loop's thread, then
 // applied on it.
 struct PageReading {
-    int slot = 0;
     int row = 0;   // the page-table row to mark, or 0
     int depth = 0; // that row's depth
     bool failed = false;
@@ -54,8 +53,8 @@ struct PageReading {
 };
 
 // A completion reported by the browser of slot: counts it and resets the slot at the
-// eleventh; else gives the page to read, which the slot counts as being read until it is
-// applied. The slot's row goes with the page, so it is marked once.
+// eleventh; else gives the page to read. The slot's row goes with the page, so it is marked
+// once, and the slot may load its next page while this one is read.
 std::optional<PageReading> handleDocumentComplete(BrowserSlots& browserSlots, int slot,
                                                   const QString& address, const PageTable& pages);
 
@@ -66,4 +65,4 @@ void readPage(PageReading& page, const UrlCache* cache);
 // row and gives true. A failed navigation marks its row "下载出错" and gives nothing. A row
 // is marked only while it is still "正在下载", so a row put back into the queue meanwhile
 // is searched again.
-bool applyPageReading(PageReading& page, BrowserSlots& browserSlots, SearchTables& tables);
+bool applyPageReading(PageReading& page, SearchTables& tables);

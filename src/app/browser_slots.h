@@ -9,8 +9,8 @@ class Browser;
 class Clock;
 class PageTable;
 
-// One browser slot: its browser, the five values the scheduler and the completion
-// handling keep for it, and the reading of its pages still under way.
+// One browser slot: its browser and the five values the scheduler and the completion
+// handling keep for it.
 struct BrowserSlot {
     Browser* browser = nullptr;
     bool loaded = false;     // a completion was handled since the last dispatch or reset
@@ -18,7 +18,6 @@ struct BrowserSlot {
     int row = 0;             // page-table position being loaded; 0: none, or already marked
     double doneTime = 0;     // time of the first handled completion after the last dispatch
     int completeCount = 0;   // completions handled since the last dispatch or reset
-    int reading = 0;         // completions read on a worker and not yet applied
 
     // Free while the browser's location is "about:blank", and only then.
     bool isFree() const;

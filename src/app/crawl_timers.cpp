@@ -23,7 +23,7 @@ void releaseHeldSlots(BrowserSlots& browserSlots, double holdSeconds)
     const double now = browserSlots.now();
     for (int slot = 0; slot < browserSlots.count(); ++slot) {
         const BrowserSlot& s = browserSlots.at(slot);
-        if (!s.isFree() && s.loaded && s.reading == 0 && now - s.doneTime > holdSeconds)
+        if (!s.isFree() && s.loaded && now - s.doneTime > holdSeconds)
             browserSlots.wb1初始化(slot);
     }
 }

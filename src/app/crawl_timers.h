@@ -11,8 +11,8 @@ class PageTable;
 // gives the position dispatched.
 std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages);
 
-// Timer2: frees every busy slot whose first completion is more than holdSeconds old, once
-// what its pages gave is in the tables.
+// Timer2: frees every busy slot whose first completion is more than holdSeconds old. What
+// its pages gave may still be on its way to the tables: it carries the row to mark.
 void releaseHeldSlots(BrowserSlots& browserSlots, double holdSeconds);
 
 // Timer1, slot watchdog: frees every busy slot dispatched more than pageTimeout ago.

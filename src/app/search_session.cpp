@@ -14,7 +14,7 @@ SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const
     : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock),
       m_reading([this](PageReading& page) {
           SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get()};
-          const bool applied = applyPageReading(page, m_slots, tables);
+          const bool applied = applyPageReading(page, tables);
           wake();
           return applied;
       })
@@ -269,7 +269,7 @@ void SearchSession::armNextDeadline()
         if (s.isFree())
             continue;
         consider(s.startTime + m_pace.pageTimeout);
-        if (s.loaded && s.reading == 0) // else the reading, once applied, wakes the search
+        if (s.loaded)
             consider(s.doneTime + m_pace.holdSeconds);
     }
     for (const int position : m_pages.downloadingPositions()) {

@@ -1,3 +1,4 @@
+#include "app/browser_events.h"
 #include "app/search_session.h"
 #include "app/status_panels.h"
 #include "fake_browser.h"
@@ -178,6 +179,26 @@ private slots:
         session->timer1Tick();
         QCOMPARE(browser(0).locationURL(), location);
         QCOMPARE(status(1), rowStatus);
+    }
+
+    void slotMovesOnWhileItsPageIsStillApplied()
+    {
+        start(4);
+        for (int i = 0; i < 3; ++i)
+            session->timer3Tick();
+        // Pictures enough for several turns of the event loop.
+        QStringList pictures;
+        for (int i = 0; i < 3 * kReadingPerTurn; ++i)
+            pictures.append(QStringLiteral("http://www.h.com/%1.gif").arg(i));
+        browser(1).complete(page(browser(1).location, pictures, {}));
+        QVERIFY(session->pictureTable().size() < pictures.size());
+        tickAt(1010.5);
+        QCOMPARE(browser(1).navigations.last(), QStringLiteral("http://www.h.com/p4.htm"));
+        QCOMPARE(statuses(), (QStringList{"正在下载", "正在下载", "正在下载", "正在下载"}));
+        // The page read late marks its own row, not the one its slot has taken since.
+        QTRY_COMPARE_WITH_TIMEOUT(session->pictureTable().size(), pictures.size(), 5000);
+        QCOMPARE(statuses(), (QStringList{"正在下载", "提取完成", "正在下载", "正在下载"}));
+        QVERIFY(!session->isIdle());
     }
 
     void eleventhCompletionResetsTheSlot()
