@@ -95,7 +95,7 @@ void appendAttributePictures(const Element& element, const Appender& append)
 {
     const std::span<const LazyAttribute> lazy = lazyAttributes();
     std::vector<std::optional<QString>> lazyValues; // sized at the first one found
-    QList<std::pair<QString, QString>> others;
+    std::vector<std::pair<QString, QString>> others; // a QList would allocate to be sorted empty
     QString style;
     element.forEachMember([&](const QString& name, QStringView text) {
         if (name == QLatin1String("style")) {
@@ -109,7 +109,7 @@ void appendAttributePictures(const Element& element, const Appender& append)
             lazyValues[size_t(*index)] = text.toString();
         }
         else if (text.contains(QLatin1String("url"), Qt::CaseInsensitive))
-            others.append({name, text.toString()});
+            others.emplace_back(name, text.toString());
     });
     for (size_t i = 0; i < lazyValues.size(); ++i) {
         if (!lazyValues[i])

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 QString pageScriptText(const Document& document)
 {
@@ -14,10 +15,11 @@ QString pageScriptText(const Document& document)
     // Event handlers in document order; one element's by name, so that the text never depends
     // on the order in which an engine lists attributes.
     for (const Element& element : document.allElements()) {
-        QList<std::pair<QString, QString>> handlers;
+        // Not a QList: sorting an empty one would allocate, for every element of the page.
+        std::vector<std::pair<QString, QString>> handlers;
         element.forEachMember([&handlers](const QString& name, QStringView value) {
             if (name.startsWith(QLatin1String("on")))
-                handlers.append({name, value.toString()});
+                handlers.emplace_back(name, value.toString());
         });
         std::sort(handlers.begin(), handlers.end());
         for (const auto& handler : handlers)
