@@ -94,20 +94,21 @@ QString referenceText(QStringView reference)
 }
 
 // Whether the text holds "/*" or "url" in any letter case: without either, normalising makes
-// no "url(" that the text did not hold. One pass by hand, as Qt's case-insensitive search folds
-// every character through the Unicode tables and this runs over every page's whole markup.
+// no "url(" that the text did not hold. This runs over every page's whole markup, so it looks
+// for single characters, which Qt finds many at a time; its case-insensitive substring search
+// folds every character through the Unicode tables instead.
 bool mayHoldReference(QStringView text)
 {
-    const qsizetype size = text.size();
-    const char16_t* const units = text.utf16();
-    const auto lowerAscii = [](char16_t c) { return char16_t(c | 0x20); }; // other units stay apart
-    for (qsizetype i = 0; i + 1 < size; ++i) {
-        const char16_t c = units[i];
-        if (c == u'/' && units[i + 1] == u'*')
+    const auto lowerAscii = [](QChar c) { return char16_t(c.unicode() | 0x20); }; // others stay apart
+    for (qsizetype star = text.indexOf(u'*', 1); star >= 0; star = text.indexOf(u'*', star + 1)) {
+        if (text[star - 1] == u'/')
             return true;
-        if (lowerAscii(c) == u'u' && i + 2 < size && lowerAscii(units[i + 1]) == u'r'
-            && lowerAscii(units[i + 2]) == u'l')
-            return true;
+    }
+    for (const QChar u : {QChar(u'u'), QChar(u'U')}) {
+        for (qsizetype at = text.indexOf(u); at >= 0 && at + 2 < text.size(); at = text.indexOf(u, at + 1)) {
+            if (lowerAscii(text[at + 1]) == u'r' && lowerAscii(text[at + 2]) == u'l')
+                return true;
+        }
     }
     return false;
 }

@@ -34,6 +34,8 @@ void TestCssUrls::scan_data()
     QTest::newRow("CR LF before parenthesis") << "url\r\n(i.gif) " << QStringList{};
     QTest::newRow("mixed case") << "Url(j.gif)" << QStringList{at("j.gif")};
     QTest::newRow("upper case") << "URL(q.gif)" << QStringList{at("q.gif")};
+    QTest::newRow("upper case after other u's") << "u uU: URL(q.gif)" << QStringList{at("q.gif")};
+    QTest::newRow("comment after other stars") << "a*b u/**/rl(z.gif)" << QStringList{at("z.gif")};
     QTest::newRow("mixed case, space") << "uRL (j.gif)" << QStringList{at("j.gif")};
     QTest::newRow("parenthesis in quotes") << "url(\"k(1).gif\")" << QStringList{at("k(1).gif")};
     QTest::newRow("parenthesis in apostrophes") << "url( 'k(2).gif' )}" << QStringList{at("k(2).gif")};
