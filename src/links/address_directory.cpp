@@ -1,5 +1,7 @@
 #include "links/address_directory.h"
 
+#include "links/scheme_separator.h"
+
 QString addressDirectory(const QString& address)
 {
     if (address.endsWith(u'/'))
@@ -9,7 +11,7 @@ QString addressDirectory(const QString& address)
 
 QString siteRoot(const QString& directory)
 {
-    const qsizetype marker = directory.indexOf(u"://");
+    const qsizetype marker = indexOfSchemeSeparator(directory);
     // Without a marker the search starts at the third character, as if one stood at the front.
     const qsizetype from = marker >= 0 ? marker + 3 : 2;
     const qsizetype slash = directory.indexOf(u'/', from);

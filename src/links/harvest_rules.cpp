@@ -1,5 +1,6 @@
 #include "links/harvest_rules.h"
 
+#include "links/scheme_separator.h"
 #include "links/table_key.h"
 #include "links/trim_spaces.h"
 #include "lists/file_names.h"
@@ -23,7 +24,7 @@ bool isWebAddress(const QString& address)
 // The path of a web address: from the first "/" behind "://" to the query.
 QStringView pathOf(const QString& address)
 {
-    const qsizetype marker = address.indexOf(u"://");
+    const qsizetype marker = indexOfSchemeSeparator(address);
     const qsizetype start = address.indexOf(u'/', marker < 0 ? 0 : marker + 3);
     if (start < 0)
         return {};

@@ -1,6 +1,7 @@
 #include "links/url_resolution.h"
 
 #include "links/address_directory.h"
+#include "links/scheme_separator.h"
 #include "links/script_links.h"
 
 #include <QStringView>
@@ -167,7 +168,7 @@ QString resolveUrl(const QString& found, const QString& base)
         return (query >= 0 ? base.left(query) : base) + link;
     }
 
-    const qsizetype marker = link.lastIndexOf(u"://");
+    const qsizetype marker = lastIndexOfSchemeSeparator(link);
     if (marker > 4)
         return cleanUp(embeddedAddress(link, marker));
     if (marker >= 0)

@@ -1,5 +1,6 @@
 #include "lists/file_names.h"
 
+#include "links/scheme_separator.h"
 #include "links/trim_spaces.h"
 
 #include <QStringView>
@@ -24,9 +25,9 @@ bool endsFileName(QChar c)
 QString getFileType(const QString& address)
 {
     QStringView s = address;
-    if (const qsizetype first = s.indexOf(u"://"); first >= 0) {
+    if (const qsizetype first = indexOfSchemeSeparator(s); first >= 0) {
         const qsizetype afterFirst = first + 3;
-        const qsizetype second = s.indexOf(u"://", afterFirst);
+        const qsizetype second = indexOfSchemeSeparator(s, afterFirst);
         // An address carried in the query is not the one whose type is asked for.
         s = second > afterFirst ? s.sliced(afterFirst, second - afterFirst) : s.sliced(afterFirst);
     }
