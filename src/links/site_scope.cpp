@@ -1,5 +1,7 @@
 #include "links/site_scope.h"
 
+#include "links/scheme_separator.h"
+
 #include <QStringView>
 #include <QUrl>
 
@@ -31,7 +33,7 @@ constexpr qsizetype kMaxKnownOrigins = 1024;
 // other address, whose authority a "?" or "#" ends or that has no "://".
 std::optional<QStringView> originOf(const QString& address)
 {
-    const qsizetype marker = address.indexOf(u"://");
+    const qsizetype marker = indexOfSchemeSeparator(address);
     if (marker < 0)
         return std::nullopt;
     qsizetype end = marker + 3;

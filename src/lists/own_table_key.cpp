@@ -21,7 +21,7 @@ bool isOwnTableKey(QStringView address)
         // A port other than the scheme's own stays in the key as written.
         const qsizetype portStart = ++at;
         for (; at < address.size() && address[at] != u'/'; ++at) {
-            if (!address[at].isDigit() || address[at].unicode() > 0x7f)
+            if (address[at] < u'0' || address[at] > u'9')
                 return false;
         }
         const QStringView port = address.sliced(portStart, at - portStart);
