@@ -4,7 +4,8 @@
 #include <QList>
 
 // Turns byte offsets into a UTF-8 text into positions in the same text as UTF-16 (QString).
-// Keeps one checkpoint per block of bytes, so a lookup reads at most one block.
+// Keeps one checkpoint per block of bytes, so a lookup reads at most one block; a text of
+// ASCII only, where the two agree, keeps none.
 class Utf8Offsets {
 public:
     explicit Utf8Offsets(const QByteArray& utf8);
@@ -15,5 +16,5 @@ private:
     static constexpr qsizetype kBlock = 64;
 
     QByteArray m_utf8;
-    QList<qsizetype> m_checkpoints; // UTF-16 position at byte i * kBlock
+    QList<qsizetype> m_checkpoints; // UTF-16 position at byte i * kBlock; none for ASCII
 };
