@@ -22,19 +22,51 @@ quint32 ElementStore::nameId(const QString& name)
     return id;
 }
 
+quint32 ElementStore::nameId(QUtf8StringView name)
+{
+    // Looked up without a copy of the name; most pages repeat a few names many times.
+    const auto found = m_utf8NameIds.constFind(QByteArray::fromRawData(name.data(), name.size()));
+    if (found != m_utf8NameIds.constEnd())
+        return found.value();
+    const quint32 id = nameId(name.toString());
+    m_utf8NameIds.insert(QByteArray(name.data(), name.size()), id);
+    return id;
+}
+
 quint32 ElementStore::valueId(QStringView value)
 {
-    const size_t hash = qHash(value);
-    const auto [first, last] = m_valueIds.equal_range(hash);
-    for (auto it = first; it != last; ++it) {
-        if (valueText(it->second) == value)
-            return it->second;
+    if (2 * (m_valueSlotsTaken + 1) > m_valueSlots.size())
+        growValueSlots();
+    const auto hash = quint32(qHash(value));
+    const size_t mask = m_valueSlots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        ValueSlot& slot = m_valueSlots[i];
+        if (slot.idPlusOne == 0) {
+            const auto id = quint32(m_values.size());
+            m_values.push_back({m_text.size(), value.size()});
+            m_text.append(value);
+            slot = {hash, id + 1};
+            ++m_valueSlotsTaken;
+            return id;
+        }
+        if (slot.hash == hash && valueText(slot.idPlusOne - 1) == value)
+            return slot.idPlusOne - 1;
     }
-    const auto id = quint32(m_values.size());
-    m_values.push_back({m_text.size(), value.size()});
-    m_text.append(value);
-    m_valueIds.emplace(hash, id);
-    return id;
+}
+
+void ElementStore::growValueSlots()
+{
+    std::vector<ValueSlot> grown(std::max<size_t>(64, 2 * m_valueSlots.size()));
+    const size_t mask = grown.size() - 1;
+    for (const ValueSlot& taken : m_valueSlots) {
+        if (taken.idPlusOne == 0)
+            continue;
+        size_t i = taken.hash & mask;
+        while (grown[i].idPlusOne != 0)
+            i = (i + 1) & mask;
+        grown[i] = taken;
+    }
+    m_valueSlots = std::move(grown);
 }
 
 QStringView ElementStore::valueText(quint32 value) const
@@ -65,7 +97,16 @@ ElementStore::Index ElementStore::append(const QString& tagName, const ElementMe
 
 void ElementStore::addMember(Index element, const QString& name, QStringView value)
 {
-    const quint32 id = nameId(name);
+    addMemberWithId(element, nameId(name), value);
+}
+
+void ElementStore::addMember(Index element, QUtf8StringView name, QStringView value)
+{
+    addMemberWithId(element, nameId(name), value);
+}
+
+void ElementStore::addMemberWithId(Index element, quint32 id, QStringView value)
+{
     Record& record = m_records[size_t(element)];
     const auto begin = m_members.begin() + record.firstMember;
     const auto end = begin + record.memberCount;
@@ -89,7 +130,9 @@ void ElementStore::addLink(Index element)
 
 void ElementStore::squeeze()
 {
-    m_valueIds = {};
+    m_valueSlots = {};
+    m_valueSlotsTaken = 0;
+    m_utf8NameIds = {};
     m_records.shrink_to_fit();
     m_members.shrink_to_fit();
     m_values.shrink_to_fit();
