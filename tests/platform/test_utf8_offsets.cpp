@@ -34,10 +34,18 @@ private slots:
         const QByteArray utf8 = text.toUtf8();
         const Utf8Offsets offsets(utf8);
         qsizetype byte = 0;
+        qsizetype lastByte = 0;
+        qsizetype lastPosition = 0;
         for (qsizetype position = 0; position <= text.size(); ++position) {
             if (position > 0 && text.at(position - 1).isHighSurrogate())
                 continue; // inside a character
             QCOMPARE(offsets.toUtf16(byte), position);
+            // Counted on from the character before, from the start, and from one after it.
+            QCOMPARE(offsets.toUtf16(byte, lastByte, lastPosition), position);
+            QCOMPARE(offsets.toUtf16(byte, 0, 0), position);
+            QCOMPARE(offsets.toUtf16(byte, byte + 1, position + 1), position);
+            lastByte = byte;
+            lastPosition = position;
             if (position < text.size())
                 byte += QStringView(text).sliced(position, text.at(position).isHighSurrogate() ? 2 : 1).toUtf8().size();
         }

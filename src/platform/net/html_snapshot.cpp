@@ -286,17 +286,23 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
     ElementStore& store = page.data.elements;
 
     bool titleFound = false;
+    struct {
+        qsizetype begin = -1; // where the last start tag ended, in bytes
+        qsizetype innerBegin = 0; // and in the text
+    } lastStart;
     for (const GumboNode* node : elements) {
         const GumboElement& element = node->v.element;
         const QString tag = upperTagName(element);
         if (tag.isEmpty())
             continue;
 
+        // Each offset counted on from the one before it, most often a few bytes back.
         const ByteSpans bytes = byteSpans(node, input.constData(), input.size());
-        const qsizetype begin = offsets.toUtf16(bytes.begin);
-        const qsizetype innerBegin = offsets.toUtf16(bytes.innerBegin);
-        const qsizetype innerEnd = offsets.toUtf16(bytes.innerEnd);
-        const qsizetype end = offsets.toUtf16(bytes.end);
+        const qsizetype begin = offsets.toUtf16(bytes.begin, lastStart.begin, lastStart.innerBegin);
+        const qsizetype innerBegin = offsets.toUtf16(bytes.innerBegin, bytes.begin, begin);
+        const qsizetype innerEnd = offsets.toUtf16(bytes.innerEnd, bytes.innerBegin, innerBegin);
+        const qsizetype end = offsets.toUtf16(bytes.end, bytes.innerEnd, innerEnd);
+        lastStart = {bytes.innerBegin, innerBegin};
         const MarkupSpan inner{innerBegin, innerEnd - innerBegin};
         const ElementStore::Index index = store.appendElement(tag, {begin, end - begin}, inner);
         addMembers(store, index, element, references, buffer);

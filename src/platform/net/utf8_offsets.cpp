@@ -16,23 +16,14 @@ quint64 wordAt(const char* bytes)
 }
 
 // A lead byte counts its character's UTF-16 units, a continuation byte (10xxxxxx) counts
-// none, and a lead of four bytes (11110xxx) two. Eight bytes at a time: a shift moves the
-// lower bits of each byte up to its top bit, so both kinds show as top bits to count.
-qsizetype unitsOf(const char* bytes, qsizetype size)
+// none, and a lead of four bytes (11110xxx) two: what eight bytes count beyond one each. A
+// shift moves the lower bits of each byte up to its top bit, so both kinds show as top bits
+// to count; a zero byte counts one.
+int extraUnits(quint64 x)
 {
-    qsizetype units = size;
-    qsizetype i = 0;
-    for (; i + 8 <= size; i += 8) {
-        const quint64 x = wordAt(bytes + i);
-        const quint64 continuations = x & ~(x << 1) & kHighBits;
-        const quint64 fourByteLeads = x & (x << 1) & (x << 2) & (x << 3) & kHighBits;
-        units += std::popcount(fourByteLeads) - std::popcount(continuations);
-    }
-    for (; i < size; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        units += qsizetype(byte >= 0xf0) - qsizetype((byte & 0xc0) == 0x80);
-    }
-    return units;
+    const quint64 continuations = x & ~(x << 1) & kHighBits;
+    const quint64 fourByteLeads = x & (x << 1) & (x << 2) & (x << 3) & kHighBits;
+    return std::popcount(fourByteLeads) - std::popcount(continuations);
 }
 
 bool isAscii(const char* bytes, qsizetype size)
@@ -56,7 +47,7 @@ Utf8Offsets::Utf8Offsets(const QByteArray& utf8) : m_utf8(utf8)
     qsizetype units = 0;
     for (qsizetype at = 0; at <= utf8.size(); at += kBlock) {
         m_checkpoints.append(units);
-        units += unitsOf(utf8.constData() + at, std::min(kBlock, utf8.size() - at));
+        units += unitsBetween(at, std::min(at + kBlock, utf8.size()));
     }
 }
 
@@ -65,6 +56,37 @@ qsizetype Utf8Offsets::toUtf16(qsizetype byteOffset) const
     const qsizetype offset = std::clamp<qsizetype>(byteOffset, 0, m_utf8.size());
     if (m_checkpoints.isEmpty())
         return offset;
-    const qsizetype block = offset / kBlock;
-    return m_checkpoints.at(block) + unitsOf(m_utf8.constData() + block * kBlock, offset - block * kBlock);
+    const qsizetype blockStart = offset - offset % kBlock;
+    return m_checkpoints.at(offset / kBlock) + unitsBetween(blockStart, offset);
+}
+
+qsizetype Utf8Offsets::toUtf16(qsizetype byteOffset, qsizetype knownOffset, qsizetype knownPosition) const
+{
+    const qsizetype offset = std::clamp<qsizetype>(byteOffset, 0, m_utf8.size());
+    if (m_checkpoints.isEmpty())
+        return offset;
+    if (knownOffset < 0 || knownOffset > offset || offset - knownOffset > kBlock)
+        return toUtf16(offset);
+    return knownPosition + unitsBetween(knownOffset, offset);
+}
+
+qsizetype Utf8Offsets::unitsBetween(qsizetype from, qsizetype to) const
+{
+    const char* const bytes = m_utf8.constData();
+    qsizetype units = to - from;
+    qsizetype i = from;
+    for (; i + 8 <= to; i += 8)
+        units += extraUnits(wordAt(bytes + i));
+    if (i == to)
+        return units;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (i + 8 <= m_utf8.size()) {
+            // The bytes past `to` read as zeros, which count one each like any ASCII byte.
+            const quint64 mask = ~quint64(0) >> (8 * (8 - (to - i)));
+            return units + extraUnits(wordAt(bytes + i) & mask);
+        }
+    }
+    for (; i < to; ++i)
+        units += extraUnits(static_cast<unsigned char>(bytes[i]));
+    return units;
 }

@@ -11,9 +11,15 @@ public:
     explicit Utf8Offsets(const QByteArray& utf8);
     // offset is clamped to the text; it should stand at the start of a character.
     qsizetype toUtf16(qsizetype byteOffset) const;
+    // The same, counting on from an offset whose position is known, which is cheaper when
+    // it stands shortly before.
+    qsizetype toUtf16(qsizetype byteOffset, qsizetype knownOffset, qsizetype knownPosition) const;
 
 private:
     static constexpr qsizetype kBlock = 64;
+
+    // UTF-16 units of the bytes from `from` up to `to`, which stand in the text.
+    qsizetype unitsBetween(qsizetype from, qsizetype to) const;
 
     QByteArray m_utf8;
     QList<qsizetype> m_checkpoints; // UTF-16 position at byte i * kBlock; none for ASCII
