@@ -4,6 +4,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 #include <vector>
 
@@ -57,7 +58,7 @@ constexpr KnownTag kKnownTags[] = {
     {"li", ClosesItsKind}, {"link", Void}, {"marquee", Marker}, {"math", Foreign}, {"meta", Void},
     {"nobr", Formatting}, {"noembed", RawText}, {"noframes", RawText}, {"object", Marker},
     {"optgroup", ClosesItsKind}, {"option", ClosesItsKind}, {"p", ClosesItsKind}, {"param", Void},
-    {"plaintext", PlainText}, {"rb", ClosesItsKind}, {"rp", ClosesItsKind}, {"rt", ClosesItsKind},
+    {"rb", ClosesItsKind}, {"rp", ClosesItsKind}, {"rt", ClosesItsKind},
     {"rtc", ClosesItsKind}, {"s", Formatting}, {"script", RawText}, {"small", Formatting},
     {"source", Void}, {"strike", Formatting}, {"strong", Formatting}, {"style", RawText},
     {"svg", Foreign}, {"table", Table | EndClosesCell}, {"tbody", ClosesItsKind | kCellCloser},
@@ -67,25 +68,6 @@ constexpr KnownTag kKnownTags[] = {
     {"title", RawText}, {"tr", ClosesItsKind | kCellCloser}, {"track", Void}, {"tt", Formatting},
     {"u", Formatting}, {"wbr", Void}, {"xmp", RawText},
 };
-
-static_assert(std::is_sorted(std::begin(kKnownTags), std::end(kKnownTags),
-                             [](const KnownTag& a, const KnownTag& b) { return a.name < b.name; }));
-
-constexpr qsizetype kLongestKnownTag = 9; // "plaintext"
-
-// The kinds of a tag name in any letter case; none for names the guard does not know.
-quint16 kindsOf(QByteArrayView name)
-{
-    if (name.isEmpty() || name.size() > kLongestKnownTag)
-        return 0;
-    char lowered[kLongestKnownTag];
-    for (qsizetype i = 0; i < name.size(); ++i)
-        lowered[i] = lower(name[i]);
-    const std::string_view key(lowered, size_t(name.size()));
-    const auto found = std::lower_bound(std::begin(kKnownTags), std::end(kKnownTags), key,
-                                        [](const KnownTag& tag, std::string_view k) { return tag.name < k; });
-    return found != std::end(kKnownTags) && found->name == key ? found->kinds : 0;
-}
 
 // Tag names as HTML compares them: ASCII letters in any case.
 bool sameName(QByteArrayView a, QByteArrayView b)
@@ -97,6 +79,48 @@ bool sameName(QByteArrayView a, QByteArrayView b)
             return false;
     }
     return true;
+}
+
+// A name of up to eight bytes as one number, its first byte highest.
+constexpr quint64 packed(std::string_view name)
+{
+    quint64 key = 0;
+    for (const char c : name)
+        key = key << 8 | static_cast<unsigned char>(c);
+    return key;
+}
+
+struct PackedTag {
+    quint64 key;
+    qsizetype size; // two names of different length can pack alike only with NUL bytes
+    quint16 kinds;
+    constexpr bool operator<(const PackedTag& other) const { return key < other.key; }
+};
+
+static_assert(std::all_of(std::begin(kKnownTags), std::end(kKnownTags), [](const KnownTag& tag) { return tag.name.size() <= 8; }));
+constexpr std::string_view kPlainText = "plaintext"; // the one known name longer than that
+
+// The known names, packed and sorted, so that finding one compares numbers.
+constexpr auto kPackedTags = [] {
+    std::array<PackedTag, std::size(kKnownTags)> all{};
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = {packed(kKnownTags[i].name), qsizetype(kKnownTags[i].name.size()), kKnownTags[i].kinds};
+    std::sort(all.begin(), all.end());
+    return all;
+}();
+
+// The kinds of a tag name in any letter case; none for names the guard does not know.
+quint16 kindsOf(QByteArrayView name)
+{
+    if (name.size() == qsizetype(kPlainText.size()))
+        return sameName(name, QByteArrayView(kPlainText.data(), kPlainText.size())) ? PlainText : 0;
+    if (name.isEmpty() || name.size() > 8)
+        return 0;
+    char lowered[8];
+    std::transform(name.begin(), name.end(), lowered, lower);
+    const quint64 key = packed(std::string_view(lowered, size_t(name.size())));
+    const auto found = std::lower_bound(kPackedTags.begin(), kPackedTags.end(), PackedTag{key, 0, 0});
+    return found != kPackedTags.end() && found->key == key && found->size == name.size() ? found->kinds : 0;
 }
 
 // A tag of the page: its name as written, a view into the page, and what it is.
@@ -275,7 +299,7 @@ void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxW
         if (lt < 0 || lt + 1 >= text.size())
             break;
         const char next = text[lt + 1];
-        if (text.sliced(lt).startsWith("<!--")) {
+        if (next == '!' && text.sliced(lt).startsWith("<!--")) {
             at = commentEnd(text, lt);
             if (at < 0)
                 break;
