@@ -22,6 +22,7 @@ private slots:
         QTest::newRow("ascii, then one letter at the end") << ascii + QStringLiteral("é");
         QTest::newRow("letter across a block boundary") << ascii.left(63) + QStringLiteral("图") + ascii;
         QTest::newRow("four bytes across a block boundary") << ascii.left(62) + QStringLiteral("😀") + ascii;
+        QTest::newRow("letter after a hundred ascii bytes") << ascii.left(100) + QStringLiteral("é") + ascii;
         QTest::newRow("a block of ascii exactly") << ascii.left(64) + QStringLiteral("é");
         QTest::newRow("mixed, many blocks") << (QStringLiteral("a😀bé图 c") + ascii.left(13)).repeated(40);
         QTest::newRow("top of each range")

@@ -26,12 +26,17 @@ int extraUnits(quint64 x)
     return std::popcount(fourByteLeads) - std::popcount(continuations);
 }
 
+// Read in runs of 64 bytes, to stop soon on a page that is not.
 bool isAscii(const char* bytes, qsizetype size)
 {
     quint64 seen = 0;
     qsizetype i = 0;
-    for (; i + 8 <= size; i += 8)
-        seen |= wordAt(bytes + i);
+    for (; i + 64 <= size; i += 64) {
+        for (qsizetype word = 0; word < 64; word += 8)
+            seen |= wordAt(bytes + i + word);
+        if (seen & kHighBits)
+            return false;
+    }
     for (; i < size; ++i)
         seen |= static_cast<unsigned char>(bytes[i]);
     return (seen & kHighBits) == 0;
