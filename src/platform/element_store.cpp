@@ -35,38 +35,14 @@ quint32 ElementStore::nameId(QUtf8StringView name)
 
 quint32 ElementStore::valueId(QStringView value)
 {
-    if (2 * (m_valueSlotsTaken + 1) > m_valueSlots.size())
-        growValueSlots();
-    const auto hash = quint32(qHash(value));
-    const size_t mask = m_valueSlots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        ValueSlot& slot = m_valueSlots[i];
-        if (slot.idPlusOne == 0) {
-            const auto id = quint32(m_values.size());
-            m_values.push_back({m_text.size(), value.size()});
-            m_text.append(value);
-            slot = {hash, id + 1};
-            ++m_valueSlotsTaken;
-            return id;
-        }
-        if (slot.hash == hash && valueText(slot.idPlusOne - 1) == value)
-            return slot.idPlusOne - 1;
-    }
-}
-
-void ElementStore::growValueSlots()
-{
-    std::vector<ValueSlot> grown(std::max<size_t>(64, 2 * m_valueSlots.size()));
-    const size_t mask = grown.size() - 1;
-    for (const ValueSlot& taken : m_valueSlots) {
-        if (taken.idPlusOne == 0)
-            continue;
-        size_t i = taken.hash & mask;
-        while (grown[i].idPlusOne != 0)
-            i = (i + 1) & mask;
-        grown[i] = taken;
-    }
-    m_valueSlots = std::move(grown);
+    const auto id = quint32(m_values.size());
+    const auto found = m_valueIds.findOrInsert(HashedIndex::hashOf(value), id,
+                                               [&](quint32 each) { return valueText(each) == value; });
+    if (found)
+        return *found;
+    m_values.push_back({m_text.size(), value.size()});
+    m_text.append(value);
+    return id;
 }
 
 QStringView ElementStore::valueText(quint32 value) const
@@ -130,8 +106,7 @@ void ElementStore::addLink(Index element)
 
 void ElementStore::squeeze()
 {
-    m_valueSlots = {};
-    m_valueSlotsTaken = 0;
+    m_valueIds = {};
     m_utf8NameIds = {};
     m_records.shrink_to_fit();
     m_members.shrink_to_fit();

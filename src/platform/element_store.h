@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lists/hashed_index.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -89,18 +91,12 @@ private:
         qsizetype offset = 0; // into m_text
         qsizetype length = 0;
     };
-    // A slot of the open-addressing table of values: no allocation per value.
-    struct ValueSlot {
-        quint32 hash = 0;
-        quint32 idPlusOne = 0; // 0: empty
-    };
 
     static Span narrow(MarkupSpan span);
     quint32 nameId(const QString& name);
     quint32 nameId(QUtf8StringView name);
     void addMemberWithId(Index element, quint32 name, QStringView value);
     quint32 valueId(QStringView value);
-    void growValueSlots();
     QStringView valueText(quint32 value) const;
     std::optional<QString> slice(Span span) const;
 
@@ -113,6 +109,5 @@ private:
     QStringList m_names;
     QHash<QString, quint32> m_nameIds;
     QHash<QByteArray, quint32> m_utf8NameIds;
-    std::vector<ValueSlot> m_valueSlots; // a power of two of them, at most half taken
-    size_t m_valueSlotsTaken = 0;
+    HashedIndex m_valueIds; // values by their text, without a node per value
 };
