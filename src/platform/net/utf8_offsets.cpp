@@ -1,7 +1,6 @@
 #include "platform/net/utf8_offsets.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace {
@@ -15,15 +14,22 @@ quint64 wordAt(const char* bytes)
     return word;
 }
 
+// How many bytes have their top bit set, counted by a multiplication that adds all bytes
+// up in the highest one (the target may have no instruction to count bits).
+int topBits(quint64 x)
+{
+    return int((((x & kHighBits) >> 7) * 0x0101010101010101ull) >> 56);
+}
+
 // A lead byte counts its character's UTF-16 units, a continuation byte (10xxxxxx) counts
 // none, and a lead of four bytes (11110xxx) two: what eight bytes count beyond one each. A
 // shift moves the lower bits of each byte up to its top bit, so both kinds show as top bits
 // to count; a zero byte counts one.
 int extraUnits(quint64 x)
 {
-    const quint64 continuations = x & ~(x << 1) & kHighBits;
-    const quint64 fourByteLeads = x & (x << 1) & (x << 2) & (x << 3) & kHighBits;
-    return std::popcount(fourByteLeads) - std::popcount(continuations);
+    const quint64 continuations = x & ~(x << 1);
+    const quint64 fourByteLeads = x & (x << 1) & (x << 2) & (x << 3);
+    return topBits(fourByteLeads) - topBits(continuations);
 }
 
 // Read in runs of 64 bytes, to stop soon on a page that is not.
