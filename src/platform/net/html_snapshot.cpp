@@ -287,9 +287,9 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
 
     bool titleFound = false;
     struct {
-        qsizetype begin = -1; // where the last start tag ended, in bytes
-        qsizetype innerBegin = 0; // and in the text
-    } lastStart;
+        qsizetype offset = -1; // in bytes
+        qsizetype position = 0; // in the text
+    } lastStartTagEnd;
     for (const GumboNode* node : elements) {
         const GumboElement& element = node->v.element;
         const QString tag = upperTagName(element);
@@ -298,11 +298,11 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
 
         // Each offset counted on from the one before it, most often a few bytes back.
         const ByteSpans bytes = byteSpans(node, input.constData(), input.size());
-        const qsizetype begin = offsets.toUtf16(bytes.begin, lastStart.begin, lastStart.innerBegin);
+        const qsizetype begin = offsets.toUtf16(bytes.begin, lastStartTagEnd.offset, lastStartTagEnd.position);
         const qsizetype innerBegin = offsets.toUtf16(bytes.innerBegin, bytes.begin, begin);
         const qsizetype innerEnd = offsets.toUtf16(bytes.innerEnd, bytes.innerBegin, innerBegin);
         const qsizetype end = offsets.toUtf16(bytes.end, bytes.innerEnd, innerEnd);
-        lastStart = {bytes.innerBegin, innerBegin};
+        lastStartTagEnd = {bytes.innerBegin, innerBegin};
         const MarkupSpan inner{innerBegin, innerEnd - innerBegin};
         const ElementStore::Index index = store.appendElement(tag, {begin, end - begin}, inner);
         addMembers(store, index, element, references, buffer);
