@@ -1,8 +1,9 @@
 // Snapshot building of the net engine, run by hand: MB of HTML per second from the bytes
 // of a large generated page (5,000 pictures, 5,000 links) to the finished document, and
-// gumbo's own parse rate on the same bytes.
+// gumbo's own parse rate on the same bytes. Given a folder, the same for every .html page
+// under it (a real site), taken together.
 //
-//   build/bench_snapshot [rounds]
+//   build/bench_snapshot [rounds] [folder]
 
 #include "extract/url_cache.h"
 #include "platform/net/html_charset.h"
@@ -10,7 +11,9 @@
 #include "platform/net/nesting_guard.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <gumbo.h>
 
@@ -59,12 +62,67 @@ void report(const char* what, qsizetype bytes, double seconds)
     std::printf("%-44s %8.2f ms  %8.1f MB/s\n", what, seconds * 1e3, bytes / 1e6 / seconds);
 }
 
+struct SitePage {
+    QByteArray bytes;
+    QString text;
+    QUrl address;
+};
+
+std::vector<SitePage> sitePages(const QString& folder)
+{
+    std::vector<SitePage> pages;
+    QDirIterator files(folder, {QStringLiteral("*.html"), QStringLiteral("*.htm")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        SitePage page;
+        page.bytes = file.readAll();
+        page.text = decodeHtml(page.bytes, "text/html");
+        page.address = QUrl(QStringLiteral("http://127.0.0.1:8080/") + QDir(folder).relativeFilePath(path));
+        pages.push_back(std::move(page));
+    }
+    return pages;
+}
+
+int benchSite(int rounds, const QString& folder)
+{
+    const std::vector<SitePage> pages = sitePages(folder);
+    qsizetype bytes = 0;
+    for (const SitePage& page : pages)
+        bytes += page.bytes.size();
+    std::printf("site: %zu pages, %.2f MB; median of %d rounds\n\n", pages.size(), bytes / 1e6, rounds);
+    report("parse and snapshot", bytes, medianSeconds(rounds, [&] {
+               for (const SitePage& page : pages)
+                   (void)parseHtml(page.text, page.address);
+           }));
+    report("  of which: nesting guard", bytes, medianSeconds(rounds, [&] {
+               for (const SitePage& page : pages) {
+                   QByteArray copy = page.bytes;
+                   limitNesting(copy);
+               }
+           }));
+    GumboOptions noErrors = kGumboDefaultOptions;
+    noErrors.max_errors = 0;
+    report("gumbo_parse alone (no error records)", bytes, medianSeconds(rounds, [&] {
+               for (const SitePage& page : pages) {
+                   GumboOutput* output = gumbo_parse_with_options(&noErrors, page.bytes.constData(), size_t(page.bytes.size()));
+                   gumbo_destroy_output(&noErrors, output);
+               }
+           }));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 15;
+    if (argc > 2)
+        return benchSite(rounds, QString::fromLocal8Bit(argv[2]));
     const QByteArray bytes = largePage();
     const QUrl address(QStringLiteral("http://127.0.0.1:8080/list/large.htm"));
     UrlCache cache;

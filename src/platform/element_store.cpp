@@ -22,18 +22,26 @@ quint32 ElementStore::nameId(const QString& name)
     return id;
 }
 
+quint32 ElementStore::nameId(QUtf8StringView name)
+{
+    // Looked up without a copy of the name; most pages repeat a few names many times.
+    const auto found = m_utf8NameIds.constFind(QByteArray::fromRawData(name.data(), name.size()));
+    if (found != m_utf8NameIds.constEnd())
+        return found.value();
+    const quint32 id = nameId(name.toString());
+    m_utf8NameIds.insert(QByteArray(name.data(), name.size()), id);
+    return id;
+}
+
 quint32 ElementStore::valueId(QStringView value)
 {
-    const size_t hash = qHash(value);
-    const auto [first, last] = m_valueIds.equal_range(hash);
-    for (auto it = first; it != last; ++it) {
-        if (valueText(it->second) == value)
-            return it->second;
-    }
     const auto id = quint32(m_values.size());
+    const auto found = m_valueIds.findOrInsert(HashedIndex::hashOf(value), id,
+                                               [&](quint32 each) { return valueText(each) == value; });
+    if (found)
+        return *found;
     m_values.push_back({m_text.size(), value.size()});
     m_text.append(value);
-    m_valueIds.emplace(hash, id);
     return id;
 }
 
@@ -65,7 +73,16 @@ ElementStore::Index ElementStore::append(const QString& tagName, const ElementMe
 
 void ElementStore::addMember(Index element, const QString& name, QStringView value)
 {
-    const quint32 id = nameId(name);
+    addMemberWithId(element, nameId(name), value);
+}
+
+void ElementStore::addMember(Index element, QUtf8StringView name, QStringView value)
+{
+    addMemberWithId(element, nameId(name), value);
+}
+
+void ElementStore::addMemberWithId(Index element, quint32 id, QStringView value)
+{
     Record& record = m_records[size_t(element)];
     const auto begin = m_members.begin() + record.firstMember;
     const auto end = begin + record.memberCount;
@@ -90,6 +107,7 @@ void ElementStore::addLink(Index element)
 void ElementStore::squeeze()
 {
     m_valueIds = {};
+    m_utf8NameIds = {};
     m_records.shrink_to_fit();
     m_members.shrink_to_fit();
     m_values.shrink_to_fit();

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "lists/hashed_index.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <QUtf8StringView>
 
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -41,6 +43,8 @@ public:
                  MarkupSpan inner = {});
     // Adds a member to an element; a name the element has already keeps its first value.
     void addMember(Index element, const QString& name, QStringView value);
+    // The same for a name given in UTF-8, as parsers hand them out.
+    void addMember(Index element, QUtf8StringView name, QStringView value);
     // The element is one of the document's links; links are listed in the order of the calls.
     void addLink(Index element);
     // Frees what only adding elements needs, and spare capacity.
@@ -90,6 +94,8 @@ private:
 
     static Span narrow(MarkupSpan span);
     quint32 nameId(const QString& name);
+    quint32 nameId(QUtf8StringView name);
+    void addMemberWithId(Index element, quint32 name, QStringView value);
     quint32 valueId(QStringView value);
     QStringView valueText(quint32 value) const;
     std::optional<QString> slice(Span span) const;
@@ -102,5 +108,6 @@ private:
     QString m_text; // every distinct value, one after the other
     QStringList m_names;
     QHash<QString, quint32> m_nameIds;
-    std::unordered_multimap<size_t, quint32> m_valueIds; // hash of a value's text -> its id
+    QHash<QByteArray, quint32> m_utf8NameIds;
+    HashedIndex m_valueIds; // values by their text, without a node per value
 };

@@ -82,6 +82,60 @@ private slots:
         QCOMPARE(membersOf(store, index), expected);
     }
 
+    // A name given in UTF-8 and the same name as text are one name.
+    void namesInUtf8_data()
+    {
+        QTest::addColumn<QByteArray>("utf8Name");
+        QTest::addColumn<QString>("textName");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("same ascii name") << QByteArray("data-x") << "data-x" << "data-x=first";
+        QTest::newRow("same non-ascii name") << QByteArray("données") << "données" << "données=first";
+        QTest::newRow("different names") << QByteArray("src") << "href" << "src=first href=second";
+        QTest::newRow("name that begins the other") << QByteArray("data") << "data-x" << "data=first data-x=second";
+    }
+    void namesInUtf8()
+    {
+        QFETCH(QByteArray, utf8Name);
+        QFETCH(QString, textName);
+        QFETCH(QString, expected);
+        ElementStore store;
+        // Each way round: the first name given makes the entry the other one finds.
+        const ElementStore::Index utf8First = store.appendElement(QStringLiteral("DIV"));
+        store.addMember(utf8First, QUtf8StringView(utf8Name), u"first");
+        store.addMember(utf8First, textName, u"second");
+        const ElementStore::Index textFirst = store.appendElement(QStringLiteral("DIV"));
+        store.addMember(textFirst, textName, u"second");
+        store.addMember(textFirst, QUtf8StringView(utf8Name), u"first");
+        QCOMPARE(membersOf(store, utf8First), expected);
+        QCOMPARE(membersOf(store, textFirst).split(u' ').size(), expected.split(u' ').size());
+    }
+
+    // Values are kept once each, in a table that grows with them.
+    void manyValues_data()
+    {
+        QTest::addColumn<int>("elements");
+        QTest::addColumn<int>("distinct");
+        QTest::newRow("one value") << 1 << 1;
+        QTest::newRow("as many as the first table takes") << 8 << 8;
+        QTest::newRow("one past the first table") << 9 << 9;
+        QTest::newRow("thousands, all distinct") << 5000 << 5000;
+        QTest::newRow("thousands, seven repeated") << 5000 << 7;
+    }
+    void manyValues()
+    {
+        QFETCH(int, elements);
+        QFETCH(int, distinct);
+        ElementStore store;
+        auto value = [distinct](int i) { return QStringLiteral("v") + QString::number(i % distinct); };
+        for (int i = 0; i < elements; ++i)
+            store.append(QStringLiteral("P"), {{QStringLiteral("title"), value(i)}, {QStringLiteral("id"), value(i + 1)}});
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < elements; ++i)
+                QCOMPARE(membersOf(store, i), QStringLiteral("title=%1 id=%2").arg(value(i), value(i + 1)));
+            store.squeeze();
+        }
+    }
+
     void spans_data()
     {
         QTest::addColumn<qsizetype>("begin");

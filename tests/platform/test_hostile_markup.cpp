@@ -37,6 +37,15 @@ private slots:
                                                             << QByteArray("<table><tr><td><b><i></td><td><u><s>");
         QTest::newRow("a cell outside a table fences nothing") << QByteArray("<td><b><i></td><u>") << d << 2 << w
                                                                << QByteArray("<td><b><i></td> u>");
+        // Tag names in any letter case, and names that only begin like known ones.
+        QTest::newRow("upper-case end tag closes formatting") << QByteArray("<B><I></b><U>x") << d << 2 << w << QByteArray("<B><I></b><U>x");
+        QTest::newRow("raw text ends at an end tag in another case") << QByteArray("<div><SCRIPT></script><span>") << 1 << fm << w
+                                                                    << QByteArray("<div><SCRIPT></script> span>");
+        QTest::newRow("<imgx> is no void element") << QByteArray("<imgx><span>") << 1 << fm << w << QByteArray("<imgx> span>");
+        QTest::newRow("<PlainText> ends the markup") << QByteArray("<div><PlainText><span>") << 1 << fm << w
+                                                     << QByteArray("<div><PlainText><span>");
+        QTest::newRow("<plaintexts> is an element") << QByteArray("<div><plaintexts><span>") << 1 << fm << w
+                                                    << QByteArray("<div> plaintexts> span>");
         // Work: every tag, weighted by the formatting elements it may reopen.
         QTest::newRow("work beyond the bound cuts the page") << QByteArray("<p>a<p>b<p>c") << d << fm << qint64(2) << QByteArray("<p>a<p>b");
         QTest::newRow("open formatting weighs every tag") << QByteArray("<b><p>x<p>y") << d << fm << qint64(4) << QByteArray("<b><p>x");

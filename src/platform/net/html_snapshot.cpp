@@ -1,6 +1,7 @@
 #include "platform/net/html_snapshot.h"
 
 #include "extract/css_imports.h"
+#include "platform/net/base_address.h"
 #include "platform/net/nesting_guard.h"
 #include "platform/net/parse_arena.h"
 #include "platform/net/utf8_offsets.h"
@@ -13,7 +14,6 @@
 #endif
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 namespace {
@@ -158,24 +158,52 @@ ByteSpans byteSpans(const GumboNode* node, const char* input, qsizetype inputSiz
     return spans;
 }
 
+// The parser's UTF-8 texts as UTF-16, read into one buffer that every attribute of a page
+// reuses.
+class Utf16Buffer {
+public:
+    QStringView read(const char* utf8)
+    {
+        const QByteArrayView bytes(utf8);
+        if (!isAscii(bytes)) {
+            m_text = QString::fromUtf8(bytes);
+            return m_text;
+        }
+        m_text.resize(0); // keeps its capacity
+        m_text.append(QLatin1StringView(bytes));
+        return m_text;
+    }
+
+private:
+    static bool isAscii(QByteArrayView bytes)
+    {
+        unsigned char seen = 0;
+        for (const char c : bytes)
+            seen |= static_cast<unsigned char>(c);
+        return seen < 0x80;
+    }
+    QString m_text;
+};
+
 // Every attribute as written, under its lower-case name (xlink:href keeps its prefix); src
 // and href absolute, as a browser's DOM hands them out. Names that the snapshot uses for its
 // own members are not taken from the markup.
-void addMembers(ElementStore& store, ElementStore::Index index, const GumboElement& element,
-                const std::function<QString(const QString&)>& absolute)
+void addMembers(ElementStore& store, ElementStore::Index index, const GumboElement& element, const BaseAddress& base,
+                Utf16Buffer& buffer)
 {
     for (unsigned i = 0; i < element.attributes.length; ++i) {
         const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
-        QString name = fromGumbo(attribute->name);
-        if (attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK && !name.startsWith(QLatin1String("xlink:")))
-            name.prepend(QLatin1String("xlink:"));
-        if (name == QLatin1String("filesize") || name == QLatin1String("outerhtml")
-            || name == QLatin1String("innerhtml"))
+        const QByteArrayView name(attribute->name);
+        if (name == "filesize" || name == "outerhtml" || name == "innerhtml")
             continue;
-        QString value = fromGumbo(attribute->value);
-        if (name == QLatin1String("src") || name == QLatin1String("href"))
-            value = absolute(value);
-        store.addMember(index, name, value);
+        if (attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK && !name.startsWith("xlink:")) {
+            const QString prefixed = QLatin1String("xlink:") + QString::fromUtf8(name);
+            store.addMember(index, prefixed, buffer.read(attribute->value));
+        } else if (name == "src" || name == "href") {
+            store.addMember(index, QUtf8StringView(name), base.absolute(attribute->value));
+        } else {
+            store.addMember(index, QUtf8StringView(name), buffer.read(attribute->value));
+        }
     }
 }
 
@@ -199,35 +227,6 @@ bool isHtmlContentType(QByteArrayView contentType)
 {
     const QByteArray mediaType = contentType.toByteArray().split(';').value(0).trimmed().toLower();
     return mediaType.isEmpty() || mediaType == "text/html" || mediaType == "application/xhtml+xml";
-}
-
-QString absoluteAddress(const QUrl& base, const QString& reference)
-{
-    // As browsers read an address: spaces around it dropped, tabs and line breaks in it too.
-    QString cleaned = reference;
-    if (cleaned.contains(u'\t') || cleaned.contains(u'\n') || cleaned.contains(u'\r'))
-        cleaned.remove(u'\t').remove(u'\n').remove(u'\r');
-    qsizetype first = 0;
-    qsizetype last = cleaned.size();
-    while (first < last && cleaned.at(first) <= u' ')
-        ++first;
-    while (last > first && cleaned.at(last - 1) <= u' ')
-        --last;
-    if (first > 0 || last < cleaned.size())
-        cleaned = cleaned.mid(first, last - first);
-
-    if (cleaned.isEmpty())
-        return base.adjusted(QUrl::RemoveFragment).toString(QUrl::FullyEncoded); // the page itself
-    const QUrl url(cleaned, QUrl::TolerantMode);
-    if (!url.isValid())
-        return cleaned;
-    const QString scheme = url.scheme().toLower();
-    if (!scheme.isEmpty() && scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-        return cleaned;
-    const QUrl resolved = base.resolved(url);
-    if (!resolved.isValid())
-        return cleaned;
-    return resolved.toString(QUrl::FullyEncoded);
 }
 
 ParsedPage parseHtml(const QString& text, const QUrl& address)
@@ -280,29 +279,33 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
             break;
         }
     }
-    const std::function<QString(const QString&)> absolute
-        = [&base](const QString& value) { return absoluteAddress(base, value); };
+    const BaseAddress references(base);
+    Utf16Buffer buffer;
     if (base != address)
         page.data.baseUrl = base.toString(QUrl::FullyEncoded);
     ElementStore& store = page.data.elements;
 
     bool titleFound = false;
+    struct {
+        qsizetype offset = -1; // in bytes
+        qsizetype position = 0; // in the text
+    } lastStartTagEnd;
     for (const GumboNode* node : elements) {
         const GumboElement& element = node->v.element;
         const QString tag = upperTagName(element);
         if (tag.isEmpty())
             continue;
 
-        const auto src = attribute(element, "src");
-        const auto href = attribute(element, "href");
+        // Each offset counted on from the one before it, most often a few bytes back.
         const ByteSpans bytes = byteSpans(node, input.constData(), input.size());
-        const qsizetype begin = offsets.toUtf16(bytes.begin);
-        const qsizetype innerBegin = offsets.toUtf16(bytes.innerBegin);
-        const qsizetype innerEnd = offsets.toUtf16(bytes.innerEnd);
-        const qsizetype end = offsets.toUtf16(bytes.end);
+        const qsizetype begin = offsets.toUtf16(bytes.begin, lastStartTagEnd.offset, lastStartTagEnd.position);
+        const qsizetype innerBegin = offsets.toUtf16(bytes.innerBegin, bytes.begin, begin);
+        const qsizetype innerEnd = offsets.toUtf16(bytes.innerEnd, bytes.innerBegin, innerBegin);
+        const qsizetype end = offsets.toUtf16(bytes.end, bytes.innerEnd, innerEnd);
+        lastStartTagEnd = {bytes.innerBegin, innerBegin};
         const MarkupSpan inner{innerBegin, innerEnd - innerBegin};
         const ElementStore::Index index = store.appendElement(tag, {begin, end - begin}, inner);
-        addMembers(store, index, element, absolute);
+        addMembers(store, index, element, references, buffer);
 
         const bool html = element.tag_namespace == GUMBO_NAMESPACE_HTML;
         if (html && element.tag == GUMBO_TAG_TITLE && !titleFound) {
@@ -313,11 +316,13 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
             && node->parent == output->root && !page.data.bodyBackground) {
             page.data.bodyBackground = attribute(element, "background");
         }
-        if (html && element.tag == GUMBO_TAG_LINK && href && isStyleSheetLink(element)
-            && !href->trimmed().isEmpty()) {
-            page.styleSheets.append(store.member(index, u"href").value_or(QString()));
+        if (html && element.tag == GUMBO_TAG_LINK) {
+            const auto href = attribute(element, "href");
+            if (href && isStyleSheetLink(element) && !href->trimmed().isEmpty())
+                page.styleSheets.append(store.member(index, u"href").value_or(QString()));
         }
         if (html && (element.tag == GUMBO_TAG_FRAME || element.tag == GUMBO_TAG_IFRAME)) {
+            const auto src = attribute(element, "src");
             const bool empty = !src || src->trimmed().isEmpty();
             page.frameSources.append(empty ? QString() : store.member(index, u"src").value_or(QString()));
         }
@@ -327,11 +332,13 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
                 page.styleBlockImports += importedSheets(block, base.toString(QUrl::FullyEncoded));
         }
         if (html && element.tag == GUMBO_TAG_IMG) {
+            const auto src = attribute(element, "src");
             if (src && !src->trimmed().isEmpty())
                 page.pictures.append(store.member(index, u"src").value_or(QString()));
             page.images.append(index); // its file size is known when the picture has loaded
         }
-        if (html && (element.tag == GUMBO_TAG_A || element.tag == GUMBO_TAG_AREA) && href)
+        if (html && (element.tag == GUMBO_TAG_A || element.tag == GUMBO_TAG_AREA)
+            && gumbo_get_attribute(&element.attributes, "href"))
             store.addLink(index);
     }
     return page;

@@ -19,8 +19,3 @@ inline constexpr qsizetype kMaxElements = 200'000;
 // page's base (its <base href>, else the address), all others as written; outerHTML and
 // innerHTML are slices of the text.
 ParsedPage parseHtml(const QString& text, const QUrl& address);
-
-// The address of a reference on a page, as a browser's DOM hands it out: absolute against
-// the base and percent-encoded. Addresses of schemes such as javascript: and mailto: and
-// text that is no address come back as written, trimmed.
-QString absoluteAddress(const QUrl& base, const QString& reference);

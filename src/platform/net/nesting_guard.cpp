@@ -4,6 +4,9 @@
 #include <QList>
 
 #include <algorithm>
+#include <array>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -22,60 +25,110 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-// Views of the literals carry their lengths: no strlen for every tag of the page.
-bool oneOf(QByteArrayView name, std::initializer_list<QByteArrayView> names)
+// What the guard needs to know of a tag name, found once per tag.
+enum TagKind : quint16 {
+    Void = 1 << 0,           // never holds others
+    ClosesItsKind = 1 << 1,  // the next one of its kind closes it, so they do not pile up
+    Formatting = 1 << 2,     // its end tag, with others inside, leaves those open and reopens
+                             // a copy of it inside them
+    Marker = 1 << 3,         // the parser reopens no formatting element from before it
+    TableCell = 1 << 4,
+    StartClosesCell = 1 << 5, // its start tag ends the table cell open before it
+    EndClosesCell = 1 << 6,   // its end tag does
+    Foreign = 1 << 7,         // its children follow the rules of SVG and MathML, where "/>"
+                              // closes any element
+    RawText = 1 << 8,         // its content is text up to its own end tag
+    Table = 1 << 9,
+    PlainText = 1 << 10,      // the rest of the page is text
+};
+
+struct KnownTag {
+    std::string_view name;
+    quint16 kinds;
+};
+
+constexpr quint16 kCellCloser = StartClosesCell | EndClosesCell;
+constexpr KnownTag kKnownTags[] = {
+    {"a", ClosesItsKind}, {"applet", Marker}, {"area", Void}, {"b", Formatting}, {"base", Void},
+    {"basefont", Void}, {"bgsound", Void}, {"big", Formatting}, {"body", ClosesItsKind}, {"br", Void},
+    {"caption", ClosesItsKind | Marker}, {"code", Formatting}, {"col", Void}, {"colgroup", ClosesItsKind},
+    {"dd", ClosesItsKind}, {"dt", ClosesItsKind}, {"em", Formatting}, {"embed", Void}, {"font", Formatting},
+    {"frame", Void}, {"head", ClosesItsKind}, {"hr", Void}, {"html", ClosesItsKind}, {"i", Formatting},
+    {"iframe", RawText}, {"image", Void}, {"img", Void}, {"input", Void}, {"keygen", Void},
+    {"li", ClosesItsKind}, {"link", Void}, {"marquee", Marker}, {"math", Foreign}, {"meta", Void},
+    {"nobr", Formatting}, {"noembed", RawText}, {"noframes", RawText}, {"object", Marker},
+    {"optgroup", ClosesItsKind}, {"option", ClosesItsKind}, {"p", ClosesItsKind}, {"param", Void},
+    {"rb", ClosesItsKind}, {"rp", ClosesItsKind}, {"rt", ClosesItsKind},
+    {"rtc", ClosesItsKind}, {"s", Formatting}, {"script", RawText}, {"small", Formatting},
+    {"source", Void}, {"strike", Formatting}, {"strong", Formatting}, {"style", RawText},
+    {"svg", Foreign}, {"table", Table | EndClosesCell}, {"tbody", ClosesItsKind | kCellCloser},
+    {"td", ClosesItsKind | Marker | TableCell | kCellCloser}, {"template", Marker},
+    {"textarea", RawText}, {"tfoot", ClosesItsKind | kCellCloser},
+    {"th", ClosesItsKind | Marker | TableCell | kCellCloser}, {"thead", ClosesItsKind | kCellCloser},
+    {"title", RawText}, {"tr", ClosesItsKind | kCellCloser}, {"track", Void}, {"tt", Formatting},
+    {"u", Formatting}, {"wbr", Void}, {"xmp", RawText},
+};
+
+// Tag names as HTML compares them: ASCII letters in any case.
+bool sameName(QByteArrayView a, QByteArrayView b)
 {
-    return std::any_of(names.begin(), names.end(), [&](QByteArrayView n) { return name == n; });
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
 }
 
-// Elements that never hold others.
-bool isVoid(QByteArrayView name)
+// A name of up to eight bytes as one number, its first byte highest.
+constexpr quint64 packed(std::string_view name)
 {
-    return oneOf(name, {"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr",
-                        "image", "img", "input", "keygen", "link", "meta", "param", "source",
-                        "track", "wbr"});
+    quint64 key = 0;
+    for (const char c : name)
+        key = key << 8 | static_cast<unsigned char>(c);
+    return key;
 }
 
-// Elements that the next one of their kind closes, so they do not pile up.
-bool closesItsKind(QByteArrayView name)
+struct PackedTag {
+    quint64 key;
+    qsizetype size; // two names of different length can pack alike only with NUL bytes
+    quint16 kinds;
+    constexpr bool operator<(const PackedTag& other) const { return key < other.key; }
+};
+
+static_assert(std::all_of(std::begin(kKnownTags), std::end(kKnownTags), [](const KnownTag& tag) { return tag.name.size() <= 8; }));
+constexpr std::string_view kPlainText = "plaintext"; // the one known name longer than that
+
+// The known names, packed and sorted, so that finding one compares numbers.
+constexpr auto kPackedTags = [] {
+    std::array<PackedTag, std::size(kKnownTags)> all{};
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = {packed(kKnownTags[i].name), qsizetype(kKnownTags[i].name.size()), kKnownTags[i].kinds};
+    std::sort(all.begin(), all.end());
+    return all;
+}();
+
+// The kinds of a tag name in any letter case; none for names the guard does not know.
+quint16 kindsOf(QByteArrayView name)
 {
-    return oneOf(name, {"a", "p", "li", "dd", "dt", "option", "optgroup", "tr", "td", "th", "tbody",
-                        "thead", "tfoot", "colgroup", "caption", "rb", "rp", "rt", "rtc", "html",
-                        "head", "body"});
+    if (name.size() == qsizetype(kPlainText.size()))
+        return sameName(name, QByteArrayView(kPlainText.data(), kPlainText.size())) ? PlainText : 0;
+    if (name.isEmpty() || name.size() > 8)
+        return 0;
+    char lowered[8];
+    std::transform(name.begin(), name.end(), lowered, lower);
+    const quint64 key = packed(std::string_view(lowered, size_t(name.size())));
+    const auto found = std::lower_bound(kPackedTags.begin(), kPackedTags.end(), PackedTag{key, 0, 0});
+    return found != kPackedTags.end() && found->key == key && found->size == name.size() ? found->kinds : 0;
 }
 
-// Elements whose end tag, when others stand inside them, leaves those open and reopens a
-// copy of the element inside them.
-bool isFormatting(QByteArrayView name)
-{
-    return oneOf(name, {"b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike",
-                        "strong", "tt", "u"});
-}
-
-// Elements after which the parser reopens no formatting element from before them.
-bool isMarker(QByteArrayView name)
-{
-    return oneOf(name, {"td", "th", "caption", "applet", "object", "marquee", "template"});
-}
-
-bool isTableCell(QByteArrayView name)
-{
-    return name == "td" || name == "th";
-}
-
-// Tags that end the table cell open before them.
-bool closesCell(QByteArrayView name, bool endTag)
-{
-    if (endTag)
-        return oneOf(name, {"td", "th", "tr", "tbody", "thead", "tfoot", "table"});
-    return oneOf(name, {"td", "th", "tr", "tbody", "thead", "tfoot"});
-}
-
-// Elements whose children follow the rules of SVG and MathML, where "/>" closes any element.
-bool isForeign(QByteArrayView name)
-{
-    return name == "svg" || name == "math";
-}
+// A tag of the page: its name as written, a view into the page, and what it is.
+struct Tag {
+    QByteArrayView name;
+    quint16 kinds = 0;
+    bool is(TagKind kind) const { return kinds & kind; }
+};
 
 // Where a comment starting at `at` ("<!--") ends: after "-->" or "--!>", or at once for the
 // empty comments "<!-->" and "<!--->". -1 when it runs to the end of the page.
@@ -99,36 +152,35 @@ qsizetype commentEnd(QByteArrayView text, qsizetype at)
 class ActiveFormatting {
 public:
     int size() const { return m_formatting; }
-    void push(const QByteArray& name)
+    void push(const Tag& tag)
     {
-        m_entries.append({name, false});
+        m_entries.push_back({tag, false});
         ++m_formatting;
     }
-    void pushMarker(const QByteArray& name) { m_entries.append({name, true}); }
+    void pushMarker(const Tag& tag) { m_entries.push_back({tag, true}); }
     // A formatting end tag removes the last of its kind after the last marker.
-    void close(const QByteArray& name)
+    void close(QByteArrayView name)
     {
-        for (qsizetype i = m_entries.size() - 1; i >= 0 && !m_entries.at(i).marker; --i) {
-            if (m_entries.at(i).name == name) {
-                m_entries.remove(i);
+        for (auto it = m_entries.rbegin(); it != m_entries.rend() && !it->marker; ++it) {
+            if (sameName(it->tag.name, name)) {
+                m_entries.erase(std::next(it).base());
                 --m_formatting;
                 return;
             }
         }
     }
-    QByteArray lastMarker() const
+    // The last marker; an empty tag if there is none.
+    Tag lastMarker() const
     {
-        for (qsizetype i = m_entries.size() - 1; i >= 0; --i) {
-            if (m_entries.at(i).marker)
-                return m_entries.at(i).name;
-        }
-        return {};
+        const auto found = std::find_if(m_entries.rbegin(), m_entries.rend(), [](const Entry& e) { return e.marker; });
+        return found == m_entries.rend() ? Tag{} : found->tag;
     }
     // Everything up to and with the last marker goes, as when the marker's element ends.
     void clearToMarker()
     {
-        while (!m_entries.isEmpty()) {
-            const Entry last = m_entries.takeLast();
+        while (!m_entries.empty()) {
+            const Entry last = m_entries.back();
+            m_entries.pop_back();
             if (last.marker)
                 return;
             --m_formatting;
@@ -137,27 +189,21 @@ public:
 
 private:
     struct Entry {
-        QByteArray name;
+        Tag tag;
         bool marker = false;
     };
-    QList<Entry> m_entries;
+    std::vector<Entry> m_entries;
     int m_formatting = 0;
 };
 
-// Elements whose content is text up to their own end tag.
-bool holdsRawText(QByteArrayView name)
+// Where the end tag of a raw text element named `name` starts, from `from` on; -1 if nowhere.
+qsizetype findEndTag(QByteArrayView text, QByteArrayView name, qsizetype from)
 {
-    return oneOf(name, {"script", "style", "textarea", "title", "xmp", "iframe", "noembed",
-                        "noframes"});
-}
-
-qsizetype findNoCase(QByteArrayView text, QByteArrayView word, qsizetype from)
-{
-    for (qsizetype at = from; at + word.size() <= text.size(); ++at) {
-        qsizetype i = 0;
-        while (i < word.size() && lower(text[at + i]) == word[i])
-            ++i;
-        if (i == word.size())
+    for (qsizetype at = text.indexOf('<', from); at >= 0; at = text.indexOf('<', at + 1)) {
+        const qsizetype nameAt = at + 2;
+        if (nameAt + name.size() > text.size())
+            return -1;
+        if (text[at + 1] == '/' && sameName(text.sliced(nameAt, name.size()), name))
             return at;
     }
     return -1;
@@ -171,7 +217,7 @@ struct TagEnd {
 };
 
 // The end of the tag whose attributes start at `at`, quotes respected.
-TagEnd tagEnd(QByteArrayView text, qsizetype at, int maxAttributes)
+TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes)
 {
     enum class State { BeforeName, InName, AfterName, BeforeValue, InUnquotedValue };
     State state = State::BeforeName;
@@ -235,10 +281,10 @@ TagEnd tagEnd(QByteArrayView text, qsizetype at, int maxAttributes)
 void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork, int maxAttributes,
                   qint64 maxPageAttributes)
 {
+    // Tags are views into html, which stays as it is until the end.
     const QByteArrayView text(html);
-    QList<QByteArray> open; // names of the elements counted as open, innermost last
-    // Written at the end, while no view into html is in use: single "<" and ranges of
-    // attributes.
+    std::vector<Tag> open; // the elements counted as open, innermost last
+    // Written at the end: single "<" and ranges of attributes.
     QList<qsizetype> blanked;
     QList<std::pair<qsizetype, qsizetype>> blankedRanges;
     ActiveFormatting formatting;
@@ -247,14 +293,13 @@ void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxW
     qint64 work = 0;
     qint64 attributes = 0;
     qsizetype cutAt = -1;
-    QByteArray name;
     qsizetype at = 0;
     while (at < text.size()) {
         const qsizetype lt = text.indexOf('<', at);
         if (lt < 0 || lt + 1 >= text.size())
             break;
         const char next = text[lt + 1];
-        if (text.sliced(lt).startsWith("<!--")) {
+        if (next == '!' && text.sliced(lt).startsWith("<!--")) {
             at = commentEnd(text, lt);
             if (at < 0)
                 break;
@@ -272,84 +317,81 @@ void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxW
             }
             continue;
         }
-        qsizetype nameEnd = lt + (endTag ? 2 : 1);
-        name.resize(0); // keeps its buffer for the next tag
-        while (nameEnd < text.size() && !isSpace(text[nameEnd]) && text[nameEnd] != '>'
-               && text[nameEnd] != '/') {
-            name += lower(text[nameEnd]);
+        const qsizetype nameBegin = lt + (endTag ? 2 : 1);
+        qsizetype nameEnd = nameBegin;
+        while (nameEnd < text.size() && !isSpace(text[nameEnd]) && text[nameEnd] != '>' && text[nameEnd] != '/')
             ++nameEnd;
-        }
-        const TagEnd tag = tagEnd(text, nameEnd, maxAttributes);
-        const qsizetype end = tag.end;
+        const QByteArrayView name = text.sliced(nameBegin, nameEnd - nameBegin);
+        const Tag tag{name, kindsOf(name)};
+        const TagEnd tagEnd = endOfTag(text, nameEnd, maxAttributes);
+        const qsizetype end = tagEnd.end;
         if (end < 0)
             break;
         at = end + 1;
 
         // Any tag may end a block and have the parser reopen every formatting element.
         work += 1 + formatting.size();
-        attributes += tag.attributes;
+        attributes += tagEnd.attributes;
         if (work > maxWork || attributes > maxPageAttributes) {
             cutAt = lt;
             break;
         }
-        if (tag.overflowFrom >= 0) {
+        if (tagEnd.overflowFrom >= 0) {
             // A closing "/" stays: it may close an element inside SVG.
             const qsizetype blankEnd = text[end - 1] == '/' ? end - 1 : end;
-            blankedRanges.append({tag.overflowFrom, blankEnd});
+            blankedRanges.append({tagEnd.overflowFrom, blankEnd});
         }
-        const bool cellClosed = closesCell(name, endTag) && isTableCell(formatting.lastMarker());
+        const bool cellClosed = tag.is(endTag ? EndClosesCell : StartClosesCell) && formatting.lastMarker().is(TableCell);
         if (cellClosed)
             formatting.clearToMarker();
 
         if (endTag) {
             // Closes the innermost open element of that name and everything inside it; a
             // formatting element's end tag closes it alone.
-            for (qsizetype i = open.size() - 1; i >= 0; --i) {
-                if (open.at(i) != name)
-                    continue;
-                if (isFormatting(name)) {
-                    open.remove(i);
+            const auto found = std::find_if(open.rbegin(), open.rend(), [&](const Tag& each) { return sameName(each.name, name); });
+            if (found != open.rend()) {
+                const auto inner = std::prev(found.base());
+                if (tag.is(Formatting)) {
+                    open.erase(inner);
                 } else {
-                    for (qsizetype j = i; j < open.size(); ++j)
-                        foreignDepth -= isForeign(open.at(j)) ? 1 : 0;
-                    open.resize(i);
+                    foreignDepth -= int(std::count_if(inner, open.end(), [](const Tag& each) { return each.is(Foreign); }));
+                    open.erase(inner, open.end());
                 }
-                break;
             }
-            if (isFormatting(name))
+            if (tag.is(Formatting))
                 formatting.close(name);
-            else if (!cellClosed && isMarker(name) && formatting.lastMarker() == name)
+            else if (!cellClosed && tag.is(Marker) && sameName(formatting.lastMarker().name, name))
                 formatting.clearToMarker();
-            if (name == "table")
+            if (tag.is(Table))
                 tableDepth = std::max(0, tableDepth - 1);
             continue;
         }
-        if (holdsRawText(name) && foreignDepth == 0) {
-            const qsizetype close = findNoCase(text, "</" + name, at);
+        if (tag.is(RawText) && foreignDepth == 0) {
+            const qsizetype close = findEndTag(text, name, at);
             if (close < 0)
                 break;
             at = close;
             continue;
         }
-        if (name == "plaintext")
+        if (tag.is(PlainText))
             break; // the rest of the page is text
         // HTML ignores "/>" except on void elements and inside SVG and MathML.
         const bool selfClosing = text[end - 1] == '/' && foreignDepth > 0;
-        if (name == "table")
+        if (tag.is(Table))
             ++tableDepth;
         // A cell outside a table is no cell to the parser, and fences nothing off.
-        if (isMarker(name) && (tableDepth > 0 || !isTableCell(name)))
-            formatting.pushMarker(name);
-        if (isVoid(name) || closesItsKind(name) || selfClosing)
+        if (tag.is(Marker) && (tableDepth > 0 || !tag.is(TableCell)))
+            formatting.pushMarker(tag);
+        if (tag.is(Void) || tag.is(ClosesItsKind) || selfClosing)
             continue;
-        if (open.size() >= maxDepth || (isFormatting(name) && formatting.size() >= maxFormatting)) {
+        if (qsizetype(open.size()) >= maxDepth || (tag.is(Formatting) && formatting.size() >= maxFormatting)) {
             blanked.append(lt);
             continue;
         }
-        if (isFormatting(name))
-            formatting.push(name);
-        foreignDepth += isForeign(name) ? 1 : 0;
-        open.append(name);
+        if (tag.is(Formatting))
+            formatting.push(tag);
+        foreignDepth += tag.is(Foreign) ? 1 : 0;
+        open.push_back(tag);
     }
     for (const qsizetype position : std::as_const(blanked))
         html[position] = ' ';
