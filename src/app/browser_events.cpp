@@ -8,16 +8,6 @@
 #include <algorithm>
 #include <array>
 
-namespace {
-
-CandidateList sliceOf(const CandidateList& candidates, qsizetype from, qsizetype count)
-{
-    return {candidates.addresses.mid(from, count), candidates.sizes.mid(from, count),
-            candidates.titles.mid(from, count), candidates.sources.mid(from, count)};
-}
-
-} // namespace
-
 void noEnablePop(PageWindow& window)
 {
     static const QString javaScript = QStringLiteral("JavaScript");
@@ -84,17 +74,20 @@ void readPage(PageReading& page, const UrlCache* cache)
 {
     page.pictures = pagePictures(page.document, cache);
     page.links = pageLinks(page.document);
+    // Nothing later reads it: where the browser has moved on, the snapshot is freed here
+    // rather than on the event loop's thread.
+    page.document.reset();
 }
 
 bool applyPageReading(PageReading& page, SearchTables& tables)
 {
     if (!page.failed) {
-        const CandidateList& candidates = page.pictures.candidates;
-        const qsizetype pictureCount = candidates.size();
+        const QList<PictureRow>& rows = page.pictures.rows;
+        const qsizetype pictureCount = rows.size();
         const qsizetype end = std::min(pictureCount + page.links.size(), page.applied + kReadingPerTurn);
         if (page.applied < pictureCount) {
             const qsizetype count = std::min(end, pictureCount) - page.applied;
-            addPictureRows(sliceOf(candidates, page.applied, count), page.pictures.title, tables.pictures,
+            addPictureRows(std::span(rows).subspan(size_t(page.applied), size_t(count)), tables.pictures,
                            tables.options, tables.awaiting);
         }
         if (end > pictureCount) {

@@ -19,7 +19,7 @@ class UrlCache;
 // A dispatch is extracted at most this many times; the next completion resets the slot.
 inline constexpr int completionLimit = 10;
 
-// Picture candidates and links of a page applied in one turn of the event loop: a page of
+// Picture rows and links of a page applied in one turn of the event loop: a page of
 // a hundred thousand pictures goes in a slice at a time, so the window keeps answering.
 inline constexpr int kReadingPerTurn = 2'000;
 
@@ -49,7 +49,7 @@ struct PageReading {
     DocumentPtr document; // none for a failed navigation
     PagePictures pictures;
     QStringList links;
-    qsizetype applied = 0; // of the candidates, then the links, those already applied
+    qsizetype applied = 0; // of the picture rows, then the links, those already applied
 };
 
 // A completion reported by the browser of slot: counts it and resets the slot at the
@@ -58,7 +58,8 @@ struct PageReading {
 std::optional<PageReading> handleDocumentComplete(BrowserSlots& browserSlots, int slot,
                                                   const QString& address, const PageTable& pages);
 
-// Collects the page's picture candidates and links; reads only its document and the cache.
+// Collects the page's picture rows and links, then lets go of its document; reads only the
+// document and the cache.
 void readPage(PageReading& page, const UrlCache* cache);
 
 // Adds the next kReadingPerTurn of the pictures and links read; once all are in, marks the

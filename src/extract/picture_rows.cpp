@@ -8,47 +8,65 @@
 #include "lists/picture_types.h"
 #include "lists/size_format.h"
 
-void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
-                    PictureTable& pictures, PictureOptions options, PicturesAwaitingType* awaiting)
+QList<PictureRow> candidateRows(const CandidateList& candidates, const QString& pageTitle)
 {
-    // The page's rows go in together (the view hears of them once), but before a row that
-    // waits for its type, which may go into the table at once: the order stays the page's.
     QList<PictureRow> rows;
-    const auto addCollected = [&] {
-        pictures.addRows(rows);
-        rows.clear();
-    };
+    rows.reserve(candidates.size());
     for (qsizetype i = 0; i < candidates.size(); ++i) {
-        const QString address = trimSpaces(candidates.addresses.at(i));
-        if (address.isEmpty() || pictures.containsAddress(address))
-            continue;
-        const QString type = getFileType(address);
-        // Another type may still be a picture, as its server says.
-        const bool pictureType = isPictureType(type);
-        if (!pictureType && !awaiting)
-            continue;
         PictureRow row;
-        row.fileName = getFileName(address, false);
-        row.address = address;
-        row.type = type;
+        row.address = trimSpaces(candidates.addresses.at(i));
+        if (row.address.isEmpty())
+            continue;
+        row.type = getFileType(row.address);
+        row.fileName = getFileName(row.address, false);
         bool isNumber = false;
         const double bytes = candidates.sizes.value(i).toDouble(&isNumber);
         if (isNumber && bytes > 0)
             row.size = formatSizeKb(bytes);
-        if (options.titles) {
-            const QString title = candidates.titles.value(i);
-            row.title = title.isEmpty() ? pageTitle : title;
-        }
-        if (options.sources)
-            row.source = candidates.sources.value(i);
+        const QString title = candidates.titles.value(i);
+        row.title = title.isEmpty() ? pageTitle : title;
+        row.source = candidates.sources.value(i);
+        rows.append(std::move(row));
+    }
+    return rows;
+}
+
+void addPictureRows(std::span<const PictureRow> rows, PictureTable& pictures, PictureOptions options,
+                    PicturesAwaitingType* awaiting)
+{
+    // The page's rows go in together (the view hears of them once), but before a row that
+    // waits for its type, which may go into the table at once: the order stays the page's.
+    QList<PictureRow> collected;
+    const auto addCollected = [&] {
+        pictures.addRows(collected);
+        collected.clear();
+    };
+    for (const PictureRow& candidate : rows) {
+        if (pictures.containsAddress(candidate.address))
+            continue;
+        // Another type may still be a picture, as its server says.
+        const bool pictureType = isPictureType(candidate.type);
+        if (!pictureType && !awaiting)
+            continue;
+        PictureRow row = candidate;
+        if (!options.titles)
+            row.title.clear();
+        if (!options.sources)
+            row.source.clear();
         if (pictureType) {
-            rows.append(std::move(row));
+            collected.append(std::move(row));
             continue;
         }
         addCollected();
-        awaiting->offer(row, type.isEmpty());
+        awaiting->offer(row, row.type.isEmpty());
     }
     addCollected();
+}
+
+void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
+                    PictureTable& pictures, PictureOptions options, PicturesAwaitingType* awaiting)
+{
+    addPictureRows(candidateRows(candidates, pageTitle), pictures, options, awaiting);
 }
 
 PagePictures pagePictures(const DocumentPtr& document, const UrlCache* cache)
@@ -56,8 +74,10 @@ PagePictures pagePictures(const DocumentPtr& document, const UrlCache* cache)
     PagePictures found;
     if (!document || !document->isHtml())
         return found;
-    提取网页全部图片连接(document, found.candidates, cache);
+    CandidateList candidates;
+    提取网页全部图片连接(document, candidates, cache);
     found.title = trimSpaces(document->title());
+    found.rows = candidateRows(candidates, found.title);
     return found;
 }
 
@@ -65,5 +85,5 @@ void 显示所有图片链接(const DocumentPtr& document, PictureTable& picture
                       PictureOptions options, const UrlCache* cache, PicturesAwaitingType* awaiting)
 {
     const PagePictures found = pagePictures(document, cache);
-    addPictureRows(found.candidates, found.title, pictures, options, awaiting);
+    addPictureRows(found.rows, pictures, options, awaiting);
 }

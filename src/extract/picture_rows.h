@@ -1,9 +1,11 @@
 #pragma once
 
 #include "extract/candidate_list.h"
+#include "lists/picture_table.h"
 #include "platform/document.h"
 
-class PictureTable;
+#include <span>
+
 class PicturesAwaitingType;
 class UrlCache;
 
@@ -13,19 +15,26 @@ struct PictureOptions {
     bool sources = false;
 };
 
-// Adds one picture-table row per new picture address among the candidates, in their order:
-// the first candidate of an address decides its row. Candidates without an address or of
-// a type that is no picture are passed over. pageTitle stands in for an empty title.
-// Candidates of other types go to awaiting, which makes their rows where the server has
-// said they are pictures; without it they are passed over too.
+// The row each candidate would make, in their order, with its title (pageTitle where it has
+// none) and source; candidates without an address make none. Needs no table, so it may run
+// on any thread.
+QList<PictureRow> candidateRows(const CandidateList& candidates, const QString& pageTitle);
+
+// Adds one picture-table row per new picture address among the rows, in their order: the
+// first row of an address decides. Rows of a type that is no picture go to awaiting, which
+// adds them where the server has said they are pictures; without it they are passed over.
+// Titles and sources are kept as options says.
+void addPictureRows(std::span<const PictureRow> rows, PictureTable& pictures, PictureOptions options,
+                    PicturesAwaitingType* awaiting = nullptr);
+// The same for candidates, with candidateRows.
 void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
                     PictureTable& pictures, PictureOptions options,
                     PicturesAwaitingType* awaiting = nullptr);
 
 // What a completed page offers the picture table.
 struct PagePictures {
-    CandidateList candidates;
-    QString title; // the page's, trimmed
+    QList<PictureRow> rows; // one for each candidate with an address
+    QString title;          // the page's, trimmed
 };
 
 // Collects the candidates of a completed page and its frames; none for a document that is
