@@ -10,13 +10,14 @@ bool isOwnTableKey(QStringView address)
     else
         return false;
     const bool https = at == 8;
-    const qsizetype hostStart = at;
     for (; at < address.size() && address[at] != u'/' && address[at] != u':'; ++at) {
         const char16_t c = address[at].unicode();
         if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'.' || c == u'-'))
             return false;
+        // "xn--" may start the ASCII form of a host that the key writes otherwise.
+        if (c == u'x' && address.sliced(at).startsWith(u"xn--"))
+            return false;
     }
-    const qsizetype hostEnd = at;
     if (at < address.size() && address[at] == u':') {
         // A port other than the scheme's own stays in the key as written.
         const qsizetype portStart = ++at;
@@ -30,5 +31,5 @@ bool isOwnTableKey(QStringView address)
     }
     if (at == address.size()) // no path: the key gains a "/"
         return false;
-    return !address.sliced(hostStart, hostEnd - hostStart).contains(u"xn--") && !address.sliced(at).contains(u'#');
+    return !address.sliced(at).contains(u'#');
 }

@@ -40,6 +40,8 @@ void TestOwnTableKey::ownKey_data()
     QTest::newRow("punycode host") << "http://xn--bcher-kva.de/a.gif" << false;
     QTest::newRow("punycode label inside") << "http://www.xn--bcher-kva.de/a.gif" << false;
     QTest::newRow("xn-- in the path only") << "http://h/xn--a.gif" << true;
+    QTest::newRow("xn-- inside a label") << "http://axn--b.de/a.gif" << false;
+    QTest::newRow("x before the port") << "http://hx:8080/a.gif" << true;
     QTest::newRow("non-ascii host") << "http://bücher.de/a.gif" << false;
     QTest::newRow("full-width host") << "http://ｈ/a.gif" << false;
     QTest::newRow("ipv6 host") << "http://[::1]/a.gif" << false;
