@@ -12,8 +12,8 @@ ResourceLoader::ResourceLoader(CurlSession* session, UrlCache* cache, QObject* p
 
 ResourceLoader::Admission ResourceLoader::admit(const QString& address, Kind kind) const
 {
-    if (!isWebAddress(QUrl(address)))
-        return Admission::NotWebAddress;
+    // Only web addresses are ever cached, failed or fetched, so those lookups go first: most
+    // addresses a page asks for are answered by them, without parsing the address.
     const bool cached = kind == Kind::Picture ? m_cache->byteSize(address).has_value() : m_cache->contains(address);
     if (cached)
         return Admission::AlreadyCached;
@@ -21,6 +21,8 @@ ResourceLoader::Admission ResourceLoader::admit(const QString& address, Kind kin
         return Admission::AlreadyFailed;
     if (m_transfers.contains(address))
         return Admission::JoinTransfer;
+    if (!isWebAddress(QUrl(address)))
+        return Admission::NotWebAddress;
     if (!m_session)
         return Admission::Offline;
     return Admission::Fetch;
