@@ -241,11 +241,16 @@ void PageLoad::finishIfComplete()
         return;
     m_finished = true;
     m_pictureGrace.stop();
-    if (workerThreads() == 0) {
+    // Most pages are put together in less time than a trip to a worker and back, which waits
+    // behind the pages being parsed and read. One of a hundred thousand pictures takes long,
+    // and goes to a worker, away from the event loop.
+    qsizetype pictures = 0;
+    for (const Node& each : m_nodes)
+        pictures += each.page ? each.page->images.size() : 0;
+    if (workerThreads() == 0 || pictures <= kPicturesPerTurn) {
         emit finished(assemble(m_nodes, 0, *m_cache), false, m_finalAddress);
         return;
     }
-    // A page of a hundred thousand pictures takes long to put together: not on the event loop.
     m_assembling = new QFutureWatcher<DocumentPtr>(this);
     connect(m_assembling, &QFutureWatcherBase::finished, this,
             [this] { emit finished(m_assembling->result(), false, m_finalAddress); });
