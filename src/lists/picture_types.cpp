@@ -1,5 +1,8 @@
 #include "lists/picture_types.h"
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 QString mediaType(QStringView contentType)
@@ -12,15 +15,26 @@ QString mediaType(QStringView contentType)
 
 bool isPictureType(const QString& type)
 {
-    static const QStringView pictureTypes[] = {u"bmp", u"jpg",  u"jpeg", u"tif",  u"gif", u"png",
-                                               u"ico", u"jpe",  u"webp", u"avif", u"svg", u"jxl"};
+    static const QLatin1StringView pictureTypes[] = {
+        QLatin1StringView("bmp"), QLatin1StringView("jpg"), QLatin1StringView("jpeg"), QLatin1StringView("tif"),
+        QLatin1StringView("gif"), QLatin1StringView("png"), QLatin1StringView("ico"), QLatin1StringView("jpe"),
+        QLatin1StringView("webp"), QLatin1StringView("avif"), QLatin1StringView("svg"), QLatin1StringView("jxl")};
     if (type.size() < 3 || type.size() > 4) // asked of every address a page names
         return false;
-    for (const QStringView pictureType : pictureTypes) {
-        if (type.compare(pictureType, Qt::CaseInsensitive) == 0)
-            return true;
+    // An ASCII type is put in lower case here and compared as bytes; Qt's comparison, which
+    // folds through the Unicode tables, is left for the rare others.
+    std::array<char, 4> lower{};
+    for (qsizetype i = 0; i < type.size(); ++i) {
+        const char16_t c = type[i].unicode();
+        if (c > 0x7f) {
+            return std::any_of(std::begin(pictureTypes), std::end(pictureTypes), [&](QLatin1StringView pictureType) {
+                return type.compare(pictureType, Qt::CaseInsensitive) == 0;
+            });
+        }
+        lower[size_t(i)] = char(c >= u'A' && c <= u'Z' ? c + 0x20 : c);
     }
-    return false;
+    const QLatin1StringView folded(lower.data(), type.size());
+    return std::find(std::begin(pictureTypes), std::end(pictureTypes), folded) != std::end(pictureTypes);
 }
 
 bool isPictureMediaType(QStringView contentType)

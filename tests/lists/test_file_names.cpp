@@ -79,6 +79,9 @@ void TestFileNames::pictureType_data()
     for (const char* type : {"bmp", "jpg", "jpeg", "tif", "gif", "png", "ico", "jpe", "JPG", "Png",
                              "webp", "avif", "svg", "jxl", "WebP", "SVG"})
         QTest::newRow(type) << QString::fromLatin1(type) << true;
+    // Unicode case folding makes the long s an s, as Qt compares.
+    QTest::newRow("long s") << QStringLiteral("\u017Fvg") << true;
+    QTest::newRow("full-width") << QStringLiteral("ｇｉｆ") << false;
     for (const char* type : {"", "pg", "if", "tiff", "svgz", "web", "php", "asp", ".jpg", "jpg.", "png,ico", " gif"})
         QTest::newRow(qPrintable(QStringLiteral("refused '%1'").arg(QLatin1String(type))))
             << QString::fromLatin1(type) << false;
