@@ -1,7 +1,6 @@
 #include "lists/picture_table.h"
 
 #include "links/table_key.h"
-#include "lists/own_table_key.h"
 #include "lists/size_format.h"
 #include "lists/sort_order.h"
 
