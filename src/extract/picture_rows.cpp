@@ -63,12 +63,6 @@ void addPictureRows(std::span<const PictureRow> rows, PictureTable& pictures, Pi
     addCollected();
 }
 
-void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
-                    PictureTable& pictures, PictureOptions options, PicturesAwaitingType* awaiting)
-{
-    addPictureRows(candidateRows(candidates, pageTitle), pictures, options, awaiting);
-}
-
 PagePictures pagePictures(const DocumentPtr& document, const UrlCache* cache)
 {
     PagePictures found;

@@ -26,10 +26,6 @@ QList<PictureRow> candidateRows(const CandidateList& candidates, const QString& 
 // Titles and sources are kept as options says.
 void addPictureRows(std::span<const PictureRow> rows, PictureTable& pictures, PictureOptions options,
                     PicturesAwaitingType* awaiting = nullptr);
-// The same for candidates, with candidateRows.
-void addPictureRows(const CandidateList& candidates, const QString& pageTitle,
-                    PictureTable& pictures, PictureOptions options,
-                    PicturesAwaitingType* awaiting = nullptr);
 
 // What a completed page offers the picture table.
 struct PagePictures {

@@ -50,7 +50,7 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(QString, type);
         PictureTable pictures;
-        addPictureRows(oneCandidate(address), QString(), pictures, {});
+        addPictureRows(candidateRows(oneCandidate(address), QString()), pictures, {});
         QCOMPARE(pictures.size(), fileName.isEmpty() ? 0 : 1);
         if (fileName.isEmpty())
             return;
@@ -79,7 +79,7 @@ private slots:
         QFETCH(QString, bytes);
         QFETCH(QString, size);
         PictureTable pictures;
-        addPictureRows(oneCandidate(QStringLiteral("http://h.com/a.gif"), bytes), QString(), pictures, {});
+        addPictureRows(candidateRows(oneCandidate(QStringLiteral("http://h.com/a.gif"), bytes), QString()), pictures, {});
         QCOMPARE(pictures.row(0).size, size);
     }
 
@@ -90,7 +90,7 @@ private slots:
         candidates.append(QStringLiteral("http://h.com/a.gif"), QStringLiteral("2048"), QStringLiteral("second"), QStringLiteral("s2"));
         candidates.append(QStringLiteral("http://h.com/b.gif"), QString(), QString(), QStringLiteral("s3"));
         PictureTable pictures;
-        addPictureRows(candidates, QStringLiteral("Page"), pictures, {true, true});
+        addPictureRows(candidateRows(candidates, QStringLiteral("Page")), pictures, {true, true});
         QCOMPARE(pictures.size(), 2);
         QCOMPARE(pictures.row(0).address, QStringLiteral("HTTP://H.com/a.gif"));
         QCOMPARE(pictures.row(0).size, QString());

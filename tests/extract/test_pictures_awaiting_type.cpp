@@ -79,7 +79,7 @@ private slots:
             probe.known.insert(address, known);
         PictureTable pictures;
         PicturesAwaitingType awaiting(probe, pictures);
-        addPictureRows(candidates({address}), QString(), pictures, {}, &awaiting);
+        addPictureRows(candidateRows(candidates({address}), QString()), pictures, {}, &awaiting);
         QCOMPARE(probe.asked, asked ? QStringList{address} : QStringList{});
         QCOMPARE(awaiting.isWaiting(), asked);
         if (asked)
@@ -91,7 +91,7 @@ private slots:
     void withoutProbeNoRowForAddressWithoutType()
     {
         PictureTable pictures;
-        addPictureRows(candidates({"http://h.com/photo/12", "http://h.com/a.gif"}), QString(), pictures, {});
+        addPictureRows(candidateRows(candidates({"http://h.com/photo/12", "http://h.com/a.gif"}), QString()), pictures, {});
         QCOMPARE(rows(pictures), QStringList{"http://h.com/a.gif|gif"});
     }
 
@@ -100,8 +100,10 @@ private slots:
         FakeProbe probe;
         PictureTable pictures;
         PicturesAwaitingType awaiting(probe, pictures);
-        addPictureRows(candidates({"http://h.com/p/1", "http://h.com/p/2", "http://h.com/p/1", "http://h.com/a.gif"}),
-                       QStringLiteral("Page"), pictures, {true, true}, &awaiting);
+        addPictureRows(candidateRows(candidates({"http://h.com/p/1", "http://h.com/p/2", "http://h.com/p/1",
+                                                 "http://h.com/a.gif"}),
+                                     QStringLiteral("Page")),
+                       pictures, {true, true}, &awaiting);
         // Asked once per address; rows of known types are not held up.
         QCOMPARE(probe.asked, (QStringList{"http://h.com/p/1", "http://h.com/p/2"}));
         QCOMPARE(rows(pictures), QStringList{"http://h.com/a.gif|gif"});
@@ -127,9 +129,10 @@ private slots:
         probe.known.insert(QStringLiteral("http://h.com/p/2"), QStringLiteral("image/png"));
         PictureTable pictures;
         PicturesAwaitingType awaiting(probe, pictures);
-        addPictureRows(candidates({"http://h.com/a.gif", "http://h.com/p/2", "http://h.com/b.jpg", "http://h.com/a.gif",
-                                   "http://h.com/p/2"}),
-                       QString(), pictures, {}, &awaiting);
+        addPictureRows(candidateRows(candidates({"http://h.com/a.gif", "http://h.com/p/2", "http://h.com/b.jpg",
+                                                 "http://h.com/a.gif", "http://h.com/p/2"}),
+                                     QString()),
+                       pictures, {}, &awaiting);
         QCOMPARE(rows(pictures), (QStringList{"http://h.com/a.gif|gif", "http://h.com/p/2|png", "http://h.com/b.jpg|jpg"}));
         QVERIFY(probe.asked.isEmpty());
     }
