@@ -254,7 +254,8 @@ struct Box {
 
 enum class BoxRead { Ok, Short, Bad };
 
-// The box header at `at` inside a container that ends at `limit` (kNoEnd: unknown).
+// The box header at `at` inside a container that ends at `limit` (kNoEnd: the file, whose
+// last box may claim more than a whole body holds, as a cut file's does).
 // Short: the bytes stop inside the header; `wanted` then says how far they must reach.
 BoxRead readBox(const Reading& r, qint64 at, qint64 limit, Box& box, qint64& wanted)
 {
@@ -275,8 +276,8 @@ BoxRead readBox(const Reading& r, qint64 at, qint64 limit, Box& box, qint64& wan
         size = r.u64be(at + 8);
         box.payload = at + 16;
     }
-    if (size == 0) { // to the end of its container
-        box.end = limit;
+    if (size == 0) { // to the end of its container, or of the file when that is known
+        box.end = limit == kNoEnd && r.isWhole() ? r.size() : limit;
         return BoxRead::Ok;
     }
     if (size < quint64(box.payload - at) || size > quint64(kNoEnd - at))
@@ -388,11 +389,10 @@ bool hasPictureBrand(const Reading& r, const Box& ftyp)
 
 PictureHeader readIsoBmff(const Reading& r)
 {
-    const qint64 fileEnd = r.isWhole() ? r.size() : kNoEnd;
     qint64 wanted = 0;
     Box box;
     for (qint64 at = 0; !r.isWhole() || at < r.size(); at = box.end) {
-        const BoxRead read = readBox(r, at, fileEnd, box, wanted);
+        const BoxRead read = readBox(r, at, kNoEnd, box, wanted);
         if (read == BoxRead::Short)
             return r.wants(wanted);
         if (read == BoxRead::Bad)
@@ -470,11 +470,10 @@ PictureHeader readJxl(const Reading& r)
 {
     if (r.holds(0, sig("\xFF\x0A"sv)))
         return readJxlCodestream(r, 0, r.isWhole() ? r.size() : kNoEnd);
-    const qint64 fileEnd = r.isWhole() ? r.size() : kNoEnd;
     qint64 wanted = 0;
     Box box;
     for (qint64 at = 12; !r.isWhole() || at < r.size(); at = box.end) {
-        const BoxRead read = readBox(r, at, fileEnd, box, wanted);
+        const BoxRead read = readBox(r, at, kNoEnd, box, wanted);
         if (read == BoxRead::Short)
             return r.wants(wanted);
         if (read == BoxRead::Bad)
