@@ -6,6 +6,7 @@ packages+=(python3) # the table-format tests read the files back with its csv an
 packages+=(dpkg-dev file desktop-file-utils appstream) # the Debian package and its checks in CI
 packages+=(qt6-tools-dev qt6-l10n-tools) # lrelease for the window's English translation
 packages+=(libcurl4-openssl-dev) # the net engine's transfers
+packages+=(qt6-image-formats-plugins libqt6svg6) # Qt's readers of webp, tiff, svg and the rest
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
