@@ -11,13 +11,14 @@ bool applies(const QRegularExpression& pattern)
 
 enum class Figure { Enough, TooSmall, Unknown };
 
-// Width and height cells are read as the table sorts them.
+// Width and height cells are read as the table sorts them. No picture is 0 pixels wide:
+// a 0 there means that whoever wrote it could not read the picture.
 Figure atLeast(const QString& cell, std::optional<int> minimum)
 {
     if (!minimum)
         return Figure::Enough;
     const std::optional<double> value = sizeCellValue(cell);
-    if (!value)
+    if (!value || *value < 1)
         return Figure::Unknown;
     return *value >= *minimum ? Figure::Enough : Figure::TooSmall;
 }

@@ -54,6 +54,8 @@ void TestPictureFilter::judge_data()
     QTest::newRow("height below the minimum") << PictureFilter{.minHeight = 81} << measured << Verdict::Fails << false;
     QTest::newRow("width unknown") << PictureFilter{.minWidth = 1} << picture("1.000", "", "80")
                                    << Verdict::DimensionsUnknown << false;
+    QTest::newRow("width written as 0") << PictureFilter{.minWidth = 1} << picture("", "0", "0")
+                                        << Verdict::DimensionsUnknown << false;
     QTest::newRow("height unknown, width too small") << PictureFilter{.minWidth = 2000, .minHeight = 1}
                                                      << picture("", "1000", "") << Verdict::Fails << false;
     QTest::newRow("size with thousands separator") << PictureFilter{.minSizeKb = 1000, .maxSizeKb = 1300} << measured
