@@ -138,6 +138,10 @@ void TestSite::addHostileRoutes()
              ranged(jpegMarkers(kProbeWidth, kProbeHeight, 2 * 1024 * 1024, 3 * 1024 * 1024), "image/jpeg"));
     // Sent again and again, the same start of a JPEG: an application block that is never whole.
     setRoute("/hostile/probe/trickle.jpg", route(jpegMarkers(1, 1, 65537, 0).left(16), Fault::Trickle, "image/jpeg"));
+    // Half of a promised 33 bytes, then silence.
+    TestRoute stalled = route(jpegMarkers(1, 1, 65537, 0).left(32), Fault::None, "image/jpeg");
+    stalled.neverFinish = true;
+    setRoute("/hostile/probe/stalled.jpg", stalled);
 
     const int floods = kHostileFloodCount;
     setRoute("/hostile/selfclosing.htm",
