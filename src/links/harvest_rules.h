@@ -25,9 +25,9 @@ public:
     // Pages of one path that differ only by their query. A site numbers its pictures' pages
     // on one path ("show.asp?id=N") far past a thousand, so the bound is well above that.
     static constexpr int kMaxPerPath = 10'000;
-    // How far below the first page of a path its query pages may lie. A listing that links
-    // its neighbour pages and its last one reaches page 300 some 30 levels down; a page that
-    // links only the next goes one level a page.
+    // How far below the first page of a path its query pages may lie. A listing of 300 pages
+    // that links two neighbours each side, the first and the last reaches its middle page 75
+    // levels down; a chain of pages that each link only the next goes one level a page.
     static constexpr int kMaxChain = 100;
     // Paths remembered; a query page of a path beyond them is not taken.
     static constexpr qsizetype kMaxPaths = 100'000;
