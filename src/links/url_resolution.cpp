@@ -109,7 +109,8 @@ Reference split(QStringView text)
     return parts;
 }
 
-// Whether the path holds a "." or ".." segment.
+// Whether a segment of the path starts with ".": only such a path may hold a "." or ".."
+// segment, and most hold none.
 bool hasDotSegment(QStringView path)
 {
     for (qsizetype dot = path.indexOf(u'.'); dot >= 0; dot = path.indexOf(u'.', dot + 1)) {
