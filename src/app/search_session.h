@@ -116,6 +116,7 @@ private:
     BrowserSlots m_slots;
     PictureOptions m_options;
     CrawlLimits m_limits;
+    QueryPages m_queryPages;
     std::unique_ptr<PicturesAwaitingType> m_awaiting;
     int m_lastDispatchedRow = 0;
     std::array<QString, 5> m_panels;
