@@ -151,7 +151,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     const auto passed = [&passes](int row) { return row < int(passes.size()) && passes[row]; };
     if (!options.downloadFolder.isEmpty() && !stop.received()) {
         PictureDownloads downloads(session.pictureTable(), curl, &cache);
-        downloads.setBounds(options.maxFileBytes, PictureDownloads::kDefaultIdleMs, PictureDownloads::kDefaultTotalMs);
+        downloads.setBounds(options.maxFileBytes);
         if (!runDownloads(downloads, options.downloadFolder, passed, stop, err))
             status = 1;
     }
