@@ -64,11 +64,13 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     std::unique_ptr<QObject> engine;
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
+    PictureProbe* pictureProbe = nullptr;
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (options.chromium) {
         auto* chromium = new ChromiumEngine(&cache);
         engine.reset(chromium);
         typeProbe = chromium->typeProbe();
+        pictureProbe = chromium->pictureProbe();
         createBrowser = [chromium] { return chromium->createBrowser(chromium); };
     }
 #endif
@@ -77,6 +79,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         net->setKeepPictureBytes(false); // no downloads here: a picture's size is all the tables need
         engine.reset(net);
         typeProbe = net->typeProbe();
+        pictureProbe = net->pictureProbe();
         createBrowser = [net] { return net->createBrowser(net); };
     }
     QList<Browser*> browsers;
@@ -116,10 +119,13 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
     session.setTypeProbe(typeProbe);
+    session.setPictureProbe(pictureProbe);
     SearchProgress progress(session, err);
 
     runSearch(session, options, stop);
     progress.finish();
+    if (const PictureMeasuring& measuring = session.pictureMeasuring(); measuring.probesMade() > 0)
+        err << QStringLiteral("quorvane: %1 picture probes read %2 bytes").arg(measuring.probesMade()).arg(measuring.bytesRead()) << '\n';
     if (recorder)
         recorder->finish();
 

@@ -93,12 +93,14 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     // caption, the page time-out (the session's default pace), the page list hidden.
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
+    PictureProbe* pictureProbe = nullptr;
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (engine == PageEngine::Chromium) {
         auto* chromium = new ChromiumEngine(&m_cache);
         m_engine.reset(chromium);
         m_network = chromium->networkAccess();
         typeProbe = chromium->typeProbe();
+        pictureProbe = chromium->pictureProbe();
         createBrowser = [chromium] { return chromium->createBrowser(chromium); };
     }
 #else
@@ -109,12 +111,14 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
         m_engine.reset(net);
         m_network = net->networkAccess();
         typeProbe = net->typeProbe();
+        pictureProbe = net->pictureProbe();
         createBrowser = [net] { return net->createBrowser(net); };
     }
     for (int slot = 0; slot < SearchPace{}.slotCount; ++slot)
         m_browsers.append(createBrowser());
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
     m_session->setTypeProbe(typeProbe);
+    m_session->setPictureProbe(pictureProbe);
     m_downloader = std::make_unique<PictureDownloader>(m_session->pictureTable(), *m_network, &m_cache);
     setWindowTitle(caption());
 
