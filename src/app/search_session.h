@@ -4,6 +4,7 @@
 #include "app/browser_slots.h"
 #include "app/clock.h"
 #include "app/ordered_work.h"
+#include "app/site_rules.h"
 #include "extract/picture_rows.h"
 #include "extract/pictures_awaiting_type.h"
 #include "extract/url_cache.h"
@@ -78,6 +79,7 @@ public:
     const SiteList& siteList() const;
     int slotCount() const;
     Browser* browser(int slot) const;
+    SiteRules& siteRules() { return m_siteRules; } // robots.txt and sitemaps
 
     QString statusPanel(int panel) const; // panels 1 to 5
     ActivityColour activityColour() const;
@@ -117,6 +119,7 @@ private:
     PictureOptions m_options;
     CrawlLimits m_limits;
     std::unique_ptr<PicturesAwaitingType> m_awaiting;
+    SiteRules m_siteRules;
     int m_lastDispatchedRow = 0;
     std::array<QString, 5> m_panels;
     ActivityColour m_colour = ActivityColour::White;

@@ -71,6 +71,8 @@ void addOptions(QCommandLineParser& parser)
         valued("session", "FILE"),
         valued("lang", "LANGUAGE"),
         valued("workers", "N"),
+        flag("ignore-robots"),
+        flag("no-sitemaps"),
     });
 }
 
@@ -92,7 +94,8 @@ QString headlessUsage()
         "usage: quorvane --headless [--titles] [--sources] [--output FILE] [--pages FILE]\n"
         "                [--format tsv|csv|jsonl] [--slots N] [--interval MS] [--hold SECONDS]\n"
         "                [--timeout SECONDS] [--engine net|chromium] [--max-pages N]\n"
-        "                [--max-depth N] [--session FILE] [--workers N] ADDRESS...\n");
+        "                [--max-depth N] [--session FILE] [--workers N] [--ignore-robots]\n"
+        "                [--no-sitemaps] ADDRESS...\n");
 }
 
 std::optional<QString> informationRequested(const QStringList& arguments)
@@ -126,6 +129,8 @@ std::optional<QString> informationRequested(const QStringList& arguments)
                    "  --lang LANGUAGE      the window's language: en or zh (default: the system's)\n"
                    "  --workers N          threads that parse and read pages beside the search's own\n"
                    "                       (one a core; 0: all on the search's thread)\n"
+                   "  --ignore-robots      load what robots.txt forbids, without its Crawl-delay\n"
+                   "  --no-sitemaps        read no sitemaps\n"
                    "  -h, --help           this text\n"
                    "  -v, --version        the version\n"
                    "\n"
@@ -169,6 +174,7 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
 
     HeadlessOptions options;
     options.titles = isSet("titles");
+    options.politeness = {!isSet("ignore-robots"), !isSet("no-sitemaps")};
     options.sources = isSet("sources");
     options.outputFile = value("output");
     options.pagesFile = value("pages");

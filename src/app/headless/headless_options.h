@@ -21,6 +21,7 @@ struct HeadlessOptions {
     CrawlLimits limits; // --max-pages, --max-depth; none by default
     bool chromium = false; // --engine chromium: pages run their scripts
     int workers = 0;       // threads that parse and read pages; 0: the event loop's own
+    Politeness politeness; // --ignore-robots, --no-sitemaps
     QStringList addresses;
 };
 

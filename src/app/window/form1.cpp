@@ -16,6 +16,7 @@
 #include "app/window/twips.h"
 #include "build_info.h"
 #include "platform/net/net_engine.h"
+#include "platform/net/net_site_files.h"
 #ifdef QUORVANE_HAVE_WEBENGINE
 #include "platform/chromium/chromium_browser.h"
 #include "platform/chromium/chromium_engine.h"
@@ -115,6 +116,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
         m_browsers.append(createBrowser());
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
     m_session->setTypeProbe(typeProbe);
+    m_session->siteRules().setFiles(new NetSiteFiles(this)); // robots.txt and sitemaps, as the headless runner
     m_downloader = std::make_unique<PictureDownloader>(m_session->pictureTable(), *m_network, &m_cache);
     setWindowTitle(caption());
 
