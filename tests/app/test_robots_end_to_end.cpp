@@ -71,6 +71,10 @@ private slots:
         QTest::newRow("--ignore-robots")
             << Routes{{"/robots.txt", text(privateFolder)}} << QStringList{"--ignore-robots"} << all
             << QStringList{"/robots.txt"} << "";
+        // Without timers, the search wakes itself when the site opens again.
+        QTest::newRow("Crawl-delay")
+            << Routes{{"/robots.txt", text("User-agent: *\nCrawl-delay: 1\n")}} << QStringList{} << all
+            << QStringList{} << "";
         QTest::newRow("robots.txt answers 503")
             << Routes{{"/robots.txt", text("busy", 503)}} << QStringList{}
             << QStringList{"/robots.txt", "/r/index.htm"} << QStringList{"/r/open.htm", "/sitemap.xml"}

@@ -1,3 +1,4 @@
+#include "app/search_session.h"
 #include "app/site_rules.h"
 #include "fake_browser.h"
 #include "lists/page_table.h"
@@ -150,6 +151,33 @@ private slots:
         QCOMPARE(dispatch(), std::nullopt);
         clock.time = 1000 + spacing;
         QCOMPARE(dispatch(), 2);
+    }
+
+    void searchSpacesThePagesOfADelayedSite()
+    {
+        std::vector<std::unique_ptr<FakeBrowser>> owned(3);
+        QList<Browser*> browsers;
+        for (auto& browser : owned)
+            browsers.append((browser = std::make_unique<FakeBrowser>()).get());
+        SearchPace pace;
+        pace.intervalMs = 100'000'000; // ticked by hand
+        clock.time = 1000;
+        SearchSession session(browsers, clock, nullptr, pace);
+        session.siteRules().setFiles(&files, {true, false});
+        session.startSearch(QStringLiteral("http://a.test/"));
+        QVERIFY(!session.isIdle());
+        files.answer(robotsA, 200, "User-agent: *\nCrawl-delay: 5\n");
+        session.siteRules().harvest({"http://a.test/1.htm", "http://a.test/2.htm"}, 1);
+        QStringList loaded;
+        for (const double time : {1000.0, 1004.9, 1005.0, 1009.9, 1010.0}) {
+            clock.time = time;
+            session.timer3Tick();
+            int pages = 0;
+            for (auto& browser : owned)
+                pages += int(browser->navigations.size() - browser->navigations.count(QStringLiteral("about:blank")));
+            loaded.append(QString::number(pages));
+        }
+        QCOMPARE(loaded, (QStringList{"1", "1", "2", "2", "3"}));
     }
 
     void harvestedRowOfUnknownSiteWaitsForItsRules()
