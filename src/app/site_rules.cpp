@@ -143,7 +143,9 @@ void SiteRules::readSitemaps(const QString& site)
 void SiteRules::fetchSitemap(const QString& site, const QString& address, FileKind kind)
 {
     Site& state = m_siteStates[site];
-    if (state.sitemapFiles >= kMaxSitemapFiles || m_sitemapsAsked.contains(address) || !robotsAddress(address))
+    // A sitemap named like a robots.txt on its way is not asked twice.
+    if (state.sitemapFiles >= kMaxSitemapFiles || m_sitemapsAsked.contains(address) || m_requests.contains(address)
+        || !robotsAddress(address))
         return;
     ++state.sitemapFiles;
     m_sitemapsAsked.insert(address);

@@ -58,7 +58,7 @@ public:
     // while that is still ahead.
     std::optional<double> nextOpening() const;
     // No site file on its way and no link waiting for one.
-    bool isIdle() const { return m_requests.isEmpty(); }
+    bool isIdle() const { return m_requests.isEmpty() || !m_files; }
     // Links robots.txt kept out of the queue, each address once.
     int disallowedCount() const { return int(m_disallowed.size()); }
 

@@ -79,6 +79,11 @@ private slots:
             << Routes{{"/robots.txt", text("busy", 503)}} << QStringList{}
             << QStringList{"/robots.txt", "/r/index.htm"} << QStringList{"/r/open.htm", "/sitemap.xml"}
             << "could not be read";
+        TestRoute stalled = text("User-agent: *\n");
+        stalled.neverFinish = true;
+        QTest::newRow("robots.txt that stalls")
+            << Routes{{"/robots.txt", stalled}} << QStringList{} << QStringList{"/r/index.htm"}
+            << QStringList{"/r/open.htm"} << "could not be read";
         QTest::newRow("robots.txt past its bound")
             << Routes{{"/robots.txt", text(QByteArray(2 * SiteRules::kMaxRobotsFileBytes, '#'))}} << QStringList{}
             << QStringList{"/r/index.htm"} << QStringList{"/r/open.htm"} << "could not be read";

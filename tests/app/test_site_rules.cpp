@@ -19,20 +19,14 @@ public:
     QStringList asked;
 };
 
-QByteArray urlset(const QStringList& addresses)
+// A sitemap of this kind ("urlset" or "sitemapindex") listing the addresses.
+QByteArray sitemap(const QByteArray& kind, const QStringList& addresses)
 {
-    QByteArray xml = "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">";
+    const QByteArray entry = kind == "urlset" ? "url" : "sitemap";
+    QByteArray xml = "<" + kind + " xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">";
     for (const QString& address : addresses)
-        xml += "<url><loc>" + address.toUtf8() + "</loc></url>";
-    return xml + "</urlset>";
-}
-
-QByteArray sitemapIndex(const QStringList& addresses)
-{
-    QByteArray xml = "<sitemapindex xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">";
-    for (const QString& address : addresses)
-        xml += "<sitemap><loc>" + address.toUtf8() + "</loc></sitemap>";
-    return xml + "</sitemapindex>";
+        xml += "<" + entry + "><loc>" + address.toUtf8() + "</loc></" + entry + ">";
+    return xml + "</" + kind + ">";
 }
 
 const QString robotsA = QStringLiteral("http://a.test:80/robots.txt");
@@ -202,37 +196,16 @@ private slots:
         QStringList listed;
         for (int i = 0; i < SiteRules::kMaxSitemapFiles + 5; ++i)
             listed.append(QStringLiteral("http://a.test/map%1.xml").arg(i));
-        files.answer(QStringLiteral("http://a.test/index.xml"), 200, sitemapIndex(listed));
+        files.answer(QStringLiteral("http://a.test/index.xml"), 200, sitemap("sitemapindex", listed));
         // The index counts among the files read for the site.
         QCOMPARE(files.asked.size(), 1 + SiteRules::kMaxSitemapFiles);
 
         // One level of nesting only.
-        files.answer(listed.at(0), 200, sitemapIndex({"http://a.test/deeper.xml"}));
+        files.answer(listed.at(0), 200, sitemap("sitemapindex", {"http://a.test/deeper.xml"}));
         QVERIFY(!files.asked.contains(QStringLiteral("http://a.test/deeper.xml")));
-        files.answer(listed.at(1), 200, urlset({"http://a.test/only-here.htm", "http://other.test/x.htm"}));
+        files.answer(listed.at(1), 200, sitemap("urlset", {"http://a.test/only-here.htm", "http://other.test/x.htm"}));
         QCOMPARE(addresses(), (QStringList{"http://a.test/", "http://a.test/only-here.htm"}));
         QCOMPARE(table->row(2).depth, 1);
-    }
-
-    void sitemapFallbackWithoutRobots_data()
-    {
-        QTest::addColumn<bool>("obeyRobots");
-        QTest::addColumn<QStringList>("asked");
-        QTest::newRow("obeyed") << true << QStringList{robotsA};
-        QTest::newRow("--ignore-robots") << false << QStringList{"http://a.test:80/sitemap.xml"};
-    }
-    void sitemapFallbackWithoutRobots()
-    {
-        QFETCH(bool, obeyRobots);
-        QFETCH(QStringList, asked);
-        rules->setFiles(&files, {obeyRobots, true});
-        table->addRow(QStringLiteral("[添加]"), QStringLiteral("http://a.test/"), 0);
-        rules->searchStarted();
-        QCOMPARE(files.asked, asked);
-        if (obeyRobots) {
-            files.answer(robotsA, 404);
-            QCOMPARE(files.asked.last(), QStringLiteral("http://a.test:80/sitemap.xml"));
-        }
     }
 };
 
