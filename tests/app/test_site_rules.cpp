@@ -113,65 +113,41 @@ private slots:
         QCOMPARE(notice.size(), notices);
     }
 
-    void crawlDelaySpacesDispatchesOfItsSite_data()
+    void searchSpacesThePagesOfADelayedSite_data()
     {
         QTest::addColumn<QByteArray>("delayLine");
         QTest::addColumn<double>("spacing");
         QTest::newRow("5 s") << QByteArray("Crawl-delay: 5") << 5.0;
         QTest::newRow("past the cap") << QByteArray("Crawl-delay: 3600") << SiteRules::kMaxCrawlDelay;
     }
-    void crawlDelaySpacesDispatchesOfItsSite()
+    void searchSpacesThePagesOfADelayedSite()
     {
         QFETCH(QByteArray, delayLine);
         QFETCH(double, spacing);
-        rules->harvest({"http://a.test/1.htm", "http://a.test/2.htm", "http://b.test/1.htm"}, 1);
-        files.answer(robotsA, 200, "User-agent: *\n" + delayLine + "\n");
-        files.answer(robotsB, 404);
-        QCOMPARE(table->size(), 3);
-        auto dispatch = [&] {
-            const std::optional<int> row = rules->nextRow();
-            if (row) {
-                table->setStatus(*row, PageStatus::Downloading);
-                rules->dispatched(*row);
-            }
-            return row;
-        };
-        clock.time = 1000;
-        QCOMPARE(dispatch(), 1);
-        QCOMPARE(dispatch(), 3); // a.test is held back; b.test has no delay
-        QCOMPARE(dispatch(), std::nullopt);
-        QCOMPARE(rules->nextOpening(), 1000 + spacing);
-        clock.time = 1000 + spacing - 0.5;
-        QCOMPARE(dispatch(), std::nullopt);
-        clock.time = 1000 + spacing;
-        QCOMPARE(dispatch(), 2);
-    }
-
-    void searchSpacesThePagesOfADelayedSite()
-    {
-        std::vector<std::unique_ptr<FakeBrowser>> owned(3);
+        std::vector<std::unique_ptr<FakeBrowser>> owned(5);
         QList<Browser*> browsers;
         for (auto& browser : owned)
             browsers.append((browser = std::make_unique<FakeBrowser>()).get());
         SearchPace pace;
         pace.intervalMs = 100'000'000; // ticked by hand
-        clock.time = 1000;
         SearchSession session(browsers, clock, nullptr, pace);
         session.siteRules().setFiles(&files, {true, false});
-        session.startSearch(QStringLiteral("http://a.test/"));
+        session.startSearch(QStringLiteral("http://a.test/\r\nhttp://b.test/"));
         QVERIFY(!session.isIdle());
-        files.answer(robotsA, 200, "User-agent: *\nCrawl-delay: 5\n");
-        session.siteRules().harvest({"http://a.test/1.htm", "http://a.test/2.htm"}, 1);
+        files.answer(robotsA, 200, "User-agent: *\n" + delayLine + "\n");
+        files.answer(robotsB, 404);
+        session.siteRules().harvest({"http://a.test/1.htm", "http://a.test/2.htm", "http://b.test/1.htm"}, 1);
+        // At each tick the first row whose site is open goes: b.test's page goes while a.test waits.
         QStringList loaded;
-        for (const double time : {1000.0, 1004.9, 1005.0, 1009.9, 1010.0}) {
-            clock.time = time;
+        for (const double after : {0.0, 0.0, 0.0, spacing - 0.1, spacing, 2 * spacing - 0.1, 2 * spacing}) {
+            clock.time = 1000 + after;
             session.timer3Tick();
             int pages = 0;
             for (auto& browser : owned)
                 pages += int(browser->navigations.size() - browser->navigations.count(QStringLiteral("about:blank")));
             loaded.append(QString::number(pages));
         }
-        QCOMPARE(loaded, (QStringList{"1", "1", "2", "2", "3"}));
+        QCOMPARE(loaded, (QStringList{"1", "2", "3", "3", "4", "4", "5"}));
     }
 
     void harvestedRowOfUnknownSiteWaitsForItsRules()
