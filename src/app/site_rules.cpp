@@ -18,7 +18,7 @@ bool isSuccess(const SiteFile& file)
 }
 
 // "scheme://authority" as the address writes it: rows that share it share a site.
-QStringView writtenOrigin(const QString& address)
+QString writtenOrigin(const QString& address)
 {
     const qsizetype marker = address.indexOf(u"://");
     if (marker < 0)
@@ -26,7 +26,7 @@ QStringView writtenOrigin(const QString& address)
     qsizetype end = marker + 3;
     while (end < address.size() && address.at(end) != u'/' && address.at(end) != u'?' && address.at(end) != u'#')
         ++end;
-    return QStringView(address).first(end);
+    return address.first(end);
 }
 
 } // namespace
@@ -110,8 +110,14 @@ void SiteRules::searchStarted()
 {
     if (!m_files)
         return;
+    // A resumed search may hold a great many waiting rows of a few sites.
+    QSet<QString> seen;
     for (const int position : m_pages.waitingPositions()) {
         const PageRow& row = m_pages.row(position);
+        const QString origin = writtenOrigin(row.address) + (row.depth == 0 ? u'0' : u'1');
+        if (seen.contains(origin))
+            continue;
+        seen.insert(origin);
         const std::optional<RobotsAddress> where = robotsAddress(row.address);
         if (!where)
             continue;
@@ -218,7 +224,7 @@ std::optional<int> SiteRules::nextRow()
     QHash<QString, bool> verdicts;
     for (const int position : m_pages.waitingPositions()) {
         const PageRow& row = m_pages.row(position);
-        QString key = writtenOrigin(row.address).toString() + (row.depth > 0 ? u'1' : u'0');
+        QString key = writtenOrigin(row.address) + (row.depth > 0 ? u'1' : u'0');
         auto verdict = verdicts.constFind(key);
         if (verdict == verdicts.constEnd()) {
             const std::optional<RobotsAddress> where = robotsAddress(row.address);
