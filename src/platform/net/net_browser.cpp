@@ -68,3 +68,19 @@ void NetBrowser::navigate(const QString& address)
             });
     m_load->start(addressToFetch(address));
 }
+
+void NetBrowser::finishNow()
+{
+    if (!m_load)
+        return;
+    ++m_navigation; // nothing more of the load reaches the caller
+    delete m_load.data();
+    m_failed = true;
+    later([this, address = m_location] {
+        const quint64 navigation = m_navigation;
+        m_document = blankDocument(address);
+        emit statusTextChange(QStringLiteral("完成"));
+        if (navigation == m_navigation)
+            emit documentComplete(address);
+    });
+}
