@@ -173,6 +173,15 @@ void Fetch::stop()
     complete(CURLE_OPERATION_TIMEDOUT);
 }
 
+void Fetch::finishNow()
+{
+    if (!m_easy)
+        return;
+    m_endedEarly = true;
+    dropHandle();
+    complete(CURLE_OK);
+}
+
 void Fetch::complete(CURLcode code)
 {
     m_idle.stop();
@@ -188,7 +197,9 @@ void Fetch::complete(CURLcode code)
     result.responded = m_status >= 200;
     result.status = m_status;
     result.contentType = m_contentType;
-    result.failed = code != CURLE_OK || m_stopped || !result.responded || result.status >= 400;
+    result.failed = code != CURLE_OK || m_stopped || !result.responded || result.status >= 400
+                    || (m_endedEarly && !m_final);
+    result.endedEarly = m_endedEarly;
     result.byteSize = m_received;
     result.kept = m_keeping;
     m_body.squeeze(); // kept in the URL cache: without the room the growing body left

@@ -34,6 +34,7 @@ struct FetchResult {
     qint64 byteSize = 0;    // the length of the whole body, kept or not
     bool kept = true;       // body holds all byteSize bytes
     bool failed = true;     // no response, a network or TLS error, HTTP status >= 400, cut, short or late
+    bool endedEarly = false; // finishNow() ended it: the body is what had arrived by then
 };
 
 // One GET (or HEAD) of an http or https address: redirects followed (at most 20, only to
@@ -52,6 +53,11 @@ public:
     Fetch(CurlSession* session, const QUrl& url, QObject* parent = nullptr, const FetchLimits& limits = {},
           Method method = Method::Get);
     ~Fetch() override;
+
+    // Ends the transfer now and finishes at once with what has arrived: not failed when the
+    // final response's headers are in with a status below 400, however little of the body
+    // came. Does nothing once the fetch has finished.
+    void finishNow();
 
 signals:
     // The final response's headers have arrived, or the fetch ended on a redirect it could
@@ -88,5 +94,6 @@ private:
     qint64 m_received = 0;
     bool m_keeping = true;
     bool m_stopped = false;
+    bool m_endedEarly = false;
     bool m_announced = false;
 };

@@ -278,7 +278,7 @@ TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes)
 
 } // namespace
 
-void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork, int maxAttributes,
+qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork, int maxAttributes,
                   qint64 maxPageAttributes)
 {
     // Tags are views into html, which stays as it is until the end.
@@ -399,4 +399,5 @@ void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxW
         std::fill(html.begin() + from, html.begin() + std::max(from, to), ' ');
     if (cutAt >= 0)
         html.truncate(cutAt);
+    return cutAt;
 }

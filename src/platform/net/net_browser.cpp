@@ -23,6 +23,7 @@ void NetBrowser::later(std::function<void()> event)
 void NetBrowser::navigate(const QString& address)
 {
     ++m_navigation;
+    const bool loading = m_load;
     // Every request of the earlier load ends now. Safe here: the load's signals reach this
     // browser only through later(), so no call of the load is on the stack.
     delete m_load.data();
@@ -31,10 +32,12 @@ void NetBrowser::navigate(const QString& address)
     m_failed = false;
 
     if (isAboutBlank(address)) {
-        later([this] {
+        later([this, loading] {
             const quint64 navigation = m_navigation;
             const QString blank = QStringLiteral("about:blank");
             m_document = blankDocument(blank);
+            if (loading) // the page cut off says no more that it is opening
+                emit statusTextChange(QStringLiteral("完成"));
             emit navigateComplete2(blank);
             if (navigation == m_navigation) // unless the handler has navigated elsewhere
                 emit documentComplete(blank);
@@ -71,16 +74,7 @@ void NetBrowser::navigate(const QString& address)
 
 void NetBrowser::finishNow()
 {
-    if (!m_load)
-        return;
-    ++m_navigation; // nothing more of the load reaches the caller
-    delete m_load.data();
-    m_failed = true;
-    later([this, address = m_location] {
-        const quint64 navigation = m_navigation;
-        m_document = blankDocument(address);
-        emit statusTextChange(QStringLiteral("完成"));
-        if (navigation == m_navigation)
-            emit documentComplete(address);
-    });
+    // Its finished signal completes the navigation as any other end of the page does.
+    if (m_load)
+        m_load->finishNow();
 }
