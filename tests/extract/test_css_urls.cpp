@@ -54,6 +54,16 @@ void TestCssUrls::scan_data()
     QTest::newRow("comment inside the word") << "u/**/rl(z.gif)" << QStringList{at("z.gif")};
     QTest::newRow("comment between word and parenthesis") << "url/**/(x.gif)" << QStringList{at("x.gif")};
     QTest::newRow("comment closes at the first */") << "/* a */url(y.gif)/* b */" << QStringList{at("y.gif")};
+    const QString font = QStringLiteral("src:url(f.svg#OpenSans) format('svg')");
+    QTest::newRow("@font-face") << "@font-face{" + font + "}b{background:url(y.gif)}" << QStringList{at("y.gif")};
+    QTest::newRow("@FONT-FACE, spaces, comment") << "@FONT-FACE /*{*/ {" + font + "}url(y.gif)" << QStringList{at("y.gif")};
+    QTest::newRow("@font-face holding } in a string and a comment")
+        << "@font-face{font-family:'a}';/*}*/" + font + "}url(y.gif)" << QStringList{at("y.gif")};
+    QTest::newRow("@font-face commented out") << "/*@font-face{*/url(y.gif)}" << QStringList{at("y.gif")};
+    QTest::newRow("@font-face unclosed") << "@font-face{url(y.gif)" << QStringList{at("y.gif")};
+    QTest::newRow("@font-feature-values") << "@font-feature-values F{url(y.gif)}" << QStringList{at("y.gif")};
+    QTest::newRow("@font-facet, then @font-face")
+        << "@font-facet{url(y.gif)}@font-face{" + font + "}" << QStringList{at("y.gif")};
     QTest::newRow("punctuation") << "url()url(\"url('')'\")" << QStringList{at("")};
 }
 
