@@ -30,6 +30,8 @@ private slots:
         QTest::newRow("<!--> is a whole comment") << QByteArray("<!--><div><span>") << 1 << fm << w << QByteArray("<!--><div> span>");
         QTest::newRow("<!---> is a whole comment") << QByteArray("<!---><div><span>") << 1 << fm << w << QByteArray("<!---><div> span>");
         QTest::newRow("--!> ends a comment") << QByteArray("<!-- x --!><div><span>") << 1 << fm << w << QByteArray("<!-- x --!><div> span>");
+        QTest::newRow("--!> before a later -->") << QByteArray("<!-- a --!><div><!-- b --><span>") << 1 << fm << w
+                                                 << QByteArray("<!-- a --!><div><!-- b --> span>");
         QTest::newRow("<!-- > inside a comment") << QByteArray("<!-- > <div> --><div><span>") << 1 << fm << w << QByteArray("<!-- > <div> --><div> span>");
         // Formatting elements the parser would reopen.
         QTest::newRow("formatting beyond the cap") << QByteArray("<b><i><u>x") << d << 2 << w << QByteArray("<b><i> u>x");

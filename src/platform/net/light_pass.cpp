@@ -41,13 +41,15 @@ qsizetype commentEnd(QStringView markup, qsizetype at)
         return at + 5;
     if (rest.startsWith(u"->"))
         return at + 6;
-    const qsizetype close = markup.indexOf(u"-->", at + 4);
-    const qsizetype bangClose = markup.indexOf(u"--!>", at + 4);
-    if (close < 0 && bangClose < 0)
-        return -1;
-    if (bangClose < 0 || (close >= 0 && close < bangClose))
-        return close + 3;
-    return bangClose + 4;
+    // One look for "--" at a time, so a page of many comments is read in one pass.
+    for (qsizetype dashes = markup.indexOf(u"--", at + 4); dashes >= 0; dashes = markup.indexOf(u"--", dashes + 1)) {
+        const QStringView after = markup.sliced(dashes + 2);
+        if (after.startsWith(u'>'))
+            return dashes + 3;
+        if (after.startsWith(u"!>"))
+            return dashes + 4;
+    }
+    return -1;
 }
 
 // The named references that addresses hold, and numeric ones; others stay as written.
