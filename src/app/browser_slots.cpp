@@ -52,6 +52,7 @@ void BrowserSlots::loadPage(int slot, const QString& address, int row, PageTable
     m_lastDispatchTime = s.startTime;
     pages.setTag(row, s.startTime);
     s.completeCount = 0;
+    s.finishAsked.reset();
     s.row = row;
     if (s.browser)
         s.browser->navigate(address);
@@ -65,6 +66,7 @@ void BrowserSlots::wb1初始化(int slot)
     s.loaded = false;
     s.startTime = m_clock.now();
     s.completeCount = 0;
+    s.finishAsked.reset();
     s.row = 0;
     if (s.browser) {
         s.browser->setSilent(true);

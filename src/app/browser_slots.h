@@ -9,7 +9,7 @@ class Browser;
 class Clock;
 class PageTable;
 
-// One browser slot: its browser and the five values the scheduler and the completion
+// One browser slot: its browser and the six values the scheduler and the completion
 // handling keep for it.
 struct BrowserSlot {
     Browser* browser = nullptr;
@@ -18,6 +18,7 @@ struct BrowserSlot {
     int row = 0;             // page-table position being loaded; 0: none, or already marked
     double doneTime = 0;     // time of the first handled completion after the last dispatch
     int completeCount = 0;   // completions handled since the last dispatch or reset
+    std::optional<double> finishAsked; // when its page, out of time, was told to finish now
 
     // Free while the browser's location is "about:blank", and only then.
     bool isFree() const;

@@ -2,6 +2,7 @@
 
 #include "app/browser_slots.h"
 #include "lists/page_table.h"
+#include "platform/browser.h"
 
 #include <vector>
 
@@ -29,22 +30,30 @@ void releaseHeldSlots(BrowserSlots& browserSlots, double holdSeconds)
     }
 }
 
-void resetOverdueSlots(BrowserSlots& browserSlots, double pageTimeout)
+void resetOverdueSlots(BrowserSlots& browserSlots, double pageTimeout, double finishGrace)
 {
     const double now = browserSlots.now();
     for (int slot = 0; slot < browserSlots.count(); ++slot) {
-        const BrowserSlot& s = browserSlots.at(slot);
-        if (!s.isFree() && now - s.startTime > pageTimeout)
+        BrowserSlot& s = browserSlots.at(slot);
+        if (s.isFree() || now - s.startTime <= pageTimeout)
+            continue;
+        if (s.loaded || (s.finishAsked && now - *s.finishAsked > finishGrace)) {
             browserSlots.wb1初始化(slot);
+        } else if (!s.finishAsked) {
+            s.finishAsked = now;
+            if (s.browser)
+                s.browser->finishNow(); // its completion comes later, from the event loop
+        }
     }
 }
 
-void failOverdueRows(PageTable& pages, double now, double pageTimeout)
+void failOverdueRows(PageTable& pages, double now, double pageTimeout, double finishGrace,
+                     const QSet<int>& beingRead)
 {
     std::vector<int> overdue;
     for (const int position : pages.downloadingPositions()) {
         const std::optional<double> dispatched = pages.row(position).tag;
-        if (dispatched && now - *dispatched > pageTimeout)
+        if (dispatched && now - *dispatched > pageTimeout + finishGrace && !beingRead.contains(position))
             overdue.push_back(position);
     }
     for (const int position : overdue)

@@ -16,6 +16,8 @@ SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const
       m_reading([this](PageReading& page) {
           SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get(), &m_queryPages, &m_siteRules};
           const bool applied = applyPageReading(page, tables);
+          if (applied)
+              m_rowsBeingRead.remove(page.row);
           wake();
           return applied;
       })
@@ -80,6 +82,8 @@ void SearchSession::connectBrowser(int slot, Browser* browser)
 void SearchSession::documentComplete(int slot, const QString& address)
 {
     if (std::optional<PageReading> page = handleDocumentComplete(m_slots, slot, address, m_pages)) {
+        if (page->row > 0)
+            m_rowsBeingRead.insert(page->row);
         m_reading.add([page = std::move(*page), cache = m_cache, measuring = isMeasuring()]() mutable {
             readPage(page, cache);
             if (measuring && cache)
@@ -238,12 +242,12 @@ ActivityColour SearchSession::activityColour() const
 
 void SearchSession::timer1Tick()
 {
-    resetOverdueSlots(m_slots, m_pace.pageTimeout);
+    resetOverdueSlots(m_slots, m_pace.pageTimeout, m_pace.finishGrace);
     setStatusPanel(1, pictureTotalText(m_pictures.size()));
     setStatusPanel(2, pageTotalText(m_pages.size()));
     setStatusPanel(5, overallProgressText(m_lastDispatchedRow, m_pages.size()));
     const double now = m_clock.now();
-    failOverdueRows(m_pages, now, m_pace.pageTimeout);
+    failOverdueRows(m_pages, now, m_pace.pageTimeout, m_pace.finishGrace, m_rowsBeingRead);
     if (now - m_slots.lastDispatchTime() > m_pace.pageTimeout)
         setActivityColour(ActivityColour::White);
 }
@@ -297,13 +301,13 @@ void SearchSession::armNextDeadline()
         const BrowserSlot& s = m_slots.at(slot);
         if (s.isFree())
             continue;
-        consider(s.startTime + m_pace.pageTimeout);
+        consider(s.finishAsked ? *s.finishAsked + m_pace.finishGrace : s.startTime + m_pace.pageTimeout);
         if (s.loaded)
             consider(s.doneTime + m_pace.holdSeconds);
     }
     for (const int position : m_pages.downloadingPositions()) {
         if (const std::optional<double> dispatched = m_pages.row(position).tag)
-            consider(*dispatched + m_pace.pageTimeout);
+            consider(*dispatched + m_pace.pageTimeout + m_pace.finishGrace);
     }
     if (m_colour == ActivityColour::LightGreen)
         consider(m_slots.lastDispatchTime() + m_pace.pageTimeout);

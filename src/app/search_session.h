@@ -3,6 +3,7 @@
 #include "app/browser_events.h"
 #include "app/browser_slots.h"
 #include "app/clock.h"
+#include "app/crawl_timers.h"
 #include "app/ordered_work.h"
 #include "app/picture_measuring.h"
 #include "app/site_rules.h"
@@ -17,18 +18,20 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
 #include <array>
 #include <memory>
 
-// The four numbers of the search's pace.
+// The four numbers of the search's pace, and the grace of a page out of time.
 struct SearchPace {
     int slotCount = 3;         // browser slots ("slots" is a Qt keyword)
     int intervalMs = 1000;     // period of Timer1, Timer2, Timer3 (0: whenever something changes)
     double holdSeconds = 10;   // a slot is released this long after its first completion
     double pageTimeout = 60;   // a slot and its row give up this long after dispatch
+    double finishGrace = kFinishGraceSeconds; // then the page has this long to complete with what it has
 };
 
 // The one question the search asks ("全部重新搜索"); the window asks the user, the
@@ -140,6 +143,7 @@ private:
     bool m_running = false;
     QTimer m_wake;     // interval 0: the timers' work, once per batch of changes
     QTimer m_deadline; // interval 0: the next time-based work
+    QSet<int> m_rowsBeingRead; // completed, their readings not yet applied: no watchdog fails them
     // Last: it waits for the pages being read, which read the cache, before the rest goes.
     OrderedWork<PageReading> m_reading;
 };

@@ -22,6 +22,10 @@ public:
     virtual DocumentPtr document() const = 0;
     // True when the last navigation got no response, or an HTTP status of 400 or more.
     virtual bool navigationFailed() const = 0;
+    // The page has run out of time: stop loading and complete with what has arrived.
+    // documentComplete follows from the event loop, with a document of what the page has (a
+    // page that gave no document at all completes as failed). Does nothing when idle.
+    virtual void finishNow() = 0;
 
 signals:
     void statusTextChange(const QString& text);

@@ -28,6 +28,8 @@ public:
     void setSilent(bool on) override { silent = on; }
     DocumentPtr document() const override { return shownDocument; }
     bool navigationFailed() const override { return failed; }
+    // Recorded only: the test completes the page, or lets it stay silent.
+    void finishNow() override { ++finishNowCalls; }
 
     // The page has completed with this document.
     void complete(DocumentPtr document = {}, bool failedNavigation = false)
@@ -38,6 +40,7 @@ public:
     }
 
     QStringList navigations;
+    int finishNowCalls = 0;
     QString location;
     bool silent = false;
     bool failed = false;

@@ -25,6 +25,7 @@ struct Search {
         pace.intervalMs = 0;
         pace.holdSeconds = holdSeconds;
         pace.pageTimeout = pageTimeout;
+        pace.finishGrace = 0.1; // these browsers never complete when told to finish
         session = std::make_unique<SearchSession>(QList<Browser*>(browsers.cbegin(), browsers.cend()),
                                                   clock, nullptr, pace);
     }

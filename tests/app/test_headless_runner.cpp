@@ -146,7 +146,7 @@ private slots:
                  + "[添加]\t" + index + "\t提取完成\n"
                  + "1\t" + at("page2.htm") + "\t提取完成\n"
                  + "1\t" + at("broken.htm") + "\t下载出错\n"
-                 + "1\t" + at("slow.htm") + "\t下载出错\n");
+                 + "1\t" + at("slow.htm") + "\t提取完成\n"); // what arrived of it is read
 
         // Only the searched site was asked, and every page once.
         const QString ownHost = QUrl(index).authority();
@@ -154,6 +154,25 @@ private slots:
             QVERIFY2(request.startsWith(ownHost + QLatin1Char(' ')), qPrintable(request));
         QCOMPARE(site.hits(QStringLiteral("/e2e/index.htm")), 1);
         QVERIFY(run.err.contains(QStringLiteral("网页总数：4")));
+    }
+
+    // A picture that trickles outlives a page time-out shorter than the pictures' grace: the
+    // page completes at its time-out with its other pictures.
+    void pageOutOfTimeKeepsItsRows()
+    {
+        site.setRoute(QStringLiteral("/e2e/trickling.htm"), html(QStringLiteral(
+            "<html><body><img src=\"a.gif\"><img src=\"trickle.gif\"></body></html>")));
+        TestRoute trickle = bytes("image/gif", 4000);
+        trickle.fault = TestRoute::Fault::Trickle;
+        site.setRoute(QStringLiteral("/e2e/trickle.gif"), trickle);
+        const QString pagesFile = dir.filePath(QStringLiteral("pages.tsv"));
+        const Run run = runHeadlessBounded(
+            {"--interval", "10", "--hold", "0", "--timeout", "2", "--pages", pagesFile, at("trickling.htm")});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(readText(pagesFile), QStringLiteral("标题\t网址\t下载状态\n[添加]\t") + at("trickling.htm") + "\t提取完成\n");
+        QCOMPARE(run.out.split(QLatin1Char('\n')).mid(1), (QStringList{
+            QStringList{"a.gif", at("a.gif"), "gif", "2.000", "", "", "", "", ""}.join(QLatin1Char('\t')),
+            QStringList{"trickle.gif", at("trickle.gif"), "gif", "", "", "", "", "", ""}.join(QLatin1Char('\t')), ""}));
     }
 
     // The filters decide the rows written; the summary counts those left out.

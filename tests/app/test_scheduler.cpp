@@ -1,4 +1,5 @@
 #include "app/browser_events.h"
+#include "app/crawl_timers.h"
 #include "app/search_session.h"
 #include "app/status_panels.h"
 #include "fake_browser.h"
@@ -162,23 +163,41 @@ private slots:
 
     void slotAndRowWatchdogs_data()
     {
-        QTest::addColumn<double>("later");
+        QTest::addColumn<QList<double>>("ticks"); // seconds after the dispatch
+        QTest::addColumn<bool>("completes");      // when told to finish, after the first tick
         QTest::addColumn<QString>("location");
         QTest::addColumn<QString>("rowStatus");
-        QTest::newRow("within the time-out") << 60.0 << "http://www.h.com/p1.htm" << "正在下载";
-        QTest::newRow("past the time-out") << 60.5 << "about:blank" << "下载出错";
+        QTest::addColumn<int>("finishNowCalls");
+        const QString p1 = QStringLiteral("http://www.h.com/p1.htm");
+        const double pastGrace = 60.5 + kFinishGraceSeconds + 0.1;
+        QTest::newRow("within the time-out") << QList<double>{60.0} << false << p1 << "正在下载" << 0;
+        QTest::newRow("past the time-out, told to finish once")
+            << QList<double>{60.5, 61.5} << false << p1 << "正在下载" << 1;
+        QTest::newRow("finished page gives its rows")
+            << QList<double>{60.5, 61.5} << true << "about:blank" << "提取完成" << 1;
+        QTest::newRow("no completion within the grace")
+            << QList<double>{60.5, pastGrace} << false << "about:blank" << "下载出错" << 1;
     }
     void slotAndRowWatchdogs()
     {
-        QFETCH(double, later);
+        QFETCH(QList<double>, ticks);
+        QFETCH(bool, completes);
         QFETCH(QString, location);
         QFETCH(QString, rowStatus);
+        QFETCH(int, finishNowCalls);
         start(1);
         session->timer3Tick();
-        clock.time = 1000 + later;
-        session->timer1Tick();
+        for (qsizetype i = 0; i < ticks.size(); ++i) {
+            clock.time = 1000 + ticks.at(i);
+            session->timer1Tick();
+            if (i == 0 && completes && browser(0).finishNowCalls > 0) {
+                browser(0).complete(page(browser(0).location, {"http://www.h.com/a.gif"}, {}));
+                QTRY_COMPARE_WITH_TIMEOUT(session->pictureTable().size(), 1, 5000);
+            }
+        }
         QCOMPARE(browser(0).locationURL(), location);
         QCOMPARE(status(1), rowStatus);
+        QCOMPARE(browser(0).finishNowCalls, finishNowCalls);
     }
 
     void slotMovesOnWhileItsPageIsStillApplied()
@@ -303,7 +322,7 @@ private slots:
         for (FakeBrowser* b : browsers)
             QCOMPARE(b->locationURL(), QStringLiteral("about:blank"));
         QCOMPARE(statuses(), (QStringList{"正在下载", "正在下载", ""}));
-        clock.time = 1061;
+        clock.time = 1061 + kFinishGraceSeconds;
         session->timer1Tick();
         QCOMPARE(statuses(), (QStringList{"下载出错", "下载出错", ""}));
         session->requeueFailed();

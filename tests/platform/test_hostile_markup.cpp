@@ -1,6 +1,8 @@
 // The nesting guard: HTML's own tokenizer rules, and a bound for each way markup can make
 // the parser work without end.
 
+#include "platform/net/base_address.h"
+#include "platform/net/light_pass.h"
 #include "platform/net/nesting_guard.h"
 
 #include <QTest>
@@ -28,6 +30,8 @@ private slots:
         QTest::newRow("<!--> is a whole comment") << QByteArray("<!--><div><span>") << 1 << fm << w << QByteArray("<!--><div> span>");
         QTest::newRow("<!---> is a whole comment") << QByteArray("<!---><div><span>") << 1 << fm << w << QByteArray("<!---><div> span>");
         QTest::newRow("--!> ends a comment") << QByteArray("<!-- x --!><div><span>") << 1 << fm << w << QByteArray("<!-- x --!><div> span>");
+        QTest::newRow("--!> before a later -->") << QByteArray("<!-- a --!><div><!-- b --><span>") << 1 << fm << w
+                                                 << QByteArray("<!-- a --!><div><!-- b --> span>");
         QTest::newRow("<!-- > inside a comment") << QByteArray("<!-- > <div> --><div><span>") << 1 << fm << w << QByteArray("<!-- > <div> --><div> span>");
         // Formatting elements the parser would reopen.
         QTest::newRow("formatting beyond the cap") << QByteArray("<b><i><u>x") << d << 2 << w << QByteArray("<b><i> u>x");
@@ -89,6 +93,56 @@ private slots:
         QFETCH(QByteArray, guarded);
         limitNesting(html, ParseBounds::kMaxDepth, ParseBounds::kMaxActiveFormatting, ParseBounds::kMaxParseWork, 2, 4);
         QCOMPARE(html, guarded);
+    }
+
+    // Past the cap, pictures and links only: each element as "TAG name=value ...", a "*"
+    // after a link.
+    void lightPass_data()
+    {
+        QTest::addColumn<QString>("markup");
+        QTest::addColumn<int>("maxElements");
+        QTest::addColumn<QStringList>("elements");
+        const int all = 10;
+        QTest::newRow("picture, link, others passed over")
+            << "<div><img src=a.gif alt=x></div><p><a href=b.htm>b</a><a name=n>" << all
+            << QStringList{"IMG src=http://h.com/d/a.gif alt=x", "A href=http://h.com/d/b.htm*", "A name=n"};
+        QTest::newRow("quotes, entities, letter case")
+            << "<IMG ALT='a>b' Src=\"p.gif?a=1&amp;b=2&#x41;\"><AREA HREF=/m.htm>" << all
+            << QStringList{"IMG alt=a>b src=http://h.com/d/p.gif?a=1&b=2A", "AREA href=http://h.com/m.htm*"};
+        QTest::newRow("comments hide tags") << "<!--><img src=1><!-- <img src=2> --><img src=3>" << all
+                                            << QStringList{"IMG src=http://h.com/d/1", "IMG src=http://h.com/d/3"};
+        QTest::newRow("raw text hides tags to its own end tag")
+            << "<script>'<img src=1>'</SCRIPT><textarea><a href=2></textarea><img src=3>" << all
+            << QStringList{"IMG src=http://h.com/d/3"};
+        QTest::newRow("plaintext ends the markup") << "<img src=1><plaintext><img src=2>" << all
+                                                   << QStringList{"IMG src=http://h.com/d/1"};
+        QTest::newRow("an unfinished tag is not read") << "<img src=1><img src='2>" << all
+                                                       << QStringList{"IMG src=http://h.com/d/1"};
+        QTest::newRow("engine member names not taken") << "<img filesize=9 src=1>" << all
+                                                       << QStringList{"IMG src=http://h.com/d/1"};
+        QTest::newRow("element bound") << "<img src=1><a href=2><img src=3>" << 2
+                                       << QStringList{"IMG src=http://h.com/d/1", "A href=http://h.com/d/2*"};
+    }
+    void lightPass()
+    {
+        QFETCH(QString, markup);
+        QFETCH(int, maxElements);
+        QFETCH(QStringList, elements);
+        ElementStore store;
+        const QString text = QStringLiteral("<p>kept</p>") + markup;
+        const qsizetype added = readPastTheCap(text, 11, BaseAddress(QUrl(QStringLiteral("http://h.com/d/p.htm"))),
+                                               store, maxElements);
+        QStringList read;
+        for (ElementStore::Index i = 0; i < store.size(); ++i) {
+            QString element = store.tagName(i);
+            store.forEachMember(i, [&](const QString& name, QStringView value) {
+                element += u' ' + name + u'=' + value.toString();
+            });
+            const bool link = std::find(store.links().cbegin(), store.links().cend(), quint32(i)) != store.links().cend();
+            read.append(element + (link ? QStringLiteral("*") : QString()));
+        }
+        QCOMPARE(read, elements);
+        QCOMPARE(added, store.size());
     }
 };
 

@@ -4,6 +4,8 @@
 #include "app/bounded_headless_run.h"
 #include "links/harvest_rules.h"
 #include "net_test_support.h"
+#include "platform/net/html_snapshot.h"
+#include "platform/net/light_pass.h"
 #include "platform/net/nesting_guard.h"
 #include "platform/net/page_load.h"
 #include "site/hostile_site.h"
@@ -13,6 +15,22 @@
 namespace {
 
 constexpr int kGraceMs = 1000;
+
+// The good picture among the page's pictures, and whether the good link is among its links.
+std::optional<Element> goodPicture(const DocumentPtr& document, const QString& src)
+{
+    for (const Element& image : document->getElementsByTagName(QStringLiteral("IMG"))) {
+        if (image.src() == src)
+            return image;
+    }
+    return std::nullopt;
+}
+
+bool hasLink(const DocumentPtr& document, const QString& href)
+{
+    const QList<Element> links = document->links();
+    return std::any_of(links.cbegin(), links.cend(), [&](const Element& link) { return link.href() == href; });
+}
 
 int documentCount(const DocumentPtr& document)
 {
@@ -62,6 +80,11 @@ private slots:
                                                 << ParseBounds::kMaxDepth << 2;
         QTest::newRow("formatting amplifier") << "/hostile/amplifier.htm" << false << "B"
                                               << ParseBounds::kMaxActiveFormatting * (kAmplifierParagraphs + 1) << 2;
+        // The good parts stand last, past the element cap and the parser's work bound.
+        QTest::newRow("links past the element cap, then the good ones")
+            << "/hostile/links_then_good.htm" << false << "A" << int(kMaxElements + LightPassBounds::kMaxElements) << 2;
+        QTest::newRow("<!--> then divs past the work bound, then the good parts")
+            << "/hostile/empty_comment_then_good.htm" << false << "DIV" << ParseBounds::kMaxDepth << 2;
     }
     void faults()
     {
@@ -80,20 +103,50 @@ private slots:
         if (failed)
             return;
 
-        const QList<Element> images = document->getElementsByTagName(QStringLiteral("IMG"));
-        QVERIFY(!images.isEmpty());
-        QCOMPARE(images.at(0).src(), f.site.url("/img/logo.gif"));
-        QCOMPARE(images.at(0).fileSize(), QStringLiteral("2048"));
+        const std::optional<Element> good = goodPicture(document, f.site.url("/img/logo.gif"));
+        QVERIFY(good);
+        QCOMPARE(good->fileSize(), QStringLiteral("2048"));
         // A picture that never finished has no size; the page is there all the same.
-        for (const Element& image : images.mid(1))
-            QCOMPARE(image.fileSize(), std::nullopt);
-        QVERIFY(!document->links().isEmpty());
-        QCOMPARE(document->links().at(0).href(), f.site.url("/pictures.htm"));
+        for (const Element& image : document->getElementsByTagName(QStringLiteral("IMG"))) {
+            if (image.src() != good->src())
+                QCOMPARE(image.fileSize(), std::nullopt);
+        }
+        QVERIFY(hasLink(document, f.site.url("/pictures.htm")));
 
         const int elements = int(document->getElementsByTagName(tag).size());
         QVERIFY2(elements <= maxElements, qPrintable(QString::number(elements)));
         QVERIFY(elements > 0);
         QVERIFY(documentCount(document) <= PageLoad::kMaxDocuments);
+    }
+
+    // Out of time, a page completes at once with what has arrived, long before the pictures'
+    // grace would end it; its good parts are there.
+    void finishNow_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("a picture that never ends") << "/hostile/trickle.htm";
+        QTest::newRow("a document that trickles past the time-out") << "/hostile/trickle_doc.htm";
+    }
+    void finishNow()
+    {
+        QFETCH(QString, path);
+        f.engine.setPictureGraceMs(PageLoad::kPictureGraceMs);
+        const std::unique_ptr<Browser> browser(f.engine.createBrowser(nullptr));
+        f.engine.setPictureGraceMs(kGraceMs);
+        QSignalSpy completed(browser.get(), &Browser::documentComplete);
+        QSignalSpy status(browser.get(), &Browser::statusTextChange);
+        browser->navigate(f.site.url(path));
+        QTest::qWait(1500); // the good parts arrive; the rest never does
+        QCOMPARE(completed.size(), 0);
+        browser->finishNow();
+        QVERIFY(completed.wait(5000));
+        QVERIFY(!browser->navigationFailed());
+        const std::optional<Element> good = goodPicture(browser->document(), f.site.url("/img/logo.gif"));
+        QVERIFY(good);
+        QCOMPARE(good->fileSize(), QStringLiteral("2048")); // loaded, or in the cache already
+        QVERIFY(hasLink(browser->document(), f.site.url("/pictures.htm")));
+        QCOMPARE(status.last().at(0).toString(), QStringLiteral("完成"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.site.openStreams(), 0, 5000);
     }
 
     // A crawl of query pages ends by itself, and an ordinary listing is crawled whole.

@@ -151,6 +151,17 @@ void TestSite::addHostileRoutes()
     setRoute("/hostile/amplifier.htm",
              route(hostilePage("Amplifier", hostileMarkup(HostileMarkup::FormattingAmplifier, kAmplifierParagraphs))));
 
+    // More tags than the parser may work on: the page is cut off before its end.
+    constexpr int kGoodLastDivs = 600'000;
+    // Good parts that stand last: past the element cap and the parser's work bound, or in a
+    // document that never finishes arriving.
+    const QByteArray head = "<html><head><title>Good last</title></head><body>";
+    setRoute("/hostile/links_then_good.htm",
+             route(head + hostileMarkup(HostileMarkup::Links, floods) + kGoodParts));
+    setRoute("/hostile/empty_comment_then_good.htm",
+             route(head + hostileMarkup(HostileMarkup::EmptyCommentThenDivs, kGoodLastDivs) + kGoodParts));
+    setRoute("/hostile/trickle_doc.htm", route(hostilePage("Trickle doc", QByteArray(4000, ' ')), Fault::Trickle));
+
     // Crawled whole, so they link nothing but each other.
     for (int n = 1; n <= kQueryChainPages; ++n) {
         setRoute(QStringLiteral("/hostile/chain.htm?n=%1").arg(n),

@@ -303,7 +303,11 @@ bool TestSite::misbehave(QTcpSocket* socket, const TestRoute& route)
         socket->write(responseHead(route.status, route.contentType, route.body.size() * 1000, route.headers, true));
         m_streams.insert(socket);
         auto* tick = new QTimer(socket);
-        connect(tick, &QTimer::timeout, socket, [socket, body = route.body] { socket->write(body.left(16)); });
+        // The body from its start, a slice at a time, over and over.
+        connect(tick, &QTimer::timeout, socket, [socket, body = route.body, sent = qsizetype(0)]() mutable {
+            socket->write(body.mid(sent % body.size(), 16));
+            sent += 16;
+        });
         tick->start(50);
         break;
     }

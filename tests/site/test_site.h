@@ -25,7 +25,7 @@ struct TestRoute {
     enum class Fault {
         None,
         EndlessBody,  // no length, bytes at full speed until the client goes
-        Trickle,      // a few bytes now and then, never all of them
+        Trickle,      // a few bytes of the body now and then, never all of them
         CloseMidBody, // half the promised body, then the connection closes
         ResetMidBody, // half the promised body, then the connection is reset
         InterimFirst, // a 103 Early Hints response before the real one

@@ -185,6 +185,18 @@ void ChromiumBrowser::navigate(const QString& address)
         m_blankWait.start();
 }
 
+void ChromiumBrowser::finishNow()
+{
+    if (m_state != State::Loading && m_state != State::Settling && m_state != State::Reading)
+        return;
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Stop);
+    stopWork();
+    m_state = State::Done;
+    m_failed = true;
+    later([this, address = m_location] { complete(nullptr, address); });
+}
+
 void ChromiumBrowser::loadDeferred()
 {
     m_blankWait.stop();

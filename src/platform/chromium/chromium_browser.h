@@ -38,6 +38,7 @@ public:
     void setSilent(bool silent) override { m_silent = silent; }
     DocumentPtr document() const override { return m_document; }
     bool navigationFailed() const override { return m_failed; }
+    void finishNow() override;
 
     // The view that shows the live page; off screen until a window takes it. Null once the
     // engine has gone.

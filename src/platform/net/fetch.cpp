@@ -230,6 +230,15 @@ void Fetch::stop()
     complete(CURLE_OPERATION_TIMEDOUT);
 }
 
+void Fetch::finishNow()
+{
+    if (!m_easy)
+        return;
+    m_endedEarly = true;
+    dropHandle();
+    complete(CURLE_OK);
+}
+
 QString Fetch::failure(CURLcode code) const
 {
     switch (m_stop) {
@@ -246,6 +255,8 @@ QString Fetch::failure(CURLcode code) const
         return QStringLiteral("HTTP %1").arg(m_status);
     if (code != CURLE_OK)
         return QString::fromUtf8(curl_easy_strerror(code));
+    if (m_endedEarly)
+        return QStringLiteral("out of time before its response");
     return QStringLiteral("no response");
 }
 
@@ -265,7 +276,9 @@ void Fetch::complete(CURLcode code)
     result.status = m_status;
     result.contentType = m_contentType;
     const bool transferred = code == CURLE_OK || (m_enough && code == CURLE_WRITE_ERROR);
-    result.failed = !transferred || m_stop != Stop::None || !result.responded || result.status >= 400;
+    result.failed = !transferred || m_stop != Stop::None || !result.responded || result.status >= 400
+                    || (m_endedEarly && !m_final);
+    result.endedEarly = m_endedEarly;
     if (result.failed)
         result.error = failure(code);
     result.byteSize = m_received;

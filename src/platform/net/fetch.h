@@ -59,6 +59,7 @@ struct FetchResult {
     std::optional<qint64> totalSize;
     bool failed = true;     // no response, a network or TLS error, HTTP status >= 400, cut, short or late
     QString error;          // why it failed, in a few words; empty when it did not
+    bool endedEarly = false; // finishNow() ended it: the body is what had arrived by then
 };
 
 // One GET (or HEAD) of an http or https address: redirects followed (at most 20, only to
@@ -77,6 +78,11 @@ public:
     Fetch(CurlSession* session, const QUrl& url, QObject* parent = nullptr, const FetchLimits& limits = {},
           Method method = Method::Get, const FetchExtras& extras = {});
     ~Fetch() override;
+
+    // Ends the transfer now and finishes at once with what has arrived: not failed when the
+    // final response's headers are in with a status below 400, however little of the body
+    // came. Does nothing once the fetch has finished.
+    void finishNow();
 
 signals:
     // The final response's headers have arrived, or the fetch ended on a redirect it could
@@ -121,5 +127,6 @@ private:
     enum class Stop { None, BodyLimit, Idle, Sink }; // why the fetch ended the transfer itself
     Stop m_stop = Stop::None;
     bool m_enough = false; // the sink ended the transfer as a success
+    bool m_endedEarly = false;
     bool m_announced = false;
 };

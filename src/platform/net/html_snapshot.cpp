@@ -2,6 +2,7 @@
 
 #include "extract/css_imports.h"
 #include "platform/net/base_address.h"
+#include "platform/net/light_pass.h"
 #include "platform/net/nesting_guard.h"
 #include "platform/net/parse_arena.h"
 #include "platform/net/utf8_offsets.h"
@@ -86,8 +87,8 @@ bool isStyleSheetLink(const GumboElement& element)
 }
 
 // Every element of the tree in document order, at most kMaxElements; template contents are
-// not part of it.
-std::vector<const GumboNode*> elementsInOrder(const GumboNode* root)
+// not part of it. *capped tells whether elements were left out.
+std::vector<const GumboNode*> elementsInOrder(const GumboNode* root, bool* capped)
 {
     std::vector<const GumboNode*> out;
     std::vector<const GumboNode*> stack{root};
@@ -103,6 +104,9 @@ std::vector<const GumboNode*> elementsInOrder(const GumboNode* root)
         for (unsigned i = children.length; i > 0; --i)
             stack.push_back(static_cast<const GumboNode*>(children.data[i - 1]));
     }
+    *capped = std::any_of(stack.cbegin(), stack.cend(), [](const GumboNode* node) {
+        return node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE;
+    });
     return out;
 }
 
@@ -241,7 +245,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
     // One copy of the page as bytes: the guard blanks single bytes and cuts off the tail, so
     // positions in what it leaves are positions in the page.
     QByteArray input = text.toUtf8();
-    limitNesting(input);
+    const qsizetype cutAt = limitNesting(input);
     const Utf8Offsets offsets(input);
 
     GumboOptions options = kGumboDefaultOptions;
@@ -266,7 +270,8 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
     if (!output)
         return page;
 
-    const std::vector<const GumboNode*> elements = elementsInOrder(output->root);
+    bool capped = false;
+    const std::vector<const GumboNode*> elements = elementsInOrder(output->root, &capped);
     QUrl base = address;
     for (const GumboNode* node : elements) {
         if (node->v.element.tag != GUMBO_TAG_BASE)
@@ -341,5 +346,20 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
             && gumbo_get_attribute(&element.attributes, "href"))
             store.addLink(index);
     }
-    return page;
-}
+
+    // What stands past the element cap, or past where the guard cut the page, is still read
+    // for its pictures and links: from the last element kept on, or from the cut.
+    if (!capped && cutAt < 0)
+        return page;
+    const qsizetype from = capped ? lastStartTagEnd.position
+                                  : offsets.toUtf16(cutAt, lastStartTagEnd.offset, lastStartTagEnd.position);
+    const ElementStore::Index first = store.size();
+    readPastTheCap(*markup, from, references, store);
+    for (ElementStore::Index index = first; index < store.size(); ++index) {
+        if (store.tagName(index) != QLatin1String("IMG"))
+            continue;
+        if (const auto src = store.member(index, u"src"); src && !src->trimmed().isEmpty())
+            page.pictures.append(*src);
+        page.images.append(index);
+    }
+    return page;}

@@ -139,13 +139,16 @@ qsizetype commentEnd(QByteArrayView text, qsizetype at)
         return at + 5;
     if (rest.startsWith("->"))
         return at + 6;
-    const qsizetype close = text.indexOf("-->", at + 4);
-    const qsizetype bangClose = text.indexOf("--!>", at + 4);
-    if (close < 0 && bangClose < 0)
-        return -1;
-    if (bangClose < 0 || (close >= 0 && close < bangClose))
-        return close + 3;
-    return bangClose + 4;
+    // One look for "--" at a time: looking for each ending to the end of the page would read
+    // the rest of the page again for every comment that ends the other way.
+    for (qsizetype dashes = text.indexOf("--", at + 4); dashes >= 0; dashes = text.indexOf("--", dashes + 1)) {
+        const QByteArrayView after = text.sliced(dashes + 2);
+        if (after.startsWith('>'))
+            return dashes + 3;
+        if (after.startsWith("!>"))
+            return dashes + 4;
+    }
+    return -1;
 }
 
 // The formatting elements the parser would reopen, with the markers that fence them off.
@@ -278,7 +281,7 @@ TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes)
 
 } // namespace
 
-void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork, int maxAttributes,
+qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork, int maxAttributes,
                   qint64 maxPageAttributes)
 {
     // Tags are views into html, which stays as it is until the end.
@@ -399,4 +402,5 @@ void limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxW
         std::fill(html.begin() + from, html.begin() + std::max(from, to), ' ');
     if (cutAt >= 0)
         html.truncate(cutAt);
+    return cutAt;
 }

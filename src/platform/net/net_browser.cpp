@@ -23,6 +23,7 @@ void NetBrowser::later(std::function<void()> event)
 void NetBrowser::navigate(const QString& address)
 {
     ++m_navigation;
+    const bool loading = m_load;
     // Every request of the earlier load ends now. Safe here: the load's signals reach this
     // browser only through later(), so no call of the load is on the stack.
     delete m_load.data();
@@ -31,10 +32,12 @@ void NetBrowser::navigate(const QString& address)
     m_failed = false;
 
     if (isAboutBlank(address)) {
-        later([this] {
+        later([this, loading] {
             const quint64 navigation = m_navigation;
             const QString blank = QStringLiteral("about:blank");
             m_document = blankDocument(blank);
+            if (loading) // the page cut off says no more that it is opening
+                emit statusTextChange(QStringLiteral("完成"));
             emit navigateComplete2(blank);
             if (navigation == m_navigation) // unless the handler has navigated elsewhere
                 emit documentComplete(blank);
@@ -67,4 +70,11 @@ void NetBrowser::navigate(const QString& address)
                 });
             });
     m_load->start(addressToFetch(address));
+}
+
+void NetBrowser::finishNow()
+{
+    // Its finished signal completes the navigation as any other end of the page does.
+    if (m_load)
+        m_load->finishNow();
 }

@@ -27,6 +27,7 @@ public:
     bool isSilent() const { return m_silent; }
     DocumentPtr document() const override { return m_document; }
     bool navigationFailed() const override { return m_failed; }
+    void finishNow() override;
 
 private:
     // Runs the event from the event loop, unless another navigation has begun by then.

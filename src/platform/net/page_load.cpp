@@ -53,6 +53,25 @@ void PageLoad::start(const QUrl& address)
     fetchDocument(0, address);
 }
 
+void PageLoad::finishNow()
+{
+    if (m_finished || m_endedEarly)
+        return;
+    m_endedEarly = true;
+    m_pictureGrace.stop();
+    m_pendingDocuments -= int(m_documentQueue.size());
+    m_documentQueue.clear(); // frames never asked for read as nothing
+    if (m_resources)
+        m_resources->release(m_resourcePage);
+    m_pendingSheets.clear();
+    m_pendingPictures.clear();
+    m_unrequested.clear();
+    // Each finishes at once with what it has, which is parsed as usual.
+    for (Fetch* fetch : findChildren<Fetch*>(Qt::FindDirectChildrenOnly))
+        fetch->finishNow();
+    finishIfComplete();
+}
+
 void PageLoad::fetchDocument(int node, const QUrl& address)
 {
     ++m_pendingDocuments;
@@ -98,7 +117,8 @@ void PageLoad::documentFetched(int node, const FetchResult& result)
         }
         // A redirect may have led elsewhere: frames are compared with where the page is.
         m_origin = result.url;
-        m_pictureGrace.start();
+        if (!m_endedEarly)
+            m_pictureGrace.start();
     } else if (result.failed || !sameOrigin(result.url, m_origin)) {
         // A frame that failed, or that was sent to another origin, reads as nothing.
         finishIfComplete();
@@ -110,8 +130,10 @@ void PageLoad::documentFetched(int node, const FetchResult& result)
         m_nodes[node].chain.append(finalDocument);
     const QString address = result.url.toString(QUrl::FullyEncoded);
     if (!isHtmlContentType(result.contentType)) {
+        // A picture cut short has no size yet.
+        const std::optional<qint64> size = result.endedEarly ? std::nullopt : std::optional(result.byteSize);
         m_nodes[node].document = isPictureMediaType(QString::fromLatin1(result.contentType))
-                                     ? lonePictureDocument(address, result.body.size())
+                                     ? lonePictureDocument(address, size)
                                      : nonHtmlDocument(address);
         finishIfComplete();
         return;
@@ -141,6 +163,12 @@ void PageLoad::pageParsed(int node, ParsedPage page)
     m_imports.addSheets(page.styleBlockImports, 1);
     const QStringList pictures = page.pictures;
     m_nodes[node].page = std::move(page);
+    if (m_endedEarly) {
+        // What it holds of frames, style sheets and pictures is no longer asked for.
+        m_nodes[node].frames.fill(-1, frameSources.size());
+        finishIfComplete();
+        return;
+    }
     for (const QString& source : frameSources) {
         const int frame = frameNode(node, source); // may grow m_nodes
         m_nodes[node].frames.append(frame);

@@ -39,6 +39,11 @@ public:
 
     // Loads the page; every signal comes later, from the event loop.
     void start(const QUrl& address);
+    // The page has run out of time: every transfer ends now, and the page finishes with the
+    // documents that arrived (one still arriving is read as far as it came, as a browser
+    // shows a partial page) and the pictures already loaded. finished follows once those
+    // documents are parsed; failed when the page's own document gave no response.
+    void finishNow();
 
 signals:
     void responseArrived(const QString& finalAddress);
@@ -96,4 +101,5 @@ private:
     int m_known = 0;
     int m_done = 0;
     bool m_finished = false;
+    bool m_endedEarly = false; // finishNow: nothing more is asked for
 };

@@ -36,11 +36,13 @@ DocumentPtr nonHtmlDocument(const QString& address)
     return std::make_shared<const Document>(emptyData(address, false));
 }
 
-DocumentPtr lonePictureDocument(const QString& address, qint64 bytes)
+DocumentPtr lonePictureDocument(const QString& address, std::optional<qint64> bytes)
 {
     DocumentData data = emptyData(address, true);
-    data.elements.append(QStringLiteral("IMG"), {{QStringLiteral("src"), address},
-                                                 {QStringLiteral("filesize"), QString::number(bytes)}});
+    ElementMembers members{{QStringLiteral("src"), address}};
+    if (bytes)
+        members.append({QStringLiteral("filesize"), QString::number(*bytes)});
+    data.elements.append(QStringLiteral("IMG"), members);
     return std::make_shared<const Document>(std::move(data));
 }
 

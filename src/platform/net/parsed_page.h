@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // A parsed page before its frames, style sheets and pictures have loaded.
 struct ParsedPage {
     DocumentData data; // all but the frames and the file sizes of the pictures
@@ -35,6 +37,6 @@ DocumentPtr blankDocument(const QString& address);
 // The document of a response that is not HTML: nothing in it is read.
 DocumentPtr nonHtmlDocument(const QString& address);
 
-// The document a browser shows for a lone picture: one IMG of the address (bytes long), and
-// nothing else, so no links.
-DocumentPtr lonePictureDocument(const QString& address, qint64 bytes);
+// The document a browser shows for a lone picture: one IMG of the address (bytes long, when
+// known), and nothing else, so no links.
+DocumentPtr lonePictureDocument(const QString& address, std::optional<qint64> bytes);
