@@ -1,16 +1,17 @@
 #include "app/crawl_timers.h"
 
 #include "app/browser_slots.h"
+#include "app/site_holds.h"
 #include "lists/page_table.h"
 
 #include <vector>
 
-std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages)
+std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages, const SiteHolds& holds)
 {
     const std::optional<int> slot = browserSlots.firstFree();
     if (!slot)
         return std::nullopt;
-    const std::optional<int> row = pages.firstWaiting();
+    const std::optional<int> row = holds.firstReady(pages, browserSlots.now());
     if (!row)
         return std::nullopt;
     pages.setStatus(*row, PageStatus::Downloading);

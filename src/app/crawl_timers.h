@@ -4,12 +4,13 @@
 
 class BrowserSlots;
 class PageTable;
+class SiteHolds;
 
 // The work of the three timers, apart from the status texts.
 
-// Timer3: hands the first waiting row to the first free slot (at most one per call) and
-// gives the position dispatched.
-std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages);
+// Timer3: hands the first waiting row of a site not held to the first free slot (at most
+// one per call) and gives the position dispatched.
+std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages, const SiteHolds& holds);
 
 // Timer2: frees every busy slot whose first completion is more than holdSeconds old. What
 // its pages gave may still be on its way to the tables: it carries the row to mark.

@@ -75,7 +75,10 @@ void SearchSession::connectBrowser(int slot, Browser* browser)
 
 void SearchSession::documentComplete(int slot, const QString& address)
 {
-    if (std::optional<PageReading> page = handleDocumentComplete(m_slots, slot, address, m_pages)) {
+    std::optional<PageReading> page = handleDocumentComplete(m_slots, slot, address, m_pages);
+    if (page && page->failed && m_holds.putBack(m_pages, page->row, *m_slots.at(slot).browser, m_clock.now()))
+        page.reset(); // asked to come back later
+    if (page) {
         m_reading.add([page = std::move(*page), cache = m_cache]() mutable {
             readPage(page, cache);
             return std::move(page);
@@ -232,7 +235,7 @@ void SearchSession::timer3Tick()
 
 bool SearchSession::dispatchOne()
 {
-    const std::optional<int> row = dispatchNextRow(m_slots, m_pages);
+    const std::optional<int> row = dispatchNextRow(m_slots, m_pages, m_holds);
     if (!row)
         return false;
     m_lastDispatchedRow = *row;
@@ -278,6 +281,8 @@ void SearchSession::armNextDeadline()
     }
     if (m_colour == ActivityColour::LightGreen)
         consider(m_slots.lastDispatchTime() + m_pace.pageTimeout);
+    if (const std::optional<double> release = m_holds.nextRelease(m_clock.now()))
+        consider(*release);
     if (!next) {
         m_deadline.stop();
         return;

@@ -4,6 +4,7 @@
 #include "app/browser_slots.h"
 #include "app/clock.h"
 #include "app/ordered_work.h"
+#include "app/site_holds.h"
 #include "extract/picture_rows.h"
 #include "extract/pictures_awaiting_type.h"
 #include "extract/url_cache.h"
@@ -128,4 +129,5 @@ private:
     QTimer m_deadline; // interval 0: the next time-based work
     // Last: it waits for the pages being read, which read the cache, before the rest goes.
     OrderedWork<PageReading> m_reading;
+    SiteHolds m_holds;
 };

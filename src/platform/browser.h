@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 // One embedded browser, the engine of a browser slot. navigate() returns at once; every
 // event is delivered later from the event loop, never from inside navigate().
 class Browser : public QObject {
@@ -22,6 +24,9 @@ public:
     virtual DocumentPtr document() const = 0;
     // True when the last navigation got no response, or an HTTP status of 400 or more.
     virtual bool navigationFailed() const = 0;
+    // The last navigation was answered 429 or 503: the wait the server asked for in seconds,
+    // 0 when it named none. Engines that cannot tell say nothing.
+    virtual std::optional<double> retryAfterSeconds() const { return std::nullopt; }
 
 signals:
     void statusTextChange(const QString& text);

@@ -72,6 +72,9 @@ void addOptions(QCommandLineParser& parser)
         valued("lang", "LANGUAGE"),
         valued("workers", "N"),
     });
+    // What every request sends and how servers are trusted.
+    parser.addOptions({valued("user-agent", "TEXT"), valued("header", "LINE"), valued("cookies", "FILE"),
+                       valued("ca-file", "FILE"), flag("insecure")});
 }
 
 QString optionError(const QCommandLineParser& parser)
@@ -92,7 +95,9 @@ QString headlessUsage()
         "usage: quorvane --headless [--titles] [--sources] [--output FILE] [--pages FILE]\n"
         "                [--format tsv|csv|jsonl] [--slots N] [--interval MS] [--hold SECONDS]\n"
         "                [--timeout SECONDS] [--engine net|chromium] [--max-pages N]\n"
-        "                [--max-depth N] [--session FILE] [--workers N] ADDRESS...\n");
+        "                [--max-depth N] [--session FILE] [--workers N] [--user-agent TEXT]\n"
+        "                [--header \"NAME: VALUE\"]... [--cookies FILE] [--ca-file FILE] [--insecure]\n"
+        "                ADDRESS...\n");
 }
 
 std::optional<QString> informationRequested(const QStringList& arguments)
@@ -126,6 +131,11 @@ std::optional<QString> informationRequested(const QStringList& arguments)
                    "  --lang LANGUAGE      the window's language: en or zh (default: the system's)\n"
                    "  --workers N          threads that parse and read pages beside the search's own\n"
                    "                       (one a core; 0: all on the search's thread)\n"
+                   "  --user-agent TEXT    the User-Agent every request sends\n"
+                   "  --header \"N: V\"      one more request header, for every request (repeatable)\n"
+                   "  --cookies FILE       cookies to send, from a Netscape cookies.txt\n"
+                   "  --ca-file FILE       trust the certificates in FILE besides the system's\n"
+                   "  --insecure           check no certificate\n"
                    "  -h, --help           this text\n"
                    "  -v, --version        the version\n"
                    "\n"
@@ -156,6 +166,42 @@ std::optional<QString> windowUnavailable(const QStringList& arguments)
         return std::nullopt;
     return program + QStringLiteral(": no display to open the window on (DISPLAY, WAYLAND_DISPLAY and "
                                      "QT_QPA_PLATFORM are unset); search without one with --headless\n");
+}
+
+namespace {
+
+std::variant<HttpSettings, UsageError> httpSettings(const QCommandLineParser& parser)
+{
+    HttpSettings http;
+    if (parser.isSet(QStringLiteral("user-agent"))) {
+        const QString agent = parser.value(QStringLiteral("user-agent"));
+        if (agent.trimmed().isEmpty() || agent.contains(u'\n') || agent.contains(u'\r'))
+            return badValue(QStringLiteral("user-agent"), agent);
+        http.userAgent = agent.toUtf8();
+    }
+    for (const QString& text : parser.values(QStringLiteral("header"))) {
+        const std::optional<QByteArray> line = headerLine(text);
+        if (!line)
+            return badValue(QStringLiteral("header"), text);
+        http.headers.append(*line);
+    }
+    for (const auto& [name, file] : {std::pair{"cookies", &http.cookiesFile}, std::pair{"ca-file", &http.caFile}}) {
+        *file = parser.value(QString::fromLatin1(name));
+        if (parser.isSet(QString::fromLatin1(name)) && file->isEmpty())
+            return badValue(QString::fromLatin1(name), QString());
+    }
+    http.insecure = parser.isSet(QStringLiteral("insecure"));
+    return http;
+}
+
+} // namespace
+
+std::variant<HttpSettings, UsageError> parseHttpSettings(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.parse(arguments);
+    return httpSettings(parser);
 }
 
 std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringList& arguments)
@@ -240,6 +286,11 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
     if (!format)
         return badValue(QStringLiteral("format"), value("format"));
     options.format = *format;
+
+    auto http = httpSettings(parser);
+    if (const auto* error = std::get_if<UsageError>(&http))
+        return *error;
+    options.http = std::get<HttpSettings>(http);
 
     options.addresses = parser.positionalArguments();
     if (options.addresses.isEmpty())

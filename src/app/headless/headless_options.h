@@ -2,6 +2,7 @@
 
 #include "app/search_session.h"
 #include "app/table_formats.h"
+#include "platform/http_settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,7 @@ struct HeadlessOptions {
     bool chromium = false; // --engine chromium: pages run their scripts
     int workers = 0;       // threads that parse and read pages; 0: the event loop's own
     QStringList addresses;
+    HttpSettings http; // --user-agent, --header, --cookies, --ca-file, --insecure
 };
 
 // Why the command line cannot run: one line for standard error (exit status 2).
@@ -42,6 +44,10 @@ std::optional<QString> informationRequested(const QStringList& arguments);
 // True when the command line names the chromium engine, read as the option parser reads it
 // ("--engine chromium", "--engine=chromium", "-engine chromium"; the last --engine wins).
 bool asksForChromium(const QStringList& arguments);
+
+// What the command line asks of every request, for either mode; a usage error for a bad
+// --header or an empty file name.
+std::variant<HttpSettings, UsageError> parseHttpSettings(const QStringList& arguments);
 
 // Without --headless: why the window cannot open (no display to show it on), or nothing.
 std::optional<QString> windowUnavailable(const QStringList& arguments);

@@ -2,13 +2,25 @@
 
 #include "platform/net/curl_session.h"
 #include "platform/net/web_address.h"
+#include "platform/retry_after.h"
+
+#include <QDateTime>
 
 #include <algorithm>
 #include <optional>
 
 namespace {
 
-const char* const kUserAgent = "Mozilla/5.0 (compatible; Quorvane)";
+bool asksToComeBack(int status)
+{
+    return status == 429 || status == 503;
+}
+
+bool isCertificateFailure(CURLcode code)
+{
+    return code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_SSL_CACERT_BADFILE || code == CURLE_SSL_ISSUER_ERROR
+        || code == CURLE_SSL_PINNEDPUBKEYNOTMATCH;
+}
 
 // The value of a "Name: value" header line when its name is this one.
 std::optional<QByteArrayView> headerValue(QByteArrayView line, QByteArrayView name)
@@ -67,12 +79,13 @@ Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const Fetch
         // Straight to the server: a proxy from the environment must not redirect the program.
         curl_easy_setopt(m_easy, CURLOPT_PROXY, "");
         curl_easy_setopt(m_easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_2TLS));
-        curl_easy_setopt(m_easy, CURLOPT_USERAGENT, kUserAgent);
+        curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_curlError);
+        m_session->prepare(m_easy);
         // Every encoding curl can unpack, except for a range: its offsets count the bytes as
         // stored, which an encoded answer would not.
         if (!asksForRange(extras.headers))
             curl_easy_setopt(m_easy, CURLOPT_ACCEPT_ENCODING, "");
-        for (const QByteArray& header : extras.headers)
+        for (const QByteArray& header : extras.headers + m_session->settings().headers)
             m_requestHeaders = curl_slist_append(m_requestHeaders, header.constData());
         curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_requestHeaders);
         curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
@@ -132,6 +145,7 @@ bool Fetch::headerLine(QByteArrayView line)
         m_rangeTotal.reset();
         m_encoded = false;
         m_redirect = false;
+        m_retryAfter = asksToComeBack(m_status) ? std::optional<double>(0) : std::nullopt;
         // The address this response answers: once curl gives up on a redirect, its
         // effective address is the target it refused.
         const char* answered = nullptr;
@@ -149,6 +163,8 @@ bool Fetch::headerLine(QByteArrayView line)
         m_rangeTotal = rangeTotal(*range);
     else if (const auto encoding = headerValue(line, "Content-Encoding"))
         m_encoded = !encoding->isEmpty() && encoding->compare("identity", Qt::CaseInsensitive) != 0;
+    else if (const auto retry = headerValue(line, "Retry-After"); retry && m_retryAfter)
+        m_retryAfter = retryAfterSeconds(*retry, QDateTime::currentDateTimeUtc()).value_or(0);
     if (!line.trimmed().isEmpty())
         return true;
 
@@ -244,6 +260,8 @@ QString Fetch::failure(CURLcode code) const
     }
     if (m_status >= 400)
         return QStringLiteral("HTTP %1").arg(m_status);
+    if (code != CURLE_OK && m_curlError[0] != '\0')
+        return QString::fromUtf8(m_curlError);
     if (code != CURLE_OK)
         return QString::fromUtf8(curl_easy_strerror(code));
     return QStringLiteral("no response");
@@ -268,6 +286,9 @@ void Fetch::complete(CURLcode code)
     result.failed = !transferred || m_stop != Stop::None || !result.responded || result.status >= 400;
     if (result.failed)
         result.error = failure(code);
+    if (result.failed && isCertificateFailure(code) && m_session)
+        m_session->certificateRefused(m_finalUrl, result.error);
+    result.retryAfter = m_retryAfter;
     result.byteSize = m_received;
     result.kept = m_keeping;
     if (m_status == 206)

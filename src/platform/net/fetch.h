@@ -59,6 +59,8 @@ struct FetchResult {
     std::optional<qint64> totalSize;
     bool failed = true;     // no response, a network or TLS error, HTTP status >= 400, cut, short or late
     QString error;          // why it failed, in a few words; empty when it did not
+    // On a 429 or a 503: the wait the server asked for in seconds, 0 when it named none.
+    std::optional<double> retryAfter;
 };
 
 // One GET (or HEAD) of an http or https address: redirects followed (at most 20, only to
@@ -122,4 +124,6 @@ private:
     Stop m_stop = Stop::None;
     bool m_enough = false; // the sink ended the transfer as a success
     bool m_announced = false;
+    std::optional<double> m_retryAfter; // of the response being read
+    char m_curlError[CURL_ERROR_SIZE] = {};
 };

@@ -27,6 +27,7 @@ public:
     bool isSilent() const { return m_silent; }
     DocumentPtr document() const override { return m_document; }
     bool navigationFailed() const override { return m_failed; }
+    std::optional<double> retryAfterSeconds() const override { return m_retryAfter; }
 
 private:
     // Runs the event from the event loop, unless another navigation has begun by then.
@@ -41,5 +42,6 @@ private:
     QString m_location = QStringLiteral("about:blank");
     DocumentPtr m_document;
     bool m_failed = false;
+    std::optional<double> m_retryAfter;
     bool m_silent = false;
 };

@@ -39,6 +39,8 @@ public:
 
     // Loads the page; every signal comes later, from the event loop.
     void start(const QUrl& address);
+    // The page's own answer was a 429 or a 503: the wait it asked for, 0 when none.
+    std::optional<double> retryAfter() const { return m_retryAfter; }
 
 signals:
     void responseArrived(const QString& finalAddress);
@@ -96,4 +98,5 @@ private:
     int m_known = 0;
     int m_done = 0;
     bool m_finished = false;
+    std::optional<double> m_retryAfter;
 };

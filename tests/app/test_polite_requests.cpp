@@ -1,0 +1,129 @@
+#include "app/headless/run_headless.h"
+#include "app/site_holds.h"
+#include "site/test_site.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString err;
+    QString pages;    // the page table
+    QString pictures; // the picture table
+};
+
+Run search(const QString& address, const QStringList& options, const QTemporaryDir& dir)
+{
+    QTimer bound;
+    bound.setSingleShot(true);
+    QObject::connect(&bound, &QTimer::timeout, [] { qFatal("the headless run did not end"); });
+    bound.start(60'000);
+    Run run;
+    QString out;
+    QTextStream outStream(&out);
+    QTextStream err(&run.err);
+    const QString pagesFile = dir.filePath(QStringLiteral("pages.tsv"));
+    run.status = runHeadless(QStringList{QStringLiteral("quorvane"), QStringLiteral("--headless"),
+                                         QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--pages"),
+                                         pagesFile}
+                                 + options + QStringList{address},
+                             outStream, err);
+    QFile pages(pagesFile);
+    if (pages.open(QIODevice::ReadOnly))
+        run.pages = QString::fromUtf8(pages.readAll());
+    run.pictures = out;
+    return run;
+}
+
+TestRoute gallery()
+{
+    TestRoute route;
+    route.contentType = "text/html; charset=utf-8";
+    route.body = "<html><body><img src=\"/polite/a.gif\"></body></html>";
+    return route;
+}
+
+} // namespace
+
+class TestPoliteRequests : public QObject {
+    Q_OBJECT
+
+private:
+    TestSite site;
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(site.listen());
+        QVERIFY(dir.isValid());
+        TestRoute picture;
+        picture.contentType = "image/gif";
+        picture.body = QByteArray("GIF89a\x01\x00\x01\x00", 10);
+        site.setRoute(QStringLiteral("/polite/a.gif"), picture);
+    }
+
+    void retryAfterIsWaitedFor()
+    {
+        TestRoute busy = gallery();
+        busy.busyAnswers = 1;
+        busy.busyRetryAfter = "2";
+        site.setRoute(QStringLiteral("/polite/busy.htm"), busy);
+        site.clearLog();
+        QElapsedTimer clock;
+        clock.start();
+        const Run run = search(site.url(QStringLiteral("/polite/busy.htm")), {}, dir);
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.pages.contains(QStringLiteral("提取完成")), qPrintable(run.pages));
+        QVERIFY(run.pictures.contains(QStringLiteral("a.gif")));
+        QCOMPARE(site.hits(QStringLiteral("/polite/busy.htm")), 2);
+        // The page again, and only then its picture.
+        const QStringList log = site.requestLog();
+        QVERIFY2(log.indexOf(QRegularExpression(QStringLiteral(".* /polite/a.gif"))) > log.lastIndexOf(QRegularExpression(QStringLiteral(".* /polite/busy.htm"))), qPrintable(log.join(u'\n')));
+        QVERIFY(clock.elapsed() >= 1900);
+    }
+
+    void withoutRetryAfterThreeRetries()
+    {
+        TestRoute busy = gallery();
+        busy.busyAnswers = 1000;
+        site.setRoute(QStringLiteral("/polite/always-busy.htm"), busy);
+        const Run run = search(site.url(QStringLiteral("/polite/always-busy.htm")), {}, dir);
+        QCOMPARE(site.hits(QStringLiteral("/polite/always-busy.htm")), 1 + SiteHolds::kRetriesUnnamed);
+        QVERIFY2(run.pages.contains(QStringLiteral("下载出错")), qPrintable(run.pages));
+    }
+
+    void cookiesOpenAGuardedPage_data()
+    {
+        QTest::addColumn<bool>("withCookies");
+        QTest::addColumn<bool>("picture");
+        QTest::newRow("cookies file") << true << true;
+        QTest::newRow("none") << false << false;
+    }
+
+    void cookiesOpenAGuardedPage()
+    {
+        QFETCH(bool, withCookies);
+        QFETCH(bool, picture);
+        TestRoute guarded = gallery();
+        guarded.neededCookie = "member=yes";
+        site.setRoute(QStringLiteral("/polite/members.htm"), guarded);
+        QFile cookies(dir.filePath(QStringLiteral("cookies.txt")));
+        QVERIFY(cookies.open(QIODevice::WriteOnly));
+        cookies.write("# Netscape HTTP Cookie File\n#HttpOnly_127.0.0.1\tFALSE\t/polite\tFALSE\t0\tmember\tyes\n"
+                      "127.0.0.1\tFALSE\t/\tFALSE\t1000\told\tgone\n");
+        cookies.close();
+        const QStringList options = withCookies ? QStringList{QStringLiteral("--cookies"), cookies.fileName()} : QStringList{};
+        const Run run = search(site.url(QStringLiteral("/polite/members.htm")), options, dir);
+        QCOMPARE(run.pictures.contains(QStringLiteral("a.gif")), picture);
+        QCOMPARE(run.err.contains(QStringLiteral("1 expired")), withCookies);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPoliteRequests)
+#include "test_polite_requests.moc"
