@@ -29,7 +29,7 @@ Run search(const QString& address, const QStringList& options, const QTemporaryD
     QTextStream err(&run.err);
     const QString pagesFile = dir.filePath(QStringLiteral("pages.tsv"));
     run.status = runHeadless(QStringList{QStringLiteral("quorvane"), QStringLiteral("--headless"),
-                                         QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--pages"),
+                                         QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--hold"), QStringLiteral("0"), QStringLiteral("--pages"),
                                          pagesFile}
                                  + options + QStringList{address},
                              outStream, err);

@@ -56,7 +56,7 @@ private:
         QTextStream out(&run.pictures);
         QTextStream err(&run.err);
         const QString pages = dir.filePath(QStringLiteral("pages.tsv"));
-        runHeadless(QStringList{QStringLiteral("quorvane"), QStringLiteral("--headless"), QStringLiteral("--interval"),
+        runHeadless(QStringList{QStringLiteral("quorvane"), QStringLiteral("--headless"), QStringLiteral("--hold"), QStringLiteral("0"), QStringLiteral("--interval"),
                                 QStringLiteral("0"), QStringLiteral("--pages"), pages}
                         + options + QStringList{address()},
                     out, err);

@@ -30,4 +30,5 @@ http {
     }
 }
 CONF
+PATH="$PATH:/usr/sbin"
 exec nginx -p "$dir" -c "$dir/nginx.conf"
