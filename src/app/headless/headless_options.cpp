@@ -291,6 +291,13 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
     if (const auto* error = std::get_if<UsageError>(&http))
         return *error;
     options.http = std::get<HttpSettings>(http);
+    // Chromium makes its own requests: better no search than one that quietly sends other
+    // cookies or trusts other servers than asked.
+    for (const char* name : {"user-agent", "header", "cookies", "ca-file", "insecure"}) {
+        if (options.chromium && isSet(name))
+            return UsageError{QStringLiteral("%1: --%2 is for the net engine; the chromium engine makes its own requests")
+                                  .arg(program, QString::fromLatin1(name)), false};
+    }
 
     options.addresses = parser.positionalArguments();
     if (options.addresses.isEmpty())
