@@ -17,6 +17,7 @@ struct HttpSettings {
 
     // "Mozilla/5.0 (compatible; Quorvane/1.2.3; +page)": the form sites expect of a robot.
     static QByteArray defaultUserAgent();
+    bool operator==(const HttpSettings&) const = default;
 };
 
 // The request line for "Name: value" as typed on the command line: a token name, a colon,
