@@ -98,6 +98,21 @@ private slots:
         QVERIFY2(run.pages.contains(QStringLiteral("下载出错")), qPrintable(run.pages));
     }
 
+    void busyPictureAskedAgain()
+    {
+        TestRoute picture;
+        picture.contentType = "image/gif";
+        picture.body = QByteArray("GIF89a\x02\x00\x03\x00", 10);
+        picture.busyAnswers = 1;
+        picture.busyRetryAfter = "1";
+        site.setRoute(QStringLiteral("/polite/busy.gif"), picture);
+        site.setRoute(QStringLiteral("/polite/with-busy-picture.htm"),
+                      htmlRoute("<html><body><img src=\"/polite/busy.gif\"></body></html>"));
+        const Run run = search(site.url(QStringLiteral("/polite/with-busy-picture.htm")), {}, dir);
+        QCOMPARE(site.hits(QStringLiteral("/polite/busy.gif")), 2);
+        QVERIFY2(run.pictures.contains(QStringLiteral("\tgif\t0.010\t")), qPrintable(run.pictures)); // its size: loaded
+    }
+
     void cookiesOpenAGuardedPage_data()
     {
         QTest::addColumn<bool>("withCookies");

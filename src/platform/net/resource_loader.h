@@ -26,6 +26,12 @@ public:
     // A picture is counted to the end, but only this much of it is kept for the cache.
     static constexpr qint64 kPictureKeepBytes = 8 * 1024 * 1024;
     static constexpr qint64 kPictureByteLimit = 256 * 1024 * 1024;
+    // A 429 or 503 is asked again after the wait the server names, or 1 s then 2 s, at
+    // most this often; a longer wait than kBusyLongestWaitMs fails the resource at once,
+    // since its page will not wait that long for it.
+    static constexpr int kBusyRetries = 2;
+    static constexpr int kBusyFirstWaitMs = 1'000;
+    static constexpr int kBusyLongestWaitMs = 5'000;
 
     // A style sheet is read by the document walk, so its bytes are needed; of a picture
     // only its size is.
@@ -60,11 +66,15 @@ private:
         int active = 0;
     };
     struct Transfer {
-        Fetch* fetch = nullptr;
+        Fetch* fetch = nullptr; // none while it waits to be asked again
         QList<quint64> pages;
+        Kind kind = Kind::Picture;
+        int retries = 0;
     };
     void pump(quint64 page);
     void startTransfer(const Wanted& wanted);
+    Fetch* startFetch(const QString& address, Kind kind);
+    bool askAgainLater(const QString& address, const FetchResult& result);
     void transferDone(const QString& address, Fetch* fetch, const FetchResult& result);
     void deliver(quint64 page, const QString& address, bool stored);
 
