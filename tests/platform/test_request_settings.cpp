@@ -1,6 +1,8 @@
 #include "app/site_holds.h"
 #include "platform/cookies_file.h"
 #include "platform/http_settings.h"
+#include "platform/net/fetch.h"
+#include "platform/net/resource_loader.h"
 #include "platform/retry_after.h"
 
 #include <QTest>
@@ -66,6 +68,29 @@ private slots:
         QFETCH(QByteArray, value);
         const QDateTime now(QDate(1994, 11, 6), QTime(8, 49, 40), Qt::UTC);
         QTEST(retryAfterSeconds(value, now).value_or(-1), "seconds");
+    }
+
+    void busyRetryWaits_data()
+    {
+        QTest::addColumn<std::optional<double>>("retryAfter");
+        QTest::addColumn<int>("retries");
+        QTest::addColumn<int>("waitMs"); // -1: no retry
+        const int last = ResourceLoader::kBusyRetries - 1;
+        QTest::newRow("not busy") << std::optional<double>() << 0 << -1;
+        QTest::newRow("none named, doubled") << std::optional<double>(0) << last << (1000 << last);
+        QTest::newRow("named") << std::optional<double>(2.5) << 0 << 2500;
+        QTest::newRow("retries used up") << std::optional<double>(1) << last + 1 << -1;
+        QTest::newRow("past the longest wait") << std::optional<double>(ResourceLoader::kBusyLongestWaitMs / 1000 + 1) << 0 << -1;
+    }
+
+    void busyRetryWaits()
+    {
+        QFETCH(std::optional<double>, retryAfter);
+        QFETCH(int, retries);
+        FetchResult result;
+        result.retryAfter = retryAfter;
+        QTEST(busyRetryWaitMs(result, retries, ResourceLoader::kBusyRetries, ResourceLoader::kBusyLongestWaitMs).value_or(-1),
+              "waitMs");
     }
 
     void holdsAreBounded_data()

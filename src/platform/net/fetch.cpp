@@ -59,6 +59,17 @@ bool asksForRange(const QList<QByteArray>& headers)
 
 } // namespace
 
+std::optional<int> busyRetryWaitMs(const FetchResult& result, int retries, int maxRetries, int longestWaitMs)
+{
+    constexpr double kFirstWaitMs = 1'000;
+    if (!result.retryAfter || retries >= maxRetries)
+        return std::nullopt;
+    const double waitMs = *result.retryAfter > 0 ? *result.retryAfter * 1000 : kFirstWaitMs * (1 << std::min(retries, 16));
+    if (waitMs > longestWaitMs)
+        return std::nullopt;
+    return int(waitMs);
+}
+
 Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const FetchLimits& limits, Method method,
              const FetchExtras& extras)
     : QObject(parent), m_session(session), m_limits(limits), m_method(method), m_sink(extras.sink), m_finalUrl(url),

@@ -63,6 +63,11 @@ struct FetchResult {
     std::optional<double> retryAfter;
 };
 
+// After a 429 or a 503: how long to wait before asking again for the retries-th time
+// (counted from 0): the server's wait, else 1 s doubled each time. None when the answer
+// was another, the retries are used up, or the wait is longer than longestWaitMs.
+std::optional<int> busyRetryWaitMs(const FetchResult& result, int retries, int maxRetries, int longestWaitMs);
+
 // One GET (or HEAD) of an http or https address: redirects followed (at most 20, only to
 // http and https), the body taken in pieces as it arrives into a buffer that grows with it
 // or handed to a sink, compressed bodies unpacked and counted unpacked, every transfer

@@ -112,14 +112,12 @@ Fetch* ResourceLoader::startFetch(const QString& address, Kind kind)
 bool ResourceLoader::askAgainLater(const QString& address, const FetchResult& result)
 {
     const auto transfer = m_transfers.find(address);
-    if (!result.retryAfter || transfer->retries >= kBusyRetries)
-        return false;
-    const double waitMs = *result.retryAfter > 0 ? *result.retryAfter * 1000 : kBusyFirstWaitMs << transfer->retries;
-    if (waitMs > kBusyLongestWaitMs)
+    const std::optional<int> waitMs = busyRetryWaitMs(result, transfer->retries, kBusyRetries, kBusyLongestWaitMs);
+    if (!waitMs)
         return false;
     transfer->fetch = nullptr;
     ++transfer->retries;
-    QTimer::singleShot(int(waitMs), this, [this, address] {
+    QTimer::singleShot(*waitMs, this, [this, address] {
         // Unless every page waiting for it has gone, or another transfer has begun since.
         const auto waiting = m_transfers.find(address);
         if (waiting != m_transfers.end() && !waiting->fetch)

@@ -30,7 +30,6 @@ public:
     // most this often; a longer wait than kBusyLongestWaitMs fails the resource at once,
     // since its page will not wait that long for it.
     static constexpr int kBusyRetries = 2;
-    static constexpr int kBusyFirstWaitMs = 1'000;
     static constexpr int kBusyLongestWaitMs = 5'000;
 
     // A style sheet is read by the document walk, so its bytes are needed; of a picture
