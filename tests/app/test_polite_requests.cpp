@@ -1,8 +1,11 @@
 #include "app/headless/run_headless.h"
 #include "app/site_holds.h"
+#include "platform/net/curl_session.h"
+#include "platform/net/net_picture_probe.h"
 #include "site/test_site.h"
 
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -111,6 +114,22 @@ private slots:
         const Run run = search(site.url(QStringLiteral("/polite/with-busy-picture.htm")), {}, dir);
         QCOMPARE(site.hits(QStringLiteral("/polite/busy.gif")), 2);
         QVERIFY2(run.pictures.contains(QStringLiteral("\tgif\t0.010\t")), qPrintable(run.pictures)); // its size: loaded
+    }
+
+    void busyPictureProbedAgain()
+    {
+        TestRoute picture;
+        picture.contentType = "image/gif";
+        picture.body = QByteArray("GIF89a\x02\x00\x03\x00", 10);
+        picture.busyAnswers = 1;
+        site.setRoute(QStringLiteral("/polite/probed.gif"), picture);
+        CurlSession session;
+        NetPictureProbe probe(&session);
+        QSignalSpy measured(&probe, &PictureProbe::measured);
+        probe.measure(site.url(QStringLiteral("/polite/probed.gif")));
+        QVERIFY(measured.wait(10'000));
+        QCOMPARE(measured.at(0).at(1).value<PictureMeasure>().height, std::optional<int>(3));
+        QCOMPARE(site.hits(QStringLiteral("/polite/probed.gif")), 2);
     }
 
     void cookiesOpenAGuardedPage_data()
