@@ -132,6 +132,18 @@ private slots:
         QCOMPARE(site.hits(QStringLiteral("/polite/probed.gif")), 2);
     }
 
+    void cookiesSetByTheSiteAreKept()
+    {
+        TestRoute guarded = gallery();
+        guarded.neededCookie = "visitor=1";
+        site.setRoute(QStringLiteral("/polite/visitors.htm"), guarded);
+        TestRoute door = htmlRoute("<html><body><a href=\"/polite/visitors.htm\">in</a></body></html>");
+        door.headers.append(qMakePair(QByteArray("Set-Cookie"), QByteArray("visitor=1; Path=/")));
+        site.setRoute(QStringLiteral("/polite/door.htm"), door);
+        const Run run = search(site.url(QStringLiteral("/polite/door.htm")), {}, dir);
+        QVERIFY2(run.pictures.contains(QStringLiteral("a.gif")), qPrintable(run.pages));
+    }
+
     void cookiesOpenAGuardedPage_data()
     {
         QTest::addColumn<bool>("withCookies");
