@@ -81,7 +81,10 @@ void SearchSession::connectBrowser(int slot, Browser* browser)
 
 void SearchSession::documentComplete(int slot, const QString& address)
 {
-    if (std::optional<PageReading> page = handleDocumentComplete(m_slots, slot, address, m_pages)) {
+    std::optional<PageReading> page = handleDocumentComplete(m_slots, slot, address, m_pages);
+    if (page && page->failed && m_holds.putBack(m_pages, page->row, *m_slots.at(slot).browser, m_clock.now()))
+        page.reset(); // asked to come back later
+    if (page) {
         if (page->row > 0)
             m_rowsBeingRead.insert(page->row);
         m_reading.add([page = std::move(*page), cache = m_cache, measuring = isMeasuring()]() mutable {
@@ -264,7 +267,10 @@ void SearchSession::timer3Tick()
 
 bool SearchSession::dispatchOne()
 {
-    const std::optional<int> row = dispatchNextRow(m_slots, m_pages, [this] { return m_siteRules.nextRow(); });
+    const double now = m_clock.now();
+    const std::optional<int> row = dispatchNextRow(m_slots, m_pages, [this, now] {
+        return m_siteRules.nextRow([this, now](const PageRow& page) { return m_holds.isHeld(page.address, now); });
+    });
     if (!row)
         return false;
     m_siteRules.dispatched(*row);
@@ -313,6 +319,8 @@ void SearchSession::armNextDeadline()
         consider(m_slots.lastDispatchTime() + m_pace.pageTimeout);
     if (const std::optional<double> opens = m_siteRules.nextOpening(); opens && m_running)
         consider(*opens);
+    if (const std::optional<double> release = m_holds.nextRelease(m_clock.now()))
+        consider(*release);
     if (!next) {
         m_deadline.stop();
         return;

@@ -7,6 +7,7 @@
 #include "app/ordered_work.h"
 #include "app/picture_measuring.h"
 #include "app/site_rules.h"
+#include "app/site_holds.h"
 #include "extract/picture_rows.h"
 #include "extract/pictures_awaiting_type.h"
 #include "extract/url_cache.h"
@@ -146,4 +147,5 @@ private:
     QSet<int> m_rowsBeingRead; // completed, their readings not yet applied: no watchdog fails them
     // Last: it waits for the pages being read, which read the cache, before the rest goes.
     OrderedWork<PageReading> m_reading;
+    SiteHolds m_holds;
 };

@@ -221,16 +221,20 @@ void SiteRules::sitemapArrived(const QString& site, FileKind kind, const SiteFil
     }
 }
 
-std::optional<int> SiteRules::nextRow()
+std::optional<int> SiteRules::nextRow(const std::function<bool(const PageRow&)>& held)
 {
     m_nextOpening.reset();
-    if (!m_files)
+    if (!m_files && !held)
         return m_pages.firstWaiting();
     const double now = m_clock.now();
     // Rows of one site held back are passed over without reading their addresses again.
     QHash<QString, bool> verdicts;
     for (const int position : m_pages.waitingPositions()) {
         const PageRow& row = m_pages.row(position);
+        if (held && held(row))
+            continue;
+        if (!m_files)
+            return position;
         QString key = writtenOrigin(row.address) + (row.depth > 0 ? u'1' : u'0');
         auto verdict = verdicts.constFind(key);
         if (verdict == verdicts.constEnd()) {

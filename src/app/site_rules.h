@@ -12,10 +12,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class Clock;
 class PageTable;
+struct PageRow;
 
 // What the search reads of the sites' own files. Both on by default.
 struct Politeness {
@@ -52,8 +54,9 @@ public:
     // At a search's start: robots.txt (and sitemaps, for the sites of start addresses) of the
     // sites whose rows are waiting.
     void searchStarted();
-    // The first waiting row whose site may be dispatched now, or nothing.
-    std::optional<int> nextRow();
+    // The first waiting row whose site may be dispatched now and that held does not pass
+    // over (a site told to come back later), or nothing.
+    std::optional<int> nextRow(const std::function<bool(const PageRow&)>& held = {});
     // The row at this position was dispatched now.
     void dispatched(int position);
     // When nextRow() last held a site back for its Crawl-delay: the earliest time it opens,

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 // One embedded browser, the engine of a browser slot. navigate() returns at once; every
 // event is delivered later from the event loop, never from inside navigate().
 class Browser : public QObject {
@@ -26,6 +28,9 @@ public:
     // documentComplete follows from the event loop, with a document of what the page has (a
     // page that gave no document at all completes as failed). Does nothing when idle.
     virtual void finishNow() = 0;
+    // The last navigation was answered 429 or 503: the wait the server asked for in seconds,
+    // 0 when it named none. Engines that cannot tell say nothing.
+    virtual std::optional<double> retryAfterSeconds() const { return std::nullopt; }
 
 signals:
     void statusTextChange(const QString& text);

@@ -219,6 +219,15 @@ bool TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
         route.status = 404;
         route.body = "<html><head><title>Not found</title></head><body>Not found</body></html>";
     }
+    if (m_hits.value(path) <= route.busyAnswers) {
+        route.status = 429;
+        route.body = "busy";
+        if (!route.busyRetryAfter.isEmpty())
+            route.headers.append(qMakePair(QByteArray("Retry-After"), route.busyRetryAfter));
+    } else if (!route.neededCookie.isEmpty() && !m_lastCookies.contains(route.neededCookie)) {
+        route.status = 403;
+        route.body = "members only";
+    }
     if (headOnly && route.refuseHead) {
         route.status = 405;
         route.contentType = "text/html";

@@ -34,6 +34,12 @@ struct TestRoute {
         ChunkedCut,   // half the body in chunks, then the connection closes without the last chunk
     };
     Fault fault = Fault::None;
+    // A busy or guarded route: its first busyAnswers requests get a 429, with busyRetryAfter
+    // as Retry-After when it is set; with neededCookie, a request whose Cookie header lacks
+    // it gets a 403.
+    int busyAnswers = 0;
+    QByteArray busyRetryAfter;
+    QByteArray neededCookie;
 };
 
 // An answer of the test site with this body, status and type.

@@ -85,6 +85,9 @@ void addOptions(QCommandLineParser& parser)
         flag("ignore-robots"),
         flag("no-sitemaps"),
     });
+    // What every request sends and how servers are trusted.
+    parser.addOptions({valued("user-agent", "TEXT"), valued("header", "LINE"), valued("cookies", "FILE"),
+                       valued("ca-file", "FILE"), flag("insecure")});
 }
 
 std::optional<double> kilobytes(const QString& text)
@@ -174,7 +177,8 @@ QString headlessUsage()
         "                [--min-width N] [--min-height N] [--min-size KB] [--max-size KB]\n"
         "                [--types LIST] [--match REGEX] [--exclude REGEX]\n"
         "                [--download DIR] [--max-file-size MB] [--ignore-robots]\n"
-        "                [--no-sitemaps] ADDRESS...\n");
+        "                [--no-sitemaps] [--user-agent TEXT] [--header \"NAME: VALUE\"]...\n"
+        "                [--cookies FILE] [--ca-file FILE] [--insecure] ADDRESS...\n");
 }
 
 std::optional<QString> informationRequested(const QStringList& arguments)
@@ -225,6 +229,11 @@ std::optional<QString> informationRequested(const QStringList& arguments)
                    "\n"
                    "  --download DIR       save the pictures into DIR once the search has ended\n"
                    "  --max-file-size MB   give up a picture larger than this (256)\n"
+                   "  --user-agent TEXT    the User-Agent every request sends\n"
+                   "  --header \"N: V\"      one more request header, for every request (repeatable)\n"
+                   "  --cookies FILE       cookies to send, from a Netscape cookies.txt\n"
+                   "  --ca-file FILE       trust the certificates in FILE besides the system's\n"
+                   "  --insecure           check no certificate\n"
                    "  -h, --help           this text\n"
                    "  -v, --version        the version\n"
                    "\n"
@@ -256,6 +265,42 @@ std::optional<QString> windowUnavailable(const QStringList& arguments)
         return std::nullopt;
     return program + QStringLiteral(": no display to open the window on (DISPLAY, WAYLAND_DISPLAY and "
                                      "QT_QPA_PLATFORM are unset); search without one with --headless\n");
+}
+
+namespace {
+
+std::variant<HttpSettings, UsageError> httpSettings(const QCommandLineParser& parser)
+{
+    HttpSettings http;
+    if (parser.isSet(QStringLiteral("user-agent"))) {
+        const QString agent = parser.value(QStringLiteral("user-agent"));
+        if (agent.trimmed().isEmpty() || agent.contains(u'\n') || agent.contains(u'\r'))
+            return badValue(QStringLiteral("user-agent"), agent);
+        http.userAgent = agent.toUtf8();
+    }
+    for (const QString& text : parser.values(QStringLiteral("header"))) {
+        const std::optional<QByteArray> line = headerLine(text);
+        if (!line)
+            return badValue(QStringLiteral("header"), text);
+        http.headers.append(*line);
+    }
+    for (const auto& [name, file] : {std::pair{"cookies", &http.cookiesFile}, std::pair{"ca-file", &http.caFile}}) {
+        *file = parser.value(QString::fromLatin1(name));
+        if (parser.isSet(QString::fromLatin1(name)) && file->isEmpty())
+            return badValue(QString::fromLatin1(name), QString());
+    }
+    http.insecure = parser.isSet(QStringLiteral("insecure"));
+    return http;
+}
+
+} // namespace
+
+std::variant<HttpSettings, UsageError> parseHttpSettings(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.parse(arguments);
+    return httpSettings(parser);
 }
 
 std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringList& arguments)
@@ -354,6 +399,18 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
     if (!format)
         return badValue(QStringLiteral("format"), value("format"));
     options.format = *format;
+
+    auto http = httpSettings(parser);
+    if (const auto* error = std::get_if<UsageError>(&http))
+        return *error;
+    options.http = std::get<HttpSettings>(http);
+    // Chromium makes its own requests: better no search than one that quietly sends other
+    // cookies or trusts other servers than asked.
+    for (const char* name : {"user-agent", "header", "cookies", "ca-file", "insecure"}) {
+        if (options.chromium && isSet(name))
+            return UsageError{QStringLiteral("%1: --%2 is for the net engine; the chromium engine makes its own requests")
+                                  .arg(program, QString::fromLatin1(name)), false};
+    }
 
     options.addresses = parser.positionalArguments();
     if (options.addresses.isEmpty())

@@ -4,6 +4,7 @@
 #include "app/search_session.h"
 #include "app/table_formats.h"
 #include "lists/picture_filter.h"
+#include "platform/http_settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,7 @@ struct HeadlessOptions {
     qint64 maxFileBytes = PictureDownloads::kDefaultMaxFileBytes;
     Politeness politeness; // --ignore-robots, --no-sitemaps
     QStringList addresses;
+    HttpSettings http; // --user-agent, --header, --cookies, --ca-file, --insecure
 };
 
 // --max-file-size takes whole megabytes up to this (a terabyte).
@@ -52,6 +54,10 @@ std::optional<QString> informationRequested(const QStringList& arguments);
 // True when the command line names the chromium engine, read as the option parser reads it
 // ("--engine chromium", "--engine=chromium", "-engine chromium"; the last --engine wins).
 bool asksForChromium(const QStringList& arguments);
+
+// What the command line asks of every request, for either mode; a usage error for a bad
+// --header or an empty file name.
+std::variant<HttpSettings, UsageError> parseHttpSettings(const QStringList& arguments);
 
 // Without --headless: why the window cannot open (no display to show it on), or nothing.
 std::optional<QString> windowUnavailable(const QStringList& arguments);

@@ -11,6 +11,7 @@
 #include "app/search_session.h"
 #include "app/table_formats.h"
 #include "extract/url_cache.h"
+#include "platform/net/curl_session.h"
 #include "platform/net/net_engine.h"
 #include "platform/net/net_site_files.h"
 #include "platform/worker_threads.h"
@@ -22,10 +23,29 @@
 #include <QTextStream>
 
 #include <functional>
+#include <optional>
 #include <memory>
 #include <vector>
 
 namespace {
+
+// Applies the settings, saying on err what they skipped and each site whose certificate is
+// refused; the exit status when a file they name cannot be read.
+std::optional<int> useHttpSettings(CurlSession& session, const HttpSettings& settings, QTextStream& err)
+{
+    QObject::connect(&session, &CurlSession::notice, &session, [&err](const QString& line) {
+        err << QStringLiteral("quorvane: ") << line << '\n';
+        err.flush();
+    });
+    QStringList notes;
+    const std::optional<QString> failure = session.configure(settings, notes);
+    for (const QString& note : notes)
+        err << QStringLiteral("quorvane: ") << note << '\n';
+    if (failure)
+        err << QStringLiteral("quorvane: ") << *failure << '\n';
+    err.flush();
+    return failure ? std::optional<int>(2) : std::nullopt;
+}
 
 // Runs the search until no row is waiting or loading and every slot is free, or until
 // SIGINT or SIGTERM asks it to stop.
@@ -102,6 +122,8 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         auto* net = new NetEngine(&cache);
         // Without downloads a picture's size is all the tables need.
         net->setKeepPictureBytes(!options.downloadFolder.isEmpty());
+        if (const auto refused = useHttpSettings(*net->session(), options.http, err))
+            return *refused;
         engine.reset(net);
         typeProbe = net->typeProbe();
         curl = net->session();

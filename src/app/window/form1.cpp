@@ -15,12 +15,15 @@
 #include "app/window/tab_control.h"
 #include "app/window/twips.h"
 #include "build_info.h"
+#include "platform/net/curl_session.h"
 #include "platform/net/net_engine.h"
 #include "platform/net/net_site_files.h"
 #ifdef QUORVANE_HAVE_WEBENGINE
 #include "platform/chromium/chromium_browser.h"
 #include "platform/chromium/chromium_engine.h"
 #endif
+
+#include <cstdio>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -81,7 +84,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, int lef
 
 } // namespace
 
-Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& sessionFile, PageEngine engine)
+Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& sessionFile, PageEngine engine,
+             const HttpSettings& http)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -111,6 +115,11 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
         auto* net = new NetEngine(&m_cache);
         m_engine.reset(net);
         curl = net->session();
+        QStringList notes;
+        if (const std::optional<QString> failure = curl->configure(http, notes))
+            notes.append(*failure);
+        for (const QString& note : std::as_const(notes))
+            std::fprintf(stderr, "quorvane: %s\n", qPrintable(note));
         typeProbe = net->typeProbe();
         pictureProbe = net->pictureProbe();
         createBrowser = [net] { return net->createBrowser(net); };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/http_settings.h"
 #include "app/clock.h"
 #include "app/search_session.h"
 #include "app/window/desktop.h"
@@ -33,7 +34,8 @@ public:
     // desktop answers the window's questions and opens addresses; the user's desktop when null.
     // sessionFile keeps the search so that it survives a crash; none when empty.
     explicit Form1(std::unique_ptr<Desktop> desktop = nullptr, QWidget* parent = nullptr,
-                   const QString& sessionFile = {}, PageEngine engine = PageEngine::Net);
+                   const QString& sessionFile = {}, PageEngine engine = PageEngine::Net,
+                   const HttpSettings& http = {}); // what the net engine's requests send
     ~Form1() override;
 
     static QString caption(); // "<title> V<major>.<minor>.<revision> - Brinvale"

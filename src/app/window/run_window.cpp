@@ -1,5 +1,6 @@
 #include "app/window/run_window.h"
 
+#include "app/headless/headless_options.h"
 #include "app/window/form1.h"
 #include "app/window/window_language.h"
 #include "build_info.h"
@@ -20,6 +21,18 @@ int runWindow(int& argc, char** argv)
         std::fputs("quorvane: bad value for --lang (en or zh)\n", stderr);
         return 2;
     }
+    const auto http = parseHttpSettings(arguments);
+    if (const auto* error = std::get_if<UsageError>(&http)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error->message));
+        return 2;
+    }
+#ifdef QUORVANE_HAVE_WEBENGINE
+    if (std::get<HttpSettings>(http) != HttpSettings{}) {
+        std::fputs("quorvane: the window's chromium engine makes its own requests: --user-agent, --header, --cookies,"
+                   " --ca-file and --insecure are for --headless\n", stderr);
+        return 2;
+    }
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(BuildInfo::title));
     installWindowLanguage(*language);
@@ -29,7 +42,7 @@ int runWindow(int& argc, char** argv)
 #ifdef QUORVANE_HAVE_WEBENGINE
     Form1 form(nullptr, nullptr, sessionFile, Form1::PageEngine::Chromium); // pages run their scripts
 #else
-    Form1 form(nullptr, nullptr, sessionFile);
+    Form1 form(nullptr, nullptr, sessionFile, Form1::PageEngine::Net, std::get<HttpSettings>(http));
 #endif
     form.show();
     return app.exec();

@@ -1,6 +1,11 @@
 #include "platform/net/curl_session.h"
 
+#include "platform/cookies_file.h"
+
+#include <QDateTime>
+#include <QFile>
 #include <QSocketNotifier>
+#include <QUrl>
 
 #include <algorithm>
 #include <limits>
@@ -64,6 +69,73 @@ bool CurlSession::add(CURL* easy, Done done)
         return false;
     m_transfers.insert(easy, std::move(done));
     return true;
+}
+
+std::optional<QString> CurlSession::configure(const HttpSettings& settings, QStringList& notes)
+{
+    std::unique_ptr<QTemporaryFile> trusted;
+    if (!settings.caFile.isEmpty()) {
+        QFile added(settings.caFile);
+        if (!added.open(QIODevice::ReadOnly))
+            return QStringLiteral("cannot read %1: %2").arg(settings.caFile, added.errorString());
+        // A CA file of its own replaces curl's store, so the system's certificates go first.
+        QByteArray bundle;
+        CURL* probe = curl_easy_init();
+        const char* systemStore = nullptr;
+        if (probe && curl_easy_getinfo(probe, CURLINFO_CAINFO, &systemStore) == CURLE_OK && systemStore) {
+            QFile system(QString::fromLocal8Bit(systemStore));
+            if (system.open(QIODevice::ReadOnly))
+                bundle = system.readAll() + '\n';
+        }
+        curl_easy_cleanup(probe);
+        bundle += added.readAll();
+        trusted = std::make_unique<QTemporaryFile>();
+        if (!trusted->open() || trusted->write(bundle) != bundle.size() || !trusted->flush())
+            return QStringLiteral("cannot write the certificate bundle: %1").arg(trusted->errorString());
+    }
+    CookiesFile cookies;
+    if (!settings.cookiesFile.isEmpty()) {
+        QFile file(settings.cookiesFile);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("cannot read %1: %2").arg(settings.cookiesFile, file.errorString());
+        cookies = readCookiesText(file.readAll(), QDateTime::currentSecsSinceEpoch());
+        if (cookies.expired > 0 || cookies.malformed > 0)
+            notes.append(QStringLiteral("%1: %2 cookies read, %3 expired and %4 malformed lines skipped")
+                             .arg(settings.cookiesFile).arg(cookies.cookies.size()).arg(cookies.expired).arg(cookies.malformed));
+    }
+    // Into the shared jar, where the cookies servers set during the search join them.
+    if (CURL* loader = curl_easy_init()) {
+        curl_easy_setopt(loader, CURLOPT_SHARE, m_shared);
+        for (const QByteArray& cookie : std::as_const(cookies.cookies))
+            curl_easy_setopt(loader, CURLOPT_COOKIELIST, cookie.constData());
+        curl_easy_cleanup(loader);
+    }
+    if (settings.insecure)
+        notes.append(QStringLiteral("--insecure: no certificate is checked, any server may pose as any site"));
+    m_settings = settings;
+    m_trusted = std::move(trusted);
+    return std::nullopt;
+}
+
+void CurlSession::prepare(CURL* easy) const
+{
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, m_settings.userAgent.constData());
+    if (m_trusted)
+        curl_easy_setopt(easy, CURLOPT_CAINFO, QFile::encodeName(m_trusted->fileName()).constData());
+    if (m_settings.insecure) {
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
+}
+
+void CurlSession::certificateRefused(const QUrl& url, const QString& reason)
+{
+    const QString site = url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo)
+                             .toString();
+    if (m_refusedSites.contains(site))
+        return;
+    m_refusedSites.insert(site);
+    emit notice(QStringLiteral("%1: certificate not trusted: %2").arg(site, reason));
 }
 
 void CurlSession::remove(CURL* easy)

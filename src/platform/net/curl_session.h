@@ -1,12 +1,19 @@
 #pragma once
 
+#include "platform/http_settings.h"
+
 #include <QHash>
 #include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <curl/curl.h>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -31,6 +38,19 @@ public:
     // callbacks any more. Unknown handles are ignored.
     void remove(CURL* easy);
 
+    // Takes the settings for the transfers started from now on, the cookies of its file put
+    // in the session's jar. An error when a file it names cannot be read (nothing changes
+    // then); what is worth telling on the way is appended to notes.
+    std::optional<QString> configure(const HttpSettings& settings, QStringList& notes);
+    const HttpSettings& settings() const { return m_settings; }
+    // Gives a transfer the user agent and the certificate checks of the settings.
+    void prepare(CURL* easy) const;
+    // A site whose certificate was refused: told once per site through notice().
+    void certificateRefused(const QUrl& url, const QString& reason);
+
+signals:
+    void notice(const QString& line);
+
 private:
     struct Watch {
         QSocketNotifier* read = nullptr;
@@ -48,4 +68,7 @@ private:
     QTimer m_timer;
     QHash<curl_socket_t, Watch> m_sockets;
     QHash<CURL*, Done> m_transfers;
+    HttpSettings m_settings;
+    std::unique_ptr<QTemporaryFile> m_trusted; // the system's certificates and the --ca-file ones
+    QSet<QString> m_refusedSites;
 };

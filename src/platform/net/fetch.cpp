@@ -2,13 +2,25 @@
 
 #include "platform/net/curl_session.h"
 #include "platform/net/web_address.h"
+#include "platform/retry_after.h"
+
+#include <QDateTime>
 
 #include <algorithm>
 #include <optional>
 
 namespace {
 
-const char* const kUserAgent = "Mozilla/5.0 (compatible; Quorvane)";
+bool asksToComeBack(int status)
+{
+    return status == 429 || status == 503;
+}
+
+bool isCertificateFailure(CURLcode code)
+{
+    return code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_SSL_CACERT_BADFILE || code == CURLE_SSL_ISSUER_ERROR
+        || code == CURLE_SSL_PINNEDPUBKEYNOTMATCH;
+}
 
 // The value of a "Name: value" header line when its name is this one.
 std::optional<QByteArrayView> headerValue(QByteArrayView line, QByteArrayView name)
@@ -47,6 +59,17 @@ bool asksForRange(const QList<QByteArray>& headers)
 
 } // namespace
 
+std::optional<int> busyRetryWaitMs(const FetchResult& result, int retries, int maxRetries, int longestWaitMs)
+{
+    constexpr double kFirstWaitMs = 1'000;
+    if (!result.retryAfter || retries >= maxRetries)
+        return std::nullopt;
+    const double waitMs = *result.retryAfter > 0 ? *result.retryAfter * 1000 : kFirstWaitMs * (1 << std::min(retries, 16));
+    if (waitMs > longestWaitMs)
+        return std::nullopt;
+    return int(waitMs);
+}
+
 Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const FetchLimits& limits, Method method,
              const FetchExtras& extras)
     : QObject(parent), m_session(session), m_limits(limits), m_method(method), m_sink(extras.sink), m_finalUrl(url),
@@ -67,12 +90,13 @@ Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const Fetch
         // Straight to the server: a proxy from the environment must not redirect the program.
         curl_easy_setopt(m_easy, CURLOPT_PROXY, "");
         curl_easy_setopt(m_easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_2TLS));
-        curl_easy_setopt(m_easy, CURLOPT_USERAGENT, kUserAgent);
+        curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_curlError);
+        m_session->prepare(m_easy);
         // Every encoding curl can unpack, except for a range: its offsets count the bytes as
         // stored, which an encoded answer would not.
         if (!asksForRange(extras.headers))
             curl_easy_setopt(m_easy, CURLOPT_ACCEPT_ENCODING, "");
-        for (const QByteArray& header : extras.headers)
+        for (const QByteArray& header : extras.headers + m_session->settings().headers)
             m_requestHeaders = curl_slist_append(m_requestHeaders, header.constData());
         curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_requestHeaders);
         curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
@@ -132,6 +156,7 @@ bool Fetch::headerLine(QByteArrayView line)
         m_rangeTotal.reset();
         m_encoded = false;
         m_redirect = false;
+        m_retryAfter = asksToComeBack(m_status) ? std::optional<double>(0) : std::nullopt;
         // The address this response answers: once curl gives up on a redirect, its
         // effective address is the target it refused.
         const char* answered = nullptr;
@@ -149,6 +174,8 @@ bool Fetch::headerLine(QByteArrayView line)
         m_rangeTotal = rangeTotal(*range);
     else if (const auto encoding = headerValue(line, "Content-Encoding"))
         m_encoded = !encoding->isEmpty() && encoding->compare("identity", Qt::CaseInsensitive) != 0;
+    else if (const auto retry = headerValue(line, "Retry-After"); retry && m_retryAfter)
+        m_retryAfter = retryAfterSeconds(*retry, QDateTime::currentDateTimeUtc()).value_or(0);
     if (!line.trimmed().isEmpty())
         return true;
 
@@ -253,6 +280,8 @@ QString Fetch::failure(CURLcode code) const
     }
     if (m_status >= 400)
         return QStringLiteral("HTTP %1").arg(m_status);
+    if (code != CURLE_OK && m_curlError[0] != '\0')
+        return QString::fromUtf8(m_curlError);
     if (code != CURLE_OK)
         return QString::fromUtf8(curl_easy_strerror(code));
     if (m_endedEarly)
@@ -281,6 +310,9 @@ void Fetch::complete(CURLcode code)
     result.endedEarly = m_endedEarly;
     if (result.failed)
         result.error = failure(code);
+    if (result.failed && isCertificateFailure(code) && m_session)
+        m_session->certificateRefused(m_finalUrl, result.error);
+    result.retryAfter = m_retryAfter;
     result.byteSize = m_received;
     result.kept = m_keeping;
     if (m_status == 206)

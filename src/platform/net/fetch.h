@@ -60,7 +60,14 @@ struct FetchResult {
     bool failed = true;     // no response, a network or TLS error, HTTP status >= 400, cut, short or late
     QString error;          // why it failed, in a few words; empty when it did not
     bool endedEarly = false; // finishNow() ended it: the body is what had arrived by then
+    // On a 429 or a 503: the wait the server asked for in seconds, 0 when it named none.
+    std::optional<double> retryAfter;
 };
+
+// After a 429 or a 503: how long to wait before asking again for the retries-th time
+// (counted from 0): the server's wait, else 1 s doubled each time. None when the answer
+// was another, the retries are used up, or the wait is longer than longestWaitMs.
+std::optional<int> busyRetryWaitMs(const FetchResult& result, int retries, int maxRetries, int longestWaitMs);
 
 // One GET (or HEAD) of an http or https address: redirects followed (at most 20, only to
 // http and https), the body taken in pieces as it arrives into a buffer that grows with it
@@ -129,4 +136,6 @@ private:
     bool m_enough = false; // the sink ended the transfer as a success
     bool m_endedEarly = false;
     bool m_announced = false;
+    std::optional<double> m_retryAfter; // of the response being read
+    char m_curlError[CURL_ERROR_SIZE] = {};
 };

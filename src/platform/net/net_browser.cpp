@@ -30,6 +30,7 @@ void NetBrowser::navigate(const QString& address)
     m_location = address;
     m_document.reset();
     m_failed = false;
+    m_retryAfter.reset();
 
     if (isAboutBlank(address)) {
         later([this, loading] {
@@ -59,11 +60,12 @@ void NetBrowser::navigate(const QString& address)
     connect(m_load, &PageLoad::finished, this,
             [this, load = m_load.data()](const DocumentPtr& document, bool failed, const QString& finalAddress) {
                 load->deleteLater();
-                later([this, document, failed, finalAddress] {
+                later([this, document, failed, finalAddress, retryAfter = load->retryAfter()] {
                     const quint64 navigation = m_navigation;
                     m_load = nullptr;
                     m_document = document;
                     m_failed = failed;
+                    m_retryAfter = retryAfter;
                     emit statusTextChange(QStringLiteral("完成"));
                     if (navigation == m_navigation) // unless the handler has navigated elsewhere
                         emit documentComplete(finalAddress);

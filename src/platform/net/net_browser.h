@@ -28,6 +28,7 @@ public:
     DocumentPtr document() const override { return m_document; }
     bool navigationFailed() const override { return m_failed; }
     void finishNow() override;
+    std::optional<double> retryAfterSeconds() const override { return m_retryAfter; }
 
 private:
     // Runs the event from the event loop, unless another navigation has begun by then.
@@ -42,5 +43,6 @@ private:
     QString m_location = QStringLiteral("about:blank");
     DocumentPtr m_document;
     bool m_failed = false;
+    std::optional<double> m_retryAfter;
     bool m_silent = false;
 };

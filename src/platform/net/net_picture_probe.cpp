@@ -3,6 +3,7 @@
 #include "extract/picture_header.h"
 #include "platform/net/fetch.h"
 
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -23,6 +24,7 @@ struct NetPictureProbe::Probe {
     QByteArray bytes; // the body's start, at most kPictureHeaderMaxBytes
     PictureHeader header = kUndecided;
     PictureMeasure measure;
+    int retries = 0; // after a 429 or 503
 };
 
 NetPictureProbe::NetPictureProbe(CurlSession* session, QObject* parent) : PictureProbe(parent), m_session(session)
@@ -95,6 +97,12 @@ void NetPictureProbe::transferDone(Probe& probe, qint64 from, const FetchResult&
 {
     probe.fetch.release()->deleteLater(); // its signal is being delivered
     m_bytesRead += result.byteSize;
+    // An error answer gives the sink no bytes, so the range is asked again as it was.
+    if (const std::optional<int> waitMs = busyRetryWaitMs(result, probe.retries, kBusyRetries, kBusyLongestWaitMs)) {
+        ++probe.retries;
+        QTimer::singleShot(*waitMs, this, [this, &probe, from] { request(probe, from); });
+        return;
+    }
     // Bytes of another range than the one asked for would be read as a header that lies.
     const bool usable = result.responded && (result.status == 206 || (from == 0 && result.status == 200));
     if (!usable) {

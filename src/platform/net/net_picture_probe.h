@@ -26,6 +26,9 @@ public:
     static constexpr qint64 kFirstRangeBytes = 64 * 1024;
     static constexpr int kIdleTimeoutMs = 15'000;
     static constexpr int kTotalTimeoutMs = 30'000; // each transfer
+    // A 429 or 503 is asked again, as a page's resources are (twice, waits up to 5 s).
+    static constexpr int kBusyRetries = 2;
+    static constexpr int kBusyLongestWaitMs = 5'000;
 
     explicit NetPictureProbe(CurlSession* session, QObject* parent = nullptr);
     ~NetPictureProbe() override;

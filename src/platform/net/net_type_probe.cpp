@@ -4,6 +4,8 @@
 #include "platform/net/fetch.h"
 #include "platform/net/web_address.h"
 
+#include <QTimer>
+
 NetTypeProbe::NetTypeProbe(CurlSession* session, const UrlCache* cache, QObject* parent)
     : TypeProbe(parent), m_session(session), m_cache(cache)
 {
@@ -49,7 +51,7 @@ void NetTypeProbe::pump()
     }
 }
 
-void NetTypeProbe::request(const QString& address, bool head)
+void NetTypeProbe::request(const QString& address, bool head, int retries)
 {
     FetchLimits limits;
     limits.idleTimeoutMs = kTimeoutMs;
@@ -57,8 +59,12 @@ void NetTypeProbe::request(const QString& address, bool head)
     // A GET ends once its headers are in: the body is not wanted.
     limits.bodyLimit = head ? limits.bodyLimit : 0;
     auto* fetch = new Fetch(m_session, QUrl(address), this, limits, head ? Fetch::Method::Head : Fetch::Method::Get);
-    connect(fetch, &Fetch::finished, this, [this, fetch, address, head](const FetchResult& result) {
+    connect(fetch, &Fetch::finished, this, [this, fetch, address, head, retries](const FetchResult& result) {
         fetch->deleteLater();
+        if (const std::optional<int> waitMs = busyRetryWaitMs(result, retries, kBusyRetries, kBusyLongestWaitMs); waitMs && m_session) {
+            QTimer::singleShot(*waitMs, this, [this, address, head, retries] { request(address, head, retries + 1); });
+            return;
+        }
         if (head && result.responded && (result.status == 405 || result.status == 501) && m_session) {
             request(address, false);
             return;

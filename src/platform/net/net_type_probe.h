@@ -28,7 +28,10 @@ public:
 
 private:
     void pump();
-    void request(const QString& address, bool head);
+    // A 429 or 503 is asked again, as a page's resources are (twice, waits up to 5 s).
+    static constexpr int kBusyRetries = 2;
+    static constexpr int kBusyLongestWaitMs = 5'000;
+    void request(const QString& address, bool head, int retries = 0);
     void finish(const QString& address, const QString& contentType);
 
     QPointer<CurlSession> m_session;

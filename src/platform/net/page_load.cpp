@@ -112,6 +112,7 @@ void PageLoad::documentFetched(int node, const FetchResult& result)
         if (result.url.isValid())
             m_finalAddress = result.url.toString(QUrl::FullyEncoded);
         if (result.failed) {
+            m_retryAfter = result.retryAfter;
             fail(m_finalAddress);
             return;
         }

@@ -44,6 +44,8 @@ public:
     // shows a partial page) and the pictures already loaded. finished follows once those
     // documents are parsed; failed when the page's own document gave no response.
     void finishNow();
+    // The page's own answer was a 429 or a 503: the wait it asked for, 0 when none.
+    std::optional<double> retryAfter() const { return m_retryAfter; }
 
 signals:
     void responseArrived(const QString& finalAddress);
@@ -102,4 +104,5 @@ private:
     int m_done = 0;
     bool m_finished = false;
     bool m_endedEarly = false; // finishNow: nothing more is asked for
+    std::optional<double> m_retryAfter;
 };

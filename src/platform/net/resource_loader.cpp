@@ -5,6 +5,8 @@
 
 #include "platform/net/curl_session.h"
 
+#include <QTimer>
+
 ResourceLoader::ResourceLoader(CurlSession* session, UrlCache* cache, QObject* parent)
     : QObject(parent), m_session(session), m_cache(cache)
 {
@@ -56,7 +58,8 @@ void ResourceLoader::release(quint64 page)
         // Deleting the fetch aborts its transfer now, not at the next turn of the event loop.
         Fetch* fetch = transfer->fetch;
         transfer = m_transfers.erase(transfer);
-        fetch->disconnect(this);
+        if (fetch)
+            fetch->disconnect(this);
         delete fetch;
     }
 }
@@ -90,24 +93,45 @@ void ResourceLoader::pump(quint64 page)
 
 void ResourceLoader::startTransfer(const Wanted& wanted)
 {
+    m_transfers.insert(wanted.address, Transfer{startFetch(wanted.address, wanted.kind), {}, wanted.kind});
+}
+
+Fetch* ResourceLoader::startFetch(const QString& address, Kind kind)
+{
     FetchLimits limits;
-    if (wanted.kind == Kind::Picture) {
+    if (kind == Kind::Picture) {
         limits.bodyLimit = kPictureByteLimit;
         limits.keepLimit = m_keepPictureBytes ? kPictureKeepBytes : 0;
         limits.headBytes = kPictureHeadBytes;
     }
-    auto* fetch = new Fetch(m_session, QUrl(wanted.address), this, limits);
-    connect(fetch, &Fetch::finished, this, [this, address = wanted.address, fetch](const FetchResult& result) {
-        transferDone(address, fetch, result);
+    auto* fetch = new Fetch(m_session, QUrl(address), this, limits);
+    connect(fetch, &Fetch::finished, this,
+            [this, address, fetch](const FetchResult& result) { transferDone(address, fetch, result); });
+    return fetch;
+}
+
+bool ResourceLoader::askAgainLater(const QString& address, const FetchResult& result)
+{
+    const auto transfer = m_transfers.find(address);
+    const std::optional<int> waitMs = busyRetryWaitMs(result, transfer->retries, kBusyRetries, kBusyLongestWaitMs);
+    if (!waitMs)
+        return false;
+    transfer->fetch = nullptr;
+    ++transfer->retries;
+    QTimer::singleShot(*waitMs, this, [this, address] {
+        // Unless every page waiting for it has gone, or another transfer has begun since.
+        const auto waiting = m_transfers.find(address);
+        if (waiting != m_transfers.end() && !waiting->fetch)
+            waiting->fetch = startFetch(address, waiting->kind);
     });
-    m_transfers.insert(wanted.address, Transfer{fetch, {}});
+    return true;
 }
 
 void ResourceLoader::transferDone(const QString& address, Fetch* fetch, const FetchResult& result)
 {
     fetch->deleteLater();
     const auto transfer = m_transfers.constFind(address);
-    if (transfer == m_transfers.constEnd() || transfer->fetch != fetch)
+    if (transfer == m_transfers.constEnd() || transfer->fetch != fetch || askAgainLater(address, result))
         return;
     const QList<quint64> pages = transfer->pages;
     m_transfers.erase(transfer);

@@ -28,6 +28,11 @@ public:
     static constexpr qint64 kPictureByteLimit = 256 * 1024 * 1024;
     // Of a picture not kept whole, its first bytes are, for its dimensions.
     static constexpr qint64 kPictureHeadBytes = 64 * 1024;
+    // A 429 or 503 is asked again after the wait the server names, or 1 s then 2 s, at
+    // most this often; a longer wait than kBusyLongestWaitMs fails the resource at once,
+    // since its page will not wait that long for it.
+    static constexpr int kBusyRetries = 2;
+    static constexpr int kBusyLongestWaitMs = 5'000;
 
     // A style sheet is read by the document walk, so its bytes are needed; of a picture
     // only its size and its first bytes are.
@@ -62,11 +67,15 @@ private:
         int active = 0;
     };
     struct Transfer {
-        Fetch* fetch = nullptr;
+        Fetch* fetch = nullptr; // none while it waits to be asked again
         QList<quint64> pages;
+        Kind kind = Kind::Picture;
+        int retries = 0;
     };
     void pump(quint64 page);
     void startTransfer(const Wanted& wanted);
+    Fetch* startFetch(const QString& address, Kind kind);
+    bool askAgainLater(const QString& address, const FetchResult& result);
     void transferDone(const QString& address, Fetch* fetch, const FetchResult& result);
     void deliver(quint64 page, const QString& address, bool stored);
 
