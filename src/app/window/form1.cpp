@@ -500,6 +500,7 @@ void Form1::openSessionFile(const QString& path)
     if (brokenOff && m_desktop->askYesNo(this, QString::fromUtf8(BuildInfo::title),
                                          tr("上次的搜索没有正常结束，要恢复吗？"))) {
         restoreSearch(*m_session, search);
+        restoreStartText(search);
         findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(search.titles);
         findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(search.sources);
     } else if (const auto failure = store->clear()) {
@@ -509,6 +510,19 @@ void Form1::openSessionFile(const QString& path)
     m_store = std::move(store);
     m_recorder = std::make_unique<SessionRecorder>(*m_session, *m_store);
     connect(m_recorder.get(), &SessionRecorder::failed, this, &Form1::tellSessionFailure);
+}
+
+void Form1::restoreStartText(const StoredSearch& search)
+{
+    // The start command adds each start address as a page titled "[添加]", which no later
+    // step renames: those pages, in their order, are what the box held.
+    QStringList lines;
+    for (const StoredPage& page : search.pages) {
+        if (page.title == QStringLiteral("[添加]"))
+            lines.append(page.address);
+    }
+    if (!lines.isEmpty())
+        m_text1->setPlainText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
 void Form1::tellSessionFailure(const QString& reason)

@@ -12,6 +12,7 @@
 #include <vector>
 
 class SearchStore;
+struct StoredSearch;
 class SessionRecorder;
 class PictureDownloads;
 class PictureActions;
@@ -79,6 +80,7 @@ private:
     void setActivityColour(ActivityColour colour);
     void openSessionFile(const QString& path);
     void tellSessionFailure(const QString& reason);
+    void restoreStartText(const StoredSearch& search); // Text1 of the search restored
 
     std::unique_ptr<Desktop> m_desktop;
     UrlCache m_cache;
