@@ -11,7 +11,7 @@
 
 SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const UrlCache* cache,
                              SearchPace pace, QObject* parent)
-    : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock),
+    : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock), m_measuring(m_pictures),
       m_reading([this](PageReading& page) {
           SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get()};
           const bool applied = applyPageReading(page, tables);
@@ -49,6 +49,7 @@ SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const
     connect(&m_pages, &QAbstractItemModel::rowsInserted, this, &SearchSession::wake);
     connect(&m_pages, &QAbstractItemModel::dataChanged, this, &SearchSession::wake);
     connect(&m_pictures, &QAbstractItemModel::rowsInserted, this, &SearchSession::wake);
+    connect(&m_measuring, &PictureMeasuring::rowMeasured, this, &SearchSession::wake);
     wake();
 }
 
@@ -76,8 +77,10 @@ void SearchSession::connectBrowser(int slot, Browser* browser)
 void SearchSession::documentComplete(int slot, const QString& address)
 {
     if (std::optional<PageReading> page = handleDocumentComplete(m_slots, slot, address, m_pages)) {
-        m_reading.add([page = std::move(*page), cache = m_cache]() mutable {
+        m_reading.add([page = std::move(*page), cache = m_cache, measuring = isMeasuring()]() mutable {
             readPage(page, cache);
+            if (measuring && cache)
+                fillPictureFigures(page.pictures.rows, *cache);
             return std::move(page);
         });
     }
@@ -145,6 +148,26 @@ void SearchSession::setTypeProbe(TypeProbe* probe)
     m_awaiting = probe ? std::make_unique<PicturesAwaitingType>(*probe, m_pictures) : nullptr;
 }
 
+void SearchSession::setPictureProbe(PictureProbe* probe)
+{
+    m_measuring.setProbe(probe);
+}
+
+void SearchSession::setMeasuring(bool on)
+{
+    m_measuring.setEnabled(on);
+}
+
+bool SearchSession::isMeasuring() const
+{
+    return m_measuring.isEnabled();
+}
+
+const PictureMeasuring& SearchSession::pictureMeasuring() const
+{
+    return m_measuring;
+}
+
 bool SearchSession::extractTitles() const
 {
     return m_options.titles;
@@ -170,7 +193,7 @@ bool SearchSession::isRunning() const
 bool SearchSession::isIdle() const
 {
     return m_pages.waitingCount() == 0 && m_pages.downloadingCount() == 0 && m_slots.allFree()
-           && !(m_awaiting && m_awaiting->isWaiting()) && m_reading.isEmpty();
+           && !(m_awaiting && m_awaiting->isWaiting()) && !m_measuring.isBusy() && m_reading.isEmpty();
 }
 
 PictureTable& SearchSession::pictureTable()

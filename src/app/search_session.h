@@ -4,6 +4,7 @@
 #include "app/browser_slots.h"
 #include "app/clock.h"
 #include "app/ordered_work.h"
+#include "app/picture_measuring.h"
 #include "extract/picture_rows.h"
 #include "extract/pictures_awaiting_type.h"
 #include "extract/url_cache.h"
@@ -63,14 +64,22 @@ public:
     // Addresses without a type are asked about through the probe (not owned); without one
     // they give no row.
     void setTypeProbe(TypeProbe* probe);
+    // Picture rows that come without a size or dimensions are measured through the probe
+    // (not owned); without one only what the engine's cache holds fills them.
+    void setPictureProbe(PictureProbe* probe);
+    // On by default: rows get their size and dimensions while the search runs, from the
+    // cache and the probe. Off: only what the page itself says.
+    void setMeasuring(bool on);
+    bool isMeasuring() const;
+    const PictureMeasuring& pictureMeasuring() const;
     bool extractTitles() const;
     bool extractSources() const;
     // Puts back a site list as text() gave it, for a search that is resumed.
     void restoreSiteList(const QString& text);
 
     bool isRunning() const;  // Timer3 is on
-    // No row waiting or loading, every slot free, no picture waiting for its type and no
-    // page being read: the headless runner's end.
+    // No row waiting or loading, every slot free, no picture waiting for its type or being
+    // measured and no page being read: the headless runner's end.
     bool isIdle() const;
 
     PictureTable& pictureTable();
@@ -117,6 +126,7 @@ private:
     PictureOptions m_options;
     CrawlLimits m_limits;
     std::unique_ptr<PicturesAwaitingType> m_awaiting;
+    PictureMeasuring m_measuring;
     int m_lastDispatchedRow = 0;
     std::array<QString, 5> m_panels;
     ActivityColour m_colour = ActivityColour::White;

@@ -288,6 +288,23 @@ private slots:
         QVERIFY(!QFile::exists(nowhere));
     }
 
+    // A folder that cannot be made (its parent is a file): one message, exit 1, the table
+    // still written.
+    void unwritableDownloadFolderFails()
+    {
+        site.setRoute(QStringLiteral("/e2e/lone.htm"), html(QStringLiteral("<html><body><img src=\"a.gif\"></body></html>")));
+        const QString file = dir.filePath(QStringLiteral("a-file"));
+        QFile plain(file);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString output = dir.filePath(QStringLiteral("kept.tsv"));
+        const Run run = runHeadlessBounded({"--interval", "10", "--hold", "0", "--output", output,
+                                            "--download", file + QStringLiteral("/pictures"), at("lone.htm")});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.err.count(QStringLiteral("downloads ended")), 1);
+        QVERIFY(readText(output).contains(at("a.gif")));
+    }
+
     void programDispatchesHeadless()
     {
         const QString binary = qEnvironmentVariable("QUORVANE_BINARY");

@@ -1,6 +1,106 @@
 #include "site/modern_routes.h"
 
+#include "site/picture_bytes.h"
 #include "site/test_site.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+
+namespace {
+
+// A picture in a writer's format; noisy pictures are large, as photographs are.
+QByteArray written(const char* format, int width, int height, bool noisy = false)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200));
+    quint32 seed = quint32(width * 7919 + height);
+    for (int y = 0; noisy && y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            line[x] = 0xff000000u | (seed >> 8);
+        }
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(90);
+    writer.write(image);
+    return buffer.data();
+}
+
+QByteArray svg(const QByteArray& sizeAttributes)
+{
+    return R"(<?xml version="1.0"?>
+<svg xmlns="http://www.w3.org/2000/svg" )" + sizeAttributes + R"(><rect width="10" height="10" fill="red"/></svg>
+)";
+}
+
+QByteArray be32(quint32 value)
+{
+    const char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+    return QByteArray(bytes, 4);
+}
+
+QByteArray box(const char* type, const QByteArray& payload)
+{
+    return be32(quint32(8 + payload.size())) + type + payload;
+}
+
+// An AVIF as far as its dimensions: the primary item 1 and its image spatial extents.
+QByteArray avifHeader(int width, int height)
+{
+    const QByteArray ispe = box("ispe", be32(0) + be32(quint32(width)) + be32(quint32(height)));
+    const QByteArray ipma = box("ipma", be32(0) + be32(1) + QByteArray("\0\x01\x01\x81", 4));
+    const QByteArray pitm = box("pitm", be32(0) + QByteArray("\0\x01", 2));
+    return box("ftyp", "avif" + be32(0) + "mif1miaf")
+           + box("meta", be32(0) + pitm + box("hdlr", be32(0)) + box("iprp", box("ipco", ispe) + ipma));
+}
+
+} // namespace
+
+const QList<ModernPicture>& modernPictures()
+{
+    static const QList<ModernPicture> pictures = [] {
+        QList<ModernPicture> made;
+        const auto add = [&made](const char* path, const char* format, const QByteArray& contentType, bool noisy = false) {
+            // Each its own dimensions, so that a row given another's figures shows.
+            const int index = int(made.size());
+            made.append({QString::fromLatin1(path), contentType,
+                         written(format, noisy ? 800 + index : 16 + index * 3, noisy ? 600 + index : 9 + index * 2, noisy)});
+        };
+        for (const char* jpeg : {"img/og.jpg", "img/og-url.jpg", "img/og-secure.jpg", "img/twitter.jpg",
+                                 "img/image-src.jpg", "img/hero.jpg", "img/hero-1.jpg", "img/hero-2.jpg",
+                                 "img/p.jpg", "img/lazy.jpg", "img/lazy-1.jpg", "img/lazy-2.jpg", "img/original.jpg",
+                                 "img/lazy-plain.jpg", "img/lazy-src.jpg", "img/bg.jpg", "img/background.jpg",
+                                 "img/background-image.jpg", "img/poster.jpg"})
+            add(jpeg, "jpeg", "image/jpeg");
+        for (const char* png : {"img/touch.png", "img/touch-pre.png", "img/main-set.png", "img/set-1.png",
+                                "img/set-2.png", "img/s-1.png", "img/settings.png", "img/svg-href.png",
+                                "img/svg-xlink.png"})
+            add(png, "png", "image/png");
+        // Qt writes no GIF.
+        for (const char* gif : {"img/main.gif", "img/deep.gif", "img/block.gif", "img/plain.gif", "img/thumb.gif"}) {
+            const int index = int(made.size());
+            made.append({QString::fromLatin1(gif), "image/gif", gifPicture(16 + index * 3, 9 + index * 2, 400 + index)});
+        }
+        add("img/favicon.ico", "ico", "image/x-icon");
+        add("img/s,2.webp", "webp", "image/webp");
+        add("img/dyn", "png", "image/png");
+        add("img/probed", "jpeg", "image/jpeg");
+        add("pic/7", "png", "image/png");
+        // Larger than the first bytes a loaded picture keeps, and than a probe's first range.
+        add("img/photo.jpg", "jpeg", "image/jpeg", true);
+        add("img/full.jpeg", "jpeg", "image/jpeg", true);
+        made.append({QStringLiteral("img/drawing.svg"), "image/svg+xml", svg(R"(width="120px" height="45")")});
+        made.append({QStringLiteral("img/viewbox.svg"), "image/svg+xml", svg(R"(viewBox="0 0 300 150")")});
+        // No writer here makes AVIF, nor does Qt read one: its header, which tells the size.
+        made.append({QStringLiteral("img/p.avif"), "image/avif", avifHeader(160, 90)});
+        return made;
+    }();
+    return pictures;
+}
 
 void addModernRoutes(TestSite& site)
 {
@@ -26,6 +126,8 @@ void addModernRoutes(TestSite& site)
 /* .old { background: url(img/commented-block.gif) } */
 </style>
 </head><body>
+<img src="img/photo.jpg" alt="larger than its first bytes">
+<div style="background: url(img/viewbox.svg) no-repeat"></div>
 <img src="img/plain.gif" srcset="img/s-1.png 1x, img/s,2.webp 2x" sizes="50vw">
 <img src="img/dyn">
 <picture><source srcset="img/p.avif 1x, img/p-bad.avif 1x 2x" type="image/avif"><img src="img/p.jpg"></picture>
@@ -53,11 +155,11 @@ void addModernRoutes(TestSite& site)
     add("/modern/css/parts/deep.css", "text/css",
         "@import url(../main.css);\n.c { background: url(../../img/deep.gif) }\n");
     add("/modern/css/block.css", "text/css", ".d { background: url(../img/block.gif) }\n");
-    add("/modern/img/plain.gif", "image/gif", "GIF89a-plain");
-    add("/modern/img/thumb.gif", "image/gif", "GIF89a-thumb");
-    add("/modern/img/dyn", "image/png", "PNG-dynamic");
-    add("/modern/img/probed", "image/jpeg", "JPEG-probed");
     add("/modern/img/page-not-picture", "text/html", "<html></html>");
-    add("/modern/img/full.jpeg", "image/jpeg", "JPEG-full");
-    add("/modern/pic/7", "image/png", "PNG-seven");
+    for (const ModernPicture& picture : modernPictures()) {
+        TestRoute route = htmlRoute(picture.body, 200, picture.contentType);
+        // As servers of static files do; one that does not is read only as far as it must be.
+        route.honourRange = picture.path != QLatin1String("img/full.jpeg");
+        site.setRoute(QStringLiteral("/modern/") + picture.path, route);
+    }
 }

@@ -11,9 +11,9 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryFile>
-#include <QTimer>
 #include <QUrl>
 
+#include <csignal>
 #include <utility>
 
 namespace {
@@ -44,8 +44,6 @@ struct PictureDownloads::Loading {
     Job job;
     QString partPath;
     std::unique_ptr<FileDownload> download;
-    QTimer idle;
-    QTimer total;
     qint64 received = 0;
 };
 
@@ -71,6 +69,9 @@ PictureDownloads::PictureDownloads(PictureTable& table, CurlSession* curl, const
                                    QObject* parent)
     : QObject(parent), m_table(table), m_curl(curl), m_cache(cache)
 {
+    // A file-size limit then fails a write, which is told as a full disk, instead of ending
+    // the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (!m_curl) {
         m_ownCurl = std::make_unique<CurlSession>();
         m_curl = m_ownCurl.get();
@@ -83,11 +84,10 @@ PictureDownloads::~PictureDownloads()
     m_retired.clear();
 }
 
-void PictureDownloads::setBounds(qint64 maxFileBytes, int idleMs, int totalMs)
+void PictureDownloads::setBounds(qint64 maxFileBytes, const DownloadDeadlines& deadlines)
 {
     m_maxFileBytes = maxFileBytes;
-    m_idleMs = idleMs;
-    m_totalMs = totalMs;
+    m_deadlines = deadlines;
 }
 
 PictureDownloads::Tally PictureDownloads::tally() const
@@ -120,8 +120,7 @@ void PictureDownloads::stop()
         setStatus(job.address, QString());
     auto loading = std::exchange(m_loading, {});
     for (auto& [key, download] : loading) {
-        download->download.reset(); // aborts the transfer
-        QFile::remove(download->partPath);
+        download->download.reset(); // aborts the transfer and removes its file
         setStatus(download->job.address, QString());
     }
     m_queued.clear();
@@ -237,55 +236,36 @@ void PictureDownloads::fetch(const Job& job, const QString& partPath)
     const quint64 id = ++m_nextId;
     loading->job = job;
     loading->partPath = partPath;
-    loading->idle.setSingleShot(true);
-    loading->total.setSingleShot(true);
-    loading->idle.setInterval(m_idleMs);
-    loading->total.setInterval(m_totalMs);
-    // Queued: a timer is not deleted inside its own signal.
-    auto overdue = [this, id](const QString& reason) {
-        if (const auto found = m_loading.find(id); found != m_loading.end())
-            found->second->download.reset(); // aborts the transfer
-        fetched(id, false, reason, false, {}, {});
-    };
-    connect(&loading->idle, &QTimer::timeout, this, [overdue] { overdue(QStringLiteral("长时间没有收到数据")); },
-            Qt::QueuedConnection);
-    connect(&loading->total, &QTimer::timeout, this, [overdue] { overdue(QStringLiteral("超过下载时限")); },
-            Qt::QueuedConnection);
-    loading->download = std::make_unique<FileDownload>(m_curl, job.address, partPath, m_maxFileBytes, nullptr);
+    loading->download = std::make_unique<FileDownload>(m_curl, job.address, partPath, m_maxFileBytes, nullptr,
+                                                       m_deadlines);
     Loading* state = loading.get();
     connect(loading->download.get(), &FileDownload::progress, this, [this, state](qint64 received) {
         state->received = received;
-        state->idle.start();
         emit progressed();
     });
     connect(loading->download.get(), &FileDownload::finished, this, [this, id](const DownloadResult& result) {
-        fetched(id, result.ok, result.failure, result.diskFull, result.sha256, result.contentType.toUtf8());
+        fetched(id, result);
     });
-    loading->idle.start();
-    loading->total.start();
     m_loading.emplace(id, std::move(loading));
 }
 
-void PictureDownloads::fetched(quint64 id, bool ok, const QString& failure, bool diskFull,
-                               const QByteArray& digest, const QByteArray& contentType)
+void PictureDownloads::fetched(quint64 id, const DownloadResult& result)
 {
     const auto found = m_loading.find(id);
     if (found == m_loading.end())
         return;
     std::unique_ptr<Loading> loading = std::move(found->second);
     m_loading.erase(found);
-    if (loading->download) { // we may be inside its own signal
-        loading->download->disconnect(this);
-        m_retired.push_back(std::move(loading->download));
-    }
-    if (!ok) {
-        QFile::remove(loading->partPath);
-        fail(loading->job.address, failure);
-        if (diskFull)
-            endAll(QStringLiteral("cannot write in %1: %2").arg(loading->job.folder, failure));
+    loading->download->disconnect(this);
+    m_retired.push_back(std::move(loading->download)); // we are inside its own signal
+    if (!result.ok) {
+        QFile::remove(loading->partPath); // made before the download could open it
+        fail(loading->job.address, result.failure);
+        if (result.diskFull)
+            endAll(QStringLiteral("cannot write in %1: %2").arg(loading->job.folder, result.failure));
     } else {
-        m_tally.bytes += QFileInfo(loading->partPath).size();
-        keep(loading->job, loading->partPath, digest, QString::fromUtf8(contentType));
+        m_tally.bytes += result.bytes;
+        keep(loading->job, loading->partPath, result.sha256, result.contentType);
     }
     schedulePump();
 }

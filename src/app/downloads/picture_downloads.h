@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/net/file_download.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QHash>
@@ -15,7 +17,6 @@
 #include <vector>
 
 class CurlSession;
-class FileDownload;
 class PictureTable;
 class UrlCache;
 
@@ -36,9 +37,6 @@ class PictureDownloads : public QObject {
 public:
     static constexpr int kParallel = 4;
     static constexpr qint64 kDefaultMaxFileBytes = qint64(256) << 20;
-    static constexpr int kDefaultIdleMs = 60'000;
-    // Generous: a picture at the byte cap arrives well within it on a slow line.
-    static constexpr int kDefaultTotalMs = 30 * 60'000;
     // The temporary files: ".quorvane-XXXXXX.part".
     static QString partPrefix();
     static QString partSuffix();
@@ -57,8 +55,8 @@ public:
                      QObject* parent = nullptr);
     ~PictureDownloads() override;
 
-    // For the downloads queued from now on.
-    void setBounds(qint64 maxFileBytes, int idleMs, int totalMs);
+    // For the downloads started from now on.
+    void setBounds(qint64 maxFileBytes, const DownloadDeadlines& deadlines = {});
 
     // Queues every row that is neither done nor queued already and that wanted accepts (all
     // when it is empty); its picture goes into folder, made when missing.
@@ -105,8 +103,7 @@ private:
     void start(const Job& job);
     void copyFromCache(const Job& job, const QString& partPath);
     void fetch(const Job& job, const QString& partPath);
-    void fetched(quint64 id, bool ok, const QString& failure, bool diskFull,
-                 const QByteArray& digest, const QByteArray& contentType);
+    void fetched(quint64 id, const DownloadResult& result);
     void keep(const Job& job, const QString& partPath, const QByteArray& digest,
               const QString& contentType);
     std::optional<QString> sameContent(Folder& folder, const QString& partPath, const QByteArray& digest);
@@ -119,8 +116,7 @@ private:
     std::unique_ptr<CurlSession> m_ownCurl;
     const UrlCache* m_cache;
     qint64 m_maxFileBytes = kDefaultMaxFileBytes;
-    int m_idleMs = kDefaultIdleMs;
-    int m_totalMs = kDefaultTotalMs;
+    DownloadDeadlines m_deadlines;
     std::deque<Job> m_waiting;
     QSet<QString> m_queued; // addresses waiting or loading
     std::map<quint64, std::unique_ptr<Loading>> m_loading;

@@ -87,11 +87,13 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
     CurlSession* curl = nullptr; // the downloads make their own for the chromium engine
+    PictureProbe* pictureProbe = nullptr;
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (options.chromium) {
         auto* chromium = new ChromiumEngine(&cache);
         engine.reset(chromium);
         typeProbe = chromium->typeProbe();
+        pictureProbe = chromium->pictureProbe();
         createBrowser = [chromium] { return chromium->createBrowser(chromium); };
     }
 #endif
@@ -102,6 +104,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         engine.reset(net);
         typeProbe = net->typeProbe();
         curl = net->session();
+        pictureProbe = net->pictureProbe();
         createBrowser = [net] { return net->createBrowser(net); };
     }
     QList<Browser*> browsers;
@@ -141,17 +144,21 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
     session.setTypeProbe(typeProbe);
+    session.setPictureProbe(pictureProbe);
+    session.setMeasuring(options.measure);
     SearchProgress progress(session, err);
 
     runSearch(session, options, stop);
     progress.finish();
+    if (const PictureMeasuring& measuring = session.pictureMeasuring(); measuring.probesMade() > 0)
+        err << QStringLiteral("quorvane: %1 picture probes read %2 bytes").arg(measuring.probesMade()).arg(measuring.bytesRead()) << '\n';
 
     // Judged once, after the search, so that the table and the downloads hold the same rows.
     const std::vector<char> passes = judgeRows(session.pictureTable(), options.filter, err);
     const auto passed = [&passes](int row) { return row < int(passes.size()) && passes[row]; };
     if (!options.downloadFolder.isEmpty() && !stop.received()) {
         PictureDownloads downloads(session.pictureTable(), curl, &cache);
-        downloads.setBounds(options.maxFileBytes, PictureDownloads::kDefaultIdleMs, PictureDownloads::kDefaultTotalMs);
+        downloads.setBounds(options.maxFileBytes);
         if (!runDownloads(downloads, options.downloadFolder, passed, stop, err))
             status = 1;
     }

@@ -102,11 +102,13 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
     CurlSession* curl = nullptr; // the downloads make their own for the chromium engine
+    PictureProbe* pictureProbe = nullptr;
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (engine == PageEngine::Chromium) {
         auto* chromium = new ChromiumEngine(&m_cache);
         m_engine.reset(chromium);
         typeProbe = chromium->typeProbe();
+        pictureProbe = chromium->pictureProbe();
         createBrowser = [chromium] { return chromium->createBrowser(chromium); };
     }
 #else
@@ -117,12 +119,14 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
         m_engine.reset(net);
         curl = net->session();
         typeProbe = net->typeProbe();
+        pictureProbe = net->pictureProbe();
         createBrowser = [net] { return net->createBrowser(net); };
     }
     for (int slot = 0; slot < SearchPace{}.slotCount; ++slot)
         m_browsers.append(createBrowser());
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
     m_session->setTypeProbe(typeProbe);
+    m_session->setPictureProbe(pictureProbe);
     m_downloader = std::make_unique<PictureDownloads>(m_session->pictureTable(), curl, &m_cache);
     connect(m_downloader.get(), &PictureDownloads::finished, this, [this] {
         if (!m_downloader->fatalFailure().isEmpty())

@@ -2,6 +2,7 @@
 
 #include "platform/chromium/chromium_browser.h"
 #include "platform/net/curl_session.h"
+#include "platform/net/net_picture_probe.h"
 #include "platform/net/net_type_probe.h"
 #include "platform/net/resource_loader.h"
 
@@ -33,7 +34,8 @@ ChromiumEngine::ChromiumEngine(UrlCache* cache, SettleBudget budget, QObject* pa
     : QObject(parent), m_cache(cache), m_budget(budget),
       m_profile(new QWebEngineProfile(this)), // no storage name: off the record
       m_session(new CurlSession(this)), m_network(new QNetworkAccessManager(this)),
-      m_resources(new ResourceLoader(m_session, cache, this)), m_typeProbe(new NetTypeProbe(m_session, cache, this))
+      m_resources(new ResourceLoader(m_session, cache, this)), m_typeProbe(new NetTypeProbe(m_session, cache, this)),
+      m_pictureProbe(new NetPictureProbe(m_session, this))
 {
     m_network->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
@@ -85,4 +87,9 @@ UrlCache* ChromiumEngine::cache()
 TypeProbe* ChromiumEngine::typeProbe()
 {
     return m_typeProbe;
+}
+
+PictureProbe* ChromiumEngine::pictureProbe()
+{
+    return m_pictureProbe;
 }

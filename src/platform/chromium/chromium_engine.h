@@ -10,6 +10,7 @@
 
 class ChromiumBrowser;
 class CurlSession;
+class PictureProbe;
 class QNetworkAccessManager;
 class QWebEngineProfile;
 class ResourceLoader;
@@ -32,6 +33,8 @@ public:
     // Addresses without a picture extension are asked about over plain HTTP, as the net
     // engine asks: the browser's own loads do not say their type.
     TypeProbe* typeProbe();
+    // Pictures the pages show but the cache cannot measure are probed over plain HTTP too.
+    PictureProbe* pictureProbe();
 
 private:
     UrlCache* m_cache;
@@ -41,5 +44,6 @@ private:
     QNetworkAccessManager* m_network;
     ResourceLoader* m_resources;
     TypeProbe* m_typeProbe;
+    PictureProbe* m_pictureProbe;
     QList<QPointer<ChromiumBrowser>> m_browsers;
 };

@@ -94,6 +94,7 @@ void ResourceLoader::startTransfer(const Wanted& wanted)
     if (wanted.kind == Kind::Picture) {
         limits.bodyLimit = kPictureByteLimit;
         limits.keepLimit = m_keepPictureBytes ? kPictureKeepBytes : 0;
+        limits.headBytes = kPictureHeadBytes;
     }
     auto* fetch = new Fetch(m_session, QUrl(wanted.address), this, limits);
     connect(fetch, &Fetch::finished, this, [this, address = wanted.address, fetch](const FetchResult& result) {
@@ -115,7 +116,7 @@ void ResourceLoader::transferDone(const QString& address, Fetch* fetch, const Fe
     else if (result.kept)
         m_cache->store(address, result.body, result.contentType);
     else
-        m_cache->storeSize(address, result.byteSize, result.contentType);
+        m_cache->storeSize(address, result.byteSize, result.contentType, result.head);
     for (const quint64 page : pages) {
         const auto waiter = m_waiters.find(page);
         if (waiter == m_waiters.end())

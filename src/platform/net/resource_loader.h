@@ -26,9 +26,11 @@ public:
     // A picture is counted to the end, but only this much of it is kept for the cache.
     static constexpr qint64 kPictureKeepBytes = 8 * 1024 * 1024;
     static constexpr qint64 kPictureByteLimit = 256 * 1024 * 1024;
+    // Of a picture not kept whole, its first bytes are, for its dimensions.
+    static constexpr qint64 kPictureHeadBytes = 64 * 1024;
 
     // A style sheet is read by the document walk, so its bytes are needed; of a picture
-    // only its size is.
+    // only its size and its first bytes are.
     enum class Kind { StyleSheet, Picture };
     // Why an address is fetched or not: the one place that decides it.
     enum class Admission { Fetch, JoinTransfer, AlreadyCached, AlreadyFailed, NotWebAddress, Offline };
