@@ -262,7 +262,7 @@ void Form1::buildPictureViews(QWidget* frame)
             [this](const QString& address) { openWebAddress(*m_desktop, address); });
 
     m_actions = new PictureActions(*m_shown, *m_desktop, [this](const std::vector<int>& rows) {
-        downloadRows(rows, tr("下载所选的 %n 张图片：选择保存图片的文件夹", nullptr, int(rows.size())));
+        downloadRows(rows, tr("下载所选的 %1 张图片：选择保存图片的文件夹").arg(rows.size()));
     }, this);
     m_actions->attach(*m_pictureList);
     m_actions->attach(*m_grid);
@@ -323,7 +323,9 @@ void Form1::buildTabs()
 
     m_pageList = new QTableView;
     m_pageList->setObjectName(QStringLiteral("ListView2"));
-    m_pageList->setModel(&m_session->pageTable());
+    auto* shownPages = new ShownPageTable(m_pageList);
+    shownPages->setSourceModel(&m_session->pageTable());
+    m_pageList->setModel(shownPages);
     m_pageList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pageList->verticalHeader()->hide();
     const int pageColumnTwips[] = {2500, 4000, 1440, 2000, 1440, 1440, 1440, 1440};

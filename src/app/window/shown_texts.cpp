@@ -1,5 +1,7 @@
 #include "app/window/shown_texts.h"
 
+#include "lists/page_table.h"
+
 #include <QCoreApplication>
 
 namespace {
@@ -47,4 +49,12 @@ QString shownDownloadStatus(const QString& status)
     if (const auto reason = after(status, QStringLiteral("下载失败：")))
         return text("下载失败：%1").arg(shownDownloadStatus(*reason));
     return status;
+}
+
+QVariant ShownPageTable::data(const QModelIndex& index, int role) const
+{
+    const QVariant value = QIdentityProxyModel::data(index, role);
+    if (role == Qt::DisplayRole && index.column() == PageTable::DownloadStatus)
+        return shownDownloadStatus(value.toString());
+    return value;
 }
