@@ -94,18 +94,22 @@ int scrollBench(int rows)
     auto* grid = form.findChild<QListView*>(QStringLiteral("PictureGrid"));
     QScrollBar* bar = grid->verticalScrollBar();
     QElapsedTimer beat;
+    QElapsedTimer total;
     qint64 longest = 0;
     double peak = residentMegabytes();
     int beats = 0;
     QTimer heartbeat;
     QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        longest = std::max(longest, beat.restart());
+        const qint64 gap = beat.restart();
+        if (gap > 30 && qEnvironmentVariableIsSet("BENCH_STALLS"))
+            std::printf("stall %lld ms at %.2f s, scrolled to %d of %d\n", static_cast<long long>(gap),
+                        total.elapsed() / 1000.0, bar->value(), bar->maximum());
+        longest = std::max(longest, gap);
         if (++beats % 20 == 0)
             peak = std::max(peak, residentMegabytes());
     });
     QTimer scroller;
     QObject::connect(&scroller, &QTimer::timeout, [&] { bar->setValue(bar->value() + kPagesPerScroll * bar->pageStep()); });
-    QElapsedTimer total;
     total.start();
     beat.start();
     heartbeat.start(kHeartbeatMs);
