@@ -19,7 +19,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QListView>
+#include <QTableView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -138,6 +140,9 @@ int screenshots(const QString& folder)
     form.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
     wait(12'000);
     form.session().timer1Tick();
+    // Sorted by type, so that the header shows its arrow.
+    form.findChild<QTableView*>(QStringLiteral("ListView1"))->horizontalHeader()->sectionClicked(PictureTable::Type);
+    wait(200);
     if (!form.grab().save(QDir(folder).filePath(QStringLiteral("list.png"))))
         return 1;
     form.showPictureView(Form1::PictureViewChoice::Grid);

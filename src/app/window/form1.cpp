@@ -285,6 +285,9 @@ void Form1::showPictureView(PictureViewChoice choice)
         m_viewChoice->setCurrentIndex(int(choice)); // comes back here
     auto* frame = m_pictureList->parentWidget();
     if (choice == PictureViewChoice::Tabs) {
+        // The first tab holds nothing: raised, the tabs open on the first browser.
+        if (m_tabs->currentIndex() == 0)
+            m_tabs->setCurrentIndex(2);
         m_tabs->raise();
         return;
     }

@@ -5,6 +5,7 @@
 #include "lists/picture_table.h"
 
 #include <QHeaderView>
+#include <QStyle>
 
 namespace {
 
@@ -60,4 +61,11 @@ void PictureView::sortByHeader(int section)
     QHeaderView* header = horizontalHeader();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(table.sortKey(), table.sortOrder());
+    // The arrow takes room from the caption: a column too narrow for both grows to fit them.
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int arrow = style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header);
+    const QString caption = model()->headerData(section, Qt::Horizontal).toString();
+    const int needed = header->fontMetrics().horizontalAdvance(caption) + arrow + 4 * margin;
+    if (header->sectionSize(section) < needed)
+        header->resizeSection(section, needed);
 }
