@@ -1,6 +1,7 @@
 #include "app/browser_events.h"
 
 #include "app/browser_slots.h"
+#include "app/site_rules.h"
 #include "links/link_harvest.h"
 #include "lists/page_table.h"
 #include "platform/browser.h"
@@ -92,8 +93,11 @@ bool applyPageReading(PageReading& page, SearchTables& tables)
         }
         if (end > pictureCount) {
             const qsizetype from = std::max(page.applied, pictureCount) - pictureCount;
-            加入选择显示列表(page.links.mid(from, end - pictureCount - from), tables.pages, tables.sites,
-                             page.depth + 1, tables.limits);
+            const QStringList links = page.links.mid(from, end - pictureCount - from);
+            if (tables.siteRules)
+                tables.siteRules->harvest(links, page.depth + 1);
+            else
+                加入选择显示列表(links, tables.pages, tables.sites, page.depth + 1, tables.limits, tables.queryPages);
         }
         page.applied = end;
         if (end < pictureCount + page.links.size())

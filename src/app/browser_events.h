@@ -14,6 +14,7 @@ class BrowserSlots;
 class PageTable;
 class PageWindow;
 class PictureTable;
+class SiteRules;
 class UrlCache;
 
 // A dispatch is extracted at most this many times; the next completion resets the slot.
@@ -38,6 +39,8 @@ struct SearchTables {
     PictureOptions options;
     CrawlLimits limits;
     PicturesAwaitingType* awaiting = nullptr; // pictures known by their server's type
+    QueryPages* queryPages = nullptr;         // the search's pages with a query, per path
+    SiteRules* siteRules = nullptr; // when set, harvested links pass robots.txt through it
 };
 
 // A completed page on its way to the tables: read away from the event loop's thread, then

@@ -5,12 +5,13 @@
 
 #include <vector>
 
-std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages)
+std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages,
+                                   const std::function<std::optional<int>()>& chooseRow)
 {
     const std::optional<int> slot = browserSlots.firstFree();
     if (!slot)
         return std::nullopt;
-    const std::optional<int> row = pages.firstWaiting();
+    const std::optional<int> row = chooseRow ? chooseRow() : pages.firstWaiting();
     if (!row)
         return std::nullopt;
     pages.setStatus(*row, PageStatus::Downloading);

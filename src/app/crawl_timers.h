@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 class BrowserSlots;
@@ -7,9 +8,10 @@ class PageTable;
 
 // The work of the three timers, apart from the status texts.
 
-// Timer3: hands the first waiting row to the first free slot (at most one per call) and
-// gives the position dispatched.
-std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages);
+// Timer3: hands the first waiting row (or the one chooseRow gives) to the first free slot
+// (at most one per call) and gives the position dispatched.
+std::optional<int> dispatchNextRow(BrowserSlots& browserSlots, PageTable& pages,
+                                   const std::function<std::optional<int>()>& chooseRow = {});
 
 // Timer2: frees every busy slot whose first completion is more than holdSeconds old. What
 // its pages gave may still be on its way to the tables: it carries the row to mark.

@@ -12,8 +12,9 @@
 SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const UrlCache* cache,
                              SearchPace pace, QObject* parent)
     : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock), m_measuring(m_pictures),
+      m_siteRules(clock, m_pages, m_sites, m_limits, &m_queryPages),
       m_reading([this](PageReading& page) {
-          SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get()};
+          SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get(), &m_queryPages, &m_siteRules};
           const bool applied = applyPageReading(page, tables);
           wake();
           return applied;
@@ -37,6 +38,8 @@ SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const
         timer3Tick();
         emit timerWorkDone();
     });
+    connect(&m_siteRules, &SiteRules::changed, this, &SearchSession::wake);
+    connect(&m_siteRules, &SiteRules::notice, this, [this](const QString& text) { setStatusPanel(3, text); });
     if (!isEventDriven()) {
         m_timer1.start();
         m_timer2.start();
@@ -95,6 +98,7 @@ void SearchSession::addStartPages(const QString& startText)
 void SearchSession::startSearch(const QString& startText)
 {
     addStartPages(startText);
+    m_siteRules.searchStarted();
     m_running = true;
     if (isEventDriven())
         wake();
@@ -193,7 +197,8 @@ bool SearchSession::isRunning() const
 bool SearchSession::isIdle() const
 {
     return m_pages.waitingCount() == 0 && m_pages.downloadingCount() == 0 && m_slots.allFree()
-           && !(m_awaiting && m_awaiting->isWaiting()) && !m_measuring.isBusy() && m_reading.isEmpty();
+           && !(m_awaiting && m_awaiting->isWaiting()) && !m_measuring.isBusy() && m_reading.isEmpty()
+           && m_siteRules.isIdle();
 }
 
 PictureTable& SearchSession::pictureTable()
@@ -255,9 +260,10 @@ void SearchSession::timer3Tick()
 
 bool SearchSession::dispatchOne()
 {
-    const std::optional<int> row = dispatchNextRow(m_slots, m_pages);
+    const std::optional<int> row = dispatchNextRow(m_slots, m_pages, [this] { return m_siteRules.nextRow(); });
     if (!row)
         return false;
+    m_siteRules.dispatched(*row);
     m_lastDispatchedRow = *row;
     setActivityColour(ActivityColour::LightGreen);
     return true;
@@ -301,6 +307,8 @@ void SearchSession::armNextDeadline()
     }
     if (m_colour == ActivityColour::LightGreen)
         consider(m_slots.lastDispatchTime() + m_pace.pageTimeout);
+    if (const std::optional<double> opens = m_siteRules.nextOpening(); opens && m_running)
+        consider(*opens);
     if (!next) {
         m_deadline.stop();
         return;

@@ -5,6 +5,7 @@
 #include "app/clock.h"
 #include "app/ordered_work.h"
 #include "app/picture_measuring.h"
+#include "app/site_rules.h"
 #include "extract/picture_rows.h"
 #include "extract/pictures_awaiting_type.h"
 #include "extract/url_cache.h"
@@ -87,6 +88,7 @@ public:
     const SiteList& siteList() const;
     int slotCount() const;
     Browser* browser(int slot) const;
+    SiteRules& siteRules() { return m_siteRules; } // robots.txt and sitemaps
 
     QString statusPanel(int panel) const; // panels 1 to 5
     ActivityColour activityColour() const;
@@ -125,8 +127,10 @@ private:
     BrowserSlots m_slots;
     PictureOptions m_options;
     CrawlLimits m_limits;
+    QueryPages m_queryPages;
     std::unique_ptr<PicturesAwaitingType> m_awaiting;
     PictureMeasuring m_measuring;
+    SiteRules m_siteRules;
     int m_lastDispatchedRow = 0;
     std::array<QString, 5> m_panels;
     ActivityColour m_colour = ActivityColour::White;

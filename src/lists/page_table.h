@@ -53,6 +53,7 @@ public:
 
     // The waiting row with the lowest position.
     std::optional<int> firstWaiting() const;
+    const std::set<int>& waitingPositions() const { return m_waiting; }
     const std::set<int>& downloadingPositions() const { return m_downloading; }
     int waitingCount() const { return int(m_waiting.size()); }
     int downloadingCount() const { return int(m_downloading.size()); }

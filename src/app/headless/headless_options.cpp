@@ -82,6 +82,8 @@ void addOptions(QCommandLineParser& parser)
         valued("exclude", "REGEX"),
         valued("download", "DIR"),
         valued("max-file-size", "MB"),
+        flag("ignore-robots"),
+        flag("no-sitemaps"),
     });
 }
 
@@ -171,7 +173,8 @@ QString headlessUsage()
         "                [--max-depth N] [--session FILE] [--workers N] [--no-measure]\n"
         "                [--min-width N] [--min-height N] [--min-size KB] [--max-size KB]\n"
         "                [--types LIST] [--match REGEX] [--exclude REGEX]\n"
-        "                [--download DIR] [--max-file-size MB] ADDRESS...\n");
+        "                [--download DIR] [--max-file-size MB] [--ignore-robots]\n"
+        "                [--no-sitemaps] ADDRESS...\n");
 }
 
 std::optional<QString> informationRequested(const QStringList& arguments)
@@ -205,6 +208,8 @@ std::optional<QString> informationRequested(const QStringList& arguments)
                    "  --lang LANGUAGE      the window's language: en or zh (default: the system's)\n"
                    "  --workers N          threads that parse and read pages beside the search's own\n"
                    "                       (one a core; 0: all on the search's thread)\n"
+                   "  --ignore-robots      load what robots.txt forbids, without its Crawl-delay\n"
+                   "  --no-sitemaps        read no sitemaps\n"
                    "  --no-measure         leave sizes and dimensions to what pages give (--measure:\n"
                    "                       read them for every picture while the search runs; default)\n"
                    "\n"
@@ -264,6 +269,7 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
 
     HeadlessOptions options;
     options.titles = isSet("titles");
+    options.politeness = {!isSet("ignore-robots"), !isSet("no-sitemaps")};
     options.sources = isSet("sources");
     options.outputFile = value("output");
     options.pagesFile = value("pages");

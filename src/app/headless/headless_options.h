@@ -27,6 +27,7 @@ struct HeadlessOptions {
     PictureFilter filter;  // the rows written and downloaded
     QString downloadFolder; // --download: the pictures that pass go there; none when empty
     qint64 maxFileBytes = PictureDownloads::kDefaultMaxFileBytes;
+    Politeness politeness; // --ignore-robots, --no-sitemaps
     QStringList addresses;
 };
 

@@ -12,6 +12,7 @@
 #include "app/table_formats.h"
 #include "extract/url_cache.h"
 #include "platform/net/net_engine.h"
+#include "platform/net/net_site_files.h"
 #include "platform/worker_threads.h"
 #ifdef QUORVANE_HAVE_WEBENGINE
 #include "platform/chromium/chromium_engine.h"
@@ -112,6 +113,8 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         browsers.append(createBrowser());
     SteadyClock clock;
     SearchSession session(browsers, clock, &cache, options.pace);
+    NetSiteFiles siteFiles; // a curl session of its own, whichever engine loads the pages
+    session.siteRules().setFiles(&siteFiles, options.politeness);
     std::unique_ptr<SearchStore> store;
     std::unique_ptr<SessionRecorder> recorder;
     int status = 0;

@@ -30,6 +30,11 @@ SearchProgress::SearchProgress(SearchSession& session, QTextStream& err)
     : m_session(session), m_err(err), m_terminal(writesToTerminal(err))
 {
     m_sinceStart.start();
+    if (m_terminal) {
+        // Panel texts are not shown on a terminal, but a site without rules is worth a line.
+        connect(&session.siteRules(), &SiteRules::notice, this,
+                [this](const QString& text) { m_err << "\r\x1b[K" << text << '\n'; });
+    }
     if (!m_terminal) {
         m_flush.setSingleShot(true);
         m_flush.setInterval(int(redrawMs));
@@ -49,13 +54,13 @@ SearchProgress::SearchProgress(SearchSession& session, QTextStream& err)
 
 void SearchProgress::finish()
 {
-    if (!m_terminal) {
-        m_flush.stop();
-        m_err.flush();
-        return;
+    if (m_terminal) {
+        show();
+        m_err << '\n';
     }
-    show();
-    m_err << '\n';
+    m_flush.stop();
+    if (const int left = m_session.siteRules().disallowedCount())
+        m_err << QStringLiteral("%1 links left out as robots.txt asks").arg(left) << '\n';
     m_err.flush();
 }
 

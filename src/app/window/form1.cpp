@@ -23,6 +23,7 @@
 #include "app/window/twips.h"
 #include "build_info.h"
 #include "platform/net/net_engine.h"
+#include "platform/net/net_site_files.h"
 #ifdef QUORVANE_HAVE_WEBENGINE
 #include "platform/chromium/chromium_browser.h"
 #include "platform/chromium/chromium_engine.h"
@@ -127,6 +128,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
     m_session->setTypeProbe(typeProbe);
     m_session->setPictureProbe(pictureProbe);
+    m_session->siteRules().setFiles(new NetSiteFiles(this)); // robots.txt and sitemaps, as the headless runner
     m_downloader = std::make_unique<PictureDownloads>(m_session->pictureTable(), curl, &m_cache);
     connect(m_downloader.get(), &PictureDownloads::finished, this, [this] {
         if (!m_downloader->fatalFailure().isEmpty())
