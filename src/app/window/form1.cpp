@@ -158,6 +158,11 @@ Form1::~Form1()
     // Ending without a crash: the next start offers nothing.
     if (m_recorder)
         m_recorder->finish();
+    // The views and the rows they show go before the session and the engine they read.
+    delete m_grid;
+    delete m_pictureList;
+    delete m_shown;
+    delete m_thumbnails;
 }
 
 QString Form1::caption()
