@@ -8,6 +8,7 @@ packages+=(qt6-tools-dev qt6-l10n-tools) # lrelease for the window's English tra
 packages+=(libcurl4-openssl-dev zlib1g-dev) # the net engine's transfers; gzip-packed sitemaps
 packages+=(qt6-image-formats-plugins libqt6svg6) # Qt's readers of webp, tiff, svg and the rest
 packages+=(openssl nginx-light) # the TLS and HTTP/2 tests make a certificate and serve with it
+packages+=(qt6-translations-l10n) # Qt's own buttons and dialogs in Chinese
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

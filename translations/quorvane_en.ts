@@ -4,6 +4,54 @@
 <context>
     <name>Form1</name>
     <message>
+        <source>上次的搜索没有正常结束，要恢复吗？</source>
+        <translation>The last search did not end properly. Restore it?</translation>
+    </message>
+    <message>
+        <source>下载已停止：%1</source>
+        <translation>Downloads stopped: %1</translation>
+    </message>
+    <message>
+        <source>下载显示的 %1 张图片（共 %2 张）：选择保存图片的文件夹</source>
+        <translation>Download the %1 pictures shown (of %2): choose a folder</translation>
+    </message>
+    <message>
+        <source>下载所选的 %1 张图片：选择保存图片的文件夹</source>
+        <translation>Download the %1 selected pictures: choose a folder</translation>
+    </message>
+    <message>
+        <source>列表</source>
+        <translation>List</translation>
+    </message>
+    <message>
+        <source>缩略图</source>
+        <translation>Grid</translation>
+    </message>
+    <message>
+        <source>标签页</source>
+        <translation>Tabs</translation>
+    </message>
+    <message>
+        <source>另存为（显示的 %1 行，共 %2 行）</source>
+        <translation>Save as (the %1 rows shown of %2)</translation>
+    </message>
+    <message>
+        <source>图片列表、缩略图或网页标签页</source>
+        <translation>The picture list, the thumbnails or the browser tabs</translation>
+    </message>
+    <message>
+        <source>无法保存搜索记录：%1</source>
+        <translation>Cannot keep the search record: %1</translation>
+    </message>
+    <message>
+        <source>是否保存图片列表？</source>
+        <translation>Save the picture list?</translation>
+    </message>
+    <message>
+        <source>显示 %1 / %2</source>
+        <translation>Shown %1 / %2</translation>
+    </message>
+    <message>
         <source>待搜索网站清单：</source>
         <translation>Sites to search:</translation>
     </message>
@@ -177,6 +225,103 @@
     <message>
         <source>进度：%1% -%2</source>
         <translation>Load: %1% -%2</translation>
+    </message>
+</context>
+<context>
+    <name>FilterInputs</name>
+    <message>
+        <source>筛选</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>网址或文件名中的文字；以 / 开头为正则表达式</source>
+        <translation>Text in the address or file name; a leading / makes a regular expression</translation>
+    </message>
+    <message>
+        <source>最小宽</source>
+        <translation>Min W</translation>
+    </message>
+    <message>
+        <source>最小高</source>
+        <translation>Min H</translation>
+    </message>
+    <message>
+        <source>图片类型</source>
+        <translation>Picture type</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+</context>
+<context>
+    <name>PictureActions</name>
+    <message>
+        <source>打开图片</source>
+        <translation>Open picture</translation>
+    </message>
+    <message>
+        <source>打开来源网页</source>
+        <translation>Open source page</translation>
+    </message>
+    <message>
+        <source>复制网址</source>
+        <translation>Copy addresses</translation>
+    </message>
+    <message>
+        <source>下载所选图片</source>
+        <translation>Download selected</translation>
+    </message>
+</context>
+<context>
+    <name>ShownTexts</name>
+    <message>
+        <source>完成</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>正在打开 %1...</source>
+        <translation>Opening %1...</translation>
+    </message>
+    <message>
+        <source>等待下载</source>
+        <translation>Waiting</translation>
+    </message>
+    <message>
+        <source>正在下载</source>
+        <translation>Downloading</translation>
+    </message>
+    <message>
+        <source>下载完成</source>
+        <translation>Downloaded</translation>
+    </message>
+    <message>
+        <source>下载出错</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>提取完成</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>不是网址</source>
+        <translation>not a web address</translation>
+    </message>
+    <message>
+        <source>长时间没有收到数据</source>
+        <translation>nothing received for too long</translation>
+    </message>
+    <message>
+        <source>超过下载时限</source>
+        <translation>took too long</translation>
+    </message>
+    <message>
+        <source>下载完成：与 %1 相同</source>
+        <translation>Downloaded: same as %1</translation>
+    </message>
+    <message>
+        <source>下载失败：%1</source>
+        <translation>Failed: %1</translation>
     </message>
 </context>
 </TS>

@@ -4,7 +4,10 @@
 #include "app/window/window_language.h"
 #include "window_test_desktop.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -125,6 +128,21 @@ private slots:
         const auto* logo = m_form->findChild<QLabel*>(QStringLiteral("Image1"));
         QVERIFY(logo);
         QVERIFY2(!hasChinese(logo->toolTip()), qPrintable(logo->toolTip()));
+    }
+
+    void newControlsTranslated()
+    {
+        for (const char* name : {"FilterText", "FilterMinWidth", "FilterMinHeight"}) {
+            const auto* box = m_form->findChild<QLineEdit*>(QString::fromLatin1(name));
+            QVERIFY2(!hasChinese(box->placeholderText()) && textWidth(box, box->placeholderText()) < box->width(), name);
+        }
+        const auto* view = m_form->findChild<QComboBox*>(QStringLiteral("ViewChoice"));
+        for (int i = 0; i < view->count(); ++i)
+            QVERIFY2(!hasChinese(view->itemText(i)), qPrintable(view->itemText(i)));
+        auto* list = m_form->findChild<QTableView*>(QStringLiteral("ListView1"));
+        QVERIFY(!list->actions().isEmpty());
+        for (const QAction* action : list->actions())
+            QVERIFY2(!hasChinese(action->text()), qPrintable(action->text()));
     }
 
     void savedFileKeepsItsHeader()

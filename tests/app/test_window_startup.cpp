@@ -1,6 +1,7 @@
 #include "app/search_session.h"
 #include "app/window/browser_view.h"
 #include "app/window/form1.h"
+#include "app/window/shown_pictures.h"
 #include "app/window/logo_image.h"
 #include "app/window/twips.h"
 #include "build_info.h"
@@ -15,6 +16,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QAbstractProxyModel>
 #include <QTest>
 
 class TestWindowStartup : public QObject {
@@ -147,7 +149,8 @@ void TestWindowStartup::initialState()
 
     auto* list = m_form->findChild<QTableView*>("ListView1");
     QCOMPARE(list->toolTip(), QStringLiteral("双击查看图片"));
-    QCOMPARE(list->model(), &m_form->session().pictureTable());
+    QCOMPARE(list->model(), &m_form->shownPictures());
+    QCOMPARE(&m_form->shownPictures().table(), &m_form->session().pictureTable());
     QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
 
     auto* logo = m_form->findChild<LogoImage*>("Image1");
@@ -176,7 +179,7 @@ void TestWindowStartup::tabs()
     auto* pages = m_form->findChild<QTableView*>("ListView2");
     QVERIFY(pages);
     QVERIFY(pages->isHidden());
-    QCOMPARE(pages->model(), &m_form->session().pageTable());
+    QCOMPARE(qobject_cast<QAbstractProxyModel*>(pages->model())->sourceModel(), &m_form->session().pageTable());
     QCOMPARE(pages->parentWidget(), tabs->widget(1));
     auto* source = m_form->findChild<QPlainTextEdit*>("RichTextBox1");
     QVERIFY(source);

@@ -1,5 +1,6 @@
 #include "app/window/form1.h"
 
+#include "app/table_formats.h"
 #include "app/table_tsv.h"
 #include "app/atomic_file.h"
 #include "app/downloads/picture_downloads.h"
@@ -10,7 +11,13 @@
 #include "app/window/info_links.h"
 #include "app/window/logo_image.h"
 #include "app/window/mlistview.h"
+#include "app/window/filter_inputs.h"
+#include "app/window/picture_actions.h"
+#include "app/window/picture_grid.h"
 #include "app/window/picture_view.h"
+#include "app/window/shown_pictures.h"
+#include "app/window/shown_texts.h"
+#include "app/window/thumbnail_cache.h"
 #include "app/window/source_view.h"
 #include "app/window/tab_control.h"
 #include "app/window/twips.h"
@@ -26,6 +33,7 @@
 #include <cstdio>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -135,6 +143,8 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
         if (!m_downloader->fatalFailure().isEmpty())
             m_desktop->tellFailure(this, tr("下载全部"), tr("下载已停止：%1").arg(m_downloader->fatalFailure()));
     });
+    m_shown = new ShownPictures(m_session->pictureTable(), this);
+    m_thumbnails = new ThumbnailCache(&m_cache, curl, ThumbnailCache::kDefaultBudget, this);
     setWindowTitle(caption());
 
     buildTop();
@@ -157,6 +167,11 @@ Form1::~Form1()
     // Ending without a crash: the next start offers nothing.
     if (m_recorder)
         m_recorder->finish();
+    // The views and the rows they show go before the session and the engine they read.
+    delete m_grid;
+    delete m_pictureList;
+    delete m_shown;
+    delete m_thumbnails;
 }
 
 QString Form1::caption()
@@ -226,7 +241,7 @@ void Form1::buildFrame()
     QPushButton* save = button(frame, "Command2", tr("另存为"), twipsRect(4335, 180, 1140, 375));
     QPushButton* download = button(frame, "Command12", tr("下载全部"), twipsRect(5550, 180, 1140, 375));
     QPushButton* stopDownload = button(frame, "Command13", tr("停止下载"), twipsRect(6765, 180, 1140, 375));
-    m_pictureList = place(new PictureView(m_session->pictureTable(), frame), "ListView1",
+    m_pictureList = place(new PictureView(*m_shown, frame), "ListView1",
                           twipsRect(75, 645, 12960, 6345));
 
     connect(titles, &QCheckBox::toggled, this, [this](bool on) { m_session->setExtractTitles(on); });
@@ -237,6 +252,83 @@ void Form1::buildFrame()
     connect(stopDownload, &QPushButton::clicked, this, [this] { m_downloader->stop(); });
     connect(m_pictureList, &PictureView::viewPictureRequested, this,
             [this](const QString& address) { openWebAddress(*m_desktop, address); });
+    buildPictureViews(frame);
+}
+
+void Form1::buildPictureViews(QWidget* frame)
+{
+    // The free space of the button row, right of "停止下载": the filter and the view choice.
+    m_filterInputs = new FilterInputs(frame, QRect(531, 12, 110, 25), QRect(644, 12, 44, 25),
+                                      QRect(691, 12, 44, 25), QRect(738, 12, 62, 25));
+    m_filterInputs->setParent(this);
+    connect(m_filterInputs, &FilterInputs::changed, this, [this] { m_shown->setFilter(m_filterInputs->filter()); });
+    m_viewChoice = place(new QComboBox(frame), "ViewChoice", QRect(803, 12, 66, 25));
+    m_viewChoice->addItems({tr("列表"), tr("缩略图"), tr("标签页")});
+    m_viewChoice->setToolTip(tr("图片列表、缩略图或网页标签页"));
+    connect(m_viewChoice, &QComboBox::currentIndexChanged, this,
+            [this](int choice) { showPictureView(PictureViewChoice(choice)); });
+
+    // The grid takes ListView1's rectangle and its selection.
+    m_grid = place(new PictureGrid(*m_shown, *m_thumbnails, frame), "PictureGrid", m_pictureList->geometry());
+    QItemSelectionModel* ownSelection = m_grid->selectionModel();
+    m_grid->setSelectionModel(m_pictureList->selectionModel());
+    delete ownSelection;
+    m_grid->hide();
+    connect(m_grid, &PictureGrid::viewPictureRequested, this,
+            [this](const QString& address) { openWebAddress(*m_desktop, address); });
+
+    m_actions = new PictureActions(*m_shown, *m_desktop, [this](const std::vector<int>& rows) {
+        downloadRows(rows, tr("下载所选的 %1 张图片：选择保存图片的文件夹").arg(rows.size()));
+    }, this);
+    m_actions->attach(*m_pictureList);
+    m_actions->attach(*m_grid);
+
+    // How many rows the filter lets through, over the list's lower right corner.
+    m_shownCount = new QLabel(frame);
+    m_shownCount->setObjectName(QStringLiteral("ShownCount"));
+    m_shownCount->setAutoFillBackground(true);
+    m_shownCount->setBackgroundRole(QPalette::ToolTipBase);
+    m_shownCount->setForegroundRole(QPalette::ToolTipText);
+    m_shownCount->setFrameShape(QFrame::StyledPanel);
+    m_shownCount->setMargin(2);
+    m_shownCount->hide();
+    connect(m_shown, &ShownPictures::countsChanged, this, &Form1::showCounts);
+}
+
+void Form1::showPictureView(PictureViewChoice choice)
+{
+    if (m_viewChoice->currentIndex() != int(choice))
+        m_viewChoice->setCurrentIndex(int(choice)); // comes back here
+    auto* frame = m_pictureList->parentWidget();
+    if (choice == PictureViewChoice::Tabs) {
+        // The first tab holds nothing: raised, the tabs open on the first browser.
+        if (m_tabs->currentIndex() == 0)
+            m_tabs->setCurrentIndex(2);
+        m_tabs->raise();
+        return;
+    }
+    m_tabs->stackUnder(frame);
+    const bool grid = choice == PictureViewChoice::Grid;
+    m_grid->setVisible(grid);
+    m_pictureList->setVisible(!grid);
+    QAbstractItemView* shown = grid ? static_cast<QAbstractItemView*>(m_grid) : m_pictureList;
+    if (shown->currentIndex().isValid())
+        shown->scrollTo(shown->currentIndex());
+    m_shownCount->raise();
+}
+
+void Form1::showCounts()
+{
+    m_shownCount->setVisible(m_shown->isFiltering());
+    if (!m_shown->isFiltering())
+        return;
+    m_shownCount->setText(tr("显示 %1 / %2").arg(m_shown->shownCount()).arg(m_shown->totalCount()));
+    m_shownCount->adjustSize();
+    // Clear of the scroll bars.
+    const QRect list = m_pictureList->geometry();
+    const int bar = m_pictureList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+    m_shownCount->move(list.right() - bar - m_shownCount->width(), list.bottom() - bar - m_shownCount->height());
+    m_shownCount->raise();
 }
 
 void Form1::buildTabs()
@@ -250,7 +342,9 @@ void Form1::buildTabs()
 
     m_pageList = new QTableView;
     m_pageList->setObjectName(QStringLiteral("ListView2"));
-    m_pageList->setModel(&m_session->pageTable());
+    auto* shownPages = new ShownPageTable(m_pageList);
+    shownPages->setSourceModel(&m_session->pageTable());
+    m_pageList->setModel(shownPages);
     m_pageList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pageList->verticalHeader()->hide();
     const int pageColumnTwips[] = {2500, 4000, 1440, 2000, 1440, 1440, 1440, 1440};
@@ -305,7 +399,7 @@ void Form1::connectSession()
     connect(m_session.get(), &SearchSession::statusPanelChanged, this,
             [this](int panel, const QString& text) {
                 if (panel >= 1 && panel <= int(m_panels.size()))
-                    m_panels[panel - 1]->setText(text);
+                    m_panels[panel - 1]->setText(panel == 3 ? shownBrowserStatus(text) : text);
             });
     connect(m_session.get(), &SearchSession::activityColourChanged, this, &Form1::setActivityColour);
     setActivityColour(m_session->activityColour());
@@ -315,7 +409,7 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     if (m_unsavedPictures && m_session->pictureTable().size() > 0) {
         const SaveChoice choice = m_desktop->askSave(this, QString::fromUtf8(BuildInfo::title),
-                                                     QStringLiteral("是否保存图片列表？"));
+                                                     tr("是否保存图片列表？"));
         if (choice == SaveChoice::Cancel || (choice == SaveChoice::Save && !saveAs())) {
             event->ignore();
             return;
@@ -344,8 +438,11 @@ void Form1::fitColumns()
 
 bool Form1::saveAs()
 {
-    // Cd1
-    QFileDialog dialog(this, tr("另存为"));
+    // Cd1. With a filter on, the rows shown are saved, and the title says so.
+    m_shown->finishJudging();
+    const bool filtered = m_shown->shownCount() < m_shown->totalCount();
+    QFileDialog dialog(this, filtered ? tr("另存为（显示的 %1 行，共 %2 行）").arg(m_shown->shownCount()).arg(m_shown->totalCount())
+                                      : tr("另存为"));
     dialog.setObjectName(QStringLiteral("Cd1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -354,21 +451,48 @@ bool Form1::saveAs()
     const std::optional<QString> path = m_desktop->chooseFile(dialog);
     if (!path)
         return false;
-    if (const auto failure = writeFileAtomically(*path, pictureTableTsv(m_session->pictureTable()))) {
+    const auto shown = [this](int row) { return m_shown->showsTableRow(row); };
+    const QByteArray text = filtered ? pictureTableText(m_session->pictureTable(), TableFormat::Tsv, shown)
+                                     : pictureTableTsv(m_session->pictureTable());
+    if (const auto failure = writeFileAtomically(*path, text)) {
         m_desktop->tellFailure(this, QString::fromUtf8(BuildInfo::title),
                                tr("无法保存到 %1：%2").arg(*path, *failure));
         return false;
     }
-    m_unsavedPictures = false;
+    m_unsavedPictures = filtered; // rows the filter hid are still unsaved
     return true;
 }
 
 void Form1::downloadAll()
 {
-    const std::optional<QString> folder =
-        m_desktop->chooseFolder(this, tr("下载全部：选择保存图片的文件夹"));
-    if (folder)
-        m_downloader->downloadAll(*folder);
+    m_shown->finishJudging();
+    if (m_shown->shownCount() == m_shown->totalCount()) {
+        const std::optional<QString> folder =
+            m_desktop->chooseFolder(this, tr("下载全部：选择保存图片的文件夹"));
+        if (folder)
+            m_downloader->downloadAll(*folder);
+        return;
+    }
+    std::vector<int> rows;
+    rows.reserve(size_t(m_shown->shownCount()));
+    for (int row = 0; row < m_shown->shownCount(); ++row)
+        rows.push_back(m_shown->tableRow(row));
+    downloadRows(rows, tr("下载显示的 %1 张图片（共 %2 张）：选择保存图片的文件夹")
+                           .arg(m_shown->shownCount())
+                           .arg(m_shown->totalCount()));
+}
+
+void Form1::downloadRows(const std::vector<int>& tableRows, const QString& caption)
+{
+    const std::optional<QString> folder = m_desktop->chooseFolder(this, caption);
+    if (!folder)
+        return;
+    std::vector<bool> wanted(size_t(m_session->pictureTable().size()));
+    for (const int row : tableRows)
+        wanted[size_t(row)] = true;
+    m_downloader->downloadAll(*folder, [wanted = std::move(wanted)](int row) {
+        return row >= 0 && size_t(row) < wanted.size() && wanted[size_t(row)];
+    });
 }
 
 void Form1::openInfo(const char* address)
@@ -399,8 +523,9 @@ void Form1::openSessionFile(const QString& path)
     const StoredSearch& search = std::get<StoredSearch>(stored);
     const bool brokenOff = !search.endedCleanly && (!search.pages.isEmpty() || !search.pictures.isEmpty());
     if (brokenOff && m_desktop->askYesNo(this, QString::fromUtf8(BuildInfo::title),
-                                         QStringLiteral("上次的搜索没有正常结束，要恢复吗？"))) {
+                                         tr("上次的搜索没有正常结束，要恢复吗？"))) {
         restoreSearch(*m_session, search);
+        restoreStartText(search);
         findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(search.titles);
         findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(search.sources);
     } else if (const auto failure = store->clear()) {
@@ -412,9 +537,22 @@ void Form1::openSessionFile(const QString& path)
     connect(m_recorder.get(), &SessionRecorder::failed, this, &Form1::tellSessionFailure);
 }
 
+void Form1::restoreStartText(const StoredSearch& search)
+{
+    // The start command adds each start address as a page titled "[添加]", which no later
+    // step renames: those pages, in their order, are what the box held.
+    QStringList lines;
+    for (const StoredPage& page : search.pages) {
+        if (page.title == QStringLiteral("[添加]"))
+            lines.append(page.address);
+    }
+    if (!lines.isEmpty())
+        m_text1->setPlainText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
 void Form1::tellSessionFailure(const QString& reason)
 {
     // The search goes on; only its record is lost.
     m_desktop->tellFailure(this, QString::fromUtf8(BuildInfo::title),
-                           QStringLiteral("无法保存搜索记录：%1").arg(reason));
+                           tr("无法保存搜索记录：%1").arg(reason));
 }

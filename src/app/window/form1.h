@@ -10,11 +10,19 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class SearchStore;
+struct StoredSearch;
 class SessionRecorder;
 class PictureDownloads;
+class PictureActions;
+class PictureGrid;
 class PictureView;
+class FilterInputs;
+class ShownPictures;
+class ThumbnailCache;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -43,6 +51,13 @@ public:
 
     SearchSession& session() { return *m_session; }
     PictureDownloads& downloader() { return *m_downloader; }
+    ShownPictures& shownPictures() { return *m_shown; }
+    ThumbnailCache& thumbnails() { return *m_thumbnails; }
+    PictureActions& pictureActions() { return *m_actions; }
+    // What fills ListView1's rectangle: the list, the grid of thumbnails, or the tab control
+    // raised over it.
+    enum class PictureViewChoice { List, Grid, Tabs };
+    void showPictureView(PictureViewChoice choice);
     // Text1 with its lines ended by CR LF, as the start command reads it.
     QString startText() const;
 
@@ -53,17 +68,21 @@ private:
     void buildTop();
     void buildFrame();
     void buildTabs();
+    void buildPictureViews(QWidget* frame);
     void buildStatusBar();
     void connectSession();
 
     void requeueAll();       // "全部重新搜索"
     void fitColumns();       // "等宽显示"
     bool saveAs();           // "另存为"; false when nothing was saved
-    void downloadAll();      // "下载全部"
+    void downloadAll();      // "下载全部": the rows shown
+    void downloadRows(const std::vector<int>& tableRows, const QString& caption);
+    void showCounts();
     void openInfo(const char* address);
     void setActivityColour(ActivityColour colour);
     void openSessionFile(const QString& path);
     void tellSessionFailure(const QString& reason);
+    void restoreStartText(const StoredSearch& search); // Text1 of the search restored
 
     std::unique_ptr<Desktop> m_desktop;
     UrlCache m_cache;
@@ -81,5 +100,12 @@ private:
     TabControl* m_tabs = nullptr;
     QTableView* m_pageList = nullptr;
     PictureView* m_pictureList = nullptr;
+    ShownPictures* m_shown = nullptr;
+    ThumbnailCache* m_thumbnails = nullptr;
+    PictureGrid* m_grid = nullptr;
+    PictureActions* m_actions = nullptr;
+    FilterInputs* m_filterInputs = nullptr;
+    QComboBox* m_viewChoice = nullptr;
+    QLabel* m_shownCount = nullptr;
     std::array<QLabel*, 5> m_panels{};
 };

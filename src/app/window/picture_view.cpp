@@ -1,9 +1,11 @@
 #include "app/window/picture_view.h"
 
 #include "app/window/twips.h"
+#include "app/window/shown_pictures.h"
 #include "lists/picture_table.h"
 
 #include <QHeaderView>
+#include <QStyle>
 
 namespace {
 
@@ -13,12 +15,12 @@ constexpr int columnWidthsTwips[PictureTable::columnTotal] = {2000, 3500, 1200, 
 
 } // namespace
 
-PictureView::PictureView(PictureTable& table, QWidget* parent) : QTableView(parent), m_table(table)
+PictureView::PictureView(ShownPictures& shown, QWidget* parent) : QTableView(parent), m_shown(shown)
 {
-    setModel(&table);
+    setModel(&shown);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setShowGrid(false);
     setWordWrap(false);
     setToolTip(tr("双击查看图片"));
@@ -46,19 +48,24 @@ PictureView::PictureView(PictureTable& table, QWidget* parent) : QTableView(pare
 
 std::optional<QString> PictureView::selectedAddress() const
 {
-    const QModelIndexList rows = selectionModel()->selectedRows(PictureTable::Address);
-    if (rows.isEmpty())
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !selectionModel()->isRowSelected(current.row()))
         return std::nullopt;
-    const int row = rows.constFirst().row();
-    if (row < 0 || row >= m_table.size())
-        return std::nullopt;
-    return m_table.row(row).address;
+    return m_shown.table().cellText(m_shown.tableRow(current.row()), PictureTable::Address);
 }
 
 void PictureView::sortByHeader(int section)
 {
-    m_table.sortByColumnClick(section + 1);
+    PictureTable& table = m_shown.table();
+    table.sortByColumnClick(section + 1);
     QHeaderView* header = horizontalHeader();
     header->setSortIndicatorShown(true);
-    header->setSortIndicator(m_table.sortKey(), m_table.sortOrder());
+    header->setSortIndicator(table.sortKey(), table.sortOrder());
+    // The arrow takes room from the caption: a column too narrow for both grows to fit them.
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int arrow = style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header);
+    const QString caption = model()->headerData(section, Qt::Horizontal).toString();
+    const int needed = header->fontMetrics().horizontalAdvance(caption) + arrow + 4 * margin;
+    if (header->sectionSize(section) < needed)
+        header->resizeSection(section, needed);
 }

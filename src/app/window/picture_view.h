@@ -5,16 +5,17 @@
 
 #include <optional>
 
-class PictureTable;
+class ShownPictures;
 
-// ListView1: the picture table in report view. A header click sorts the table once by that
-// column; a double-click on a row asks to view the picture at the row's address.
+// ListView1: the shown rows of the picture table in report view. A header click sorts the
+// table once by that column; a double-click on a row asks to view the picture at the row's
+// address. Rows are selected as in a file list: click, shift-click, ctrl-click, Ctrl+A.
 class PictureView : public QTableView {
     Q_OBJECT
 public:
-    explicit PictureView(PictureTable& table, QWidget* parent = nullptr);
+    explicit PictureView(ShownPictures& shown, QWidget* parent = nullptr);
 
-    // The "网址" of the selected row, or nothing when no row is selected.
+    // The "网址" of the current row when it is selected, or nothing.
     std::optional<QString> selectedAddress() const;
 
 signals:
@@ -23,5 +24,5 @@ signals:
 private:
     void sortByHeader(int section);
 
-    PictureTable& m_table;
+    ShownPictures& m_shown;
 };

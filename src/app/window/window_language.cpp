@@ -1,6 +1,7 @@
 #include "app/window/window_language.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 std::optional<QString> windowLanguage(const QStringList& arguments, const QLocale& system)
@@ -21,10 +22,19 @@ std::optional<QString> windowLanguage(const QStringList& arguments, const QLocal
     return system.language() == QLocale::Chinese ? QStringLiteral("zh") : QStringLiteral("en");
 }
 
-void installWindowLanguage(const QString& language)
+bool installWindowLanguage(const QString& language)
 {
     static QTranslator translator;
+    static QTranslator qtOwn; // Qt's buttons (Yes, No, Save...) and file dialogs
     QCoreApplication::removeTranslator(&translator);
+    QCoreApplication::removeTranslator(&qtOwn);
     if (language == QLatin1String("en") && translator.load(QStringLiteral(":/i18n/quorvane_en.qm")))
         QCoreApplication::installTranslator(&translator);
+    if (language != QLatin1String("zh"))
+        return true;
+    if (!qtOwn.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&qtOwn);
+    return true;
 }

@@ -11,6 +11,7 @@
 // other English. Nothing when --lang names another language.
 std::optional<QString> windowLanguage(const QStringList& arguments, const QLocale& system);
 
-// Installs the translation for language into the running application. The tables' files
-// never change with it.
-void installWindowLanguage(const QString& language);
+// Installs the translation for language into the running application, with Qt's own texts
+// in Chinese for "zh". The tables' files never change with it. False when Qt's Chinese
+// texts are not installed (the window then shows Qt's buttons in English).
+bool installWindowLanguage(const QString& language);
