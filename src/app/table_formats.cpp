@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -129,10 +130,17 @@ std::optional<TableFormat> tableFormatNamed(const QString& name)
     return std::nullopt;
 }
 
-QByteArray pictureTableText(const PictureTable& pictures, TableFormat format)
+QByteArray pictureTableText(const PictureTable& pictures, TableFormat format,
+                            const std::function<bool(int row)>& keep)
 {
-    return tableText(PictureTable::headers(), pictures.size(), [&pictures](int i) {
-        const PictureRow r = pictures.row(i);
+    std::vector<int> rows;
+    rows.reserve(pictures.size());
+    for (int row = 0; row < pictures.size(); ++row) {
+        if (!keep || keep(row))
+            rows.push_back(row);
+    }
+    return tableText(PictureTable::headers(), int(rows.size()), [&pictures, &rows](int i) {
+        const PictureRow r = pictures.row(rows[i]);
         return QStringList{r.fileName, r.address, r.type, r.size, r.title, r.source, r.width,
                            r.height, r.downloadStatus};
     }, format);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class PageTable;
@@ -22,7 +23,8 @@ enum class TableFormat { Tsv, Csv, JsonLines };
 // "tsv", "csv", "jsonl".
 std::optional<TableFormat> tableFormatNamed(const QString& name);
 
-// The nine picture columns.
-QByteArray pictureTableText(const PictureTable& pictures, TableFormat format);
+// The nine picture columns; only the rows keep accepts (by row number), all when it is empty.
+QByteArray pictureTableText(const PictureTable& pictures, TableFormat format,
+                            const std::function<bool(int row)>& keep = {});
 // 标题, 网址, 下载状态.
 QByteArray pageTableText(const PageTable& pages, TableFormat format);

@@ -25,6 +25,12 @@ private slots:
         QTest::newRow("window without a display") << QStringList{} << 2 << "" << "--headless";
         QTest::newRow("headless bad option named") << QStringList{"--headless", "--fast", "http://127.0.0.1/"} << 2 << ""
                                                    << "unknown option --fast";
+        QTest::newRow("help names the filters") << QStringList{"--help"} << 0 << "--min-width N" << "";
+        QTest::newRow("help names --download") << QStringList{"--help"} << 0 << "--download DIR" << "";
+        QTest::newRow("headless bad --match") << QStringList{"--headless", "--match", "a(b", "http://127.0.0.1/"} << 2 << ""
+                                              << "--match";
+        QTest::newRow("headless bad --exclude") << QStringList{"--headless", "--exclude", "[z-a]", "http://127.0.0.1/"} << 2 << ""
+                                                << "--exclude";
         QTest::newRow("headless bad format") << QStringList{"--headless", "--format", "xls", "http://127.0.0.1/"} << 2 << ""
                                              << "--format";
     }
@@ -74,6 +80,45 @@ private slots:
         const std::optional<QString> text = informationRequested(QStringList{"quorvane"} + arguments);
         QCOMPARE(text.value_or(QString()).left(starts.size()), starts);
         QCOMPARE(text.has_value(), !starts.isEmpty());
+    }
+
+    void downloadAndFilterOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error"); // empty: accepted
+        QTest::newRow("types, case and dots") << QStringList{"--types", " JPG,.png,,WebP"} << "";
+        QTest::newRow("no type named") << QStringList{"--types", ", ,"} << "--types";
+        QTest::newRow("fractional size") << QStringList{"--min-size", "1.5", "--max-size", "20"} << "";
+        QTest::newRow("negative size") << QStringList{"--max-size", "-1"} << "--max-size";
+        QTest::newRow("width not a number") << QStringList{"--min-width", "wide"} << "--min-width";
+        QTest::newRow("file size at its bound") << QStringList{"--max-file-size", QString::number(kMaxFileSizeMbLimit)} << "";
+        QTest::newRow("file size past its bound") << QStringList{"--max-file-size", QString::number(kMaxFileSizeMbLimit + 1)}
+                                                  << "--max-file-size";
+        QTest::newRow("no file size") << QStringList{"--max-file-size", "0"} << "--max-file-size";
+        QTest::newRow("empty folder") << QStringList{"--download", ""} << "--download";
+    }
+    void downloadAndFilterOptions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        const auto parsed = parseHeadlessArguments(QStringList{"quorvane", "--headless"} + arguments + QStringList{"http://h/"});
+        const auto* usage = std::get_if<UsageError>(&parsed);
+        QVERIFY2(error.isEmpty() ? !usage : usage && usage->message.contains(error),
+                 usage ? qPrintable(usage->message) : "accepted");
+    }
+
+    void optionValues()
+    {
+        const auto parsed = parseHeadlessArguments({"quorvane", "--headless", "--no-measure", "--types", "JPG,.png",
+                                                    "--max-file-size", "3", "--download", "d", "http://h/"});
+        const HeadlessOptions& options = std::get<HeadlessOptions>(parsed);
+        QCOMPARE(options.filter.types, (QStringList{"jpg", "png"}));
+        QCOMPARE(options.maxFileBytes, qint64(3) << 20);
+        QVERIFY(!options.measure);
+        QCOMPARE(options.downloadFolder, QStringLiteral("d"));
+        const auto defaults = parseHeadlessArguments({"quorvane", "--headless", "http://h/"});
+        QVERIFY(std::get<HeadlessOptions>(defaults).measure);
+        QVERIFY(std::get<HeadlessOptions>(defaults).filter.isEmpty());
     }
 
     // Decides which application object the search gets: Chromium without its GUI application

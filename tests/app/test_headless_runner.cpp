@@ -156,6 +156,37 @@ private slots:
         QVERIFY(run.err.contains(QStringLiteral("网页总数：4")));
     }
 
+    // The filters decide the rows written; the summary counts those left out.
+    void filtersChooseTheRowsWritten_data()
+    {
+        QTest::addColumn<QStringList>("filters");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("types, letter case ignored") << QStringList{"--types", "JPG,png"}
+            << QStringList{"td.png", "inline.jpg", "b.jpg"} << "left out 6 of 9 pictures, 0 of them";
+        QTest::newRow("match and exclude") << QStringList{"--match", "/e2e/[a-f]\\.", "--exclude", "jpg$"}
+            << QStringList{"a.gif", "f.gif"} << "left out 7 of 9 pictures, 0 of them";
+        QTest::newRow("size bounds, unknown sizes out") << QStringList{"--min-size", "1", "--max-size", "1.9"}
+            << QStringList{"b.jpg"} << "left out 8 of 9 pictures, 0 of them";
+        QTest::newRow("width of no picture known") << QStringList{"--min-width", "1"}
+            << QStringList{} << "left out 9 of 9 pictures, 9 of them because their dimensions stayed unknown";
+    }
+    void filtersChooseTheRowsWritten()
+    {
+        QFETCH(QStringList, filters);
+        QFETCH(QStringList, names);
+        QFETCH(QString, summary);
+        const QString output = dir.filePath(QStringLiteral("filtered.tsv"));
+        const Run run = runHeadlessBounded(filters + QStringList{"--interval", "10", "--hold", "0", "--timeout", "2",
+                                                                 "--output", output, at("index.htm")});
+        QCOMPARE(run.status, 0);
+        QStringList written;
+        for (const QString& line : readText(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1))
+            written.append(line.section(QLatin1Char('\t'), 0, 0));
+        QCOMPARE(written, names);
+        QVERIFY2(run.err.contains(summary), qPrintable(run.err));
+    }
+
     void badUsage_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -255,6 +286,23 @@ private slots:
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains(nowhere));
         QVERIFY(!QFile::exists(nowhere));
+    }
+
+    // A folder that cannot be made (its parent is a file): one message, exit 1, the table
+    // still written.
+    void unwritableDownloadFolderFails()
+    {
+        site.setRoute(QStringLiteral("/e2e/lone.htm"), html(QStringLiteral("<html><body><img src=\"a.gif\"></body></html>")));
+        const QString file = dir.filePath(QStringLiteral("a-file"));
+        QFile plain(file);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString output = dir.filePath(QStringLiteral("kept.tsv"));
+        const Run run = runHeadlessBounded({"--interval", "10", "--hold", "0", "--output", output,
+                                            "--download", file + QStringLiteral("/pictures"), at("lone.htm")});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.err.count(QStringLiteral("downloads ended")), 1);
+        QVERIFY(readText(output).contains(at("a.gif")));
     }
 
     void programDispatchesHeadless()

@@ -71,7 +71,83 @@ void addOptions(QCommandLineParser& parser)
         valued("session", "FILE"),
         valued("lang", "LANGUAGE"),
         valued("workers", "N"),
+        flag("measure"),
+        flag("no-measure"),
+        valued("min-width", "N"),
+        valued("min-height", "N"),
+        valued("min-size", "KB"),
+        valued("max-size", "KB"),
+        valued("types", "LIST"),
+        valued("match", "REGEX"),
+        valued("exclude", "REGEX"),
+        valued("download", "DIR"),
+        valued("max-file-size", "MB"),
     });
+}
+
+std::optional<double> kilobytes(const QString& text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+// "JPG, png,.webp" -> jpg, png, webp; nothing when no type is named.
+std::optional<QStringList> pictureTypes(const QString& text)
+{
+    QStringList types;
+    for (QString type : text.split(QLatin1Char(','))) {
+        type = type.trimmed().toLower();
+        if (type.startsWith(QLatin1Char('.')))
+            type.remove(0, 1);
+        if (!type.isEmpty())
+            types.append(type);
+    }
+    if (types.isEmpty())
+        return std::nullopt;
+    return types;
+}
+
+// The filter options into filter, or why one of them is wrong.
+std::optional<UsageError> readFilter(const QCommandLineParser& parser, PictureFilter& filter)
+{
+    auto value = [&parser](const char* name) { return parser.value(QString::fromLatin1(name)); };
+    auto isSet = [&parser](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
+    for (const auto& [name, bound] : {std::pair{"min-width", &filter.minWidth}, std::pair{"min-height", &filter.minHeight}}) {
+        if (!isSet(name))
+            continue;
+        const auto n = wholeNumber(value(name), 0, std::numeric_limits<int>::max());
+        if (!n)
+            return badValue(QString::fromLatin1(name), value(name));
+        *bound = *n;
+    }
+    for (const auto& [name, bound] : {std::pair{"min-size", &filter.minSizeKb}, std::pair{"max-size", &filter.maxSizeKb}}) {
+        if (!isSet(name))
+            continue;
+        const auto kb = kilobytes(value(name));
+        if (!kb)
+            return badValue(QString::fromLatin1(name), value(name));
+        *bound = *kb;
+    }
+    if (isSet("types")) {
+        const auto types = pictureTypes(value("types"));
+        if (!types)
+            return badValue(QStringLiteral("types"), value("types"));
+        filter.types = *types;
+    }
+    for (const auto& [name, pattern] : {std::pair{"match", &filter.match}, std::pair{"exclude", &filter.exclude}}) {
+        if (!isSet(name))
+            continue;
+        *pattern = QRegularExpression(value(name));
+        if (!pattern->isValid()) {
+            return UsageError{QStringLiteral("%1: bad regular expression for --%2: %3 at offset %4")
+                                  .arg(program, QString::fromLatin1(name), pattern->errorString())
+                                  .arg(pattern->patternErrorOffset())};
+        }
+    }
+    return std::nullopt;
 }
 
 QString optionError(const QCommandLineParser& parser)
@@ -92,7 +168,10 @@ QString headlessUsage()
         "usage: quorvane --headless [--titles] [--sources] [--output FILE] [--pages FILE]\n"
         "                [--format tsv|csv|jsonl] [--slots N] [--interval MS] [--hold SECONDS]\n"
         "                [--timeout SECONDS] [--engine net|chromium] [--max-pages N]\n"
-        "                [--max-depth N] [--session FILE] [--workers N] ADDRESS...\n");
+        "                [--max-depth N] [--session FILE] [--workers N] [--no-measure]\n"
+        "                [--min-width N] [--min-height N] [--min-size KB] [--max-size KB]\n"
+        "                [--types LIST] [--match REGEX] [--exclude REGEX]\n"
+        "                [--download DIR] [--max-file-size MB] ADDRESS...\n");
 }
 
 std::optional<QString> informationRequested(const QStringList& arguments)
@@ -126,10 +205,26 @@ std::optional<QString> informationRequested(const QStringList& arguments)
                    "  --lang LANGUAGE      the window's language: en or zh (default: the system's)\n"
                    "  --workers N          threads that parse and read pages beside the search's own\n"
                    "                       (one a core; 0: all on the search's thread)\n"
+                   "  --no-measure         leave sizes and dimensions to what pages give (--measure:\n"
+                   "                       read them for every picture while the search runs; default)\n"
+                   "\n"
+                   "Filters: only the pictures that pass all given are written and downloaded; the\n"
+                   "session keeps every one. A picture of unknown dimensions fails a width or height.\n"
+                   "  --min-width N        at least N pixels wide\n"
+                   "  --min-height N       at least N pixels high\n"
+                   "  --min-size KB        at least KB kilobytes\n"
+                   "  --max-size KB        at most KB kilobytes\n"
+                   "  --types LIST         of these types, e.g. jpg,png,webp (letter case ignored)\n"
+                   "  --match REGEX        the address matches REGEX\n"
+                   "  --exclude REGEX      the address does not match REGEX\n"
+                   "\n"
+                   "  --download DIR       save the pictures into DIR once the search has ended\n"
+                   "  --max-file-size MB   give up a picture larger than this (256)\n"
                    "  -h, --help           this text\n"
                    "  -v, --version        the version\n"
                    "\n"
-                   "Exit status: 0 the search ran, 1 a file could not be written, 2 bad usage,\n"
+                   "Exit status: 0 the search ran, 1 a file could not be written (a table, or a\n"
+                   "picture for a full disk or an unwritable DIR), 2 bad usage,\n"
                    "130 / 143 after SIGINT / SIGTERM (the tables written first).\n");
     }
     if (parser.isSet(QStringLiteral("version"))) {
@@ -224,6 +319,19 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
         if (!n)
             return badValue(QStringLiteral("workers"), value("workers"));
         options.workers = *n;
+    }
+
+    options.measure = !isSet("no-measure");
+    if (const std::optional<UsageError> error = readFilter(parser, options.filter))
+        return *error;
+    options.downloadFolder = value("download");
+    if (isSet("download") && options.downloadFolder.isEmpty())
+        return badValue(QStringLiteral("download"), QString());
+    if (isSet("max-file-size")) {
+        const auto mb = wholeNumber(value("max-file-size"), 1, kMaxFileSizeMbLimit);
+        if (!mb)
+            return badValue(QStringLiteral("max-file-size"), value("max-file-size"));
+        options.maxFileBytes = qint64(*mb) << 20;
     }
 
     const QString engineName = value("engine");

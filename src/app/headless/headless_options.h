@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/downloads/picture_downloads.h"
 #include "app/search_session.h"
 #include "app/table_formats.h"
+#include "lists/picture_filter.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,8 +23,15 @@ struct HeadlessOptions {
     CrawlLimits limits; // --max-pages, --max-depth; none by default
     bool chromium = false; // --engine chromium: pages run their scripts
     int workers = 0;       // threads that parse and read pages; 0: the event loop's own
+    bool measure = true;   // every picture's size and dimensions while the search runs
+    PictureFilter filter;  // the rows written and downloaded
+    QString downloadFolder; // --download: the pictures that pass go there; none when empty
+    qint64 maxFileBytes = PictureDownloads::kDefaultMaxFileBytes;
     QStringList addresses;
 };
+
+// --max-file-size takes whole megabytes up to this (a terabyte).
+inline constexpr int kMaxFileSizeMbLimit = 1 << 20;
 
 // Why the command line cannot run: one line for standard error (exit status 2).
 struct UsageError {

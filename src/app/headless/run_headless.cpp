@@ -2,6 +2,7 @@
 
 #include "app/clock.h"
 #include "app/atomic_file.h"
+#include "app/headless/headless_downloads.h"
 #include "app/headless/headless_options.h"
 #include "app/headless/search_progress.h"
 #include "app/headless/stop_signals.h"
@@ -21,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -44,6 +46,26 @@ void runSearch(SearchSession& session, const HeadlessOptions& options, const Sto
     session.stopSearch();
 }
 
+// Which rows the filter keeps, by row number; a line on err says how many it left out.
+std::vector<char> judgeRows(const PictureTable& pictures, const PictureFilter& filter, QTextStream& err)
+{
+    std::vector<char> passes(pictures.size(), 1);
+    if (filter.isEmpty())
+        return passes;
+    int leftOut = 0;
+    int unknownDimensions = 0;
+    for (int row = 0; row < pictures.size(); ++row) {
+        const PictureFilter::Verdict verdict = filter.judge(pictures.row(row));
+        passes[row] = verdict == PictureFilter::Verdict::Pass;
+        leftOut += !passes[row];
+        unknownDimensions += verdict == PictureFilter::Verdict::DimensionsUnknown;
+    }
+    err << QStringLiteral("quorvane: the filters left out %1 of %2 pictures, %3 of them because their "
+                          "dimensions stayed unknown").arg(leftOut).arg(pictures.size()).arg(unknownDimensions)
+        << '\n';
+    return passes;
+}
+
 } // namespace
 
 int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -65,6 +87,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
     PictureProbe* pictureProbe = nullptr;
+    CurlSession* curl = nullptr; // the downloads make their own for the chromium engine
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (options.chromium) {
         auto* chromium = new ChromiumEngine(&cache);
@@ -76,10 +99,12 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
 #endif
     if (!engine) {
         auto* net = new NetEngine(&cache);
-        net->setKeepPictureBytes(false); // no downloads here: a picture's size is all the tables need
+        // Without downloads a picture's size is all the tables need.
+        net->setKeepPictureBytes(!options.downloadFolder.isEmpty());
         engine.reset(net);
         typeProbe = net->typeProbe();
         pictureProbe = net->pictureProbe();
+        curl = net->session();
         createBrowser = [net] { return net->createBrowser(net); };
     }
     QList<Browser*> browsers;
@@ -119,6 +144,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
     session.setTypeProbe(typeProbe);
+    session.setMeasuring(options.measure); // before the probe, which measures the resumed rows at once
     session.setPictureProbe(pictureProbe);
     SearchProgress progress(session, err);
 
@@ -126,10 +152,20 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     progress.finish();
     if (const PictureMeasuring& measuring = session.pictureMeasuring(); measuring.probesMade() > 0)
         err << QStringLiteral("quorvane: %1 picture probes read %2 bytes").arg(measuring.probesMade()).arg(measuring.bytesRead()) << '\n';
+
+    // Judged once, after the search, so that the table and the downloads hold the same rows.
+    const std::vector<char> passes = judgeRows(session.pictureTable(), options.filter, err);
+    const auto passed = [&passes](int row) { return row < int(passes.size()) && passes[row]; };
+    if (!options.downloadFolder.isEmpty() && !stop.received()) {
+        PictureDownloads downloads(session.pictureTable(), curl, &cache);
+        downloads.setBounds(options.maxFileBytes);
+        if (!runDownloads(downloads, options.downloadFolder, passed, stop, err))
+            status = 1;
+    }
     if (recorder)
         recorder->finish();
 
-    const QByteArray pictures = pictureTableText(session.pictureTable(), options.format);
+    const QByteArray pictures = pictureTableText(session.pictureTable(), options.format, passed);
     if (options.outputFile.isEmpty()) {
         out << QString::fromUtf8(pictures);
         out.flush();

@@ -2,6 +2,7 @@
 
 #include "app/table_tsv.h"
 #include "app/atomic_file.h"
+#include "app/downloads/picture_downloads.h"
 #include "app/session_recorder.h"
 #include "app/session_restore.h"
 #include "app/window/browser_view.h"
@@ -9,7 +10,6 @@
 #include "app/window/info_links.h"
 #include "app/window/logo_image.h"
 #include "app/window/mlistview.h"
-#include "app/window/picture_downloader.h"
 #include "app/window/picture_view.h"
 #include "app/window/source_view.h"
 #include "app/window/tab_control.h"
@@ -94,11 +94,11 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
     PictureProbe* pictureProbe = nullptr;
+    CurlSession* curl = nullptr; // the downloads make their own for the chromium engine
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (engine == PageEngine::Chromium) {
         auto* chromium = new ChromiumEngine(&m_cache);
         m_engine.reset(chromium);
-        m_network = chromium->networkAccess();
         typeProbe = chromium->typeProbe();
         pictureProbe = chromium->pictureProbe();
         createBrowser = [chromium] { return chromium->createBrowser(chromium); };
@@ -109,7 +109,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     if (!m_engine) {
         auto* net = new NetEngine(&m_cache);
         m_engine.reset(net);
-        m_network = net->networkAccess();
+        curl = net->session();
         typeProbe = net->typeProbe();
         pictureProbe = net->pictureProbe();
         createBrowser = [net] { return net->createBrowser(net); };
@@ -119,7 +119,11 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
     m_session->setTypeProbe(typeProbe);
     m_session->setPictureProbe(pictureProbe);
-    m_downloader = std::make_unique<PictureDownloader>(m_session->pictureTable(), *m_network, &m_cache);
+    m_downloader = std::make_unique<PictureDownloads>(m_session->pictureTable(), curl, &m_cache);
+    connect(m_downloader.get(), &PictureDownloads::finished, this, [this] {
+        if (!m_downloader->fatalFailure().isEmpty())
+            m_desktop->tellFailure(this, tr("下载全部"), tr("下载已停止：%1").arg(m_downloader->fatalFailure()));
+    });
     setWindowTitle(caption());
 
     buildTop();

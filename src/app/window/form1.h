@@ -10,10 +10,9 @@
 #include <array>
 #include <memory>
 
-class QNetworkAccessManager;
 class SearchStore;
 class SessionRecorder;
-class PictureDownloader;
+class PictureDownloads;
 class PictureView;
 class QFrame;
 class QLabel;
@@ -41,7 +40,7 @@ public:
     static QString exampleStartText(); // two example start addresses, each ended by CR LF
 
     SearchSession& session() { return *m_session; }
-    PictureDownloader& downloader() { return *m_downloader; }
+    PictureDownloads& downloader() { return *m_downloader; }
     // Text1 with its lines ended by CR LF, as the start command reads it.
     QString startText() const;
 
@@ -68,10 +67,9 @@ private:
     UrlCache m_cache;
     SteadyClock m_clock;
     std::unique_ptr<QObject> m_engine;
-    QNetworkAccessManager* m_network = nullptr;
     QList<Browser*> m_browsers;
     std::unique_ptr<SearchSession> m_session;
-    std::unique_ptr<PictureDownloader> m_downloader;
+    std::unique_ptr<PictureDownloads> m_downloader;
     std::unique_ptr<SearchStore> m_store;
     std::unique_ptr<SessionRecorder> m_recorder;
     bool m_unsavedPictures = false; // rows added since the last "另存为"

@@ -32,6 +32,12 @@ std::optional<qint64> rangeTotal(QByteArrayView value)
     return total;
 }
 
+QString byteCount(qint64 bytes)
+{
+    constexpr qint64 kMiB = 1024 * 1024;
+    return bytes % kMiB == 0 ? QStringLiteral("%1 MB").arg(bytes / kMiB) : QStringLiteral("%1 bytes").arg(bytes);
+}
+
 bool asksForRange(const QList<QByteArray>& headers)
 {
     return std::any_of(headers.cbegin(), headers.cend(), [](const QByteArray& header) {
@@ -154,7 +160,7 @@ bool Fetch::headerLine(QByteArrayView line)
     // Not from inside curl: the receiver may delete this fetch.
     QMetaObject::invokeMethod(this, &Fetch::announce, Qt::QueuedConnection);
     if (m_method == Method::Get && m_contentLength > m_limits.bodyLimit) {
-        m_stopped = true; // no use reading what will be cut
+        m_stop = Stop::BodyLimit; // no use reading what will be cut
         return false;
     }
     if (m_sink && m_status >= 400)
@@ -170,7 +176,7 @@ bool Fetch::bodyBytes(const char* data, qsizetype size)
 {
     m_sinceActivity.restart();
     if (m_received + size > m_limits.bodyLimit) {
-        m_stopped = true;
+        m_stop = Stop::BodyLimit;
         return false;
     }
     m_received += size;
@@ -184,7 +190,7 @@ bool Fetch::bodyBytes(const char* data, qsizetype size)
             m_enough = true;
             return false;
         case SinkVerdict::Refuse:
-            m_stopped = true;
+            m_stop = Stop::Sink;
             return false;
         }
     }
@@ -219,9 +225,28 @@ void Fetch::stop()
 {
     if (!m_easy)
         return;
-    m_stopped = true;
+    m_stop = Stop::Idle;
     dropHandle();
     complete(CURLE_OPERATION_TIMEDOUT);
+}
+
+QString Fetch::failure(CURLcode code) const
+{
+    switch (m_stop) {
+    case Stop::BodyLimit:
+        return QStringLiteral("larger than %1").arg(byteCount(m_limits.bodyLimit));
+    case Stop::Idle:
+        return QStringLiteral("nothing received for %1 s").arg(m_limits.idleTimeoutMs / 1000.0);
+    case Stop::Sink:
+        return QStringLiteral("refused by its reader");
+    case Stop::None:
+        break;
+    }
+    if (m_status >= 400)
+        return QStringLiteral("HTTP %1").arg(m_status);
+    if (code != CURLE_OK)
+        return QString::fromUtf8(curl_easy_strerror(code));
+    return QStringLiteral("no response");
 }
 
 void Fetch::complete(CURLcode code)
@@ -240,7 +265,9 @@ void Fetch::complete(CURLcode code)
     result.status = m_status;
     result.contentType = m_contentType;
     const bool transferred = code == CURLE_OK || (m_enough && code == CURLE_WRITE_ERROR);
-    result.failed = !transferred || m_stopped || !result.responded || result.status >= 400;
+    result.failed = !transferred || m_stop != Stop::None || !result.responded || result.status >= 400;
+    if (result.failed)
+        result.error = failure(code);
     result.byteSize = m_received;
     result.kept = m_keeping;
     if (m_status == 206)

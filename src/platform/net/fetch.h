@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QTimer>
 #include <QUrl>
 
@@ -57,6 +58,7 @@ struct FetchResult {
     // of a 200 sent without a content encoding; none when the server did not say.
     std::optional<qint64> totalSize;
     bool failed = true;     // no response, a network or TLS error, HTTP status >= 400, cut, short or late
+    QString error;          // why it failed, in a few words; empty when it did not
 };
 
 // One GET (or HEAD) of an http or https address: redirects followed (at most 20, only to
@@ -92,6 +94,7 @@ private:
     void checkIdle();
     void stop(); // ends the transfer at once; it failed
     void complete(CURLcode code);
+    QString failure(CURLcode code) const;
     void dropHandle();
 
     QPointer<CurlSession> m_session;
@@ -115,7 +118,8 @@ private:
     QByteArray m_head;
     qint64 m_received = 0;
     bool m_keeping = true;
-    bool m_stopped = false;
+    enum class Stop { None, BodyLimit, Idle, Sink }; // why the fetch ended the transfer itself
+    Stop m_stop = Stop::None;
     bool m_enough = false; // the sink ended the transfer as a success
     bool m_announced = false;
 };

@@ -131,9 +131,7 @@ void NetPictureProbe::finish(Probe& probe)
         measure.byteSize.reset();
     }
     const QString address = probe.address;
-    const auto found = std::find_if(m_probes.begin(), m_probes.end(),
-                                    [&probe](const std::unique_ptr<Probe>& running) { return running.get() == &probe; });
-    m_probes.erase(found);
+    std::erase_if(m_probes, [&probe](const std::unique_ptr<Probe>& running) { return running.get() == &probe; });
     pump();
     // A transfer's end comes from the event loop, so this does too.
     emit measured(address, measure);
