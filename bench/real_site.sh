@@ -6,6 +6,7 @@
 #
 #   bench/real_site.sh [PROGRAM...]        default: build/quorvane
 #   ROUNDS=3 bench/real_site.sh build/quorvane /path/to/older/quorvane
+#   SENDFILE=on bench/real_site.sh ...    nginx as Debian ships it (sendfile on); off by default
 #
 # Several programs may be given (say a build before and one after a change); every round
 # runs wget and each of them once, in an order that rotates from round to round.
@@ -15,6 +16,8 @@ cd "$(dirname "$0")/.."
 programs=("$@")
 [ ${#programs[@]} -gt 0 ] || programs=(build/quorvane)
 rounds=${ROUNDS:-3}
+sendfile=${SENDFILE:-off}
+[ "$sendfile" = on ] || [ "$sendfile" = off ] || { echo "SENDFILE is on or off" >&2; exit 2; }
 
 missing=()
 for package in gimp-help-en nginx-light wget time; do
@@ -46,6 +49,7 @@ events { worker_connections 1024; }
 http {
     include /etc/nginx/mime.types;
     default_type application/octet-stream;
+    sendfile $sendfile;
     log_format counted '\$connection \$status \$request_uri';
     access_log $work/access.log counted;
     client_body_temp_path $work/temp/body;

@@ -5,7 +5,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgu
 packages+=(python3) # the table-format tests read the files back with its csv and json modules
 packages+=(dpkg-dev file desktop-file-utils appstream) # the Debian package and its checks in CI
 packages+=(qt6-tools-dev qt6-l10n-tools) # lrelease for the window's English translation
-packages+=(libcurl4-openssl-dev) # the net engine's transfers
+packages+=(libcurl4-openssl-dev zlib1g-dev) # the net engine's transfers; gzip-packed sitemaps
+packages+=(qt6-image-formats-plugins libqt6svg6) # Qt's readers of webp, tiff, svg and the rest
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -93,7 +93,7 @@ bool applyPageReading(PageReading& page, SearchTables& tables)
         if (end > pictureCount) {
             const qsizetype from = std::max(page.applied, pictureCount) - pictureCount;
             加入选择显示列表(page.links.mid(from, end - pictureCount - from), tables.pages, tables.sites,
-                             page.depth + 1, tables.limits);
+                             page.depth + 1, tables.limits, tables.queryPages);
         }
         page.applied = end;
         if (end < pictureCount + page.links.size())

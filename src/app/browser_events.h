@@ -38,6 +38,7 @@ struct SearchTables {
     PictureOptions options;
     CrawlLimits limits;
     PicturesAwaitingType* awaiting = nullptr; // pictures known by their server's type
+    QueryPages* queryPages = nullptr;         // the search's pages with a query, per path
 };
 
 // A completed page on its way to the tables: read away from the event loop's thread, then

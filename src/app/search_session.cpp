@@ -13,7 +13,7 @@ SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const
                              SearchPace pace, QObject* parent)
     : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock), m_measuring(m_pictures),
       m_reading([this](PageReading& page) {
-          SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get()};
+          SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get(), &m_queryPages};
           const bool applied = applyPageReading(page, tables);
           wake();
           return applied;

@@ -125,6 +125,7 @@ private:
     BrowserSlots m_slots;
     PictureOptions m_options;
     CrawlLimits m_limits;
+    QueryPages m_queryPages;
     std::unique_ptr<PicturesAwaitingType> m_awaiting;
     PictureMeasuring m_measuring;
     int m_lastDispatchedRow = 0;

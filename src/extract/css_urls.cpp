@@ -1,5 +1,6 @@
 #include "extract/css_urls.h"
 
+#include "extract/css_text.h"
 #include "links/trim_spaces.h"
 #include "links/url_resolution.h"
 
@@ -9,10 +10,49 @@
 
 namespace {
 
+enum class FontFace { None, Unclosed, Closed };
+
+// Whether an @font-face rule starts at `at`; when it is closed, `at` moves past its "}". Its
+// url()s name fonts, not pictures. Quoted strings and comments may hold a "}".
+FontFace readFontFace(QStringView text, qsizetype& at)
+{
+    const QStringView keyword = u"@font-face";
+    if (!text.sliced(at).startsWith(keyword, Qt::CaseInsensitive))
+        return FontFace::None;
+    qsizetype i = at + keyword.size();
+    bool inBlock = false;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        if (text.sliced(i).startsWith(u"/*")) {
+            if (text.indexOf(u"*/", i + 2) < 0)
+                return FontFace::Unclosed;
+            i = skipCssComment(text, i);
+        } else if (inBlock && (c == u'"' || c == u'\'')) {
+            QStringView content;
+            i = readCssString(text, i, content);
+        } else if (inBlock) {
+            ++i;
+            if (c == u'}') {
+                at = i;
+                return FontFace::Closed;
+            }
+        } else if (c == u'{') {
+            inBlock = true;
+            ++i;
+        } else if (c.isSpace()) {
+            ++i;
+        } else {
+            return FontFace::None; // "@font-feature-values", "@font-facet" and the like
+        }
+    }
+    return inBlock ? FontFace::Unclosed : FontFace::None;
+}
+
 // The text as the scan reads it, made in one pass: "url (" and every letter-case variant of
 // "url(" become "url(", CR LF becomes one space, ");" becomes ") ", and comments /* ... */
-// are dropped, as what they hold names nothing. A "/*" that no "*/" closes is left as it
-// stands: in a page's markup it is more often part of an address or a script than a comment.
+// are dropped, as what they hold names nothing, and so are @font-face rules. A "/*" that no
+// "*/" closes, and an @font-face that no "}" closes, are left as they stand: in a page's markup
+// they are more often part of an address or a script than style.
 // A CR LF between "url" and "(" is not joined, as it only turns into a space after the joining.
 QString normalised(QStringView text)
 {
@@ -21,7 +61,10 @@ QString normalised(QStringView text)
     const qsizetype size = text.size();
     qsizetype i = 0;
     bool closingLeft = true; // once no "*/" follows, none will: the search is not repeated
-    const auto ordinary = [](QChar c) { return c != u'u' && c != u'U' && c != u'\r' && c != u')' && c != u'/'; };
+    bool fontFaceClosingLeft = true; // likewise for the "}" of an @font-face
+    const auto ordinary = [](QChar c) {
+        return c != u'u' && c != u'U' && c != u'\r' && c != u')' && c != u'/' && c != u'@';
+    };
     while (i < size) {
         const QChar c = text[i];
         if (ordinary(c)) {
@@ -41,6 +84,14 @@ QString normalised(QStringView text)
                 continue;
             }
             closingLeft = false;
+        }
+        if (fontFaceClosingLeft && c == u'@') {
+            const FontFace rule = readFontFace(text, i);
+            if (rule == FontFace::Closed) {
+                out += u' ';
+                continue;
+            }
+            fontFaceClosingLeft = rule != FontFace::Unclosed;
         }
         if (rest.startsWith(u"url (", Qt::CaseInsensitive)) {
             out += u"url(";

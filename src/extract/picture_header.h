@@ -16,8 +16,10 @@ struct PictureHeader {
 // signature: PNG (APNG too), GIF, JPEG, WebP, BMP, ICO/CUR (the largest entry), TIFF, SVG
 // (width/height in px, else the viewBox), AVIF/HEIF (the primary item's size) and JPEG XL.
 // Anything else, a size of 0 or over kPictureMaxPixels, and a header that lies are Unknown.
+// Sizes as stored: an EXIF or irot rotation is not applied.
 // bytes: the start of the body (or all of it when isWhole). Never reads past bytes.
-// NeedMore only when !isWhole and a longer prefix, at most kPictureHeaderMaxBytes, may tell.
+// NeedMore only when !isWhole and a longer prefix, at most kPictureHeaderMaxBytes, may tell;
+// bytesWanted is the least such prefix (the next header's end), so a prober may ask for more.
 PictureHeader readPictureHeader(QByteArrayView bytes, bool isWhole);
 
 inline constexpr qint64 kPictureHeaderMaxBytes = 1024 * 1024; // never ask for more than this

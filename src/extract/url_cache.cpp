@@ -1,13 +1,16 @@
 #include "extract/url_cache.h"
 
 #include "extract/picture_header.h"
+#include "extract/stale_cache_folders.h"
 
 #include <QDir>
 #include <QFile>
 
 UrlCache::UrlCache(qint64 budgetBytes)
-    : m_budget(budgetBytes), m_dir(QDir::tempPath() + QStringLiteral("/quorvane-cache-XXXXXX"))
+    : m_budget(budgetBytes), m_dir(cacheFolderTemplate(QDir::tempPath()))
 {
+    // What a killed run left behind goes now, since that run never will.
+    removeStaleCacheFolders(QDir::tempPath());
 }
 
 void UrlCache::forget(Entry& entry) const

@@ -5,7 +5,3 @@
 // The directory of an address: the address itself when it ends with "/", else the address
 // up to and including its last "/" (query included), "" when it holds none.
 QString addressDirectory(const QString& address);
-
-// The site root of a directory: the directory up to and including the first "/" behind its
-// "://" ("http://h/d/" -> "http://h/"), "" when there is no such "/".
-QString siteRoot(const QString& directory);

@@ -6,7 +6,10 @@
 #include "lists/file_names.h"
 #include "lists/picture_types.h"
 
+#include <QHashFunctions>
 #include <QStringView>
+
+#include <algorithm>
 
 namespace {
 
@@ -91,6 +94,23 @@ Opinion repeatedPathSegment(const HarvestQuestion& q)
     return Opinion::None;
 }
 
+// "page?n=1" -> "page?n=2" -> ...: the query pages of one path reach ever deeper.
+Opinion queryChain(const HarvestQuestion& q)
+{
+    if (!q.queryPages)
+        return Opinion::None;
+    const std::optional<QueryPages::Path> path = q.queryPages->path(q.address);
+    return noWhen(path && q.depth - path->firstDepth > QueryPages::kMaxChain);
+}
+
+Opinion tooManyQueries(const HarvestQuestion& q)
+{
+    if (!q.queryPages || !q.address.contains(u'?'))
+        return Opinion::None;
+    const std::optional<QueryPages::Path> path = q.queryPages->path(q.address);
+    return noWhen(path ? path->pages >= QueryPages::kMaxPerPath : q.queryPages->full());
+}
+
 Opinion tooDeep(const HarvestQuestion& q)
 {
     return noWhen(q.limits.maxDepth && q.depth > *q.limits.maxDepth);
@@ -101,7 +121,43 @@ Opinion pageLimit(const HarvestQuestion& q)
     return noWhen(q.limits.maxPages && q.pageCount >= *q.limits.maxPages);
 }
 
+// The path of an address with a query as a number: its table key up to the query, hashed.
+std::optional<size_t> queryPathHash(const QString& address)
+{
+    if (!address.contains(u'?'))
+        return std::nullopt;
+    const QString key = tableKey(address);
+    const qsizetype query = key.indexOf(u'?');
+    return qHash(QStringView(key).first(query < 0 ? key.size() : query), QHashSeed::globalSeed());
+}
+
 } // namespace
+
+void QueryPages::remember(const QString& address, int depth)
+{
+    const std::optional<size_t> hash = queryPathHash(address);
+    if (!hash)
+        return;
+    const auto known = m_paths.find(*hash);
+    if (known == m_paths.end()) {
+        if (!full())
+            m_paths.insert(*hash, {1, depth});
+        return;
+    }
+    ++known->pages;
+    known->firstDepth = std::min(known->firstDepth, depth);
+}
+
+std::optional<QueryPages::Path> QueryPages::path(const QString& address) const
+{
+    const std::optional<size_t> hash = queryPathHash(address);
+    if (!hash)
+        return std::nullopt;
+    const auto known = m_paths.constFind(*hash);
+    if (known == m_paths.cend())
+        return std::nullopt;
+    return *known;
+}
 
 QString getLinkExtension(const QString& address)
 {
@@ -127,6 +183,8 @@ const QList<HarvestRule>& harvestRules()
         {"address too long", addressTooLong},
         {"too many path segments", tooManyPathSegments},
         {"repeated path segment", repeatedPathSegment},
+        {"query chain", queryChain},
+        {"too many queries", tooManyQueries},
         {"too deep", tooDeep},
         {"page limit", pageLimit},
     };
@@ -134,10 +192,11 @@ const QList<HarvestRule>& harvestRules()
 }
 
 HarvestDecision decideHarvest(const QString& link, int depth, int pageCount,
-                              const SiteList& sites, const CrawlLimits& limits)
+                              const SiteList& sites, const CrawlLimits& limits,
+                              const QueryPages* queryPages)
 {
     // A fragment names a place in the same page.
-    const HarvestQuestion question{withoutFragment(trimSpaces(link)), depth, pageCount, sites, limits};
+    const HarvestQuestion question{withoutFragment(trimSpaces(link)), depth, pageCount, sites, limits, queryPages};
     // Asked from the last rule up, the first opinion is the one that decides, and the rules
     // above it need not be asked.
     const QList<HarvestRule>& rules = harvestRules();

@@ -2,6 +2,7 @@
 
 #include "links/site_scope.h"
 
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -16,6 +17,38 @@ struct CrawlLimits {
     std::optional<int> maxDepth; // start pages are at depth 0, their links at 1, ...
 };
 
+// What the harvest remembers of the pages it added with a query, per path: a page that
+// links itself under ever-new queries ("page?n=1" -> "page?n=2" -> ...) shows in no single
+// address, only in how many there are and how deep they go.
+class QueryPages {
+public:
+    // Pages of one path that differ only by their query. A site numbers its pictures' pages
+    // on one path ("show.asp?id=N") far past a thousand, so the bound is well above that.
+    static constexpr int kMaxPerPath = 10'000;
+    // How far below the first page of a path its query pages may lie. A listing of 300 pages
+    // that links two neighbours each side, the first and the last reaches its middle page 75
+    // levels down; a chain of pages that each link only the next goes one level a page.
+    static constexpr int kMaxChain = 100;
+    // Paths remembered; a query page of a path beyond them is not taken.
+    static constexpr qsizetype kMaxPaths = 100'000;
+
+    struct Path {
+        int pages = 0;
+        int firstDepth = 0;
+    };
+
+    // A page the page table took, at its depth; addresses without a query are not counted.
+    void remember(const QString& address, int depth);
+    // What is known of the address's path: nothing for an address without a query or a path
+    // not seen yet.
+    std::optional<Path> path(const QString& address) const;
+    bool full() const { return m_paths.size() >= kMaxPaths; }
+
+private:
+    // By a seeded hash of the path's address, so that a path costs the same whatever its length.
+    QHash<size_t, Path> m_paths;
+};
+
 // What the harvest rules are asked about one link.
 struct HarvestQuestion {
     QString address; // trimmed, without its fragment
@@ -23,6 +56,7 @@ struct HarvestQuestion {
     int pageCount = 0; // rows in the page table
     const SiteList& sites;
     const CrawlLimits& limits;
+    const QueryPages* queryPages = nullptr; // none: the query rules have no opinion
 };
 
 enum class Opinion { Yes, No, None };
@@ -44,4 +78,5 @@ struct HarvestDecision {
 
 // Whether a harvested link (as the document hands it) becomes a page-table row, and why.
 HarvestDecision decideHarvest(const QString& link, int depth, int pageCount,
-                              const SiteList& sites, const CrawlLimits& limits = {});
+                              const SiteList& sites, const CrawlLimits& limits = {},
+                              const QueryPages* queryPages = nullptr);

@@ -34,12 +34,12 @@ void collectLinks(const Document& document, QStringList& links)
 }
 
 void 加入选择显示列表(const QStringList& links, PageTable& pages, const SiteList& sites,
-                      int depth, const CrawlLimits& limits)
+                      int depth, const CrawlLimits& limits, QueryPages* queryPages)
 {
     for (const QString& link : links) {
-        const HarvestDecision decision = decideHarvest(link, depth, pages.size(), sites, limits);
-        if (decision.address)
-            pages.addRow(QStringLiteral("1"), *decision.address, depth);
+        const HarvestDecision decision = decideHarvest(link, depth, pages.size(), sites, limits, queryPages);
+        if (decision.address && pages.addRow(QStringLiteral("1"), *decision.address, depth) && queryPages)
+            queryPages->remember(*decision.address, depth);
     }
 }
 

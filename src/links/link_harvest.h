@@ -17,9 +17,10 @@ QList<DocumentPtr> collectDocuments(const DocumentPtr& top);
 void collectLinks(const Document& document, QStringList& links);
 
 // Adds every link that the harvest rules accept and the page table does not know yet as a
-// waiting row titled "1", at the given depth.
+// waiting row titled "1", at the given depth. The rows added with a query are remembered in
+// queryPages, when given, for the rules against query traps.
 void 加入选择显示列表(const QStringList& links, PageTable& pages, const SiteList& sites,
-                      int depth = 1, const CrawlLimits& limits = {});
+                      int depth = 1, const CrawlLimits& limits = {}, QueryPages* queryPages = nullptr);
 
 // The links of a completed page and of its frames, in the order collectLinks gives them;
 // none for a document that is not HTML. Reads only the document, so it may run on any thread.

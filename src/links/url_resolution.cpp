@@ -70,59 +70,154 @@ QString embeddedAddress(const QString& link, qsizetype marker)
     return link.mid(start);
 }
 
-// The scheme of an address with its colon ("http:"), or "" when it does not start with one.
-QString schemeOf(const QString& address)
-{
-    const qsizetype marker = address.indexOf(u"://");
-    if (marker <= 0 || !address.at(0).isLetter())
-        return {};
-    for (qsizetype i = 1; i < marker; ++i) {
-        const QChar c = address.at(i);
-        if (!(c.isLetterOrNumber() || c == u'+' || c == u'-' || c == u'.'))
-            return {};
-    }
-    return address.left(marker + 1);
-}
+// A reference taken apart as RFC 3986 does; a part that is not there is a null view, an
+// empty one an empty view ("a?" has an empty query, "a" none).
+struct Reference {
+    QStringView scheme;
+    QStringView authority;
+    QStringView path;
+    QStringView query;
+    QStringView fragment;
+};
 
-// Leading "../" and "./" climb from the directory, never above its site root.
-QString resolveRelativePath(const QString& link, const QString& directory)
+Reference split(QStringView text)
 {
-    const QString root = siteRoot(directory);
-    // "http://" alone has no root to stand on: it does not climb at all.
-    const qsizetype floor
-        = root.isEmpty() && directory.contains(u"://") ? directory.size() : root.size();
-    qsizetype end = directory.size(); // the directory used is directory.left(end)
-    qsizetype from = 0;
-    while (true) {
-        const QStringView rest = QStringView(link).sliced(from);
-        if (rest.startsWith(u"./")) {
-            from += 2;
-        } else if (rest.startsWith(u"../")) {
-            from += 3;
-            if (end > floor) {
-                // The text ends with "/"; drop its last component.
-                const qsizetype parent = end >= 2 ? directory.lastIndexOf(u'/', end - 2) + 1 : 0;
-                end = std::max(parent, floor);
-            }
-        } else {
-            break;
+    Reference parts;
+    if (!text.isEmpty() && isAsciiLetter(text.front())) {
+        qsizetype end = 1;
+        while (end < text.size() && isSchemeCharacter(text.at(end)))
+            ++end;
+        if (end < text.size() && text.at(end) == u':') {
+            parts.scheme = text.first(end);
+            text = text.sliced(end + 1);
         }
     }
-    return directory.left(end) + link.sliced(from);
+    if (const qsizetype hash = text.indexOf(u'#'); hash >= 0) {
+        parts.fragment = text.sliced(hash + 1);
+        text.truncate(hash);
+    }
+    if (const qsizetype question = text.indexOf(u'?'); question >= 0) {
+        parts.query = text.sliced(question + 1);
+        text.truncate(question);
+    }
+    if (text.startsWith(u"//")) {
+        const qsizetype slash = text.indexOf(u'/', 2);
+        parts.authority = text.sliced(2, (slash < 0 ? text.size() : slash) - 2);
+        text = text.sliced(2 + parts.authority.size());
+    }
+    parts.path = text;
+    return parts;
 }
 
-QString relativeAddress(const QString& link, const QString& base, const QString& directory)
+// Whether a segment of the path starts with ".": only such a path may hold a "." or ".."
+// segment, and most hold none.
+bool hasDotSegment(QStringView path)
 {
-    if (link.startsWith(u"//")) {
-        const QString scheme = schemeOf(base);
-        if (!scheme.isEmpty())
-            return scheme + link;
+    for (qsizetype dot = path.indexOf(u'.'); dot >= 0; dot = path.indexOf(u'.', dot + 1)) {
+        if (dot == 0 || path.at(dot - 1) == u'/')
+            return true;
     }
-    if (link.startsWith(u"./") || link.startsWith(u"../"))
-        return resolveRelativePath(link, directory);
-    if (link.startsWith(u'/'))
-        return siteRoot(directory) + link.sliced(1);
-    return directory + link;
+    return false;
+}
+
+// "a/b/../c/./d" -> "a/c/d": "." and ".." segments taken out, ".." taking the segment before
+// it with it, and none climbing above the first "/".
+QString removeDotSegments(QStringView path)
+{
+    QString out;
+    out.reserve(path.size());
+    const auto dropLastSegment = [&out] { out.truncate(std::max<qsizetype>(0, out.lastIndexOf(u'/'))); };
+    qsizetype at = 0;
+    while (at < path.size()) {
+        const QStringView in = path.sliced(at);
+        if (in.startsWith(u"../")) {
+            at += 3;
+        } else if (in.startsWith(u"./") || in.startsWith(u"/./")) {
+            at += 2;
+        } else if (in == u"/.") {
+            out += u'/';
+            break;
+        } else if (in.startsWith(u"/../")) {
+            at += 3;
+            dropLastSegment();
+        } else if (in == u"/..") {
+            dropLastSegment();
+            out += u'/';
+            break;
+        } else if (in == u"." || in == u"..") {
+            break;
+        } else {
+            qsizetype end = path.indexOf(u'/', in.startsWith(u'/') ? at + 1 : at);
+            if (end < 0)
+                end = path.size();
+            out += path.sliced(at, end - at);
+            at = end;
+        }
+    }
+    return out;
+}
+
+// The address of the parts, its path written as head and tail and taken out of its dot
+// segments.
+QString compose(const Reference& parts, QStringView head, QStringView tail = {})
+{
+    QString path;
+    if (hasDotSegment(head) || hasDotSegment(tail)) {
+        path = removeDotSegments(head.toString().append(tail));
+        head = path;
+        tail = {};
+    }
+    QString address;
+    address.reserve(parts.scheme.size() + parts.authority.size() + head.size() + tail.size()
+                    + parts.query.size() + parts.fragment.size() + 5);
+    if (!parts.scheme.isNull())
+        address.append(parts.scheme).append(u':');
+    if (!parts.authority.isNull())
+        address.append(u"//").append(parts.authority);
+    address.append(head).append(tail);
+    if (!parts.query.isNull())
+        address.append(u'?').append(parts.query);
+    if (!parts.fragment.isNull())
+        address.append(u'#').append(parts.fragment);
+    return address;
+}
+
+// The target of a reference against a base, as RFC 3986 resolves it (strictly: "http:g"
+// is an address of its own). Dot segments never climb above the site root.
+QString resolveReference(QStringView link, QStringView base)
+{
+    const Reference reference = split(link);
+    if (!reference.scheme.isNull() || !reference.authority.isNull()) {
+        Reference target = reference;
+        if (target.scheme.isNull())
+            target.scheme = split(base).scheme;
+        return compose(target, reference.path);
+    }
+    Reference target = split(base);
+    target.fragment = reference.fragment;
+    if (reference.path.isEmpty()) {
+        if (!reference.query.isNull())
+            target.query = reference.query;
+        return compose(target, target.path);
+    }
+    target.query = reference.query;
+    if (reference.path.startsWith(u'/'))
+        return compose(target, reference.path);
+    // Merged with the base's folder; a host without a path stands for its root.
+    const QStringView folder = !target.authority.isNull() && target.path.isEmpty()
+        ? QStringView(u"/")
+        : target.path.first(target.path.lastIndexOf(u'/') + 1);
+    return compose(target, folder, reference.path);
+}
+
+// An address that names its own scheme and host: only its own dot segments go. A text
+// whose "://" has no scheme before it stays as written.
+QString absoluteAddress(const QString& address)
+{
+    const Reference parts = split(address);
+    if (parts.scheme.isNull() || !hasDotSegment(parts.path))
+        return address;
+    return compose(parts, parts.path);
 }
 
 bool isWrapping(QChar c)
@@ -163,21 +258,19 @@ QString cleanUp(QString address)
 QString resolveUrl(const QString& found, const QString& base)
 {
     const QString link = unwrap(found);
-    if (link.startsWith(u'?')) {
-        const qsizetype query = base.lastIndexOf(u'?');
-        return (query >= 0 ? base.left(query) : base) + link;
-    }
+    // A new query for the same page goes as written.
+    if (link.startsWith(u'?'))
+        return resolveReference(link, base);
 
     const qsizetype marker = lastIndexOfSchemeSeparator(link);
     if (marker > 4)
-        return cleanUp(embeddedAddress(link, marker));
+        return cleanUp(absoluteAddress(embeddedAddress(link, marker)));
     if (marker >= 0)
-        return cleanUp(link);
+        return cleanUp(absoluteAddress(link));
 
     if (startsWithNoCase(link, u"mailto:"))
         return link;
-    const QString directory = addressDirectory(base);
     if (startsWithNoCase(link, u"javascript:"))
-        return resolveScriptLink(link, directory);
-    return cleanUp(relativeAddress(link, base, directory));
+        return resolveScriptLink(link, addressDirectory(base));
+    return cleanUp(resolveReference(link, base));
 }

@@ -26,7 +26,8 @@ void TestCssUrls::scan_data()
     QTest::newRow("lone line feed") << "url(f.gif)\n" << QStringList{at("f.gif")};
     QTest::newRow("end of text") << "url(f.gif)" << QStringList{at("f.gif")};
     QTest::newRow("empty reference") << "url() " << QStringList{};
-    QTest::newRow("spaces only") << "url(  ) " << QStringList{at("")};
+    // An empty reference names the sheet itself.
+    QTest::newRow("spaces only") << "url(  ) " << QStringList{at("s.css")};
     QTest::newRow("two references") << "url(g.gif) url(h.gif) " << QStringList{at("g.gif"), at("h.gif")};
     QTest::newRow("two in a rule") << "a{b:url(g.gif),url(h.gif)}" << QStringList{at("g.gif"), at("h.gif")};
     QTest::newRow("no reference") << "background:red" << QStringList{};
@@ -54,7 +55,17 @@ void TestCssUrls::scan_data()
     QTest::newRow("comment inside the word") << "u/**/rl(z.gif)" << QStringList{at("z.gif")};
     QTest::newRow("comment between word and parenthesis") << "url/**/(x.gif)" << QStringList{at("x.gif")};
     QTest::newRow("comment closes at the first */") << "/* a */url(y.gif)/* b */" << QStringList{at("y.gif")};
-    QTest::newRow("punctuation") << "url()url(\"url('')'\")" << QStringList{at("")};
+    const QString font = QStringLiteral("src:url(f.svg#OpenSans) format('svg')");
+    QTest::newRow("@font-face") << "@font-face{" + font + "}b{background:url(y.gif)}" << QStringList{at("y.gif")};
+    QTest::newRow("@FONT-FACE, spaces, comment") << "@FONT-FACE /*{*/ {" + font + "}url(y.gif)" << QStringList{at("y.gif")};
+    QTest::newRow("@font-face holding } in a string and a comment")
+        << "@font-face{font-family:'a}';/*}*/" + font + "}url(y.gif)" << QStringList{at("y.gif")};
+    QTest::newRow("@font-face commented out") << "/*@font-face{*/url(y.gif)}" << QStringList{at("y.gif")};
+    QTest::newRow("@font-face unclosed") << "@font-face{url(y.gif)" << QStringList{at("y.gif")};
+    QTest::newRow("@font-feature-values") << "@font-feature-values F{url(y.gif)}" << QStringList{at("y.gif")};
+    QTest::newRow("@font-facet, then @font-face")
+        << "@font-facet{url(y.gif)}@font-face{" + font + "}" << QStringList{at("y.gif")};
+    QTest::newRow("punctuation") << "url()url(\"url('')'\")" << QStringList{at("s.css")};
 }
 
 void TestCssUrls::scan()

@@ -208,6 +208,8 @@ void TestPictureHeader::handMade_data()
     row("jxl codestream cut", raw("\xFF\x0A\xBA"sv), false, more, {}, 11);
     const QByteArray jxl = raw("\0\0\0\x0CJXL \r\n\x87\n"sv) + box("ftyp", "jxl " + be32(0) + "jxl ");
     row("jxl container, jxlc", jxl + box("jxlc", raw("\xFF\x0A\xBA\x21\x05"sv)), true, known, {1920, 1080});
+    row("jxl container, jxlc longer than a cut body", jxl + box("jxlc", raw("\xFF\x0A\xBA\x21\x05"sv)).replace(0, 4, be32(77)),
+        true, known, {1920, 1080});
     row("jxl container, jxlp", jxl + box("jxlp", be32(0) + raw("\xFF\x0A\x0F\x06"sv)), true, known, {32, 64});
 }
 

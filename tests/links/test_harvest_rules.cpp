@@ -13,6 +13,9 @@ private slots:
     void harvest();
     void limits_data();
     void limits();
+    void queryTraps_data();
+    void queryTraps();
+    void queryPathsBounded();
 };
 
 void TestHarvestRules::extension_data()
@@ -147,6 +150,53 @@ void TestHarvestRules::limits()
     const HarvestDecision decision = decideHarvest(QStringLiteral("http://h.com/p.htm"), depth, pageCount, sites, limits);
     QCOMPARE(decision.rule, rule);
     QCOMPARE(decision.address.has_value(), rule == QLatin1String("site scope"));
+}
+
+void TestHarvestRules::queryTraps_data()
+{
+    QTest::addColumn<int>("known");   // pages "http://h.com/page?n=1" ... remembered at depth 1
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<QString>("rule");
+
+    const int chainEnd = 1 + QueryPages::kMaxChain;
+    const QString next = QStringLiteral("http://h.com/page?n=next");
+    QTest::newRow("chain at its bound") << 1 << next << chainEnd << "site scope";
+    QTest::newRow("chain past its bound") << 1 << next << chainEnd + 1 << "query chain";
+    QTest::newRow("host in capitals, same path") << 1 << "HTTP://H.COM/page?n=next" << chainEnd + 1 << "query chain";
+    QTest::newRow("path in capitals, another path") << 1 << "http://h.com/Page?n=next" << chainEnd + 1 << "site scope";
+    QTest::newRow("the path without a query") << 1 << "http://h.com/page" << chainEnd + 1 << "site scope";
+    QTest::newRow("queries below the bound") << QueryPages::kMaxPerPath - 1 << next << 2 << "site scope";
+    QTest::newRow("queries at the bound") << QueryPages::kMaxPerPath << next << 2 << "too many queries";
+}
+
+void TestHarvestRules::queryTraps()
+{
+    QFETCH(int, known);
+    QFETCH(QString, link);
+    QFETCH(int, depth);
+    QFETCH(QString, rule);
+    QueryPages queryPages;
+    for (int n = 1; n <= known; ++n)
+        queryPages.remember(QStringLiteral("http://h.com/page?n=%1").arg(n), 1);
+    SiteList sites;
+    sites.addStartSite(QStringLiteral("http://h.com/"));
+    QCOMPARE(decideHarvest(link, depth, known, sites, {}, &queryPages).rule, rule);
+}
+
+// Past the paths it remembers, a query page of a new path is not taken; the paths it knows
+// and pages without a query still are.
+void TestHarvestRules::queryPathsBounded()
+{
+    QueryPages queryPages;
+    for (qsizetype path = 0; path <= QueryPages::kMaxPaths; ++path)
+        queryPages.remember(QStringLiteral("http://h.com/p%1?n=1").arg(path), 1);
+    SiteList sites;
+    sites.addStartSite(QStringLiteral("http://h.com/"));
+    const auto rule = [&](const char* link) { return decideHarvest(link, 2, 0, sites, {}, &queryPages).rule; };
+    QCOMPARE(rule("http://h.com/p0?n=2"), QStringLiteral("site scope"));
+    QCOMPARE(rule("http://h.com/new"), QStringLiteral("site scope"));
+    QCOMPARE(rule(qPrintable(QStringLiteral("http://h.com/p%1?n=2").arg(QueryPages::kMaxPaths))), QStringLiteral("too many queries"));
 }
 
 QTEST_GUILESS_MAIN(TestHarvestRules)

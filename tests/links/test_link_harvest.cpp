@@ -138,6 +138,20 @@ private slots:
         harvestPageLinks(nullptr, none, sites);
         QCOMPARE(none.size(), 0);
     }
+
+    // A query page is counted once however often it is linked, and only when it is added.
+    void queryPagesCountAddedRows()
+    {
+        SiteList sites;
+        sites.addStartSite(QStringLiteral("http://h.com/"));
+        PageTable pages;
+        QueryPages queryPages;
+        const QString page = QStringLiteral("http://h.com/p?n=1");
+        加入选择显示列表({page, page + QStringLiteral("#x"), QStringLiteral("http://h.com/p?n=2")}, pages, sites, 3, {}, &queryPages);
+        加入选择显示列表({page}, pages, sites, 7, {}, &queryPages);
+        QCOMPARE(queryPages.path(page).value_or(QueryPages::Path{}).pages, 2);
+        QCOMPARE(queryPages.path(page).value_or(QueryPages::Path{}).firstDepth, 3);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLinkHarvest)

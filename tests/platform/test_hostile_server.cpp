@@ -1,6 +1,8 @@
 // A server that misbehaves on purpose: each fault costs a bounded amount, and the normal
 // picture and link of its page survive it.
 
+#include "app/bounded_headless_run.h"
+#include "links/harvest_rules.h"
 #include "net_test_support.h"
 #include "platform/net/nesting_guard.h"
 #include "platform/net/page_load.h"
@@ -92,6 +94,32 @@ private slots:
         QVERIFY2(elements <= maxElements, qPrintable(QString::number(elements)));
         QVERIFY(elements > 0);
         QVERIFY(documentCount(document) <= PageLoad::kMaxDocuments);
+    }
+
+    // A crawl of query pages ends by itself, and an ordinary listing is crawled whole.
+    void queryPages_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("minPages");
+        QTest::addColumn<int>("maxPages");
+
+        QTest::newRow("each page links the next under a new query")
+            << "/hostile/chain.htm?n=1" << QueryPages::kMaxChain << QueryPages::kMaxChain + 2;
+        QTest::newRow("listing of 300 pages") << "/hostile/list.htm?page=1" << kListingPages << kListingPages;
+    }
+    void queryPages()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, minPages);
+        QFETCH(int, maxPages);
+        f.site.clearLog();
+        QString out;
+        QString err;
+        const QStringList pace{"--interval", "0", "--hold", "0", "--timeout", "5", "--slots", "6"};
+        QCOMPARE(runHeadlessBounded(pace + QStringList{f.site.url(start)}, out, err), 0);
+        const QString path = start.section(QLatin1Char('?'), 0, 0);
+        const qsizetype pages = f.site.requestLog().filter(QLatin1Char(' ') + path).size();
+        QVERIFY2(pages >= minPages && pages <= maxPages, qPrintable(QString::number(pages)));
     }
 
     // Sent elsewhere, a load ends every request it made at once.

@@ -13,8 +13,8 @@
 namespace {
 
 constexpr int kNone = -1;
-constexpr int kIdleMs = 300;
-constexpr int kTotalMs = 600;
+constexpr int kIdleMs = 1000;
+constexpr int kTotalMs = 2000;
 
 int figure(const std::optional<int>& value)
 {
@@ -62,7 +62,6 @@ private slots:
         QTest::newRow("range ignored") << "/hostile/probe/whole.png" << picture << w << h << 1 << range;
         QTest::newRow("not found") << "/hostile/probe/missing.png" << none << kNone << kNone << 1 << qint64(0);
         QTest::newRow("HTML served as image/png") << "/hostile/probe/html.png" << none << kNone << kNone << 1 << range;
-        QTest::newRow("endless body") << "/hostile/endless.gif" << none << kNone << kNone << 1 << range;
         QTest::newRow("trickling body") << "/hostile/probe/trickle.jpg" << qint64(16'000) << kNone << kNone << 1
                                         << qint64(1000);
         QTest::newRow("silence after the first bytes") << "/hostile/probe/stalled.jpg" << qint64(33) << kNone << kNone

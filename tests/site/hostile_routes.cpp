@@ -150,4 +150,18 @@ void TestSite::addHostileRoutes()
              route(hostilePage("Empty comment", hostileMarkup(HostileMarkup::EmptyCommentThenDivs, floods))));
     setRoute("/hostile/amplifier.htm",
              route(hostilePage("Amplifier", hostileMarkup(HostileMarkup::FormattingAmplifier, kAmplifierParagraphs))));
+
+    // Crawled whole, so they link nothing but each other.
+    for (int n = 1; n <= kQueryChainPages; ++n) {
+        setRoute(QStringLiteral("/hostile/chain.htm?n=%1").arg(n),
+                 htmlRoute("<a href=\"?n=" + QByteArray::number(n + 1) + "\">next</a>"));
+    }
+    for (int page = 1; page <= kListingPages; ++page) {
+        QByteArray links;
+        for (const int other : {1, page - 2, page - 1, page + 1, page + 2, kListingPages}) {
+            if (other >= 1 && other <= kListingPages && other != page)
+                links += "<a href=\"list.htm?page=" + QByteArray::number(other) + "\">" + QByteArray::number(other) + "</a>";
+        }
+        setRoute(QStringLiteral("/hostile/list.htm?page=%1").arg(page), htmlRoute(links));
+    }
 }

@@ -12,6 +12,11 @@ enum class HostileMarkup {
 };
 QByteArray hostileMarkup(HostileMarkup kind, int count);
 
+// Query pages: a chain where each page links the next under a new query, far longer than a
+// crawl should follow, and a listing whose pages link their neighbours, the first and the last.
+inline constexpr int kQueryChainPages = 1'000;
+inline constexpr int kListingPages = 300;
+
 // The hostile routes' sizes.
 inline constexpr int kFanOutPages = 1 + 6 + 36 + 216; // three levels of six frames each
 inline constexpr int kHostileFloodCount = 250'000;

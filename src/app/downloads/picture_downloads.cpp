@@ -13,6 +13,7 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+#include <csignal>
 #include <utility>
 
 namespace {
@@ -68,6 +69,9 @@ PictureDownloads::PictureDownloads(PictureTable& table, CurlSession* curl, const
                                    QObject* parent)
     : QObject(parent), m_table(table), m_curl(curl), m_cache(cache)
 {
+    // A file-size limit then fails a write, which is told as a full disk, instead of ending
+    // the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (!m_curl) {
         m_ownCurl = std::make_unique<CurlSession>();
         m_curl = m_ownCurl.get();

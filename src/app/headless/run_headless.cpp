@@ -86,8 +86,8 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     std::unique_ptr<QObject> engine;
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
-    PictureProbe* pictureProbe = nullptr;
     CurlSession* curl = nullptr; // the downloads make their own for the chromium engine
+    PictureProbe* pictureProbe = nullptr;
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (options.chromium) {
         auto* chromium = new ChromiumEngine(&cache);
@@ -103,8 +103,8 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         net->setKeepPictureBytes(!options.downloadFolder.isEmpty());
         engine.reset(net);
         typeProbe = net->typeProbe();
-        pictureProbe = net->pictureProbe();
         curl = net->session();
+        pictureProbe = net->pictureProbe();
         createBrowser = [net] { return net->createBrowser(net); };
     }
     QList<Browser*> browsers;

@@ -93,8 +93,8 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     // caption, the page time-out (the session's default pace), the page list hidden.
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
-    PictureProbe* pictureProbe = nullptr;
     CurlSession* curl = nullptr; // the downloads make their own for the chromium engine
+    PictureProbe* pictureProbe = nullptr;
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (engine == PageEngine::Chromium) {
         auto* chromium = new ChromiumEngine(&m_cache);

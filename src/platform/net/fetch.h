@@ -62,9 +62,9 @@ struct FetchResult {
 };
 
 // One GET (or HEAD) of an http or https address: redirects followed (at most 20, only to
-// http and https), the body taken in pieces as it arrives into a buffer that grows with it,
-// compressed bodies unpacked and counted unpacked, every transfer bounded in bytes and in
-// time. Interim responses (1xx) are passed over. Deleting a Fetch aborts it without a signal.
+// http and https), the body taken in pieces as it arrives into a buffer that grows with it
+// or handed to a sink, compressed bodies unpacked and counted unpacked, every transfer
+// bounded in bytes and in time. Interim responses (1xx) are passed over. Deleting a Fetch aborts it without a signal.
 class Fetch : public QObject {
     Q_OBJECT
 public:
