@@ -4,10 +4,11 @@
 
 namespace {
 
-// The download's own word for a picture it has saved, with its figures read from the file.
+// The download's own words for a picture it has saved ("下载完成", or "下载完成：与 ... 相同" for
+// one whose bytes another file holds): its figures were read from the file.
 bool isDownloaded(const PictureTable& pictures, int row)
 {
-    return pictures.cellText(row, PictureTable::DownloadStatus) == QStringLiteral("下载完成");
+    return pictures.cellText(row, PictureTable::DownloadStatus).startsWith(QStringLiteral("下载完成"));
 }
 
 bool lacksFigures(const PictureTable& pictures, int row)

@@ -46,7 +46,8 @@ private:
 
     QStringList arguments(const QString& session, int intervalMs = 50) const
     {
-        return {"--headless", "--slots", "1", "--interval", QString::number(intervalMs), "--hold", "0",
+        // Unmeasured: a resumed search would measure again what could not be measured before.
+        return {"--headless", "--no-measure", "--slots", "1", "--interval", QString::number(intervalMs), "--hold", "0",
                 "--timeout", "5", "--titles", "--sources", "--session", session,
                 "--output", file("pictures.tsv"), "--pages", file("pages.tsv"), site.url("/s/p0.htm")};
     }

@@ -16,7 +16,8 @@ struct Run {
 Run runBounded(const QStringList& arguments)
 {
     Run run;
-    const QStringList pace{"--interval", "10", "--hold", "0", "--timeout", "5"};
+    // Unmeasured: only the pages' own requests are counted.
+    const QStringList pace{"--no-measure", "--interval", "10", "--hold", "0", "--timeout", "5"};
     run.status = runHeadlessBounded(pace + arguments, run.out, run.err);
     return run;
 }

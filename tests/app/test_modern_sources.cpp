@@ -2,46 +2,9 @@
 // gives exactly its pictures, addresses without an extension count when their server
 // says they are pictures, and every row carries its picture's size and dimensions.
 
-#include "app/headless/run_headless.h"
-#include "lists/size_format.h"
-#include "site/modern_routes.h"
-#include "site/test_site.h"
+#include "modern_pages_run.h"
 
-#include <QBuffer>
-#include <QImageReader>
-#include <QRegularExpression>
 #include <QTest>
-#include <QTextStream>
-#include <QTimer>
-
-namespace {
-
-// The picture table's lines (without the header) of a headless run on the present-day pages,
-// and what it said on standard error.
-struct ModernRun {
-    int status = -1;
-    QStringList rows;
-    QString err;
-};
-
-ModernRun runOnModernPages(const TestSite& site)
-{
-    QTimer bound;
-    bound.setSingleShot(true);
-    QObject::connect(&bound, &QTimer::timeout, [] { qFatal("the headless run did not end"); });
-    bound.start(60'000);
-    ModernRun run;
-    QString out;
-    QTextStream outStream(&out);
-    QTextStream errStream(&run.err);
-    const QString start = site.url(QStringLiteral("/modern/index.htm"));
-    run.status = runHeadless({"quorvane", "--headless", "--interval", "10", "--hold", "0", "--timeout", "10", start},
-                             outStream, errStream);
-    run.rows = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
-    return run;
-}
-
-} // namespace
 
 class TestModernSources : public QObject {
     Q_OBJECT
@@ -51,7 +14,7 @@ private slots:
     {
         TestSite site;
         QVERIFY(site.listen());
-        const ModernRun run = runOnModernPages(site);
+        const ModernRun run = runOnModernPages(site, QStringLiteral("net"));
         QCOMPARE(run.status, 0);
 
         // Address and type of every row; rows that wait for their server's answer come in the
@@ -105,32 +68,10 @@ private slots:
     {
         TestSite site;
         QVERIFY(site.listen());
-        const ModernRun run = runOnModernPages(site);
+        const ModernRun run = runOnModernPages(site, QStringLiteral("net"));
         QCOMPARE(run.status, 0);
-        QHash<QString, QByteArray> bodies;
-        for (const ModernPicture& picture : modernPictures())
-            bodies.insert(site.url(QStringLiteral("/modern/") + picture.path), picture.body);
-
-        int sized = 0;
-        qint64 fullBytes = 0;
-        for (const QString& line : run.rows) {
-            const QStringList cells = line.split(QLatin1Char('\t'));
-            QVERIFY2(bodies.contains(cells.value(1)), qPrintable(line));
-            QByteArray body = bodies.value(cells.value(1));
-            fullBytes += body.size();
-            if (!cells.value(3).isEmpty()) {
-                ++sized;
-                QCOMPARE(cells.value(3), formatSizeKb(double(body.size())));
-            }
-            QBuffer buffer(&body);
-            if (const QSize read = QImageReader(&buffer).size(); read.isValid())
-                QCOMPARE(cells.value(6) + u'x' + cells.value(7), QStringLiteral("%1x%2").arg(read.width()).arg(read.height()));
-        }
-        QVERIFY2(sized * 100 >= int(run.rows.size()) * 99, qPrintable(QStringLiteral("%1 of %2").arg(sized).arg(run.rows.size())));
-        const QRegularExpressionMatch probes = QRegularExpression(QStringLiteral("(\\d+) picture probes read (\\d+) bytes")).match(run.err);
-        QVERIFY2(probes.hasMatch(), qPrintable(run.err));
-        qInfo("%d rows, %s probes read %s of the pictures' %lld bytes", int(run.rows.size()),
-              qPrintable(probes.captured(1)), qPrintable(probes.captured(2)), fullBytes);
+        const QString fault = measuringFault(run, site);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 };
 

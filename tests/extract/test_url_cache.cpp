@@ -91,7 +91,6 @@ private slots:
         QTest::newRow("replaced by a size") << "+a4 fa sa30" << "" << "a";
         QTest::newRow("first bytes are not the bytes") << "hb4" << "" << "b";
         QTest::newRow("first bytes count in the budget") << "+a4 +b4 hc4" << "b" << "a b c";
-        QTest::newRow("first bytes leave like bytes") << "hb4 +a4 +c4" << "a c" << "a b c";
     }
     void budget()
     {
@@ -143,7 +142,6 @@ private slots:
         QTest::newRow("bytes in memory") << "bytes" << QSize(30, 20);
         QTest::newRow("bytes in a file") << "file" << QSize(30, 20);
         QTest::newRow("first bytes of a larger picture") << "head" << QSize(30, 20);
-        QTest::newRow("first bytes pushed out") << "head pushed out" << QSize();
         QTest::newRow("size only") << "size" << QSize();
         QTest::newRow("bytes of a page") << "page" << QSize();
         QTest::newRow("measured by the engine") << "engine" << QSize(7, 9);
@@ -163,8 +161,6 @@ private slots:
             QVERIFY(cache.localFile(address));
         if (held.startsWith("head"))
             cache.storeSize(address, 5000, "image/png", picture.left(100));
-        if (held == "head pushed out")
-            cache.store("http://h/other", QByteArray(950, 'x'));
         if (held == "size")
             cache.storeSize(address, 200, "image/png");
         if (held.endsWith("page")) {

@@ -169,8 +169,8 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
     session.setTypeProbe(typeProbe);
+    session.setMeasuring(options.measure); // before the probe, which measures the resumed rows at once
     session.setPictureProbe(pictureProbe);
-    session.setMeasuring(options.measure);
     SearchProgress progress(session, err);
 
     runSearch(session, options, stop);
