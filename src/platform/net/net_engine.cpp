@@ -7,17 +7,12 @@
 #include "platform/net/page_load.h"
 #include "platform/net/resource_loader.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-
 NetEngine::NetEngine(UrlCache* cache, QObject* parent)
-    : QObject(parent), m_cache(cache), m_session(new CurlSession(this)), m_network(new QNetworkAccessManager(this)),
+    : QObject(parent), m_cache(cache), m_session(new CurlSession(this)),
       m_resources(new ResourceLoader(m_session, cache, this)),
       m_typeProbe(new NetTypeProbe(m_session, cache, this)),
       m_pictureProbe(new NetPictureProbe(m_session, this)), m_pictureGraceMs(PageLoad::kPictureGraceMs)
 {
-    // Straight to the server: a proxy from the environment must not redirect the program.
-    m_network->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
 }
 
 NetEngine::~NetEngine() = default;
@@ -30,11 +25,6 @@ Browser* NetEngine::createBrowser(QObject* parent)
 void NetEngine::setKeepPictureBytes(bool keep)
 {
     m_resources->setKeepPictureBytes(keep);
-}
-
-QNetworkAccessManager* NetEngine::networkAccess()
-{
-    return m_network;
 }
 
 CurlSession* NetEngine::session()
