@@ -43,8 +43,14 @@ void addPictureRows(std::span<const PictureRow> rows, PictureTable& pictures, Pi
         collected.clear();
     };
     for (const PictureRow& candidate : rows) {
-        if (pictures.containsAddress(candidate.address))
+        if (const std::optional<int> existing = pictures.rowOfAddress(candidate.address)) {
+            // A page read again after "提取标题" or "提取来源" was ticked fills what its row lacks.
+            if (options.titles && !candidate.title.isEmpty() && pictures.cellText(*existing, PictureTable::Title).isEmpty())
+                pictures.setCell(*existing, PictureTable::Title, candidate.title);
+            if (options.sources && !candidate.source.isEmpty() && pictures.cellText(*existing, PictureTable::Source).isEmpty())
+                pictures.setCell(*existing, PictureTable::Source, candidate.source);
             continue;
+        }
         // Another type may still be a picture, as its server says.
         const bool pictureType = isPictureType(candidate.type);
         if (!pictureType && !awaiting)

@@ -99,6 +99,19 @@ private slots:
         QCOMPARE(pictures.row(1).title, QStringLiteral("Page")); // its document had no title
     }
 
+    void boxesTickedLaterFillExistingRows()
+    {
+        PictureTable pictures;
+        const QList<PictureRow> rows = candidateRows(oneCandidate(QStringLiteral("http://h.com/a.gif")), QStringLiteral("Page"));
+        addPictureRows(rows, pictures, {false, false});
+        addPictureRows(rows, pictures, {true, false});
+        QCOMPARE(pictures.size(), 1);
+        QCOMPARE(pictures.row(0).title, QStringLiteral("T"));
+        QCOMPARE(pictures.row(0).source, QString());
+        addPictureRows(rows, pictures, {true, true});
+        QCOMPARE(pictures.row(0).source, QStringLiteral("http://h.com/"));
+    }
+
     void checkBoxesDecideTitleAndSource_data()
     {
         QTest::addColumn<bool>("titles");
