@@ -72,6 +72,15 @@ Browser* ChromiumEngine::createBrowser(QObject* parent)
     return browser;
 }
 
+void ChromiumEngine::setPageTimeout(int milliseconds)
+{
+    m_budget.pageMs = milliseconds;
+    for (const QPointer<ChromiumBrowser>& browser : std::as_const(m_browsers)) {
+        if (browser)
+            browser->setPageTimeout(milliseconds);
+    }
+}
+
 QNetworkAccessManager* ChromiumEngine::networkAccess()
 {
     return m_network;

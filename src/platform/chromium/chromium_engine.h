@@ -26,6 +26,8 @@ public:
     ~ChromiumEngine() override;
 
     Browser* createBrowser(QObject* parent); // one per browser slot
+    // The search's page time-out: every page completes before it, read in part if need be.
+    void setPageTimeout(int milliseconds);
     // For the window's downloads (the style sheets that pages may not read come over curl).
     QNetworkAccessManager* networkAccess();
     UrlCache* cache();
