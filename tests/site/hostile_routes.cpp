@@ -2,6 +2,7 @@
 // one normal link, which a load must keep whatever the rest of the page does.
 
 #include "site/hostile_site.h"
+#include "site/picture_bytes.h"
 #include "site/test_site.h"
 
 namespace {
@@ -87,4 +88,18 @@ void TestSite::addHostileRoutes()
              route(hostilePage("Empty comment", hostileMarkup(HostileMarkup::EmptyCommentThenDivs, floods))));
     setRoute("/hostile/amplifier.htm",
              route(hostilePage("Amplifier", hostileMarkup(HostileMarkup::FormattingAmplifier, kAmplifierParagraphs))));
+
+    // Pages a browser shows though they never finish loading, or are too big to read whole:
+    // six pictures of their own sizes beside one that never ends, and 100,000 pictures that
+    // are not there.
+    QByteArray six;
+    for (int i = 1; i <= kSixPictures; ++i) {
+        const QByteArray name = "six" + QByteArray::number(i) + ".gif";
+        setRoute(QStringLiteral("/hostile/") + QString::fromLatin1(name),
+                 route(gifPicture(10 * i, 5 * i, 1000 + 100 * i), Fault::None, "image/gif"));
+        six += "<img src=\"" + name + "\">";
+    }
+    setRoute("/hostile/six_and_trickle.htm", route(hostilePage("Six and trickle", six + "<img src=\"trickle.gif\">")));
+    setRoute("/hostile/pictures.htm",
+             route(hostilePage("Pictures", hostileMarkup(HostileMarkup::Pictures, kHostilePictureCount))));
 }

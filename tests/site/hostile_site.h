@@ -16,3 +16,7 @@ QByteArray hostileMarkup(HostileMarkup kind, int count);
 inline constexpr int kFanOutPages = 1 + 6 + 36 + 216; // three levels of six frames each
 inline constexpr int kHostileFloodCount = 250'000;
 inline constexpr int kAmplifierParagraphs = 2'000;
+// The pages that a browser reads though they never finish: six good pictures beside one
+// that trickles, and a page of many pictures.
+inline constexpr int kSixPictures = 6;
+inline constexpr int kHostilePictureCount = 100'000;

@@ -281,8 +281,9 @@ void ChromiumBrowser::watchLoad()
                 return;
             self->m_loadStatePending = false;
             const QVariantList state = result.toList();
-            const bool parsed = state.size() == 3 && state.at(0).toDouble() >= self->m_loadStartEpoch - kStartSlackMs
-                                && state.at(1).toString() != QLatin1String("loading");
+            const bool fresh = state.size() == 3 && state.at(0).toDouble() >= self->m_loadStartEpoch - kStartSlackMs;
+            self->m_documentArrived = self->m_documentArrived || fresh;
+            const bool parsed = fresh && state.at(1).toString() != QLatin1String("loading");
             const std::pair<int, qint64> activity{self->m_activity->requestCount(), state.value(2).toLongLong()};
             if (!parsed || activity != self->m_lastActivity) {
                 self->m_lastActivity = activity;
@@ -305,17 +306,14 @@ void ChromiumBrowser::watchMemory()
         m_memoryWatch.stop();
         return;
     }
-    if (!m_page || m_memoryCut)
+    // Before this navigation's document has come, the renderer's memory is the page before's.
+    if (!m_page || m_memoryCut || (m_state == State::Loading && !m_documentArrived))
         return;
     const std::optional<qint64> bytes = residentBytes(m_page->renderProcessPid());
     if (!bytes || *bytes <= m_budget.rendererBytes)
         return;
     m_memoryCut = true;
     m_cut = QStringLiteral("memory");
-    if (m_state == State::Loading && !m_started) {
-        finishNow();
-        return;
-    }
     if (m_state == State::Reading)
         m_readBudget.start(0);
     else
@@ -331,6 +329,7 @@ void ChromiumBrowser::loadDeferred()
     m_deferred.clear();
     m_loadStartEpoch = QDateTime::currentMSecsSinceEpoch();
     m_lastActivity = {-1, -1};
+    m_documentArrived = false;
     m_loadWatch.start();
     m_page->load(url);
 }
@@ -501,8 +500,8 @@ void ChromiumBrowser::storePictureFigures(const PageSnapshot& snapshot)
         if (!m_cache->byteSize(picture.address)) // bytes held already say it best
             m_cache->storeSize(picture.address, picture.bytes);
     }
-    // MEASURE: for (const PictureDimensions& picture : snapshot.pictureDimensions)
-    //    m_cache->storeDimensions(picture.address, picture.width, picture.height);
+    for (const PictureDimensions& picture : snapshot.pictureDimensions)
+        m_cache->storeDimensions(picture.address, picture.width, picture.height);
 }
 
 void ChromiumBrowser::readDone()

@@ -99,6 +99,7 @@ private:
     std::pair<int, qint64> m_lastActivity{-1, -1};
     QElapsedTimer m_stallClock;
     bool m_loadStatePending = false;
+    bool m_documentArrived = false; // this navigation's document has been seen
     bool m_finishing = false;   // reading without settling, told to finish or over its memory
     bool m_memoryCut = false;
     bool m_opening = false;     // "正在打开" is the last status text given
