@@ -2,6 +2,7 @@
 
 #include "extract/document_walk.h"
 #include "extract/pictures_awaiting_type.h"
+#include "extract/url_cache.h"
 #include "links/trim_spaces.h"
 #include "lists/file_names.h"
 #include "lists/picture_table.h"
@@ -73,6 +74,20 @@ PagePictures pagePictures(const DocumentPtr& document, const UrlCache* cache)
     found.title = trimSpaces(document->title());
     found.rows = candidateRows(candidates, found.title);
     return found;
+}
+
+void fillPictureFigures(QList<PictureRow>& rows, const UrlCache& cache)
+{
+    for (PictureRow& row : rows) {
+        if (row.size.isEmpty()) {
+            if (const std::optional<qint64> bytes = cache.byteSize(row.address); bytes && *bytes > 0)
+                row.size = formatSizeKb(double(*bytes));
+        }
+        if (const std::optional<QSize> dimensions = cache.dimensions(row.address)) {
+            row.width = QString::number(dimensions->width());
+            row.height = QString::number(dimensions->height());
+        }
+    }
 }
 
 void 显示所有图片链接(const DocumentPtr& document, PictureTable& pictures,

@@ -37,6 +37,11 @@ struct PagePictures {
 // not HTML. Reads only the document and the cache, so it may run on any thread.
 PagePictures pagePictures(const DocumentPtr& document, const UrlCache* cache);
 
+// Fills each row's width and height with the dimensions the cache reads from what it holds
+// of the picture, and its size where it has none and the cache knows one. Reads picture
+// headers, so it runs on a worker, never on the event loop's thread.
+void fillPictureFigures(QList<PictureRow>& rows, const UrlCache& cache);
+
 // Collects the candidates of a completed page and its frames and adds their rows.
 void 显示所有图片链接(const DocumentPtr& document, PictureTable& pictures,
                       PictureOptions options, const UrlCache* cache,

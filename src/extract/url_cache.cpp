@@ -1,5 +1,7 @@
 #include "extract/url_cache.h"
 
+#include "extract/picture_header.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -10,18 +12,29 @@ UrlCache::UrlCache(qint64 budgetBytes)
 
 void UrlCache::forget(Entry& entry) const
 {
-    if (!entry.inMemory)
+    if (!entry.listed)
         return;
-    m_inMemory -= entry.bytes.size();
+    m_inMemory -= entry.bytes.size() + entry.head.size();
     m_recent.erase(entry.recent);
     entry.bytes = QByteArray();
+    entry.head = QByteArray();
     entry.inMemory = false;
+    entry.listed = false;
 }
 
 void UrlCache::touch(Entry& entry) const
 {
-    if (entry.inMemory)
+    if (entry.listed)
         m_recent.splice(m_recent.end(), m_recent, entry.recent);
+}
+
+void UrlCache::hold(Entry& entry, const QString& address, qint64 size)
+{
+    while (m_inMemory + size > m_budget && !m_recent.empty())
+        forget(m_entries[m_recent.front()]);
+    entry.listed = true;
+    entry.recent = m_recent.insert(m_recent.end(), address);
+    m_inMemory += size;
 }
 
 std::optional<qint64> UrlCache::store(const QString& address, const QByteArray& bytes,
@@ -33,19 +46,30 @@ std::optional<qint64> UrlCache::store(const QString& address, const QByteArray& 
     replace(entry, bytes.size(), contentType);
     if (bytes.size() > m_budget)
         return std::nullopt;
-    while (m_inMemory + bytes.size() > m_budget && !m_recent.empty())
-        forget(m_entries[m_recent.front()]);
+    hold(entry, address, bytes.size());
     entry.bytes = bytes;
     entry.inMemory = true;
-    entry.recent = m_recent.insert(m_recent.end(), address);
-    m_inMemory += bytes.size();
     return bytes.size();
 }
 
-void UrlCache::storeSize(const QString& address, qint64 size, const QByteArray& contentType)
+void UrlCache::storeSize(const QString& address, qint64 size, const QByteArray& contentType,
+                         const QByteArray& head)
 {
     const QMutexLocker lock(&m_lock);
-    replace(m_entries[address], size, contentType);
+    Entry& entry = m_entries[address];
+    replace(entry, size, contentType);
+    if (head.isEmpty() || head.size() > m_budget)
+        return;
+    hold(entry, address, head.size());
+    entry.head = head;
+}
+
+void UrlCache::storeDimensions(const QString& address, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    const QMutexLocker lock(&m_lock);
+    m_givenDimensions.insert(address, QSize(width, height));
 }
 
 void UrlCache::replace(Entry& entry, qint64 size, const QByteArray& contentType)
@@ -58,6 +82,8 @@ void UrlCache::replace(Entry& entry, qint64 size, const QByteArray& contentType)
     entry.contentType = QString::fromLatin1(contentType);
     entry.version = ++m_nextVersion;
     entry.scan.reset();
+    entry.dimensionsRead = false;
+    entry.dimensions.reset();
 }
 
 bool UrlCache::contains(const QString& address) const
@@ -182,4 +208,54 @@ quint64 UrlCache::sheetScansMade() const
 {
     const QMutexLocker lock(&m_lock);
     return m_scansMade;
+}
+
+std::optional<UrlCache::Start> UrlCache::startOf(Entry& entry) const
+{
+    if (entry.inMemory) {
+        touch(entry);
+        return Start{entry.bytes, true};
+    }
+    if (!entry.head.isEmpty())
+        return Start{entry.head, entry.head.size() >= entry.size};
+    QFile file(entry.path);
+    if (entry.path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // No picture's header lies further in than this.
+    QByteArray start = file.read(kPictureHeaderMaxBytes);
+    return Start{start, file.atEnd()};
+}
+
+std::optional<QSize> UrlCache::dimensions(const QString& address) const
+{
+    std::optional<Start> start;
+    quint64 version = 0;
+    {
+        const QMutexLocker lock(&m_lock);
+        if (const auto given = m_givenDimensions.constFind(address); given != m_givenDimensions.constEnd())
+            return *given;
+        const auto it = m_entries.find(address);
+        if (it == m_entries.end())
+            return std::nullopt;
+        if (it->dimensionsRead)
+            return it->dimensions;
+        version = it->version;
+        start = startOf(*it);
+        if (!start)
+            return std::nullopt;
+    }
+    // Read without the lock, as a sheet is scanned.
+    const PictureHeader header = readPictureHeader(start->bytes, start->isWhole);
+    std::optional<QSize> dimensions;
+    if (header.verdict == PictureHeader::Verdict::Known)
+        dimensions = QSize(header.width, header.height);
+    const QMutexLocker lock(&m_lock);
+    const auto it = m_entries.find(address);
+    if (it == m_entries.end() || it->version != version)
+        return dimensions;
+    it->dimensionsRead = true;
+    it->dimensions = dimensions;
+    if (!it->inMemory)
+        forget(*it); // the head has told what it could
+    return dimensions;
 }

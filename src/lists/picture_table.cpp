@@ -153,16 +153,50 @@ void PictureTable::setCell(int row, Column column, const QString& text)
     Record& record = m_records[recordAt(row)];
     if (const int slot = pooledSlot(column); slot >= 0) {
         record.pooled[slot] = m_pools[slot].intern(text);
+    } else if (column == Size) {
+        setSize(record, text);
     } else {
-        // Packed texts never move; the row's three are packed anew (the old bytes stay unused).
-        const QString address = this->text(record, Address);
-        Record fresh = pack(address, column == FileName ? text : this->text(record, FileName),
-                            column == Size ? text : this->text(record, Size));
+        // Packed texts never move; the address and file name are packed anew (the old bytes
+        // stay unused).
+        Record fresh = pack(this->text(record, Address), text, this->text(record, Size));
         std::copy(std::begin(record.pooled), std::end(record.pooled), std::begin(fresh.pooled));
         fresh.addressIsKey = record.addressIsKey;
         record = fresh;
     }
     emit dataChanged(index(row, column), index(row, column));
+}
+
+void PictureTable::setFigures(int row, const PictureFigures& figures)
+{
+    if (row < 0 || row >= size())
+        return;
+    Record& record = m_records[recordAt(row)];
+    int first = columnTotal;
+    int last = -1;
+    const auto changed = [&](Column column) {
+        first = std::min(first, int(column));
+        last = std::max(last, int(column));
+    };
+    if (figures.byteSize && *figures.byteSize >= 0) {
+        // Empty for a size past any real file: that is no figure.
+        const QString size = formatSizeKb(double(*figures.byteSize));
+        if (!size.isEmpty() && size != text(record, Size)) {
+            setSize(record, size);
+            changed(Size);
+        }
+    }
+    for (const auto& [column, pixels] : {std::pair{Width, figures.width}, std::pair{Height, figures.height}}) {
+        if (!pixels || *pixels < 1)
+            continue;
+        const int slot = pooledSlot(column);
+        const quint32 id = m_pools[slot].intern(QString::number(*pixels));
+        if (id != record.pooled[slot]) {
+            record.pooled[slot] = id;
+            changed(column);
+        }
+    }
+    if (last >= 0)
+        emit dataChanged(index(row, first), index(row, last));
 }
 
 void PictureTable::reserve(int rows)
@@ -207,6 +241,19 @@ std::vector<quint32> PictureTable::sortedRecords(Column column, bool descending)
         rows.resize(records);
         std::iota(rows.begin(), rows.end(), 0u);
     }
+    // Cells that hold no number come first when ascending.
+    const auto valueKey = [](std::optional<double> value) { return orderedBits(value.value_or(-1.0)); };
+    if (column == Width || column == Height) {
+        // Read once per distinct text; the cells themselves stay as they are.
+        const TextPool& pool = m_pools[pooledSlot(column)];
+        std::vector<quint64> byId(pool.count());
+        for (quint32 id = 0; id < pool.count(); ++id)
+            byId[id] = valueKey(sizeCellValue(pool.text(id)));
+        std::vector<quint64> keys(records);
+        for (size_t r = 0; r < records; ++r)
+            keys[r] = byId[m_records[r].pooled[pooledSlot(column)]];
+        return orderByNumbers(keys, rows, descending);
+    }
     if (const int slot = pooledSlot(column); slot >= 0) {
         const QList<quint32> ranks = m_pools[slot].ranks();
         std::vector<quint64> keys(records);
@@ -215,13 +262,11 @@ std::vector<quint32> PictureTable::sortedRecords(Column column, bool descending)
         return orderByNumbers(keys, rows, descending);
     }
     if (column == Size) {
-        // Sizes order by value; cells that hold no number come first.
         std::vector<quint64> keys(records);
         for (size_t r = 0; r < records; ++r) {
             const PackedTexts::Span span = spans(m_records[r]).size;
-            const std::optional<double> value = span.wide ? sizeCellValue(m_texts.text(span))
-                                                          : sizeCellValue(std::string_view(m_texts.narrow(span), span.length));
-            keys[r] = orderedBits(value.value_or(-1.0));
+            keys[r] = valueKey(span.wide ? sizeCellValue(m_texts.text(span))
+                                         : sizeCellValue(std::string_view(m_texts.narrow(span), span.length)));
         }
         return orderByNumbers(keys, rows, descending);
     }
@@ -297,9 +342,8 @@ PictureTable::Packed PictureTable::spans(const Record& record) const
                            record.fileNameLength, packed.address.wide};
     } else {
         packed.fileName = {next, record.fileNameLength, (record.wide & 2) != 0};
-        next = packed.fileName.end();
     }
-    packed.size = {next, record.sizeLength, (record.wide & 4) != 0};
+    packed.size = {record.sizeOffset, record.sizeLength, (record.wide & 4) != 0};
     return packed;
 }
 
@@ -318,11 +362,17 @@ PictureTable::Record PictureTable::pack(const QString& address, const QString& f
     record.fileNameLength = quint32(fileName.size());
     if (!record.fileNameIsTail && m_texts.append(fileName).wide)
         record.wide |= 2;
-    const PackedTexts::Span s = m_texts.append(size);
-    record.sizeLength = s.length;
-    if (s.wide)
-        record.wide |= 4;
+    setSize(record, size);
     return record;
+}
+
+void PictureTable::setSize(Record& record, const QString& size)
+{
+    // Packed texts never move: a new size takes a new span, the old one's bytes stay unused.
+    const PackedTexts::Span span = m_texts.append(size);
+    record.sizeOffset = span.offset;
+    record.sizeLength = span.length;
+    record.wide = quint8((record.wide & ~4) | (span.wide ? 4 : 0));
 }
 
 QString PictureTable::text(const Record& record, Column column) const

@@ -26,6 +26,12 @@ struct PictureRow {
     QString downloadStatus;
 };
 
+// What was measured of a picture; each figure may be missing.
+struct PictureFigures {
+    std::optional<qint64> byteSize;   // bytes
+    std::optional<int> width, height; // pixels
+};
+
 // The picture table: one row per picture address, keyed by tableKey of the address.
 // Rows are only appended; a header click orders them once, and rows added later are
 // appended at the end.
@@ -62,12 +68,18 @@ public:
     int size() const { return int(m_records.size()); }
     // For the download columns (width, height, download status).
     void setCell(int row, Column column, const QString& text);
+    // Fills the row's "大小[KB]" (as formatSizeKb writes it), "宽度" and "高度" (plain integers)
+    // from the figures it has; absent figures leave their cells as they are, and so do a
+    // negative size, one past any real file, and a width or height below 1. Tells the view
+    // once, of the cells that changed.
+    void setFigures(int row, const PictureFigures& figures);
     void reserve(int rows);
 
     // A click on the header of column columnIndex (1-based, 1 is "文件名"): flips the
     // table-wide direction and orders the rows once by that column. Text columns compare
-    // as text without regard to letter case; the size column by value, its cells untouched,
-    // empty sizes first when ascending. Rows with equal keys keep their order.
+    // as text without regard to letter case; the size, width and height columns by value,
+    // their cells untouched, cells without a number first when ascending. Rows with equal
+    // keys keep their order.
     void sortByColumnClick(int columnIndex);
     int sortKey() const { return m_sortKey; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
@@ -76,7 +88,8 @@ private:
     // The columns kept once per distinct text, in Column order from Type on, Size left out.
     static constexpr int pooledTotal = 6;
     struct Record {
-        quint64 offset = 0; // the address in m_texts, followed by the file name and the size
+        quint64 offset = 0;     // the address in m_texts, followed by the file name
+        quint64 sizeOffset = 0; // the size in m_texts: after the file name until it changes
         quint32 addressLength = 0;
         quint32 fileNameLength = 0;
         quint32 sizeLength = 0;
@@ -103,6 +116,7 @@ private:
     static const QString& pooledText(const PictureRow& row, int slot);
     Packed spans(const Record& record) const;
     Record pack(const QString& address, const QString& fileName, const QString& size);
+    void setSize(Record& record, const QString& size);
     QString text(const Record& record, Column column) const;
     quint32 recordAt(int row) const { return m_order.empty() ? quint32(row) : m_order[row]; }
     int rowOfRecord(quint32 record) const { return m_order.empty() ? int(record) : int(m_rowOfRecord[record]); }

@@ -1,4 +1,5 @@
 #include "extract/url_cache.h"
+#include "site/picture_bytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,7 +75,7 @@ private slots:
     }
 
     // Steps on a cache of 10 bytes: "+a4" stores 4 bytes under a, "ra" reads a, "fa" asks
-    // for a's file, "sb30" keeps only a size of 30 under b.
+    // for a's file, "sb30" keeps only a size of 30 under b, "hb4" that size with 4 first bytes.
     void budget_data()
     {
         QTest::addColumn<QString>("steps");
@@ -88,6 +89,9 @@ private slots:
         QTest::newRow("larger than the budget keeps its size") << "+a4 +b11" << "a" << "a b";
         QTest::newRow("size only") << "+a4 sb30" << "a" << "a b";
         QTest::newRow("replaced by a size") << "+a4 fa sa30" << "" << "a";
+        QTest::newRow("first bytes are not the bytes") << "hb4" << "" << "b";
+        QTest::newRow("first bytes count in the budget") << "+a4 +b4 hc4" << "b" << "a b c";
+        QTest::newRow("first bytes leave like bytes") << "hb4 +a4 +c4" << "a c" << "a b c";
     }
     void budget()
     {
@@ -102,6 +106,7 @@ private slots:
             switch (step.at(0).toLatin1()) {
             case '+': cache.store(name, QByteArray(bytes, 'x')); break;
             case 's': cache.storeSize(name, bytes); break;
+            case 'h': cache.storeSize(name, 30, {}, QByteArray(bytes, 'x')); break;
             case 'r': QVERIFY(cache.bytes(name)); break;
             case 'f': QVERIFY(cache.localFile(name)); break;
             }
@@ -127,6 +132,64 @@ private slots:
         QVERIFY(cache.getCacheFileName("http://h/big.gif", local));
         QCOMPARE(local, QString());
         QCOMPARE(cache.byteSize("http://h/big.gif"), qint64(11));
+    }
+
+    // How the picture of 30 x 20 is held, and the dimensions the cache gives for it.
+    void dimensions_data()
+    {
+        QTest::addColumn<QString>("held");
+        QTest::addColumn<QSize>("expected"); // invalid: none
+
+        QTest::newRow("bytes in memory") << "bytes" << QSize(30, 20);
+        QTest::newRow("bytes in a file") << "file" << QSize(30, 20);
+        QTest::newRow("first bytes of a larger picture") << "head" << QSize(30, 20);
+        QTest::newRow("first bytes pushed out") << "head pushed out" << QSize();
+        QTest::newRow("size only") << "size" << QSize();
+        QTest::newRow("bytes of a page") << "page" << QSize();
+        QTest::newRow("measured by the engine") << "engine" << QSize(7, 9);
+        QTest::newRow("engine's 0 x 0") << "engine 0" << QSize();
+        QTest::newRow("stored again as a page") << "bytes, then page" << QSize();
+    }
+    void dimensions()
+    {
+        QFETCH(QString, held);
+        QFETCH(QSize, expected);
+        const QString address = "http://h/p.png";
+        const QByteArray picture = pngPicture(30, 20, 200);
+        UrlCache cache(1000);
+        if (held.startsWith("bytes") || held == "file")
+            cache.store(address, picture);
+        if (held == "file")
+            QVERIFY(cache.localFile(address));
+        if (held.startsWith("head"))
+            cache.storeSize(address, 5000, "image/png", picture.left(100));
+        if (held == "head pushed out")
+            cache.store("http://h/other", QByteArray(950, 'x'));
+        if (held == "size")
+            cache.storeSize(address, 200, "image/png");
+        if (held.endsWith("page")) {
+            QCOMPARE(cache.dimensions(address), held == "page" ? std::nullopt : std::optional(QSize(30, 20)));
+            cache.store(address, "<html><body>not here</body></html>", "text/html");
+        }
+        if (held == "engine")
+            cache.storeDimensions(address, 7, 9);
+        if (held == "engine 0")
+            cache.storeDimensions(address, 0, 0);
+        const std::optional<QSize> expectedDimensions = expected.isValid() ? std::optional(expected) : std::nullopt;
+        QCOMPARE(cache.dimensions(address), expectedDimensions);
+        QCOMPARE(cache.dimensions(address), expectedDimensions); // remembered
+    }
+
+    // Once read, the first bytes have told what they can and leave the budget.
+    void firstBytesLeaveOnceRead()
+    {
+        UrlCache cache(1000);
+        cache.storeSize("http://h/p.png", 5000, "image/png", pngPicture(30, 20, 200).left(100));
+        QCOMPARE(cache.bytesInMemory(), qint64(100));
+        QVERIFY(cache.dimensions("http://h/p.png"));
+        QCOMPARE(cache.bytesInMemory(), qint64(0));
+        QCOMPARE(cache.byteSize("http://h/p.png"), qint64(5000));
+        QCOMPARE(cache.dimensions("http://h/p.png"), QSize(30, 20));
     }
 };
 

@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+Q_DECLARE_METATYPE(PictureFigures)
+
 namespace {
 
 PictureRow pictureRow(const QString& address, const QString& fileName, const QString& type,
@@ -64,6 +66,8 @@ private slots:
     void addRowsTellsTheViewOnce();
     void pooledTextsReadBack_data();
     void pooledTextsReadBack();
+    void figuresFillTheirCells_data();
+    void figuresFillTheirCells();
 };
 
 void TestPictureTable::headerClicks_data()
@@ -280,6 +284,10 @@ void TestPictureTable::textOrder_data()
                                                    << QList<int>{1, 0};
     QTest::newRow("titles, pooled") << 5 << QStringList{"beta", "Alpha", "", "alpha", "beta"} << QList<int>{2, 1, 3, 0, 4};
     QTest::newRow("sources, pooled") << 6 << QStringList{"http://h/2", "http://h/1", "http://h/2"} << QList<int>{1, 0, 2};
+    QTest::newRow("widths by value, no number first") << 7 << QStringList{"1000", "200", "", "x", "30"}
+                                                      << QList<int>{2, 3, 4, 1, 0};
+    QTest::newRow("heights by value, ties keep order") << 8 << QStringList{"20", "3", "20", "100"}
+                                                       << QList<int>{1, 0, 2, 3};
 }
 
 void TestPictureTable::textOrder()
@@ -294,6 +302,8 @@ void TestPictureTable::textOrder()
         row.fileName = column == 1 ? cells.at(i) : QString();
         row.title = column == 5 ? cells.at(i) : QString();
         row.source = column == 6 ? cells.at(i) : QString();
+        row.width = column == 7 ? cells.at(i) : QString();
+        row.height = column == 8 ? cells.at(i) : QString();
         QVERIFY(table.addRow(row));
     }
     table.sortByColumnClick(column);
@@ -458,6 +468,53 @@ void TestPictureTable::pooledTextsReadBack()
         QCOMPARE(row.title, i % 7 == 0 ? QString() : QStringLiteral("title %1").arg(i % distinct));
         QCOMPARE(row.source, QStringLiteral("http://h/page%1.htm").arg(i % distinct));
     }
+}
+
+void TestPictureTable::figuresFillTheirCells_data()
+{
+    // Row "d" holds the size "1,234.568", width "7" and height "8" before the figures come.
+    QTest::addColumn<PictureFigures>("figures");
+    QTest::addColumn<QStringList>("cells"); // size, width, height after
+    QTest::addColumn<QList<int>>("told");   // the columns of the one change the view hears of
+
+    const QStringList before = {"1,234.568", "7", "8"};
+    QTest::newRow("none") << PictureFigures{} << before << QList<int>{};
+    QTest::newRow("size only") << PictureFigures{2048, {}, {}} << QStringList{"2.000", "7", "8"}
+                               << QList<int>{3, 3};
+    QTest::newRow("width and height only") << PictureFigures{{}, 1000, 200} << QStringList{"1,234.568", "1000", "200"}
+                                           << QList<int>{6, 7};
+    QTest::newRow("height only") << PictureFigures{{}, {}, 9} << QStringList{"1,234.568", "7", "9"}
+                                 << QList<int>{7, 7};
+    QTest::newRow("all three") << PictureFigures{0, 1, 1} << QStringList{"0.000", "1", "1"} << QList<int>{3, 7};
+    QTest::newRow("the same figures again") << PictureFigures{1264198, 7, 8} << before << QList<int>{};
+    QTest::newRow("negative size, zero width") << PictureFigures{-1024, 0, -3} << before << QList<int>{};
+    QTest::newRow("size past any real file") << PictureFigures{qint64(1) << 60, {}, {}} << before << QList<int>{};
+}
+
+void TestPictureTable::figuresFillTheirCells()
+{
+    QFETCH(PictureFigures, figures);
+    QFETCH(QStringList, cells);
+    QFETCH(QList<int>, told);
+    PictureTable table;
+    fill(table);
+    table.sortByColumnClick(2); // rows are no longer records
+    const int d = *table.rowOfAddress("http://h/d");
+    table.setCell(d, PictureTable::Width, "7");
+    table.setCell(d, PictureTable::Height, "8");
+    QSignalSpy changed(&table, &QAbstractItemModel::dataChanged);
+    table.setFigures(d, figures);
+    const PictureRow row = table.row(d);
+    QCOMPARE((QStringList{row.size, row.width, row.height}), cells);
+    QCOMPARE(row.fileName, QStringLiteral("a.bmp"));
+    QCOMPARE(changed.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty()) {
+        const auto from = changed.at(0).at(0).value<QModelIndex>();
+        const auto to = changed.at(0).at(1).value<QModelIndex>();
+        QCOMPARE((QList<int>{from.row(), to.row(), from.column(), to.column()}), (QList<int>{d, d, told.at(0), told.at(1)}));
+    }
+    // The row after it, packed right behind, keeps its own size.
+    QCOMPARE(table.row(*table.rowOfAddress("http://h/e")).size, QStringLiteral("0.500"));
 }
 
 QTEST_GUILESS_MAIN(TestPictureTable)

@@ -5,6 +5,7 @@
 
 #include "platform/net/curl_session.h"
 #include "platform/net/fetch.h"
+#include "site/hostile_site.h"
 #include "site/picture_bytes.h"
 #include "site/test_site.h"
 
@@ -128,6 +129,92 @@ private slots:
         if (!failed && path.endsWith(QLatin1String(".htm")))
             QVERIFY(result.body.contains("<img src=\"/img/logo.gif\">"));
         // The server sees the transfer end: nothing streams on.
+        QTRY_COMPARE_WITH_TIMEOUT(site.openStreams(), 0, 5000);
+    }
+
+    // What a fetch asks beyond the plain GET: a range, a sink for the body, the body's start.
+    void extras_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("range");
+        QTest::addColumn<int>("sinkStopsAfter"); // bytes; -1: no sink, 0: a sink that never stops
+        QTest::addColumn<int>("verdict");        // the sink's answer once it has them
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<qint64>("byteSize"); // kAny: more than sinkStopsAfter, under the cap
+        QTest::addColumn<qint64>("totalSize"); // kAny: none
+        QTest::addColumn<QByteArray>("head");
+
+        const int more = int(SinkVerdict::More);
+        const int enough = int(SinkVerdict::Enough);
+        const int refuse = int(SinkVerdict::Refuse);
+        const qint64 picture = kProbePictureBytes;
+        const QByteArray first = "Range: bytes=0-65535";
+        const QByteArray png("\x89PNG\r\n", 6);
+        const QByteArray html = "<html>";
+        const QByteArray none;
+        QTest::newRow("range honoured") << "/hostile/probe/ranged.png" << first << -1 << more << false << 206
+                                        << qint64(65536) << picture << png;
+        QTest::newRow("range ignored") << "/hostile/probe/whole.png" << first << -1 << more << false << 200 << picture
+                                       << picture << png;
+        QTest::newRow("range past the end") << "/hostile/probe/ranged.png" << QByteArray("Range: bytes=400000-")
+                                            << -1 << more << true << 416 << qint64(0) << kAny << none;
+        QTest::newRow("gzip body has no known total") << "/enc/gzip.htm" << QByteArray() << -1 << more << false
+                                                      << 200 << qint64(5051) << kAny << html;
+        QTest::newRow("sink takes the whole picture") << "/hostile/probe/whole.png" << QByteArray() << 0 << more
+                                                      << false << 200 << picture << picture << png;
+        QTest::newRow("sink has enough of an endless body") << "/hostile/endless.gif" << QByteArray() << 100'000
+                                                            << enough << false << 200 << kAny << kAny << html;
+        QTest::newRow("sink refuses") << "/hostile/probe/whole.png" << QByteArray() << 1 << refuse << true << 200
+                                      << kAny << picture << png;
+        QTest::newRow("sink not fed an error page") << "/no/such/picture.png" << QByteArray() << 0 << more << true
+                                                    << 404 << qint64(0) << kAny << none;
+        QTest::newRow("sink fed an endless body up to the cap") << "/hostile/endless.gif" << QByteArray() << 0
+                                                                << more << true << 200 << kAny << kAny << html;
+    }
+    void extras()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, range);
+        QFETCH(int, sinkStopsAfter);
+        QFETCH(int, verdict);
+        QFETCH(bool, failed);
+        QFETCH(int, status);
+        QFETCH(qint64, byteSize);
+        QFETCH(qint64, totalSize);
+        QFETCH(QByteArray, head);
+
+        const qint64 cap = 3 << 20;
+        FetchExtras extras;
+        if (!range.isEmpty())
+            extras.headers.append(range);
+        qint64 sunk = 0;
+        if (sinkStopsAfter >= 0) {
+            extras.sink = [&sunk, sinkStopsAfter, verdict](QByteArrayView bytes) {
+                sunk += bytes.size();
+                return sinkStopsAfter > 0 && sunk >= sinkStopsAfter ? SinkVerdict(verdict) : SinkVerdict::More;
+            };
+        }
+        FetchLimits limits{cap, 0};
+        limits.headBytes = 6;
+        Fetch fetch(&session, QUrl(site.url(path)), nullptr, limits, Fetch::Method::Get, extras);
+        QSignalSpy finished(&fetch, &Fetch::finished);
+        QVERIFY(finished.wait(20'000));
+        const auto result = finished.at(0).at(0).value<FetchResult>();
+
+        QCOMPARE(result.failed, failed);
+        QCOMPARE(result.status, status);
+        if (byteSize == kAny)
+            QVERIFY2(result.byteSize >= sinkStopsAfter && result.byteSize <= cap,
+                     qPrintable(QString::number(result.byteSize)));
+        else
+            QCOMPARE(result.byteSize, byteSize);
+        QCOMPARE(result.totalSize, totalSize == kAny ? std::nullopt : std::optional<qint64>(totalSize));
+        // Nothing kept but the start, whether a sink took the body or the keep limit let it go.
+        QVERIFY(result.body.isEmpty());
+        QCOMPARE(result.head, head);
+        if (sinkStopsAfter >= 0)
+            QCOMPARE(sunk, result.byteSize);
         QTRY_COMPARE_WITH_TIMEOUT(site.openStreams(), 0, 5000);
     }
 

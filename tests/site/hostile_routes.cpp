@@ -5,6 +5,8 @@
 #include "site/picture_bytes.h"
 #include "site/test_site.h"
 
+#include <QtEndian>
+
 namespace {
 
 const QByteArray kGoodParts = "<img src=\"/img/logo.gif\"><a href=\"/pictures.htm\">good</a>";
@@ -33,7 +35,49 @@ QByteArray formattingAmplifier(int formatting, int paragraphs)
     return html + QByteArray("<p>x").repeated(paragraphs);
 }
 
+TestRoute ranged(const QByteArray& body, const QByteArray& contentType)
+{
+    TestRoute route = htmlRoute(body, 200, contentType);
+    route.honourRange = true;
+    return route;
+}
+
+// A JPEG segment of exactly `size` bytes (4 to 65537): marker, length, payload.
+QByteArray jpegSegment(char marker, qint64 size)
+{
+    QByteArray segment("\xff", 1);
+    segment += marker;
+    char length[2];
+    qToBigEndian(quint16(size - 2), length);
+    segment.append(length, 2);
+    return segment + QByteArray(size - 4, 'e');
+}
+
 } // namespace
+
+QByteArray jpegMarkers(int width, int height, qint64 before, qint64 byteSize)
+{
+    constexpr qint64 kLargestSegment = 65537;
+    QByteArray jpeg("\xff\xd8", 2);
+    for (qint64 left = before; left > 0;) {
+        qint64 size = std::min(left, kLargestSegment);
+        if (left - size > 0 && left - size < 4)
+            size -= 4; // leave room for one more whole segment
+        jpeg += jpegSegment(jpeg.size() == 2 ? '\xe1' : '\xe2', size);
+        left -= size;
+    }
+    QByteArray frame("\xff\xc0\x00\x11\x08", 5);
+    char dimension[2];
+    qToBigEndian(quint16(height), dimension);
+    frame.append(dimension, 2);
+    qToBigEndian(quint16(width), dimension);
+    frame.append(dimension, 2);
+    frame += QByteArray("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
+    jpeg += frame;
+    jpeg += QByteArray("\xff\xda", 2);
+    jpeg += QByteArray(std::max<qint64>(0, byteSize - jpeg.size() - 2), '\0');
+    return jpeg + QByteArray("\xff\xd9", 2);
+}
 
 QByteArray hostileMarkup(HostileMarkup kind, int count)
 {
@@ -80,6 +124,24 @@ void TestSite::addHostileRoutes()
         setRoute(QStringLiteral("/hostile/fanout.htm?n=%1").arg(id),
                  route(hostilePage("Fan " + QByteArray::number(id), frames)));
     }
+
+    // Pictures whose dimensions are wanted without their whole bytes.
+    const QByteArray png = pngPicture(kProbeWidth, kProbeHeight, kProbePictureBytes);
+    setRoute("/hostile/probe/ranged.png", ranged(png, "image/png"));
+    setRoute("/hostile/probe/whole.png", route(png, Fault::None, "image/png"));
+    setRoute("/hostile/probe/html.png", ranged(hostilePage("Not a picture", QByteArray(4000, ' ')), "image/png"));
+    setRoute("/hostile/probe/exif.jpg",
+             ranged(jpegMarkers(kProbeWidth, kProbeHeight, 60 * 1024, kProbePictureBytes), "image/jpeg"));
+    setRoute("/hostile/probe/deep.jpg",
+             ranged(jpegMarkers(kProbeWidth, kProbeHeight, 70 * 1024, kProbePictureBytes), "image/jpeg"));
+    setRoute("/hostile/probe/deeper.jpg",
+             ranged(jpegMarkers(kProbeWidth, kProbeHeight, 2 * 1024 * 1024, 3 * 1024 * 1024), "image/jpeg"));
+    // Sent again and again, the same start of a JPEG: an application block that is never whole.
+    setRoute("/hostile/probe/trickle.jpg", route(jpegMarkers(1, 1, 65537, 0).left(16), Fault::Trickle, "image/jpeg"));
+    // Half of a promised 33 bytes, then silence.
+    TestRoute stalled = route(jpegMarkers(1, 1, 65537, 0).left(32), Fault::None, "image/jpeg");
+    stalled.neverFinish = true;
+    setRoute("/hostile/probe/stalled.jpg", stalled);
 
     const int floods = kHostileFloodCount;
     setRoute("/hostile/selfclosing.htm",

@@ -16,6 +16,16 @@ QByteArray hostileMarkup(HostileMarkup kind, int count);
 inline constexpr int kFanOutPages = 1 + 6 + 36 + 216; // three levels of six frames each
 inline constexpr int kHostileFloodCount = 250'000;
 inline constexpr int kAmplifierParagraphs = 2'000;
+
+// JPEG markers as a camera writes them: application blocks of `before` bytes in all, then the
+// frame header, then an empty scan filled to byteSize. Only a header reader can read it.
+QByteArray jpegMarkers(int width, int height, qint64 before, qint64 byteSize);
+
+// The probe routes' pictures.
+inline constexpr int kProbeWidth = 640;
+inline constexpr int kProbeHeight = 480;
+inline constexpr int kProbePictureBytes = 300'000;
+
 // The pages that a browser reads though they never finish: six good pictures beside one
 // that trickles, and a page of many pictures.
 inline constexpr int kSixPictures = 6;

@@ -23,11 +23,13 @@ QByteArray reasonPhrase(int status)
     case 102: return "Processing";
     case 103: return "Early Hints";
     case 200: return "OK";
+    case 206: return "Partial Content";
     case 301: return "Moved Permanently";
     case 302: return "Found";
     case 303: return "See Other";
     case 307: return "Temporary Redirect";
     case 404: return "Not Found";
+    case 416: return "Range Not Satisfiable";
     case 500: return "Internal Server Error";
     default: return "Status";
     }
@@ -162,6 +164,7 @@ void TestSite::serve(QTcpSocket* socket)
             const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
             QByteArray host;
             m_lastCookies.clear();
+            m_lastRange.clear();
             bool keepAlive = requestLine.value(2) == "HTTP/1.1";
             for (const QByteArray& line : lines.mid(1)) {
                 const qsizetype colon = line.indexOf(':');
@@ -171,6 +174,8 @@ void TestSite::serve(QTcpSocket* socket)
                     host = value;
                 else if (colon > 0 && name == "cookie")
                     m_lastCookies = value;
+                else if (colon > 0 && name == "range")
+                    m_lastRange = value;
                 else if (colon > 0 && name == "connection" && value.toLower().contains("close"))
                     keepAlive = false;
             }
@@ -221,6 +226,8 @@ bool TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
     }
     if (route.fault != TestRoute::Fault::None && !headOnly)
         return misbehave(socket, route);
+    if (route.honourRange && route.status == 200 && m_lastRange.startsWith("bytes="))
+        answerRange(route);
     if (route.neverFinish) {
         // Promise the whole body, send half of it, and keep the connection open.
         socket->write(responseHead(route.status, route.contentType, route.body.size() + 1, route.headers, true));
@@ -234,6 +241,28 @@ bool TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
     if (!keepAlive)
         socket->disconnectFromHost();
     return keepAlive;
+}
+
+void TestSite::answerRange(TestRoute& route) const
+{
+    // One range, "first-last" or "first-", as servers of static files answer it.
+    const QList<QByteArray> bounds = m_lastRange.mid(6).split('-');
+    const qint64 size = route.body.size();
+    const QByteArray whole = "/" + QByteArray::number(size);
+    bool ok = false;
+    const qint64 first = bounds.value(0).toLongLong(&ok);
+    if (!ok || first >= size || bounds.size() != 2) {
+        route.status = 416;
+        route.body.clear();
+        route.headers.append(qMakePair(QByteArray("Content-Range"), "bytes *" + whole));
+        return;
+    }
+    qint64 last = bounds.at(1).isEmpty() ? size - 1 : bounds.at(1).toLongLong();
+    last = std::min(last, size - 1);
+    route.status = 206;
+    route.body = route.body.mid(first, last - first + 1);
+    route.headers.append(qMakePair(QByteArray("Content-Range"),
+                                   "bytes " + QByteArray::number(first) + '-' + QByteArray::number(last) + whole));
 }
 
 void TestSite::sendFiller(QTcpSocket* socket)

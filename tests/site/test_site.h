@@ -20,6 +20,7 @@ struct TestRoute {
     QList<QPair<QByteArray, QByteArray>> headers; // extra response headers, e.g. Location
     bool neverFinish = false; // send the headers and part of the body, then hang
     bool refuseHead = false;  // answer HEAD with 405, as some servers do
+    bool honourRange = false; // answer "Range: bytes=a-b" with 206 and that part of the body
     // How the server misbehaves on this route (hostile_routes.cpp has a page for each).
     enum class Fault {
         None,
@@ -80,6 +81,7 @@ private:
                  const QByteArray& host, bool keepAlive);
     void addCannedRoutes(); // canned_routes.cpp
     void sendFiller(QTcpSocket* socket);
+    void answerRange(TestRoute& route) const; // by the last request's Range header
     // False when the connection takes no further request.
     bool misbehave(QTcpSocket* socket, const TestRoute& route);
 
@@ -97,4 +99,5 @@ private:
     QSet<QTcpSocket*> m_streams;
     int m_connections = 0;
     QByteArray m_lastCookies;
+    QByteArray m_lastRange; // the last request's Range header
 };

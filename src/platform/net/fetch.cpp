@@ -19,10 +19,32 @@ std::optional<QByteArrayView> headerValue(QByteArrayView line, QByteArrayView na
     return line.sliced(name.size() + 1).trimmed();
 }
 
+// The whole length in "bytes first-last/length"; none for "*" or what does not parse.
+std::optional<qint64> rangeTotal(QByteArrayView value)
+{
+    const qsizetype slash = value.lastIndexOf('/');
+    if (!value.startsWith("bytes ") || slash < 0)
+        return std::nullopt;
+    bool ok = false;
+    const qint64 total = value.sliced(slash + 1).trimmed().toLongLong(&ok);
+    if (!ok || total < 0)
+        return std::nullopt;
+    return total;
+}
+
+bool asksForRange(const QList<QByteArray>& headers)
+{
+    return std::any_of(headers.cbegin(), headers.cend(), [](const QByteArray& header) {
+        return header.size() >= 6 && QByteArrayView(header).first(6).compare("Range:", Qt::CaseInsensitive) == 0;
+    });
+}
+
 } // namespace
 
-Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const FetchLimits& limits, Method method)
-    : QObject(parent), m_session(session), m_limits(limits), m_method(method), m_finalUrl(url)
+Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const FetchLimits& limits, Method method,
+             const FetchExtras& extras)
+    : QObject(parent), m_session(session), m_limits(limits), m_method(method), m_sink(extras.sink), m_finalUrl(url),
+      m_keeping(!m_sink)
 {
     m_idle.setSingleShot(true);
     connect(&m_idle, &QTimer::timeout, this, &Fetch::checkIdle);
@@ -40,7 +62,13 @@ Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const Fetch
         curl_easy_setopt(m_easy, CURLOPT_PROXY, "");
         curl_easy_setopt(m_easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_2TLS));
         curl_easy_setopt(m_easy, CURLOPT_USERAGENT, kUserAgent);
-        curl_easy_setopt(m_easy, CURLOPT_ACCEPT_ENCODING, ""); // every encoding curl can unpack
+        // Every encoding curl can unpack, except for a range: its offsets count the bytes as
+        // stored, which an encoded answer would not.
+        if (!asksForRange(extras.headers))
+            curl_easy_setopt(m_easy, CURLOPT_ACCEPT_ENCODING, "");
+        for (const QByteArray& header : extras.headers)
+            m_requestHeaders = curl_slist_append(m_requestHeaders, header.constData());
+        curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_requestHeaders);
         curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(m_easy, CURLOPT_TIMEOUT_MS, long(m_limits.totalTimeoutMs));
         curl_easy_setopt(m_easy, CURLOPT_NOBODY, long(m_method == Method::Head));
@@ -59,6 +87,7 @@ Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const Fetch
 Fetch::~Fetch()
 {
     dropHandle();
+    curl_slist_free_all(m_requestHeaders);
 }
 
 void Fetch::dropHandle()
@@ -94,6 +123,8 @@ bool Fetch::headerLine(QByteArrayView line)
         m_status = rest.first(std::min<qsizetype>(3, rest.size())).toInt();
         m_contentType.clear();
         m_contentLength = -1;
+        m_rangeTotal.reset();
+        m_encoded = false;
         m_redirect = false;
         // The address this response answers: once curl gives up on a redirect, its
         // effective address is the target it refused.
@@ -108,6 +139,10 @@ bool Fetch::headerLine(QByteArrayView line)
         m_contentLength = length->toLongLong();
     else if (const auto location = headerValue(line, "Location"))
         m_redirect = !location->isEmpty();
+    else if (const auto range = headerValue(line, "Content-Range"))
+        m_rangeTotal = rangeTotal(*range);
+    else if (const auto encoding = headerValue(line, "Content-Encoding"))
+        m_encoded = !encoding->isEmpty() && encoding->compare("identity", Qt::CaseInsensitive) != 0;
     if (!line.trimmed().isEmpty())
         return true;
 
@@ -122,6 +157,8 @@ bool Fetch::headerLine(QByteArrayView line)
         m_stopped = true; // no use reading what will be cut
         return false;
     }
+    if (m_sink && m_status >= 400)
+        return false; // an error page is nothing a sink wants; the status fails the fetch
     // A body that says its length is read into one buffer, not copied as it grows; a length
     // that lies costs at most kReservedBodyBytes.
     if (m_keeping && m_contentLength > 0 && m_limits.keepLimit > 0)
@@ -137,6 +174,20 @@ bool Fetch::bodyBytes(const char* data, qsizetype size)
         return false;
     }
     m_received += size;
+    if (m_head.size() < m_limits.headBytes)
+        m_head.append(data, std::min<qsizetype>(size, m_limits.headBytes - m_head.size()));
+    if (m_sink) {
+        switch (m_sink(QByteArrayView(data, size))) {
+        case SinkVerdict::More:
+            return true;
+        case SinkVerdict::Enough:
+            m_enough = true;
+            return false;
+        case SinkVerdict::Refuse:
+            m_stopped = true;
+            return false;
+        }
+    }
     if (m_keeping && m_received > m_limits.keepLimit) {
         m_keeping = false; // counted from here on, not kept
         m_body = QByteArray();
@@ -188,9 +239,15 @@ void Fetch::complete(CURLcode code)
     result.responded = m_status >= 200;
     result.status = m_status;
     result.contentType = m_contentType;
-    result.failed = code != CURLE_OK || m_stopped || !result.responded || result.status >= 400;
+    const bool transferred = code == CURLE_OK || (m_enough && code == CURLE_WRITE_ERROR);
+    result.failed = !transferred || m_stopped || !result.responded || result.status >= 400;
     result.byteSize = m_received;
     result.kept = m_keeping;
+    if (m_status == 206)
+        result.totalSize = m_rangeTotal;
+    else if (m_status == 200 && m_contentLength >= 0 && !m_encoded)
+        result.totalSize = m_contentLength;
+    result.head = std::move(m_head);
     m_body.squeeze(); // kept in the URL cache: without the room the growing body left
     result.body = std::move(m_body);
     if (result.responded)

@@ -3,12 +3,16 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
 #include <curl/curl.h>
+
+#include <functional>
+#include <optional>
 
 class CurlSession;
 
@@ -22,6 +26,21 @@ struct FetchLimits {
     qint64 keepLimit = kBodyLimit; // a body larger than this is counted, not kept
     int idleTimeoutMs = kIdleTimeoutMs;   // no byte for this long
     int totalTimeoutMs = kTotalTimeoutMs; // the whole transfer, redirects included
+    qint64 headBytes = 0; // this much of the body's start is kept apart, whatever else is kept
+};
+
+// What a sink says of the bytes it was given.
+enum class SinkVerdict { More, Enough, Refuse };
+// Receives the body as it arrives instead of the buffer; Enough ends the transfer as a
+// success, Refuse as a failure. Called from inside curl: it must not delete the fetch.
+using BodySink = std::function<SinkVerdict(QByteArrayView bytes)>;
+
+// What a fetch asks beyond the plain GET.
+struct FetchExtras {
+    QList<QByteArray> headers; // extra request lines, "Range: bytes=0-65535"
+    // Takes the final response's body when its status is below 400; an error response then
+    // ends at its headers.
+    BodySink sink;
 };
 
 // What one GET brought back.
@@ -30,9 +49,13 @@ struct FetchResult {
     bool responded = false; // an HTTP status arrived
     int status = 0;
     QByteArray contentType; // the Content-Type header as sent
-    QByteArray body;        // empty when the body was larger than the keep limit
-    qint64 byteSize = 0;    // the length of the whole body, kept or not
+    QByteArray body;        // empty when the body was larger than the keep limit or went to a sink
+    QByteArray head;        // the body's first FetchLimits::headBytes bytes
+    qint64 byteSize = 0;    // the length of the body read, kept or not
     bool kept = true;       // body holds all byteSize bytes
+    // The whole resource's length: from Content-Range on a 206, else from the Content-Length
+    // of a 200 sent without a content encoding; none when the server did not say.
+    std::optional<qint64> totalSize;
     bool failed = true;     // no response, a network or TLS error, HTTP status >= 400, cut, short or late
 };
 
@@ -50,7 +73,7 @@ public:
 
     // Starts at once; the signals come later from the event loop.
     Fetch(CurlSession* session, const QUrl& url, QObject* parent = nullptr, const FetchLimits& limits = {},
-          Method method = Method::Get);
+          Method method = Method::Get, const FetchExtras& extras = {});
     ~Fetch() override;
 
 signals:
@@ -73,20 +96,26 @@ private:
 
     QPointer<CurlSession> m_session;
     CURL* m_easy = nullptr;
+    curl_slist* m_requestHeaders = nullptr;
     FetchLimits m_limits;
     Method m_method;
+    BodySink m_sink;
     QTimer m_idle; // no byte for the idle limit; curl keeps the total one
     QElapsedTimer m_sinceActivity;
     // The response being read: a redirect or an interim one until the final one is in.
     int m_status = 0;
     QByteArray m_contentType;
     qint64 m_contentLength = -1;
+    std::optional<qint64> m_rangeTotal; // from Content-Range
+    bool m_encoded = false;             // a Content-Encoding other than identity
     bool m_redirect = false;
     bool m_final = false;
     QUrl m_finalUrl;
     QByteArray m_body;
+    QByteArray m_head;
     qint64 m_received = 0;
     bool m_keeping = true;
     bool m_stopped = false;
+    bool m_enough = false; // the sink ended the transfer as a success
     bool m_announced = false;
 };

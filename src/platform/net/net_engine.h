@@ -6,14 +6,15 @@
 #include <QObject>
 
 class CurlSession;
+class PictureProbe;
 class QNetworkAccessManager;
 class ResourceLoader;
 class TypeProbe;
 
 // The engine without scripts: libcurl fetches, gumbo parses. One per program; it owns one
-// curl session shared by its browsers, its type probe and its resource loader, fills the
-// URL cache with the style sheets and pictures its pages link, and keeps a
-// QNetworkAccessManager for the window's downloads.
+// curl session shared by its browsers, its type and picture probes and its resource
+// loader, fills the URL cache with the style sheets and pictures its pages link, and keeps
+// a QNetworkAccessManager for the window's downloads.
 class NetEngine : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +30,7 @@ public:
     CurlSession* session();
     UrlCache* cache();
     TypeProbe* typeProbe(); // shared by the search's pages, owned by the engine
+    PictureProbe* pictureProbe(); // the same
 
 private:
     UrlCache* m_cache;
@@ -36,5 +38,6 @@ private:
     QNetworkAccessManager* m_network;
     ResourceLoader* m_resources;
     TypeProbe* m_typeProbe;
+    PictureProbe* m_pictureProbe;
     int m_pictureGraceMs;
 };
