@@ -200,9 +200,13 @@ int runHostile(const HostileBenchPage& page)
     QElapsedTimer clock;
     qint64 loaded = -1;
     qint64 completed = -1;
-    QObject::connect(browser.get(), &Browser::navigateComplete2, [&] { loaded = clock.elapsed(); });
+    QObject::connect(browser.get(), &Browser::navigateComplete2, [&] {
+        loaded = clock.elapsed();
+        std::fprintf(stderr, "loaded %lld\n", loaded);
+    });
     QObject::connect(browser.get(), &Browser::documentComplete, [&] {
         completed = clock.elapsed();
+        std::fprintf(stderr, "completed %lld\n", completed);
         QCoreApplication::quit();
     });
     QTimer bound;

@@ -152,8 +152,8 @@ void TestSite::addHostileRoutes()
              route(hostilePage("Amplifier", hostileMarkup(HostileMarkup::FormattingAmplifier, kAmplifierParagraphs))));
 
     // Pages a browser shows though they never finish loading, or are too big to read whole:
-    // six pictures of their own sizes beside one that never ends, and 100,000 pictures that
-    // are not there.
+    // six pictures of their own sizes beside one that never ends, more elements than a page
+    // is read for, and 100,000 pictures that are not there.
     QByteArray six;
     for (int i = 1; i <= kSixPictures; ++i) {
         const QByteArray name = "six" + QByteArray::number(i) + ".gif";
@@ -162,6 +162,7 @@ void TestSite::addHostileRoutes()
         six += "<img src=\"" + name + "\">";
     }
     setRoute("/hostile/six_and_trickle.htm", route(hostilePage("Six and trickle", six + "<img src=\"trickle.gif\">")));
+    setRoute("/hostile/breaks.htm", route(hostilePage("Breaks", QByteArray("<br>").repeated(kHostileFloodCount))));
     setRoute("/hostile/pictures.htm",
              route(hostilePage("Pictures", hostileMarkup(HostileMarkup::Pictures, kHostilePictureCount))));
 }

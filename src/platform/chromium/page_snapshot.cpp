@@ -49,8 +49,7 @@ bool SnapshotAssembly::add(const QVariant& value)
         m_snapshot.documentStart = start.toDouble();
     for (const QVariant& header : slice.value(QStringLiteral("documents")).toList())
         addDocument(header.toMap());
-    for (const QVariant& row : slice.value(QStringLiteral("rows")).toList())
-        addRow(row.toList());
+    addRows(slice.value(QStringLiteral("rows")).toString());
     for (const QVariant& entry : slice.value(QStringLiteral("markups")).toList()) {
         const QVariantList pair = entry.toList();
         if (pair.size() == 2) {
@@ -104,22 +103,31 @@ void SnapshotAssembly::addDocument(const QVariantMap& header)
     data.markup = std::make_shared<const QString>();
 }
 
-void SnapshotAssembly::addRow(const QVariantList& row)
+void SnapshotAssembly::addRows(const QString& text)
 {
-    if (row.size() != 5)
-        return;
-    Part* p = part(row.at(0).toInt());
-    if (!p || !p->opened)
-        return;
-    ElementStore& elements = p->data.elements;
-    const ElementStore::Index element = elements.appendElement(row.at(1).toString());
-    const QVariantMap attributes = row.at(2).toMap();
-    for (auto it = attributes.constBegin(); it != attributes.constEnd(); ++it)
-        elements.addMember(element, it.key(), it.value().toString());
-    if (row.at(3).toBool())
-        elements.addLink(element);
-    if (const int frame = row.at(4).toInt(); frame != kNotAFrame)
-        p->frames.append(frame);
+    // Fields, each ended by U+0000, as the snapshot script writes them.
+    QList<QStringView> fields = QStringView(text).split(QChar(0));
+    if (!fields.isEmpty())
+        fields.removeLast(); // after the last end
+    qsizetype at = 0;
+    auto number = [&](qsizetype i) { return fields.at(i).toInt(); };
+    while (at + 5 <= fields.size()) {
+        const qsizetype members = number(at + 4);
+        if (members < 0 || at + 5 + 2 * members > fields.size())
+            return; // not what the script writes
+        Part* p = part(number(at));
+        if (p && p->opened) {
+            ElementStore& elements = p->data.elements;
+            const ElementStore::Index element = elements.appendElement(fields.at(at + 1).toString());
+            for (qsizetype m = 0; m < members; ++m)
+                elements.addMember(element, fields.at(at + 5 + 2 * m).toString(), fields.at(at + 6 + 2 * m));
+            if (fields.at(at + 2) == u"1")
+                elements.addLink(element);
+            if (const int frame = number(at + 3); frame != kNotAFrame)
+                p->frames.append(frame);
+        }
+        at += 5 + 2 * members;
+    }
 }
 
 PageSnapshot SnapshotAssembly::take()

@@ -62,7 +62,7 @@ private:
     };
     Part* part(int id);
     void addDocument(const QVariantMap& header);
-    void addRow(const QVariantList& row);
+    void addRows(const QString& text);
 
     std::shared_ptr<PageWindow> m_window;
     std::vector<Part> m_documents; // by id; a frame's id is above its parent's

@@ -18,7 +18,7 @@ const char* const kStartScript = R"js((() => {
   const MAX_DOCUMENTS = %5;
   const MAX_FRAME_DEPTH = 8;
   // Walking this long is one slice: the page's own tasks run between two.
-  const SLICE_MS = 40;
+  const SLICE_MS = 100;
   // outerHTML and innerHTML of nested elements repeat each other: bounded, for pages of
   // thousands of nested elements. Serializing a large subtree only to find it too long
   // would cost as much as the page, so elements of many descendants are left without.
@@ -79,7 +79,10 @@ const char* const kStartScript = R"js((() => {
     delete members.outerhtml; // an attribute of that name is not the markup
     delete members.innerhtml;
     if (textBudget <= 0 || !fewDescendants(element)) return;
-    for (const [name, read] of [['outerhtml', () => element.outerHTML], ['innerhtml', () => element.innerHTML]]) {
+    // An element without content has no inner markup to give.
+    const parts = element.firstChild ? [['outerhtml', () => element.outerHTML], ['innerhtml', () => element.innerHTML]]
+      : [['outerhtml', () => element.outerHTML]];
+    for (const [name, read] of parts) {
       const text = read();
       if (typeof text !== 'string' || text.length > ELEMENT_TEXT_LIMIT) continue;
       textBudget -= text.length;
@@ -145,8 +148,11 @@ const char* const kStartScript = R"js((() => {
     return open(doc, entry.depth + 1, entry.enclosing.concat([address]));
   };
 
-  // One element as [document, tag, members, link, frame]: frame is the id of the frame's
-  // document, or -1.
+  // One element as fields of the slice's text, each ended by U+0000: document, tag, link (1
+  // or 0), frame (the id of the frame's document, -1 for a frame that gives nothing, -2 for
+  // an element that is no frame), the count of members, then each member's name and value.
+  // One text crosses into the program much faster than as many small objects.
+  const field = (slice, text) => { slice.text.push(String(text).replace(/\u0000/g, '\ufffd')); };
   const readElement = (element, id, entry, slice) => {
     const count = Math.min(element.attributes.length, MAX_TAG_ATTRIBUTES);
     if (count > attributesLeft) { cut = 'attributes'; return false; }
@@ -173,7 +179,10 @@ const char* const kStartScript = R"js((() => {
     markupOf(element, members);
     const link = html && (tag === 'A' || tag === 'AREA') && 'href' in members;
     const frame = html && (tag === 'FRAME' || tag === 'IFRAME') ? frameOf(element, entry) : null;
-    slice.rows.push([id, tag, members, link, frame === null ? -2 : frame]);
+    const names = Object.keys(members);
+    slice.text.push(String(id), tag, link ? '1' : '0', String(frame === null ? -2 : frame), String(names.length));
+    for (const name of names) { field(slice, name); field(slice, members[name]); }
+    ++slice.count;
     --elementsLeft;
     return true;
   };
@@ -184,14 +193,21 @@ const char* const kStartScript = R"js((() => {
     return text.length > MARKUP_LIMIT ? text.substring(0, MARKUP_LIMIT) : text;
   };
 
+  const finished = (slice) => {
+    slice.rows = slice.text.length ? slice.text.join('\u0000') + '\u0000' : '';
+    delete slice.text;
+    delete slice.count;
+    return slice;
+  };
+
   const next = () => {
     const until = performance.now() + SLICE_MS;
-    const slice = { documents: [], rows: [], dimensions: [], markups: [], done: false };
+    const slice = { documents: [], text: [], count: 0, dimensions: [], markups: [], done: false };
     while (current < documents.length) {
       const entry = documents[current];
       if (!entry.list) slice.documents.push(header(current, entry));
       while (entry.index < entry.list.length && !cut) {
-        if ((slice.rows.length & 63) === 63 && performance.now() >= until) return slice;
+        if ((slice.count & 63) === 63 && performance.now() >= until) return finished(slice);
         if (!readElement(entry.list[entry.index], current, entry, slice)) break;
         ++entry.index;
       }
@@ -199,13 +215,13 @@ const char* const kStartScript = R"js((() => {
       slice.markups.push([current, markupText(entry.doc)]);
       entry.list = [];
       ++current;
-      if (performance.now() >= until) return slice;
+      if (performance.now() >= until) return finished(slice);
     }
     slice.sheets = sheets;
     slice.pictures = Array.from(pictureSizes);
     slice.cut = cut;
     slice.done = true;
-    return slice;
+    return finished(slice);
   };
 
   open(document, 0, [document.URL.split('#')[0]]);
