@@ -12,7 +12,7 @@
 #include "platform/chromium/chromium_browser.h"
 #include "platform/chromium/chromium_engine.h"
 #include "platform/chromium/chromium_runtime.h"
-#include "platform/chromium/snapshot_script.h"
+#include "platform/chromium/snapshot_reader.h"
 #include "platform/net/net_engine.h"
 #include "site/hostile_site.h"
 #include "site/picture_bytes.h"
@@ -25,7 +25,6 @@
 #include <QProcess>
 #include <QTimer>
 #include <QWebEnginePage>
-#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include <cstdio>
@@ -200,13 +199,9 @@ int runHostile(const HostileBenchPage& page)
     QElapsedTimer clock;
     qint64 loaded = -1;
     qint64 completed = -1;
-    QObject::connect(browser.get(), &Browser::navigateComplete2, [&] {
-        loaded = clock.elapsed();
-        std::fprintf(stderr, "loaded %lld\n", loaded);
-    });
+    QObject::connect(browser.get(), &Browser::navigateComplete2, [&] { loaded = clock.elapsed(); });
     QObject::connect(browser.get(), &Browser::documentComplete, [&] {
         completed = clock.elapsed();
-        std::fprintf(stderr, "completed %lld\n", completed);
         QCoreApplication::quit();
     });
     QTimer bound;
@@ -223,9 +218,13 @@ int runHostile(const HostileBenchPage& page)
     double snapshotMs = -1;
     if (view && view->page()) {
         QElapsedTimer snapshot;
+        SnapshotReader reader(view->page(), nullptr);
+        QObject::connect(&reader, &SnapshotReader::read, [&] {
+            snapshotMs = double(snapshot.elapsed());
+            QCoreApplication::quit();
+        });
         snapshot.start();
-        view->page()->runJavaScript(snapshotScript(), QWebEngineScript::ApplicationWorld,
-                                    [&](const QVariant&) { snapshotMs = double(snapshot.elapsed()); QCoreApplication::quit(); });
+        reader.start();
         QCoreApplication::exec();
     }
     peakKb = qMax(peakKb, residentKb(QCoreApplication::applicationPid()));
