@@ -509,12 +509,6 @@ void ChromiumBrowser::readDone()
     const DocumentPtr document = m_read;
     const QString address = document ? document->URL() : m_location;
     stopWork();
-    if (m_memoryCut && m_page) {
-        // The page does not stay: its scripts go with it, and the renderer's memory.
-        m_page->allowBlankOnce();
-        m_page->load(QUrl(QStringLiteral("about:blank")));
-        m_blankPending = true;
-    }
     complete(document, address);
 }
 
@@ -523,6 +517,13 @@ void ChromiumBrowser::complete(DocumentPtr document, const QString& address)
     const quint64 navigation = m_navigation;
     m_state = State::Done;
     m_opening = false;
+    if (m_memoryCut && m_page) {
+        // Read or not, the page does not stay: its scripts go with it, and the renderer's memory.
+        m_memoryCut = false;
+        m_page->allowBlankOnce();
+        m_page->load(QUrl(QStringLiteral("about:blank")));
+        m_blankPending = true;
+    }
     m_document = document ? std::move(document)
                           : emptyDocument(address, std::make_shared<LivePageWindow>(m_page, m_current));
     // A page read only in part says so where its completion is shown.
