@@ -4,11 +4,17 @@
 //
 //   build/bench_engines [pages]            both engines, side by side
 //   build/bench_engines net|chromium [pages]
+//   build/bench_engines hostile [PAGE]     the Chromium engine on the big hostile pages: the
+//                                          time to load, to settle and read, the snapshot
+//                                          alone (taken again), and the peak memory
 
 #include "extract/url_cache.h"
+#include "platform/chromium/chromium_browser.h"
 #include "platform/chromium/chromium_engine.h"
 #include "platform/chromium/chromium_runtime.h"
+#include "platform/chromium/snapshot_reader.h"
 #include "platform/net/net_engine.h"
+#include "site/hostile_site.h"
 #include "site/picture_bytes.h"
 #include "site/test_site.h"
 
@@ -18,6 +24,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 #include <cstdio>
 #include <functional>
@@ -144,11 +152,123 @@ int runEngine(const QString& engineName, int pages)
     return status;
 }
 
+QByteArray iframes(int count)
+{
+    return QByteArray("<iframe src=\"/big.htm?frame\"></iframe>").repeated(count);
+}
+
+struct HostileBenchPage {
+    const char* name;
+    QByteArray (*markup)();
+};
+
+const HostileBenchPage kHostilePages[] = {
+    {"links-1000000", [] { return hostileMarkup(HostileMarkup::Links, 1'000'000); }},
+    {"pictures-100000", [] { return hostileMarkup(HostileMarkup::Pictures, 100'000); }},
+    {"formatting-amplifier", [] { return hostileMarkup(HostileMarkup::FormattingAmplifier, 20'000); }},
+    {"self-closing-divs-250000", [] { return hostileMarkup(HostileMarkup::SelfClosingDivs, 250'000); }},
+    {"empty-comment-divs-250000", [] { return hostileMarkup(HostileMarkup::EmptyCommentThenDivs, 250'000); }},
+    {"iframes-10000", [] { return iframes(10'000); }},
+};
+
+qint64 elementCount(const DocumentPtr& document)
+{
+    if (!document)
+        return 0;
+    qint64 count = document->allElements().size();
+    for (const DocumentPtr& frame : document->frames())
+        count += elementCount(frame);
+    return count;
+}
+
+int runHostile(const HostileBenchPage& page)
+{
+    TestSite site;
+    site.setRoute(QStringLiteral("/big.htm"),
+                  htmlRoute("<html><head><title>Big</title></head><body>" + page.markup()));
+    site.setRoute(QStringLiteral("/big.htm?frame"), htmlRoute("<p>frame</p>"));
+    if (!site.listen())
+        return 1;
+    UrlCache cache;
+    ChromiumEngine engine(&cache);
+    std::unique_ptr<Browser> browser(engine.createBrowser(nullptr));
+    qint64 peakKb = 0;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] { peakKb = qMax(peakKb, residentKb(QCoreApplication::applicationPid())); });
+    sampler.start(100);
+    QElapsedTimer clock;
+    qint64 loaded = -1;
+    qint64 completed = -1;
+    QObject::connect(browser.get(), &Browser::navigateComplete2, [&] { loaded = clock.elapsed(); });
+    QObject::connect(browser.get(), &Browser::documentComplete, [&] {
+        completed = clock.elapsed();
+        QCoreApplication::quit();
+    });
+    QTimer bound;
+    QObject::connect(&bound, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    bound.start(300'000);
+    clock.start();
+    browser->navigate(site.url(QStringLiteral("/big.htm")));
+    QCoreApplication::exec();
+    const DocumentPtr document = browser->document();
+
+    // The snapshot alone, once more on the settled page.
+    auto* chromium = qobject_cast<ChromiumBrowser*>(browser.get());
+    auto* view = chromium ? qobject_cast<QWebEngineView*>(chromium->view()) : nullptr;
+    double snapshotMs = -1;
+    if (view && view->page()) {
+        QElapsedTimer snapshot;
+        SnapshotReader reader(view->page(), nullptr);
+        QObject::connect(&reader, &SnapshotReader::read, [&] {
+            snapshotMs = double(snapshot.elapsed());
+            QCoreApplication::quit();
+        });
+        snapshot.start();
+        reader.start();
+        QCoreApplication::exec();
+    }
+    peakKb = qMax(peakKb, residentKb(QCoreApplication::applicationPid()));
+    std::printf("%-26s %8.1f s %8.1f s %10.1f s %9lld %9lld %6s %9.0f MiB\n", page.name, loaded / 1000.0,
+                (completed - loaded) / 1000.0, snapshotMs / 1000.0, qlonglong(elementCount(document)),
+                qlonglong(document ? document->getElementsByTagName(QStringLiteral("IMG")).size() : 0),
+                browser->navigationFailed() ? "failed" : "read", peakKb / 1024.0);
+    return 0;
+}
+
+int runHostilePages(const char* program, const QString& only)
+{
+    std::printf("%-26s %10s %10s %12s %9s %9s %6s %13s\n", "page", "load", "settle+read", "snapshot",
+                "elements", "IMG", "page", "peak memory");
+    std::fflush(stdout);
+    for (const HostileBenchPage& page : kHostilePages) {
+        if (!only.isEmpty() && only != QLatin1String(page.name))
+            continue;
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QString::fromLocal8Bit(program), {QStringLiteral("hostile-one"), QString::fromLatin1(page.name)});
+        child.waitForFinished(-1);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const QString first = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (first == QLatin1String("hostile"))
+        return runHostilePages(argv[0], argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString());
+    if (first == QLatin1String("hostile-one") && argc > 2) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        prepareChromiumRuntime();
+        QApplication app(argc, argv);
+        for (const HostileBenchPage& page : kHostilePages) {
+            if (QByteArray(argv[2]) == page.name)
+                return runHostile(page);
+        }
+        return 2;
+    }
     if (first == QLatin1String("net") || first == QLatin1String("chromium")) {
         const int pages = argc > 2 ? QByteArray(argv[2]).toInt() : 60;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

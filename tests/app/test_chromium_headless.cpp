@@ -3,6 +3,7 @@
 
 #include "app/headless/run_headless.h"
 #include "platform/chromium/chromium_runtime.h"
+#include "site/hostile_site.h"
 #include "site/script_routes.h"
 #include "site/test_site.h"
 
@@ -27,6 +28,7 @@ private slots:
     void initTestCase()
     {
         addScriptRoutes(site);
+        site.addHostileRoutes();
         QVERIFY(site.listen());
         QVERIFY(dir.isValid());
     }
@@ -93,6 +95,40 @@ private slots:
         const QString ownHost = QUrl(site.url(QStringLiteral("/"))).authority();
         for (const QString& request : site.requestLog())
             QVERIFY2(request.startsWith(ownHost + u' '), qPrintable(request));
+    }
+
+    // A page whose one picture never ends is read all the same, inside its time-out, and its
+    // pictures come with the sizes the browser received.
+    void pageThatNeverFinishes()
+    {
+        const QString pagesFile = dir.filePath(QStringLiteral("never-pages.tsv"));
+        QTimer bound;
+        bound.setSingleShot(true);
+        connect(&bound, &QTimer::timeout, [] { qFatal("the headless run did not end"); });
+        bound.start(120'000);
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        const QString page = site.url(QStringLiteral("/hostile/six_and_trickle.htm"));
+        const int status = runHeadless({"quorvane", "--headless", "--engine", "chromium", "--slots", "1", "--interval",
+                                        "50", "--hold", "0", "--timeout", "30", "--max-pages", "1", "--pages",
+                                        pagesFile, page},
+                                       outStream, errStream);
+        bound.stop();
+        QCOMPARE(status, 0);
+        QFile written(pagesFile);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(written.readAll()),
+                 QStringLiteral("标题\t网址\t下载状态\n[添加]\t%1\t提取完成\n").arg(page));
+        QStringList sized;
+        for (const QString& line : out.split(u'\n')) {
+            const QStringList f = line.split(u'\t');
+            if (f.size() == 9 && f[0].startsWith(QLatin1String("six")) && !f[3].isEmpty())
+                sized.append(f[0]);
+        }
+        sized.sort();
+        QCOMPARE(sized, QStringList({"six1.gif", "six2.gif", "six3.gif", "six4.gif", "six5.gif", "six6.gif"}));
     }
 };
 

@@ -4,7 +4,26 @@
 #include "chromium_test_support.h"
 #include "engine_snapshot_table.h"
 
+#include "platform/chromium/chromium_browser.h"
+#include "platform/chromium/snapshot_script.h"
+#include "platform/net/html_snapshot.h"
+#include "site/hostile_site.h"
+
 #include <QElapsedTimer>
+
+namespace {
+
+int documentCount(const DocumentPtr& document)
+{
+    int count = document ? 1 : 0;
+    if (document) {
+        for (const DocumentPtr& frame : document->frames())
+            count += documentCount(frame);
+    }
+    return count;
+}
+
+} // namespace
 
 class TestChromiumEngineGuard : public QObject {
     Q_OBJECT
@@ -18,6 +37,7 @@ private:
 private slots:
     void initTestCase()
     {
+        f.site.addHostileRoutes();
         QVERIFY(f.listen());
         connect(f.browser.get(), &Browser::newWindow2, this, [this](bool& cancel) {
             ++popUps;
@@ -70,6 +90,97 @@ private slots:
         QVERIFY(!f.browser->navigationFailed());
         // It was scrolled, and grew each time.
         QVERIFY(document->getElementsByTagName(QStringLiteral("DIV")).size() > 3);
+    }
+
+    // Pages that never finish, or are too big to read whole, are stopped and read all the
+    // same, inside the page time-out.
+    void cutPagesAreRead_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<qint64>("rendererBytes");
+        QTest::addColumn<int>("pictures");  // IMG elements read
+        QTest::addColumn<int>("elements");  // of all documents; -1: not counted
+        QTest::addColumn<int>("documents"); // at most
+        const qint64 unbounded = SettleBudget{}.rendererBytes;
+        QTest::newRow("a picture that trickles beside six")
+            << "/hostile/six_and_trickle.htm" << unbounded << 2 + kSixPictures << -1 << 1;
+        QTest::newRow("250,000 elements") << "/hostile/breaks.htm" << unbounded << 1 << int(kMaxElements) << 1;
+        QTest::newRow("frames in frames") << "/hostile/fanout.htm?n=0" << unbounded << 1 << -1 << kMaxSnapshotDocuments;
+        QTest::newRow("renderer over its memory bound") << "/hostile/six_and_trickle.htm" << qint64(1) << -1 << -1 << 1;
+    }
+    void cutPagesAreRead()
+    {
+        QFETCH(QString, path);
+        QFETCH(qint64, rendererBytes);
+        QFETCH(int, pictures);
+        QFETCH(int, elements);
+        QFETCH(int, documents);
+        SettleBudget budget = testBudget();
+        budget.stallMs = 1'000;
+        budget.rendererBytes = rendererBytes;
+        budget.pageMs = 30'000;
+        UrlCache cache;
+        ChromiumEngine engine(&cache, budget);
+        const std::unique_ptr<Browser> browser(engine.createBrowser(nullptr));
+        QSignalSpy status(browser.get(), &Browser::statusTextChange);
+        QElapsedTimer clock;
+        clock.start();
+        const DocumentPtr document = loadPage(*browser, f.site.url(path), budget.pageMs);
+        QVERIFY(document);
+        QVERIFY(!browser->navigationFailed());
+        QVERIFY(clock.elapsed() < budget.usableMs());
+        // The good parts stand first in every page.
+        const QList<Element> images = document->getElementsByTagName(QStringLiteral("IMG"));
+        QVERIFY(!images.isEmpty());
+        QCOMPARE(images.first().src().value_or(QString()), f.site.url(QStringLiteral("/img/logo.gif")));
+        QCOMPARE(document->links().size() >= 1, true);
+        if (pictures >= 0)
+            QCOMPARE(images.size(), pictures);
+        if (elements >= 0)
+            QCOMPARE(document->allElements().size(), elements);
+        QVERIFY(documentCount(document) <= documents);
+        if (QByteArray(QTest::currentDataTag()) == "a picture that trickles beside six") {
+            // What the browser measured: the bytes received and the size shown.
+            const QString third = f.site.url(QStringLiteral("/hostile/six3.gif"));
+            QCOMPARE(cache.dimensions(third), std::optional<QSize>(QSize(30, 15)));
+            QCOMPARE(cache.byteSize(third), std::optional<qint64>(1300));
+        }
+        const bool cut = status.last().at(0).toString() != QStringLiteral("完成");
+        QCOMPARE(cut, QByteArray(QTest::currentDataTag()) != "a picture that trickles beside six");
+    }
+
+    // Told to finish while its picture trickles: what has arrived is the page.
+    void finishNowReadsWhatHasArrived()
+    {
+        SettleBudget budget = testBudget();
+        budget.stallMs = 60'000;
+        UrlCache cache;
+        ChromiumEngine engine(&cache, budget);
+        const std::unique_ptr<Browser> browser(engine.createBrowser(nullptr));
+        QSignalSpy navigated(browser.get(), &Browser::navigateComplete2);
+        QSignalSpy completed(browser.get(), &Browser::documentComplete);
+        browser->navigate(f.site.url(QStringLiteral("/hostile/six_and_trickle.htm")));
+        QTest::qWait(2'000);
+        QVERIFY(completed.isEmpty());
+        browser->finishNow();
+        QVERIFY(completed.isEmpty());
+        QVERIFY(completed.wait(budget.snapshotMs + 2'000));
+        QVERIFY(!browser->navigationFailed());
+        QCOMPARE(browser->document()->getElementsByTagName(QStringLiteral("IMG")).size(), 2 + kSixPictures);
+        browser->finishNow(); // done: nothing more comes
+        QTest::qWait(200);
+        QCOMPARE(completed.size(), 1);
+    }
+
+    // A page given up before it completed leaves no "正在打开" behind.
+    void givenUpPageLeavesTheStatusBar()
+    {
+        QSignalSpy status(f.browser.get(), &Browser::statusTextChange);
+        f.browser->navigate(f.site.url(QStringLiteral("/hostile/six_and_trickle.htm")));
+        QTest::qWait(500);
+        QVERIFY(loadPage(*f.browser, QStringLiteral("about:blank"), 5'000));
+        QVERIFY(!status.isEmpty());
+        QCOMPARE(status.last().at(0).toString(), QStringLiteral("完成"));
     }
 };
 

@@ -175,4 +175,19 @@ void TestSite::addHostileRoutes()
         }
         setRoute(QStringLiteral("/hostile/list.htm?page=%1").arg(page), htmlRoute(links));
     }
+
+    // Pages a browser shows though they never finish loading, or are too big to read whole:
+    // six pictures of their own sizes beside one that never ends, more elements than a page
+    // is read for, and 100,000 pictures that are not there.
+    QByteArray six;
+    for (int i = 1; i <= kSixPictures; ++i) {
+        const QByteArray name = "six" + QByteArray::number(i) + ".gif";
+        setRoute(QStringLiteral("/hostile/") + QString::fromLatin1(name),
+                 route(gifPicture(10 * i, 5 * i, 1000 + 100 * i), Fault::None, "image/gif"));
+        six += "<img src=\"" + name + "\">";
+    }
+    setRoute("/hostile/six_and_trickle.htm", route(hostilePage("Six and trickle", six + "<img src=\"trickle.gif\">")));
+    setRoute("/hostile/breaks.htm", route(hostilePage("Breaks", QByteArray("<br>").repeated(kHostileFloodCount))));
+    setRoute("/hostile/pictures.htm",
+             route(hostilePage("Pictures", hostileMarkup(HostileMarkup::Pictures, kHostilePictureCount))));
 }

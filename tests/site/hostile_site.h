@@ -30,3 +30,8 @@ QByteArray jpegMarkers(int width, int height, qint64 before, qint64 byteSize);
 inline constexpr int kProbeWidth = 640;
 inline constexpr int kProbeHeight = 480;
 inline constexpr int kProbePictureBytes = 300'000;
+
+// The pages that a browser reads though they never finish: six good pictures beside one
+// that trickles, and a page of many pictures.
+inline constexpr int kSixPictures = 6;
+inline constexpr int kHostilePictureCount = 100'000;

@@ -107,14 +107,16 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     std::unique_ptr<QObject> engine;
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
-    CurlSession* curl = nullptr; // the downloads make their own for the chromium engine
+    CurlSession* curl = nullptr; // the engine's, for the downloads
     PictureProbe* pictureProbe = nullptr;
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (options.chromium) {
         auto* chromium = new ChromiumEngine(&cache);
+        chromium->setPageTimeout(int(options.pace.pageTimeout * 1000)); // its waits end inside the page's
         engine.reset(chromium);
         typeProbe = chromium->typeProbe();
         pictureProbe = chromium->pictureProbe();
+        curl = chromium->session();
         createBrowser = [chromium] { return chromium->createBrowser(chromium); };
     }
 #endif

@@ -106,7 +106,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     // caption, the page time-out (the session's default pace), the page list hidden.
     std::function<Browser*()> createBrowser;
     TypeProbe* typeProbe = nullptr;
-    CurlSession* curl = nullptr; // the downloads make their own for the chromium engine
+    CurlSession* curl = nullptr; // the engine's, for the downloads
     PictureProbe* pictureProbe = nullptr;
 #ifdef QUORVANE_HAVE_WEBENGINE
     if (engine == PageEngine::Chromium) {
@@ -114,6 +114,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
         m_engine.reset(chromium);
         typeProbe = chromium->typeProbe();
         pictureProbe = chromium->pictureProbe();
+        curl = chromium->session();
         createBrowser = [chromium] { return chromium->createBrowser(chromium); };
     }
 #else

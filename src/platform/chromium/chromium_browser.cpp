@@ -3,14 +3,17 @@
 #include "platform/chromium/guarded_page.h"
 #include "platform/chromium/page_settle.h"
 #include "platform/chromium/page_snapshot.h"
+#include "platform/chromium/renderer_memory.h"
 #include "platform/chromium/request_activity.h"
-#include "platform/chromium/snapshot_script.h"
+#include "platform/chromium/snapshot_reader.h"
 #include "platform/deliver_later.h"
 #include "platform/net/resource_loader.h"
 #include "platform/net/web_address.h"
 
+#include <QDateTime>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 namespace {
@@ -18,6 +21,23 @@ namespace {
 constexpr int kAbortedError = -3; // another navigation or a download took the page's place
 constexpr int kStopGraceMs = 300;  // for the load that takes a stopped one's place to start
 constexpr int kBlankWaitMs = 2000; // for the blank page of a reset to finish loading
+constexpr int kLoadWatchMs = 250;
+constexpr int kMemoryWatchMs = 500;
+// Reading gets at least this long, even when the page has used up its time.
+constexpr int kMinReadMs = 1000;
+// A document that began before its navigation was asked for, by more than the clocks of two
+// processes may differ, is one that was there before.
+constexpr double kStartSlackMs = 1000;
+// Resource timing keeps 250 entries unless told otherwise: enough for the pictures of a
+// large page, bounded for a hostile one.
+constexpr int kResourceEntries = 20'000;
+
+// Whether the loading page's document is this navigation's and parsed, and what its network
+// has finished.
+const char* const kLoadStateScript = R"js((() => [performance.timeOrigin, document.readyState,
+  performance.getEntriesByType('resource').length])())js";
+
+const char* const kResourceEntriesScript = "try { performance.setResourceTimingBufferSize(%1); } catch (e) {}";
 
 // The top page's window: scripts run in the page itself while it is still the browser's
 // current page.
@@ -57,6 +77,13 @@ ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, ResourceLoader* res
       m_resources(resources), m_cache(cache), m_budget(budget)
 {
     m_page->setUrlRequestInterceptor(m_activity);
+    QWebEngineScript entries;
+    entries.setName(QStringLiteral("quorvane-resource-entries"));
+    entries.setSourceCode(QString::fromLatin1(kResourceEntriesScript).arg(kResourceEntries));
+    entries.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    entries.setWorldId(QWebEngineScript::ApplicationWorld);
+    entries.setRunsOnSubFrames(true);
+    m_page->scripts().insert(entries);
     // A page needs a view of some size to lay out, scroll and load what comes into sight.
     m_view = new QWebEngineView;
     m_view->setPage(m_page);
@@ -79,7 +106,11 @@ ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, ResourceLoader* res
             loadEnded(false, true);
     });
     connect(&m_loadBudget, &QTimer::timeout, this, &ChromiumBrowser::loadBudgetSpent);
-    connect(&m_readBudget, &QTimer::timeout, this, [this] { pageRead(PageSnapshot{}); });
+    connect(&m_readBudget, &QTimer::timeout, this, &ChromiumBrowser::readBudgetSpent);
+    m_loadWatch.setInterval(kLoadWatchMs);
+    connect(&m_loadWatch, &QTimer::timeout, this, &ChromiumBrowser::watchLoad);
+    m_memoryWatch.setInterval(kMemoryWatchMs);
+    connect(&m_memoryWatch, &QTimer::timeout, this, &ChromiumBrowser::watchMemory);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &ChromiumBrowser::loadingChanged);
     connect(m_page, &QWebEnginePage::loadProgress, this, [this](int progress) {
         if (m_state == State::Loading)
@@ -129,9 +160,15 @@ void ChromiumBrowser::stopWork()
     m_loadBudget.stop();
     m_stopGrace.stop();
     m_readBudget.stop();
+    m_loadWatch.stop();
+    m_memoryWatch.stop();
+    m_loadStatePending = false;
     if (m_settle)
         m_settle->deleteLater();
     m_settle = nullptr;
+    if (m_reader)
+        m_reader->deleteLater();
+    m_reader = nullptr;
     if (m_resources && m_resourcePage)
         m_resources->release(m_resourcePage);
     m_resourcePage = 0;
@@ -148,6 +185,9 @@ void ChromiumBrowser::navigate(const QString& address)
     m_document.reset();
     m_failed = false;
     m_started = false;
+    m_finishing = false;
+    m_memoryCut = false;
+    m_cut.clear();
     m_state = State::Idle;
 
     if (isAboutBlank(address)) {
@@ -156,9 +196,12 @@ void ChromiumBrowser::navigate(const QString& address)
             m_page->load(QUrl(QStringLiteral("about:blank"))); // ends the page and its scripts
             m_blankPending = true;
         }
-        later([this] {
+        const bool wasOpening = std::exchange(m_opening, false);
+        later([this, wasOpening] {
             const quint64 navigation = m_navigation;
             const QString blank = QStringLiteral("about:blank");
+            if (wasOpening) // a page given up before it completed: the status bar moves on too
+                emit statusTextChange(QStringLiteral("完成"));
             m_document = emptyDocument(blank, std::make_shared<LivePageWindow>(m_page, m_current));
             m_state = State::Done;
             emit navigateComplete2(blank);
@@ -169,13 +212,16 @@ void ChromiumBrowser::navigate(const QString& address)
     }
 
     later([this, address] { emit statusTextChange(QStringLiteral("正在打开 %1...").arg(address)); });
+    m_opening = true;
     const QUrl url = addressToFetch(address);
     m_state = State::Loading;
+    m_pageDeadline = QDeadlineTimer(m_budget.usableMs());
     if (!m_page || !isWebAddress(url) || !url.isValid()) {
         later([this] { loadEnded(true, false); });
         return;
     }
-    m_loadBudget.start(m_budget.loadMs);
+    m_loadBudget.start(m_budget.loadShareMs());
+    m_memoryWatch.start();
     m_deferred = url;
     // A load begun while the blank page still loads is taken as part of it and never
     // reported: it waits for the blank page.
@@ -187,14 +233,91 @@ void ChromiumBrowser::navigate(const QString& address)
 
 void ChromiumBrowser::finishNow()
 {
-    if (m_state != State::Loading && m_state != State::Settling && m_state != State::Reading)
+    switch (m_state) {
+    case State::Loading:
+        if (!m_started) { // nothing of the address has arrived
+            if (m_page)
+                m_page->triggerAction(QWebEnginePage::Stop);
+            loadEnded(true, false);
+            return;
+        }
+        stopAndRead();
         return;
+    case State::Settling:
+        stopAndRead();
+        return;
+    case State::Reading:
+        m_readBudget.start(0); // what has been read is the page
+        return;
+    case State::Idle:
+    case State::Done:
+        return;
+    }
+}
+
+void ChromiumBrowser::stopAndRead()
+{
+    if (m_finishing)
+        return;
+    m_finishing = true;
     if (m_page)
         m_page->triggerAction(QWebEnginePage::Stop);
-    stopWork();
-    m_state = State::Done;
-    m_failed = true;
-    later([this, address = m_location] { complete(nullptr, address); });
+    if (m_state == State::Loading) {
+        loadEnded(false, true); // reads at once, as m_finishing says
+    } else if (m_state == State::Settling) {
+        readPage();
+    }
+}
+
+void ChromiumBrowser::watchLoad()
+{
+    if (m_state != State::Loading || !m_started || !m_page || m_loadStatePending)
+        return;
+    m_loadStatePending = true;
+    m_page->runJavaScript(
+        QString::fromLatin1(kLoadStateScript), QWebEngineScript::ApplicationWorld,
+        [self = QPointer<ChromiumBrowser>(this), navigation = m_navigation](const QVariant& result) {
+            if (!self || navigation != self->m_navigation || self->m_state != State::Loading)
+                return;
+            self->m_loadStatePending = false;
+            const QVariantList state = result.toList();
+            const bool fresh = state.size() == 3 && state.at(0).toDouble() >= self->m_loadStartEpoch - kStartSlackMs;
+            self->m_documentArrived = self->m_documentArrived || fresh;
+            const bool parsed = fresh && state.at(1).toString() != QLatin1String("loading");
+            const std::pair<int, qint64> activity{self->m_activity->requestCount(), state.value(2).toLongLong()};
+            if (!parsed || activity != self->m_lastActivity) {
+                self->m_lastActivity = activity;
+                self->m_stallClock.start();
+                return;
+            }
+            if (self->m_stallClock.elapsed() < self->m_budget.stallMs)
+                return;
+            // Parsed, and nothing has started or finished for a while: what is still loading
+            // may never end (a picture that trickles). The page is what has arrived.
+            if (self->m_page)
+                self->m_page->triggerAction(QWebEnginePage::Stop);
+            self->loadEnded(false, true);
+        });
+}
+
+void ChromiumBrowser::watchMemory()
+{
+    if (m_state != State::Loading && m_state != State::Settling && m_state != State::Reading) {
+        m_memoryWatch.stop();
+        return;
+    }
+    // Before this navigation's document has come, the renderer's memory is the page before's.
+    if (!m_page || m_memoryCut || (m_state == State::Loading && !m_documentArrived))
+        return;
+    const std::optional<qint64> bytes = residentBytes(m_page->renderProcessPid());
+    if (!bytes || *bytes <= m_budget.rendererBytes)
+        return;
+    m_memoryCut = true;
+    m_cut = QStringLiteral("memory");
+    if (m_state == State::Reading)
+        m_readBudget.start(0);
+    else
+        stopAndRead();
 }
 
 void ChromiumBrowser::loadDeferred()
@@ -204,6 +327,10 @@ void ChromiumBrowser::loadDeferred()
         return;
     const QUrl url = m_deferred;
     m_deferred.clear();
+    m_loadStartEpoch = QDateTime::currentMSecsSinceEpoch();
+    m_lastActivity = {-1, -1};
+    m_documentArrived = false;
+    m_loadWatch.start();
     m_page->load(url);
 }
 
@@ -260,6 +387,8 @@ void ChromiumBrowser::loadBudgetSpent()
     if (m_page)
         m_page->triggerAction(QWebEnginePage::Stop);
     // What has arrived by now is the page; with nothing at all, the navigation failed.
+    if (m_started && m_cut.isEmpty())
+        m_cut = QStringLiteral("load");
     loadEnded(!m_started, m_started);
 }
 
@@ -267,6 +396,7 @@ void ChromiumBrowser::loadEnded(bool failed, bool responded)
 {
     m_loadBudget.stop();
     m_stopGrace.stop();
+    m_loadWatch.stop();
     if (m_page && responded && !isBlankUrl(m_page->url()))
         m_location = m_page->url().toString(QUrl::FullyEncoded);
     const QString address = m_location;
@@ -283,7 +413,13 @@ void ChromiumBrowser::loadEnded(bool failed, bool responded)
     }
     later([this, address] { emit navigateComplete2(address); });
     m_state = State::Settling;
-    m_settle = new PageSettle(m_page, m_activity, m_budget, this);
+    if (m_finishing) {
+        readPage();
+        return;
+    }
+    // Settling may take what the page time-out leaves after the reading's share.
+    const QDeadlineTimer settleBy(qMax<qint64>(0, m_pageDeadline.remainingTime() - m_budget.readReserveMs()));
+    m_settle = new PageSettle(m_page, m_activity, m_budget, settleBy, this);
     connect(m_settle, &PageSettle::settled, this, &ChromiumBrowser::readPage);
     m_settle->start();
 }
@@ -296,37 +432,46 @@ void ChromiumBrowser::readPage()
     if (m_state != State::Settling || !m_page)
         return;
     m_state = State::Reading;
-    m_readBudget.start(m_budget.snapshotMs);
-    m_page->runJavaScript(snapshotScript(), QWebEngineScript::ApplicationWorld,
-                          [self = QPointer<ChromiumBrowser>(this), navigation = m_navigation](const QVariant& result) {
-                              if (!self || navigation != self->m_navigation || self->m_state != State::Reading)
-                                  return;
-                              self->pageRead(readPageSnapshot(result, std::make_shared<LivePageWindow>(
-                                                                          self->m_page, self->m_current)));
-                          });
+    // Its own budget: what remains of the page time-out, but never less than a reading
+    // needs, nor more than the snapshot's budget; a page told to finish gets the reading's share.
+    const qint64 remaining = m_finishing ? m_budget.readReserveMs() : m_pageDeadline.remainingTime();
+    m_readBudget.start(int(std::clamp(remaining, qint64(kMinReadMs), qint64(qMax(kMinReadMs, m_budget.snapshotMs)))));
+    m_reader = new SnapshotReader(m_page, std::make_shared<LivePageWindow>(m_page, m_current), this);
+    connect(m_reader, &SnapshotReader::read, this, &ChromiumBrowser::pageRead);
+    m_reader->start();
 }
 
-void ChromiumBrowser::pageRead(const PageSnapshot& snapshot)
+void ChromiumBrowser::readBudgetSpent()
 {
+    if (m_reader)
+        pageRead(m_reader->take());
+    // Style sheets still loading or not, what was read is the page.
+    if (m_state == State::Reading && m_read)
+        readDone();
+}
+
+void ChromiumBrowser::pageRead(PageSnapshot snapshot)
+{
+    if (m_reader)
+        m_reader->deleteLater();
+    m_reader = nullptr;
     if (m_state != State::Reading)
         return;
-    if (m_read || !snapshot.document) {
-        // The budget is spent: what was read is the page, style sheets still loading or not.
-        const DocumentPtr document = m_read;
-        const QString address = document ? document->URL() : m_location;
-        stopWork();
-        complete(document, address);
-        return;
-    }
-    if (isAboutBlank(snapshot.document->URL())) {
-        // Nothing of the address ever arrived: the page is still the blank one.
+    if (!snapshot.document || isAboutBlank(snapshot.document->URL())
+        || snapshot.documentStart < double(m_loadStartEpoch) - kStartSlackMs) {
+        // Nothing of the address ever arrived: the page is still the one before, or blank.
         stopWork();
         m_failed = true;
         complete(nullptr, m_location);
         return;
     }
     m_read = snapshot.document;
-    for (const StyleSheetText& sheet : snapshot.styleSheets) {
+    if (!snapshot.cut.isEmpty())
+        m_cut = snapshot.cut;
+    else if (m_cut.isEmpty() && m_activity->framesRefused() > 0)
+        m_cut = QStringLiteral("frames");
+    storePictureFigures(snapshot);
+    for (const StyleSheetText& sheet : std::as_const(snapshot.styleSheets)) {
         if (m_cache->contains(sheet.address))
             continue;
         if (sheet.text) {
@@ -338,24 +483,52 @@ void ChromiumBrowser::pageRead(const PageSnapshot& snapshot)
             continue;
         if (!m_resourcePage) {
             m_resourcePage = m_resources->open([this](const QString&, bool) {
-                if (--m_pendingSheets == 0)
-                    pageRead(PageSnapshot{});
+                if (--m_pendingSheets == 0 && m_state == State::Reading)
+                    readDone();
             });
         }
         ++m_pendingSheets;
         m_resources->request(m_resourcePage, sheet.address, ResourceLoader::Kind::StyleSheet);
     }
     if (m_pendingSheets == 0)
-        pageRead(PageSnapshot{});
+        readDone();
+}
+
+void ChromiumBrowser::storePictureFigures(const PageSnapshot& snapshot)
+{
+    for (const PictureSize& picture : snapshot.pictureSizes) {
+        if (!m_cache->byteSize(picture.address)) // bytes held already say it best
+            m_cache->storeSize(picture.address, picture.bytes);
+    }
+    for (const PictureDimensions& picture : snapshot.pictureDimensions)
+        m_cache->storeDimensions(picture.address, picture.width, picture.height);
+}
+
+void ChromiumBrowser::readDone()
+{
+    const DocumentPtr document = m_read;
+    const QString address = document ? document->URL() : m_location;
+    stopWork();
+    complete(document, address);
 }
 
 void ChromiumBrowser::complete(DocumentPtr document, const QString& address)
 {
     const quint64 navigation = m_navigation;
     m_state = State::Done;
+    m_opening = false;
+    if (m_memoryCut && m_page) {
+        // Read or not, the page does not stay: its scripts go with it, and the renderer's memory.
+        m_memoryCut = false;
+        m_page->allowBlankOnce();
+        m_page->load(QUrl(QStringLiteral("about:blank")));
+        m_blankPending = true;
+    }
     m_document = document ? std::move(document)
                           : emptyDocument(address, std::make_shared<LivePageWindow>(m_page, m_current));
-    emit statusTextChange(QStringLiteral("完成"));
+    // A page read only in part says so where its completion is shown.
+    emit statusTextChange(m_cut.isEmpty() || m_failed ? QStringLiteral("完成")
+                                                      : QStringLiteral("完成（页面只读取了一部分）"));
     if (navigation == m_navigation) // unless the handler has navigated elsewhere
         emit documentComplete(address);
 }

@@ -4,6 +4,8 @@
 #include "platform/browser.h"
 #include "platform/chromium/settle_budget.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
@@ -19,12 +21,15 @@ class QWebEngineView;
 class QWidget;
 class RequestActivity;
 class ResourceLoader;
+class SnapshotReader;
 struct PageSnapshot;
 
 // A browser of the Chromium engine: one page that runs its scripts, shown by a view of its
 // own that the window may take into a tab. A navigation loads the page, lets it settle, reads
-// it with the snapshot script and then completes. Every event is delivered from the event
-// loop and belongs to the navigation that raised it.
+// it with the snapshot script and then completes, all within the page time-out. A page whose
+// load stalls, runs out of its share of the time or grows its renderer past the bound is
+// stopped and read as it stands. Every event is delivered from the event loop and belongs to
+// the navigation that raised it.
 class ChromiumBrowser : public Browser {
     Q_OBJECT
 public:
@@ -39,6 +44,8 @@ public:
     DocumentPtr document() const override { return m_document; }
     bool navigationFailed() const override { return m_failed; }
     void finishNow() override;
+    // The search's page time-out, for the navigations that follow.
+    void setPageTimeout(int milliseconds) { m_budget.pageMs = milliseconds; }
 
     // The view that shows the live page; off screen until a window takes it. Null once the
     // engine has gone.
@@ -58,8 +65,15 @@ private:
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void loadEnded(bool failed, bool responded);
     void loadBudgetSpent();
+    void watchLoad();
+    void watchMemory();
+    // Stops the page's loading and reads it now, without settling.
+    void stopAndRead();
     void readPage();
-    void pageRead(const PageSnapshot& snapshot);
+    void readBudgetSpent();
+    void pageRead(PageSnapshot snapshot);
+    void storePictureFigures(const PageSnapshot& snapshot);
+    void readDone();
     void complete(DocumentPtr document, const QString& address);
 
     QPointer<GuardedPage> m_page;
@@ -76,11 +90,26 @@ private:
     bool m_started = false;
     QTimer m_loadBudget;
     QTimer m_readBudget;
+    QTimer m_loadWatch;
+    QTimer m_memoryWatch;
+    QDeadlineTimer m_pageDeadline;
+    qint64 m_loadStartEpoch = 0; // when the load was asked for, in ms since the epoch
+    // What the loading page's network did when last looked at, and since when it has not
+    // changed while its document stood parsed.
+    std::pair<int, qint64> m_lastActivity{-1, -1};
+    QElapsedTimer m_stallClock;
+    bool m_loadStatePending = false;
+    bool m_documentArrived = false; // this navigation's document has been seen
+    bool m_finishing = false;   // reading without settling, told to finish or over its memory
+    bool m_memoryCut = false;
+    bool m_opening = false;     // "正在打开" is the last status text given
     QTimer m_stopGrace;
     QTimer m_blankWait;
     QUrl m_deferred;          // to load once the blank page has loaded
     bool m_blankPending = false;
     QPointer<PageSettle> m_settle;
+    QPointer<SnapshotReader> m_reader;
+    QString m_cut; // why the page was read only in part
     quint64 m_resourcePage = 0;
     int m_pendingSheets = 0;
     DocumentPtr m_read;

@@ -6,8 +6,6 @@
 #include "platform/net/net_type_probe.h"
 #include "platform/net/resource_loader.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -33,11 +31,10 @@ const char* const kLeaveGuard = R"js((() => {
 ChromiumEngine::ChromiumEngine(UrlCache* cache, SettleBudget budget, QObject* parent)
     : QObject(parent), m_cache(cache), m_budget(budget),
       m_profile(new QWebEngineProfile(this)), // no storage name: off the record
-      m_session(new CurlSession(this)), m_network(new QNetworkAccessManager(this)),
+      m_session(new CurlSession(this)),
       m_resources(new ResourceLoader(m_session, cache, this)), m_typeProbe(new NetTypeProbe(m_session, cache, this)),
       m_pictureProbe(new NetPictureProbe(m_session, this))
 {
-    m_network->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     m_profile->setSpellCheckEnabled(false);
@@ -74,9 +71,18 @@ Browser* ChromiumEngine::createBrowser(QObject* parent)
     return browser;
 }
 
-QNetworkAccessManager* ChromiumEngine::networkAccess()
+void ChromiumEngine::setPageTimeout(int milliseconds)
 {
-    return m_network;
+    m_budget.pageMs = milliseconds;
+    for (const QPointer<ChromiumBrowser>& browser : std::as_const(m_browsers)) {
+        if (browser)
+            browser->setPageTimeout(milliseconds);
+    }
+}
+
+CurlSession* ChromiumEngine::session()
+{
+    return m_session;
 }
 
 UrlCache* ChromiumEngine::cache()

@@ -11,7 +11,6 @@
 class ChromiumBrowser;
 class CurlSession;
 class PictureProbe;
-class QNetworkAccessManager;
 class QWebEngineProfile;
 class ResourceLoader;
 class TypeProbe;
@@ -27,8 +26,10 @@ public:
     ~ChromiumEngine() override;
 
     Browser* createBrowser(QObject* parent); // one per browser slot
-    // For the window's downloads (the style sheets that pages may not read come over curl).
-    QNetworkAccessManager* networkAccess();
+    // The search's page time-out: every page completes before it, read in part if need be.
+    void setPageTimeout(int milliseconds);
+    // The curl session of the style sheets pages may not read, the probes and the downloads.
+    CurlSession* session();
     UrlCache* cache();
     // Addresses without a picture extension are asked about over plain HTTP, as the net
     // engine asks: the browser's own loads do not say their type.
@@ -41,7 +42,6 @@ private:
     SettleBudget m_budget;
     QWebEngineProfile* m_profile;
     CurlSession* m_session;
-    QNetworkAccessManager* m_network;
     ResourceLoader* m_resources;
     TypeProbe* m_typeProbe;
     PictureProbe* m_pictureProbe;

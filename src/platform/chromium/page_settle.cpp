@@ -33,8 +33,8 @@ constexpr int kQuietPollMs = 100;
 } // namespace
 
 PageSettle::PageSettle(QWebEnginePage* page, const RequestActivity* activity, SettleBudget budget,
-                       QObject* parent)
-    : QObject(parent), m_page(page), m_activity(activity), m_budget(budget)
+                       QDeadlineTimer deadline, QObject* parent)
+    : QObject(parent), m_page(page), m_activity(activity), m_budget(budget), m_deadline(deadline)
 {
 }
 
@@ -53,7 +53,8 @@ void PageSettle::start()
 void PageSettle::scrollStep()
 {
     m_timer.setInterval(m_budget.scrollStepMs);
-    const bool spent = m_steps >= m_budget.scrollSteps || m_phase.elapsed() >= m_budget.scrollMs;
+    const bool spent = m_steps >= m_budget.scrollSteps || m_phase.elapsed() >= m_budget.scrollMs
+                       || m_deadline.hasExpired();
     if (spent || !m_page) {
         m_quietPhase = true;
         m_waitingForScript = false;
@@ -79,7 +80,7 @@ void PageSettle::scrollStep()
 
 void PageSettle::quietCheck()
 {
-    if (!m_page || m_phase.elapsed() >= m_budget.quietLimitMs) {
+    if (!m_page || m_phase.elapsed() >= m_budget.quietLimitMs || m_deadline.hasExpired()) {
         finish();
         return;
     }

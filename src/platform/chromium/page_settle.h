@@ -2,6 +2,7 @@
 
 #include "platform/chromium/settle_budget.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -12,12 +13,12 @@ class RequestActivity;
 
 // After a page has loaded: scrolls it to the bottom in steps until its height stops growing,
 // then waits until its network has been quiet for a while. Either phase ends when its budget
-// is spent, so settled() always comes, later, from the event loop.
+// is spent or the deadline has passed, so settled() always comes, later, from the event loop.
 class PageSettle : public QObject {
     Q_OBJECT
 public:
     PageSettle(QWebEnginePage* page, const RequestActivity* activity, SettleBudget budget,
-               QObject* parent = nullptr);
+               QDeadlineTimer deadline, QObject* parent = nullptr);
 
     void start();
 
@@ -32,6 +33,7 @@ private:
     QPointer<QWebEnginePage> m_page;
     const RequestActivity* m_activity;
     SettleBudget m_budget;
+    QDeadlineTimer m_deadline;
     QTimer m_timer;
     QElapsedTimer m_phase;
     int m_steps = 0;

@@ -1,5 +1,7 @@
 #include "platform/chromium/request_activity.h"
 
+#include "platform/chromium/snapshot_script.h"
+
 RequestActivity::RequestActivity(QObject* parent) : QWebEngineUrlRequestInterceptor(parent) {}
 
 void RequestActivity::interceptRequest(QWebEngineUrlRequestInfo& info)
@@ -9,6 +11,18 @@ void RequestActivity::interceptRequest(QWebEngineUrlRequestInfo& info)
         if (scheme != QLatin1String("data") && scheme != QLatin1String("blob"))
             info.block(true);
         return;
+    }
+    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
+        m_frames = 0;
+        m_framesRefused = 0;
+    } else if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeSubFrame) {
+        // Each frame is a document that Chromium holds in this process and the renderer's;
+        // those the snapshot would not read are never loaded.
+        if (++m_frames >= kMaxSnapshotDocuments) {
+            ++m_framesRefused;
+            info.block(true);
+            return;
+        }
     }
     ++m_count;
 }

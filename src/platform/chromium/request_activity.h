@@ -7,7 +7,8 @@
 
 // Watches the requests of one page: how many it made and when it made the last, so that its
 // network can be told quiet. It also blocks every request that is not http or https (pages
-// may name file:, ftp: and the like in their markup).
+// may name file:, ftp: and the like in their markup), and the frames of a page past the
+// documents that the snapshot reads.
 class RequestActivity : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:
@@ -16,7 +17,11 @@ public:
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 
     int requestCount() const { return m_count.load(); }
+    // Frames refused since the page began.
+    int framesRefused() const { return m_framesRefused.load(); }
 
 private:
     std::atomic<int> m_count{0};
+    std::atomic<int> m_frames{0};
+    std::atomic<int> m_framesRefused{0};
 };
