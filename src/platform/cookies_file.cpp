@@ -1,8 +1,16 @@
 #include "platform/cookies_file.h"
 
+#include <algorithm>
+
 namespace {
 
 const QByteArray kHttpOnlyPrefix = "#HttpOnly_";
+
+// A byte that would end or bend a request header where the cookie is sent.
+bool hasControlByte(const QByteArray& line)
+{
+    return std::any_of(line.begin(), line.end(), [](char c) { return (uchar(c) < 0x20 && c != '\t') || c == 0x7f; });
+}
 
 bool isFlag(const QByteArray& field)
 {
@@ -25,7 +33,7 @@ CookiesFile readCookiesText(const QByteArray& text, qint64 nowSeconds)
         const QByteArray domain = shape ? fields.at(0).mid(line.startsWith(kHttpOnlyPrefix) ? kHttpOnlyPrefix.size() : 0) : QByteArray();
         bool numeric = false;
         const qint64 expiry = shape ? fields.at(4).toLongLong(&numeric) : 0;
-        if (!shape || domain.isEmpty() || !isFlag(fields.at(1)) || !fields.at(2).startsWith('/') || !isFlag(fields.at(3))
+        if (!shape || hasControlByte(line) || domain.isEmpty() || !isFlag(fields.at(1)) || !fields.at(2).startsWith('/') || !isFlag(fields.at(3))
             || !numeric || expiry < 0 || fields.at(5).isEmpty()) {
             ++file.malformed;
             continue;

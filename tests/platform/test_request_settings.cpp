@@ -24,6 +24,7 @@ private slots:
         QTest::newRow("spaces for tabs") << QByteArray("example.com FALSE / FALSE 0 id 42") << 0 << 0 << 1;
         QTest::newRow("expiry not a number") << QByteArray("example.com\tFALSE\t/\tFALSE\tsoon\tid\t42") << 0 << 0 << 1;
         QTest::newRow("flag not a flag") << QByteArray("example.com\tyes\t/\tFALSE\t0\tid\t42") << 0 << 0 << 1;
+        QTest::newRow("lone CR inside the value") << QByteArray("example.com\tFALSE\t/\tFALSE\t0\tid\t4\r2") << 0 << 0 << 1;
     }
 
     void cookieLines()
