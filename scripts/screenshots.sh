@@ -2,8 +2,18 @@
 # Screenshots of the window searching the loopback test site, under Xvfb: the list, the grid of
 # thumbnails and the raised browser tabs, in English and in Chinese.
 #   scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]     (defaults: build, screenshots)
-# Needs xvfb (xvfb-run) besides the build's packages.
+# Installs xvfb (xvfb-run) and xauth when they are missing.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+missing=()
+for package in xvfb xauth; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
 build=${1:-build}
 out=${2:-screenshots}
 cmake --build "$build" --target bench_window_grid
