@@ -210,7 +210,7 @@ void TestWindowDownloads::failuresLeaveNoFile_data()
     trickle.fault = TestRoute::Fault::Trickle;
     QTest::newRow("not found") << "SITE/missing.png" << notFound << PictureDownloads::failedText("HTTP 404");
     QTest::newRow("never ends") << "SITE/hanging.png" << hanging << PictureDownloads::failedText("nothing received for 0.5 s");
-    QTest::newRow("trickles past the deadline") << "SITE/trickle.png" << trickle << PictureDownloads::failedText("Timeout was reached");
+    QTest::newRow("trickles past the deadline") << "SITE/trickle.png" << trickle << PictureDownloads::failedText("Operation timed out");
     QTest::newRow("over the byte cap") << "SITE/endless.png" << endless << PictureDownloads::failedText("larger than");
     QTest::newRow("file address") << "file:///etc/hostname" << TestRoute{} << PictureDownloads::failedText("不是网址");
 }

@@ -76,7 +76,7 @@ private slots:
         QTest::newRow("endless body ends at its bound") << "/hostile/endless.gif" << mib << 0 << "c.part" << false
                                                         << false << "larger than";
         QTest::newRow("trickle ends at its deadline") << "/hostile/trickle.gif" << 8 * mib << 0 << "d.part" << false
-                                                      << false << "Timeout";
+                                                      << false << "timed out";
         QTest::newRow("file-size limit reached") << png << mib << 100'000 << "f.part" << false << true << "";
         QTest::newRow("folder missing") << png << mib << 0 << "no/such/folder/g.part" << false << false << "";
     }

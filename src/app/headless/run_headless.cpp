@@ -137,7 +137,8 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         browsers.append(createBrowser());
     SteadyClock clock;
     SearchSession session(browsers, clock, &cache, options.pace);
-    NetSiteFiles siteFiles; // a curl session of its own, whichever engine loads the pages
+    // robots.txt and sitemaps go as the engine's requests go: the same identity, cookies and trust.
+    NetSiteFiles siteFiles(nullptr, curl);
     session.siteRules().setFiles(&siteFiles, options.politeness);
     std::unique_ptr<SearchStore> store;
     std::unique_ptr<SessionRecorder> recorder;

@@ -138,7 +138,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
     m_session->setTypeProbe(typeProbe);
     m_session->setPictureProbe(pictureProbe);
-    m_session->siteRules().setFiles(new NetSiteFiles(this)); // robots.txt and sitemaps, as the headless runner
+    m_session->siteRules().setFiles(new NetSiteFiles(this, curl)); // robots.txt and sitemaps, as the engine asks
     m_downloader = std::make_unique<PictureDownloads>(m_session->pictureTable(), curl, &m_cache);
     connect(m_downloader.get(), &PictureDownloads::finished, this, [this] {
         if (!m_downloader->fatalFailure().isEmpty())

@@ -90,6 +90,10 @@ Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const Fetch
         // Straight to the server: a proxy from the environment must not redirect the program.
         curl_easy_setopt(m_easy, CURLOPT_PROXY, "");
         curl_easy_setopt(m_easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_2TLS));
+        // A second request to a host over TLS waits to share the first one's connection when
+        // that turns out to speak HTTP/2, rather than opening its own; plain HTTP never does.
+        if (url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
+            curl_easy_setopt(m_easy, CURLOPT_PIPEWAIT, 1L);
         curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_curlError);
         m_session->prepare(m_easy);
         // Every encoding curl can unpack, except for a range: its offsets count the bytes as
