@@ -11,6 +11,14 @@ bool isDownloaded(const PictureTable& pictures, int row)
     return pictures.cellText(row, PictureTable::DownloadStatus).startsWith(QStringLiteral("下载完成"));
 }
 
+// A download that failed found the picture cannot be had: asking again would fail again, and
+// a resumed search would ask on every run.
+bool downloadWasTried(const PictureTable& pictures, int row)
+{
+    return isDownloaded(pictures, row)
+           || pictures.cellText(row, PictureTable::DownloadStatus).startsWith(QStringLiteral("下载失败"));
+}
+
 bool lacksFigures(const PictureTable& pictures, int row)
 {
     return pictures.cellText(row, PictureTable::Size).isEmpty() || pictures.cellText(row, PictureTable::Width).isEmpty()
@@ -64,7 +72,7 @@ void PictureMeasuring::rowsArrived(int first, int last)
     if (!m_enabled || !m_probe)
         return;
     for (int row = first; row <= last; ++row) {
-        if (lacksFigures(m_pictures, row) && !isDownloaded(m_pictures, row))
+        if (lacksFigures(m_pictures, row) && !downloadWasTried(m_pictures, row))
             m_probe->measure(m_pictures.cellText(row, PictureTable::Address));
     }
 }

@@ -82,23 +82,28 @@ private slots:
         QTest::addColumn<QString>("figures");
         QTest::addColumn<bool>("measuring");
         QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("downloadStatus");
 
-        QTest::newRow("none") << "||" << true << true;
-        QTest::newRow("size without dimensions") << "2.000||" << true << true;
-        QTest::newRow("all three") << "2.000|30|20" << true << false;
-        QTest::newRow("none, measuring off") << "||" << false << false;
+        QTest::newRow("none") << "||" << true << true << "";
+        QTest::newRow("size without dimensions") << "2.000||" << true << true << "";
+        QTest::newRow("all three") << "2.000|30|20" << true << false << "";
+        QTest::newRow("none, measuring off") << "||" << false << false << "";
+        QTest::newRow("none, its download failed") << "||" << true << false << "下载失败：HTTP 404";
     }
     void whichRowsAreMeasured()
     {
         QFETCH(QString, figures);
         QFETCH(bool, measuring);
         QFETCH(bool, asked);
+        QFETCH(QString, downloadStatus);
         PictureTable pictures;
         FakePictureProbe probe;
         PictureMeasuring measurer(pictures);
         measurer.setProbe(&probe);
         measurer.setEnabled(measuring);
-        pictures.addRow(pictureRow(kAddress, figures));
+        PictureRow row = pictureRow(kAddress, figures);
+        row.downloadStatus = downloadStatus;
+        pictures.addRow(row);
         QCOMPARE(probe.asked, asked ? QStringList{kAddress} : QStringList());
     }
 
