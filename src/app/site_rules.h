@@ -47,6 +47,8 @@ public:
 
     // files: not owned; none turns all of it off.
     void setFiles(SiteFiles* files, Politeness politeness = {});
+    // For a search not yet started: what the user asked of robots.txt and sitemaps.
+    void setPoliteness(Politeness politeness) { m_politeness = politeness; }
 
     // Harvested links at this depth: those the harvest rules and the robots.txt of their site
     // accept become waiting rows. Links of a site whose robots.txt is on its way wait for it.

@@ -142,6 +142,26 @@ private slots:
         QFETCH(bool, chromium);
         QCOMPARE(asksForChromium(QStringList{"quorvane"} + arguments), chromium);
     }
+
+    // The window reads them from the same command line, beside options it has its own use for.
+    void politenessForTheWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("obeyRobots");
+        QTest::addColumn<bool>("readSitemaps");
+        QTest::newRow("defaults") << QStringList{"--lang", "en"} << true << true;
+        QTest::newRow("--ignore-robots") << QStringList{"--lang", "en", "--ignore-robots"} << false << true;
+        QTest::newRow("--no-sitemaps") << QStringList{"--no-sitemaps"} << true << false;
+    }
+    void politenessForTheWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, obeyRobots);
+        QFETCH(bool, readSitemaps);
+        const Politeness politeness = parsePoliteness(QStringList{"quorvane"} + arguments);
+        QCOMPARE(politeness.obeyRobots, obeyRobots);
+        QCOMPARE(politeness.readSitemaps, readSitemaps);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

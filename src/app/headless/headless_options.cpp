@@ -303,6 +303,14 @@ std::variant<HttpSettings, UsageError> parseHttpSettings(const QStringList& argu
     return httpSettings(parser);
 }
 
+Politeness parsePoliteness(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.parse(arguments);
+    return {!parser.isSet(QStringLiteral("ignore-robots")), !parser.isSet(QStringLiteral("no-sitemaps"))};
+}
+
 std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -314,7 +322,7 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
 
     HeadlessOptions options;
     options.titles = isSet("titles");
-    options.politeness = {!isSet("ignore-robots"), !isSet("no-sitemaps")};
+    options.politeness = parsePoliteness(arguments);
     options.sources = isSet("sources");
     options.outputFile = value("output");
     options.pagesFile = value("pages");

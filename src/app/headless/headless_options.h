@@ -58,6 +58,8 @@ bool asksForChromium(const QStringList& arguments);
 // What the command line asks of every request, for either mode; a usage error for a bad
 // --header or an empty file name.
 std::variant<HttpSettings, UsageError> parseHttpSettings(const QStringList& arguments);
+// --ignore-robots and --no-sitemaps, for the window as for the headless runner.
+Politeness parsePoliteness(const QStringList& arguments);
 
 // Without --headless: why the window cannot open (no display to show it on), or nothing.
 std::optional<QString> windowUnavailable(const QStringList& arguments);

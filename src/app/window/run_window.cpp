@@ -44,6 +44,7 @@ int runWindow(int& argc, char** argv)
 #else
     Form1 form(nullptr, nullptr, sessionFile, Form1::PageEngine::Net, std::get<HttpSettings>(http));
 #endif
+    form.session().siteRules().setPoliteness(parsePoliteness(arguments));
     form.show();
     return app.exec();
 }
