@@ -335,6 +335,7 @@ private slots:
         const QPoint middle = tabs->geometry().center();
         m_form->showPictureView(Form1::PictureViewChoice::Tabs);
         QVERIFY(tabs->isAncestorOf(m_form->childAt(middle)) || m_form->childAt(middle) == tabs);
+        QVERIFY(m_form->findChild<PictureGrid*>(QStringLiteral("PictureGrid"))->isHidden());
         m_form->showPictureView(Form1::PictureViewChoice::Grid);
         QCOMPARE(m_form->childAt(middle)->parentWidget(), m_form->findChild<PictureGrid*>(QStringLiteral("PictureGrid")));
         QVERIFY(m_form->findChild<QTableView*>(QStringLiteral("ListView1"))->isHidden());

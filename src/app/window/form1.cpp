@@ -305,6 +305,10 @@ void Form1::showPictureView(PictureViewChoice choice)
         // The first tab holds nothing: raised, the tabs open on the first browser.
         if (m_tabs->currentIndex() == 0)
             m_tabs->setCurrentIndex(2);
+        // The tabs are smaller than the list's rectangle: nothing half covered shows around them.
+        m_grid->hide();
+        m_pictureList->hide();
+        m_shownCount->hide();
         m_tabs->raise();
         return;
     }
@@ -315,13 +319,15 @@ void Form1::showPictureView(PictureViewChoice choice)
     QAbstractItemView* shown = grid ? static_cast<QAbstractItemView*>(m_grid) : m_pictureList;
     if (shown->currentIndex().isValid())
         shown->scrollTo(shown->currentIndex());
+    showCounts();
     m_shownCount->raise();
 }
 
 void Form1::showCounts()
 {
-    m_shownCount->setVisible(m_shown->isFiltering());
-    if (!m_shown->isFiltering())
+    const bool tabsRaised = m_viewChoice->currentIndex() == int(PictureViewChoice::Tabs);
+    m_shownCount->setVisible(m_shown->isFiltering() && !tabsRaised);
+    if (!m_shownCount->isVisibleTo(this))
         return;
     m_shownCount->setText(tr("显示 %1 / %2").arg(m_shown->shownCount()).arg(m_shown->totalCount()));
     m_shownCount->adjustSize();
