@@ -1,6 +1,7 @@
 // The headless runner end to end on the loopback site's script pages: the Chromium engine
 // finds what scripts make, the net engine does not.
 
+#include "bounded_headless_run.h"
 #include "app/headless/run_headless.h"
 #include "platform/chromium/chromium_runtime.h"
 #include "site/hostile_site.h"
@@ -102,20 +103,12 @@ private slots:
     void pageThatNeverFinishes()
     {
         const QString pagesFile = dir.filePath(QStringLiteral("never-pages.tsv"));
-        QTimer bound;
-        bound.setSingleShot(true);
-        connect(&bound, &QTimer::timeout, [] { qFatal("the headless run did not end"); });
-        bound.start(120'000);
         QString out;
         QString err;
-        QTextStream outStream(&out);
-        QTextStream errStream(&err);
         const QString page = site.url(QStringLiteral("/hostile/six_and_trickle.htm"));
-        const int status = runHeadless({"quorvane", "--headless", "--engine", "chromium", "--slots", "1", "--interval",
-                                        "50", "--hold", "0", "--timeout", "30", "--max-pages", "1", "--pages",
-                                        pagesFile, page},
-                                       outStream, errStream);
-        bound.stop();
+        const int status = runHeadlessBounded({"--engine", "chromium", "--slots", "1", "--interval", "50", "--hold", "0",
+                                               "--timeout", "30", "--max-pages", "1", "--pages", pagesFile, page},
+                                              out, err, 120'000);
         QCOMPARE(status, 0);
         QFile written(pagesFile);
         QVERIFY(written.open(QIODevice::ReadOnly));
