@@ -6,9 +6,9 @@
 //
 //   build/bench_element_memory [LINKS]     (1,000,000 links by default)
 
+#include "platform/html/html_snapshot.h"
+#include "platform/url_cache.h"
 #include "resident_memory.h"
-#include "extract/url_cache.h"
-#include "platform/net/html_snapshot.h"
 
 #include <QCoreApplication>
 

@@ -8,12 +8,12 @@
 //                                          time to load, to settle and read, the snapshot
 //                                          alone (taken again), and the peak memory
 
-#include "extract/url_cache.h"
 #include "platform/chromium/chromium_browser.h"
 #include "platform/chromium/chromium_engine.h"
 #include "platform/chromium/chromium_runtime.h"
 #include "platform/chromium/snapshot_reader.h"
 #include "platform/net/net_engine.h"
+#include "platform/url_cache.h"
 #include "site/hostile_site.h"
 #include "site/picture_bytes.h"
 #include "site/test_site.h"

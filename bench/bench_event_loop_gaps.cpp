@@ -9,7 +9,7 @@
 //   build/bench_event_loop_gaps PAGE WORKERS    one run, in this process
 
 #include "app/headless/run_headless.h"
-#include "platform/worker_threads.h"
+#include "base/worker_threads.h"
 #include "site/hostile_site.h"
 #include "site/test_site.h"
 

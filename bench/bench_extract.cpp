@@ -1,13 +1,13 @@
 // One large page's extraction and harvest, and a picture table of a million rows.
 // Run by hand: build/bench_extract
 
-#include "resident_memory.h"
+#include "extract/link_harvest.h"
 #include "extract/picture_rows.h"
-#include "links/link_harvest.h"
 #include "links/site_scope.h"
 #include "lists/page_table.h"
 #include "lists/picture_table.h"
-#include "lists/size_format.h"
+#include "resident_memory.h"
+#include "text/size_format.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,14 +6,14 @@
 //   build/bench_hostile_pages           every page
 //   build/bench_hostile_pages PAGE      one page, in this process
 
-#include "lists/page_table.h"
 #include "extract/document_walk.h"
-#include "extract/url_cache.h"
-#include "links/link_harvest.h"
+#include "extract/link_harvest.h"
 #include "links/site_scope.h"
-#include "platform/net/html_charset.h"
-#include "platform/net/html_snapshot.h"
-#include "platform/net/nesting_guard.h"
+#include "lists/page_table.h"
+#include "platform/html/html_charset.h"
+#include "platform/html/html_snapshot.h"
+#include "platform/html/nesting_guard.h"
+#include "platform/url_cache.h"
 #include "site/hostile_site.h"
 
 #include <QCoreApplication>

@@ -5,10 +5,10 @@
 //
 //   build/bench_snapshot [rounds] [folder]
 
-#include "extract/url_cache.h"
-#include "platform/net/html_charset.h"
-#include "platform/net/html_snapshot.h"
-#include "platform/net/nesting_guard.h"
+#include "platform/html/html_charset.h"
+#include "platform/html/html_snapshot.h"
+#include "platform/html/nesting_guard.h"
+#include "platform/url_cache.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

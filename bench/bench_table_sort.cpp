@@ -2,7 +2,7 @@
 // Usage: bench_table_sort [rows]   (default 1000000)
 
 #include "lists/picture_table.h"
-#include "lists/size_format.h"
+#include "text/size_format.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Netscape cookies.txt files, as a user hands them over.
 #include "fuzz_input.h"
 
-#include "platform/cookies_file.h"
+#include "platform/http/cookies_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,8 +1,8 @@
 // File names and types of any address or path.
 #include "fuzz_input.h"
 
-#include "lists/file_names.h"
-#include "lists/picture_types.h"
+#include "text/file_names.h"
+#include "text/picture_types.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -2,14 +2,14 @@
 // completed page of the net engine goes. Run with -timeout=2: no page may take longer.
 #include "fuzz_input.h"
 
-#include "lists/page_table.h"
 #include "extract/document_walk.h"
-#include "extract/url_cache.h"
-#include "links/link_harvest.h"
+#include "extract/link_harvest.h"
 #include "links/site_scope.h"
-#include "platform/net/html_charset.h"
-#include "platform/net/html_snapshot.h"
-#include "platform/net/nesting_guard.h"
+#include "lists/page_table.h"
+#include "platform/html/html_charset.h"
+#include "platform/html/html_snapshot.h"
+#include "platform/html/nesting_guard.h"
+#include "platform/url_cache.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

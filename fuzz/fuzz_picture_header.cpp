@@ -1,7 +1,7 @@
 // Picture dimensions from the first bytes of a body.
 #include "fuzz_input.h"
 
-#include "extract/picture_header.h"
+#include "formats/picture_header.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

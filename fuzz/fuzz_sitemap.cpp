@@ -2,7 +2,7 @@
 #include "fuzz_input.h"
 
 #include "links/sitemap_reader.h"
-#include "platform/net/gunzip.h"
+#include "platform/http/gunzip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

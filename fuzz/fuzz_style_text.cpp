@@ -1,7 +1,7 @@
 // url(...) references in style text and markup.
 #include "fuzz_input.h"
 
-#include "extract/css_urls.h"
+#include "css/css_urls.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -2,7 +2,7 @@
 
 #include "app/browser_slots.h"
 #include "app/site_rules.h"
-#include "links/link_harvest.h"
+#include "extract/link_harvest.h"
 #include "lists/page_table.h"
 #include "platform/browser.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/worker_threads.h"
+#include "base/worker_threads.h"
 
 #include <QFutureWatcher>
 #include <QTimer>

@@ -6,16 +6,16 @@
 #include "app/crawl_timers.h"
 #include "app/ordered_work.h"
 #include "app/picture_measuring.h"
-#include "app/site_rules.h"
 #include "app/site_holds.h"
+#include "app/site_rules.h"
 #include "extract/picture_rows.h"
 #include "extract/pictures_awaiting_type.h"
-#include "extract/url_cache.h"
 #include "links/harvest_rules.h"
 #include "links/site_scope.h"
 #include "lists/page_table.h"
 #include "lists/picture_table.h"
 #include "platform/browser.h"
+#include "platform/url_cache.h"
 
 #include <QList>
 #include <QObject>

@@ -2,8 +2,8 @@
 
 #include "app/clock.h"
 #include "links/sitemap_reader.h"
-#include "links/table_key.h"
 #include "lists/page_table.h"
+#include "text/table_key.h"
 
 #include <QUrl>
 

@@ -1,8 +1,8 @@
 #include "app/start_pages.h"
 
 #include "links/site_scope.h"
-#include "links/trim_spaces.h"
 #include "lists/page_table.h"
+#include "text/trim_spaces.h"
 
 #include <QRegularExpression>
 

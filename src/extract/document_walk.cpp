@@ -1,17 +1,17 @@
 #include "extract/document_walk.h"
 
-#include "extract/css_image_set.h"
-#include "extract/css_imports.h"
-#include "extract/css_urls.h"
+#include "css/css_image_set.h"
+#include "css/css_imports.h"
+#include "css/css_urls.h"
+#include "css/sheet_scan.h"
 #include "extract/element_pictures.h"
-#include "extract/sheet_scan.h"
+#include "extract/link_harvest.h"
+#include "extract/page_script_text.h"
 #include "extract/style_sheet_links.h"
-#include "extract/url_cache.h"
-#include "links/link_harvest.h"
-#include "links/page_script_text.h"
 #include "links/script_links.h"
-#include "links/trim_spaces.h"
 #include "links/url_resolution.h"
+#include "platform/url_cache.h"
+#include "text/trim_spaces.h"
 
 #include <QHash>
 #include <QSet>

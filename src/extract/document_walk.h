@@ -1,13 +1,9 @@
 #pragma once
 
-#include "extract/candidate_list.h"
+#include "css/candidate_list.h"
 #include "platform/document.h"
 
 class UrlCache;
-
-// How deep @import chains are followed: a linked sheet's or style block's imports are at
-// depth 1.
-inline constexpr int kMaxImportDepth = 8;
 
 // Appends the picture candidates of a page and of all its frames, document by document in
 // the order of collectDocuments. Linked style sheets are read from the cache only (none

@@ -1,13 +1,13 @@
 #include "extract/element_pictures.h"
 
-#include "extract/css_image_set.h"
-#include "extract/css_urls.h"
+#include "css/css_image_set.h"
+#include "css/css_urls.h"
 #include "extract/lazy_attributes.h"
 #include "extract/srcset.h"
-#include "links/trim_spaces.h"
 #include "links/url_resolution.h"
-#include "lists/file_names.h"
-#include "lists/picture_types.h"
+#include "text/file_names.h"
+#include "text/picture_types.h"
+#include "text/trim_spaces.h"
 
 #include <QRegularExpression>
 

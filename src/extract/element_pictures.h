@@ -1,6 +1,6 @@
 #pragma once
 
-#include "extract/candidate_list.h"
+#include "css/candidate_list.h"
 #include "platform/element.h"
 
 #include <QString>

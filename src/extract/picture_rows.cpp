@@ -2,12 +2,12 @@
 
 #include "extract/document_walk.h"
 #include "extract/pictures_awaiting_type.h"
-#include "extract/url_cache.h"
-#include "links/trim_spaces.h"
-#include "lists/file_names.h"
 #include "lists/picture_table.h"
-#include "lists/picture_types.h"
-#include "lists/size_format.h"
+#include "platform/url_cache.h"
+#include "text/file_names.h"
+#include "text/picture_types.h"
+#include "text/size_format.h"
+#include "text/trim_spaces.h"
 
 QList<PictureRow> candidateRows(const CandidateList& candidates, const QString& pageTitle)
 {

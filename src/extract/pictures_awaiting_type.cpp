@@ -1,7 +1,7 @@
 #include "extract/pictures_awaiting_type.h"
 
-#include "lists/picture_types.h"
 #include "platform/type_probe.h"
+#include "text/picture_types.h"
 
 #include <QUrl>
 

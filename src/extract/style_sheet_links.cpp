@@ -1,8 +1,8 @@
 #include "extract/style_sheet_links.h"
 
-#include "links/trim_spaces.h"
 #include "links/url_resolution.h"
 #include "platform/document.h"
+#include "text/trim_spaces.h"
 
 #include <QRegularExpression>
 

@@ -1,10 +1,10 @@
 #include "links/harvest_rules.h"
 
-#include "links/scheme_separator.h"
-#include "links/table_key.h"
-#include "links/trim_spaces.h"
-#include "lists/file_names.h"
-#include "lists/picture_types.h"
+#include "text/file_names.h"
+#include "text/picture_types.h"
+#include "text/scheme_separator.h"
+#include "text/table_key.h"
+#include "text/trim_spaces.h"
 
 #include <QHashFunctions>
 #include <QStringView>

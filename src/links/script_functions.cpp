@@ -1,6 +1,6 @@
 #include "links/script_functions.h"
 
-#include "links/trim_spaces.h"
+#include "text/trim_spaces.h"
 
 namespace {
 

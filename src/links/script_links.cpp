@@ -2,8 +2,8 @@
 
 #include "links/address_directory.h"
 #include "links/script_functions.h"
-#include "links/trim_spaces.h"
 #include "links/url_resolution.h"
+#include "text/trim_spaces.h"
 
 #include <optional>
 

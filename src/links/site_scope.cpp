@@ -1,6 +1,6 @@
 #include "links/site_scope.h"
 
-#include "links/scheme_separator.h"
+#include "text/scheme_separator.h"
 
 #include <QStringView>
 #include <QUrl>

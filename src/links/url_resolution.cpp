@@ -1,8 +1,8 @@
 #include "links/url_resolution.h"
 
 #include "links/address_directory.h"
-#include "links/scheme_separator.h"
 #include "links/script_links.h"
+#include "text/scheme_separator.h"
 
 #include <QStringView>
 

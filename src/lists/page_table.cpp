@@ -1,6 +1,6 @@
 #include "lists/page_table.h"
 
-#include "links/table_key.h"
+#include "text/table_key.h"
 
 QString pageStatusText(PageStatus status)
 {

@@ -1,6 +1,6 @@
 #include "lists/picture_filter.h"
 
-#include "lists/size_format.h"
+#include "text/size_format.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "lists/picture_table.h"
 
-#include "links/table_key.h"
-#include "lists/size_format.h"
 #include "lists/sort_order.h"
+#include "text/size_format.h"
+#include "text/table_key.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/hashed_index.h"
+#include "base/hashed_index.h"
 #include "lists/packed_texts.h"
 #include "lists/text_pool.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/hashed_index.h"
+#include "base/hashed_index.h"
 
 #include <QHash>
 #include <QList>

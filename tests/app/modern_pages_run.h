@@ -4,9 +4,9 @@
 // their pictures' figures; for each engine's end-to-end test.
 
 #include "app/headless/run_headless.h"
-#include "lists/size_format.h"
 #include "site/modern_routes.h"
 #include "site/test_site.h"
+#include "text/size_format.h"
 
 #include <QBuffer>
 #include <QHash>

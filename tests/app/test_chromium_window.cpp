@@ -33,7 +33,7 @@ private slots:
         addScriptRoutes(site);
         QVERIFY(site.listen());
         form = std::make_unique<Form1>(std::make_unique<TestDesktop>(answers), nullptr,
-                                       QString(), Form1::PageEngine::Chromium);
+                                       QString(), EngineChoice{EngineKind::Chromium});
         form->show();
     }
 

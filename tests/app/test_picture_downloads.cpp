@@ -1,6 +1,6 @@
 #include "app/downloads/picture_downloads.h"
-#include "extract/url_cache.h"
 #include "lists/picture_table.h"
+#include "platform/url_cache.h"
 #include "site/test_site.h"
 
 #include <QBuffer>

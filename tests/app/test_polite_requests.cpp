@@ -1,7 +1,7 @@
 #include "app/headless/run_headless.h"
 #include "app/site_holds.h"
-#include "platform/net/curl_session.h"
-#include "platform/net/net_picture_probe.h"
+#include "platform/http/curl_session.h"
+#include "platform/http/net_picture_probe.h"
 #include "site/test_site.h"
 
 #include <QElapsedTimer>

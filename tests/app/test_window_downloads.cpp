@@ -1,10 +1,10 @@
+#include "app/downloads/picture_downloads.h"
 #include "app/search_session.h"
 #include "app/window/form1.h"
-#include "app/downloads/picture_downloads.h"
-#include "extract/url_cache.h"
-#include "lists/file_names.h"
 #include "lists/picture_table.h"
+#include "platform/url_cache.h"
 #include "site/test_site.h"
+#include "text/file_names.h"
 #include "window_test_desktop.h"
 
 #include <QBuffer>

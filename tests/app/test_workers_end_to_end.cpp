@@ -2,8 +2,8 @@
 // page tables exactly as the pages read on the search's own thread, row for row.
 
 #include "app/browser_events.h"
+#include "base/worker_threads.h"
 #include "bounded_headless_run.h"
-#include "platform/worker_threads.h"
 #include "site/test_site.h"
 
 #include <QFile>

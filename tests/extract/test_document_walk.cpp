@@ -1,7 +1,7 @@
+#include "css/sheet_scan.h"
 #include "extract/document_walk.h"
-#include "extract/sheet_scan.h"
 #include "extract/style_sheet_links.h"
-#include "extract/url_cache.h"
+#include "platform/url_cache.h"
 
 #include <QStringDecoder>
 #include <QTest>

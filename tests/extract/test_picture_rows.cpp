@@ -1,6 +1,6 @@
 #include "extract/picture_rows.h"
-#include "extract/url_cache.h"
 #include "lists/picture_table.h"
+#include "platform/url_cache.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "links/page_script_text.h"
+#include "extract/page_script_text.h"
 #include "links/script_functions.h"
 #include "links/script_links.h"
 #include "links/url_resolution.h"

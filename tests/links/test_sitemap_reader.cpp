@@ -1,5 +1,5 @@
 #include "links/sitemap_reader.h"
-#include "platform/net/gunzip.h"
+#include "platform/http/gunzip.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "lists/picture_table.h"
-#include "lists/size_format.h"
+#include "text/size_format.h"
 
 #include <QPersistentModelIndex>
 #include <QSignalSpy>

@@ -4,10 +4,10 @@
 // the script pages, and a main() that prepares Chromium before the application object.
 // loadPage, the bounded wait for a page, is the net tests'.
 
-#include "extract/url_cache.h"
 #include "net_test_support.h"
 #include "platform/chromium/chromium_engine.h"
 #include "platform/chromium/chromium_runtime.h"
+#include "platform/url_cache.h"
 #include "site/script_routes.h"
 #include "site/test_site.h"
 

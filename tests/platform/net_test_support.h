@@ -3,9 +3,9 @@
 // What the net engine tests share: an engine with its cache, the loopback site, and a
 // bounded wait for a page.
 
-#include "extract/url_cache.h"
 #include "platform/net/net_engine.h"
 #include "platform/net/page_load.h"
+#include "platform/url_cache.h"
 #include "site/test_site.h"
 
 #include <QSignalSpy>

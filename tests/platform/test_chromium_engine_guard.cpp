@@ -6,7 +6,7 @@
 
 #include "platform/chromium/chromium_browser.h"
 #include "platform/chromium/snapshot_script.h"
-#include "platform/net/html_snapshot.h"
+#include "platform/html/html_snapshot.h"
 #include "site/hostile_site.h"
 
 #include <QElapsedTimer>

@@ -4,9 +4,9 @@
 #include "app/bounded_headless_run.h"
 #include "links/harvest_rules.h"
 #include "net_test_support.h"
-#include "platform/net/html_snapshot.h"
-#include "platform/net/light_pass.h"
-#include "platform/net/nesting_guard.h"
+#include "platform/html/html_snapshot.h"
+#include "platform/html/light_pass.h"
+#include "platform/html/nesting_guard.h"
 #include "platform/net/page_load.h"
 #include "site/hostile_site.h"
 

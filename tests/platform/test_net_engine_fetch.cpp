@@ -3,8 +3,8 @@
 // Also what the shared session must get right: redirects, interim responses, compressed
 // and chunked bodies, aborts, and connections kept and capped per host.
 
-#include "platform/net/curl_session.h"
-#include "platform/net/fetch.h"
+#include "platform/http/curl_session.h"
+#include "platform/http/fetch.h"
 #include "site/hostile_site.h"
 #include "site/picture_bytes.h"
 #include "site/test_site.h"

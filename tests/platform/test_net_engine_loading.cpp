@@ -2,7 +2,7 @@
 // a load when the browser is sent elsewhere.
 
 #include "net_test_support.h"
-#include "platform/net/resource_loader.h"
+#include "platform/http/resource_loader.h"
 #include "site/canned_site.h"
 
 #include <QBuffer>

@@ -1,8 +1,8 @@
 // Pages parsed on a worker thread: a page still being parsed when its browser moves on is
 // dropped, and the browser shows only where it went.
 
+#include "base/worker_threads.h"
 #include "net_test_support.h"
-#include "platform/worker_threads.h"
 
 #include <QSemaphore>
 #include <QTest>

@@ -1,12 +1,12 @@
 #include "app/downloads/picture_downloads.h"
 
-#include "extract/picture_header.h"
-#include "extract/url_cache.h"
-#include "lists/download_file_name.h"
+#include "formats/picture_header.h"
 #include "lists/picture_table.h"
-#include "lists/safe_file_name.h"
-#include "platform/net/curl_session.h"
-#include "platform/net/file_download.h"
+#include "platform/http/curl_session.h"
+#include "platform/http/file_download.h"
+#include "platform/url_cache.h"
+#include "text/download_file_name.h"
+#include "text/safe_file_name.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/net/file_download.h"
+#include "platform/http/file_download.h"
 
 #include <QByteArray>
 #include <QDir>

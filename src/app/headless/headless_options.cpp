@@ -1,7 +1,8 @@
 #include "app/headless/headless_options.h"
 
+#include "app/engines/engine_factory.h"
 #include "build_info.h"
-#include "platform/worker_threads.h"
+#include "base/worker_threads.h"
 
 #include <QCommandLineParser>
 
@@ -395,11 +396,9 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
 
     const QString engineName = value("engine");
     if (engineName == QLatin1String("chromium")) {
-#ifdef QUORVANE_HAVE_WEBENGINE
+        if (!chromiumInBuild())
+            return UsageError{program + QStringLiteral(": the chromium engine is not part of this build; use --engine net"), false};
         options.chromium = true;
-#else
-        return UsageError{program + QStringLiteral(": the chromium engine is not part of this build; use --engine net"), false};
-#endif
     } else if (engineName != QLatin1String("net")) {
         return badValue(QStringLiteral("engine"), engineName);
     }

@@ -4,7 +4,7 @@
 #include "app/search_session.h"
 #include "app/table_formats.h"
 #include "lists/picture_filter.h"
-#include "platform/http_settings.h"
+#include "platform/http/http_settings.h"
 
 #include <QString>
 #include <QStringList>

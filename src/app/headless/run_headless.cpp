@@ -1,51 +1,30 @@
 #include "app/headless/run_headless.h"
 
-#include "app/clock.h"
 #include "app/atomic_file.h"
+#include "app/clock.h"
+#include "app/engines/engine_factory.h"
 #include "app/headless/headless_downloads.h"
 #include "app/headless/headless_options.h"
 #include "app/headless/search_progress.h"
 #include "app/headless/stop_signals.h"
+#include "app/search_session.h"
 #include "app/session_recorder.h"
 #include "app/session_restore.h"
-#include "app/search_session.h"
 #include "app/table_formats.h"
-#include "extract/url_cache.h"
-#include "platform/net/curl_session.h"
-#include "platform/net/net_engine.h"
-#include "platform/net/net_site_files.h"
-#include "platform/worker_threads.h"
-#ifdef QUORVANE_HAVE_WEBENGINE
-#include "platform/chromium/chromium_engine.h"
-#endif
+#include "base/worker_threads.h"
+#include "platform/browser.h"
+#include "platform/http/curl_session.h"
+#include "platform/http/net_site_files.h"
+#include "platform/url_cache.h"
 
 #include <QEventLoop>
 #include <QTextStream>
 
-#include <functional>
 #include <optional>
 #include <memory>
 #include <vector>
 
 namespace {
-
-// Applies the settings, saying on err what they skipped and each site whose certificate is
-// refused; the exit status when a file they name cannot be read.
-std::optional<int> useHttpSettings(CurlSession& session, const HttpSettings& settings, QTextStream& err)
-{
-    QObject::connect(&session, &CurlSession::notice, &session, [&err](const QString& line) {
-        err << QStringLiteral("quorvane: ") << line << '\n';
-        err.flush();
-    });
-    QStringList notes;
-    const std::optional<QString> failure = session.configure(settings, notes);
-    for (const QString& note : notes)
-        err << QStringLiteral("quorvane: ") << note << '\n';
-    if (failure)
-        err << QStringLiteral("quorvane: ") << *failure << '\n';
-    err.flush();
-    return failure ? std::optional<int>(2) : std::nullopt;
-}
 
 // Runs the search until no row is waiting or loading and every slot is free, or until
 // SIGINT or SIGTERM asks it to stop.
@@ -104,37 +83,31 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     setWorkerThreads(options.workers);
 
     UrlCache cache;
-    std::unique_ptr<QObject> engine;
-    std::function<Browser*()> createBrowser;
-    TypeProbe* typeProbe = nullptr;
-    CurlSession* curl = nullptr; // the engine's, for the downloads
-    PictureProbe* pictureProbe = nullptr;
-#ifdef QUORVANE_HAVE_WEBENGINE
-    if (options.chromium) {
-        auto* chromium = new ChromiumEngine(&cache);
-        chromium->setPageTimeout(int(options.pace.pageTimeout * 1000)); // its waits end inside the page's
-        engine.reset(chromium);
-        typeProbe = chromium->typeProbe();
-        pictureProbe = chromium->pictureProbe();
-        curl = chromium->session();
-        createBrowser = [chromium] { return chromium->createBrowser(chromium); };
+    EngineChoice choice;
+    choice.kind = options.chromium ? EngineKind::Chromium : EngineKind::Net;
+    choice.http = options.http;
+    choice.pageTimeoutMs = int(options.pace.pageTimeout * 1000);
+    // Without downloads a picture's size is all the tables need.
+    choice.keepPictureBytes = !options.downloadFolder.isEmpty();
+    auto built = buildEngine(choice, &cache);
+    if (const QString* failure = std::get_if<QString>(&built)) {
+        err << QStringLiteral("quorvane: ") << *failure << '\n';
+        err.flush();
+        return 2;
     }
-#endif
-    if (!engine) {
-        auto* net = new NetEngine(&cache);
-        // Without downloads a picture's size is all the tables need.
-        net->setKeepPictureBytes(!options.downloadFolder.isEmpty());
-        if (const auto refused = useHttpSettings(*net->session(), options.http, err))
-            return *refused;
-        engine.reset(net);
-        typeProbe = net->typeProbe();
-        curl = net->session();
-        pictureProbe = net->pictureProbe();
-        createBrowser = [net] { return net->createBrowser(net); };
-    }
+    const std::unique_ptr<Engine> engine = std::move(std::get<BuiltEngine>(built).engine);
+    CurlSession* curl = std::get<BuiltEngine>(built).session;
+    for (const QString& note : std::as_const(std::get<BuiltEngine>(built).notes))
+        err << QStringLiteral("quorvane: ") << note << '\n';
+    err.flush();
+    // Each site whose certificate is refused, said once.
+    QObject::connect(curl, &CurlSession::notice, curl, [&err](const QString& line) {
+        err << QStringLiteral("quorvane: ") << line << '\n';
+        err.flush();
+    });
     QList<Browser*> browsers;
     for (int slot = 0; slot < options.pace.slotCount; ++slot)
-        browsers.append(createBrowser());
+        browsers.append(engine->createBrowser(engine.get()));
     SteadyClock clock;
     SearchSession session(browsers, clock, &cache, options.pace);
     // robots.txt and sitemaps go as the engine's requests go: the same identity, cookies and trust.
@@ -171,9 +144,9 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     session.setExtractTitles(options.titles);
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
-    session.setTypeProbe(typeProbe);
+    session.setTypeProbe(engine->typeProbe());
     session.setMeasuring(options.measure); // before the probe, which measures the resumed rows at once
-    session.setPictureProbe(pictureProbe);
+    session.setPictureProbe(engine->pictureProbe());
     SearchProgress progress(session, err);
 
     runSearch(session, options, stop);

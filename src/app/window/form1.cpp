@@ -1,34 +1,28 @@
 #include "app/window/form1.h"
 
-#include "app/table_formats.h"
-#include "app/table_tsv.h"
 #include "app/atomic_file.h"
 #include "app/downloads/picture_downloads.h"
 #include "app/session_recorder.h"
 #include "app/session_restore.h"
+#include "app/table_formats.h"
+#include "app/table_tsv.h"
 #include "app/window/browser_view.h"
 #include "app/window/desktop.h"
+#include "app/window/filter_inputs.h"
 #include "app/window/info_links.h"
 #include "app/window/logo_image.h"
 #include "app/window/mlistview.h"
-#include "app/window/filter_inputs.h"
 #include "app/window/picture_actions.h"
 #include "app/window/picture_grid.h"
 #include "app/window/picture_view.h"
 #include "app/window/shown_pictures.h"
 #include "app/window/shown_texts.h"
-#include "app/window/thumbnail_cache.h"
 #include "app/window/source_view.h"
 #include "app/window/tab_control.h"
+#include "app/window/thumbnail_cache.h"
 #include "app/window/twips.h"
 #include "build_info.h"
-#include "platform/net/curl_session.h"
-#include "platform/net/net_engine.h"
-#include "platform/net/net_site_files.h"
-#ifdef QUORVANE_HAVE_WEBENGINE
-#include "platform/chromium/chromium_browser.h"
-#include "platform/chromium/chromium_engine.h"
-#endif
+#include "platform/http/net_site_files.h"
 
 #include <cstdio>
 
@@ -92,8 +86,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, int lef
 
 } // namespace
 
-Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& sessionFile, PageEngine engine,
-             const HttpSettings& http)
+Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& sessionFile,
+             const EngineChoice& engine)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -104,40 +98,21 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
 
     // Start-up: the browser slots (each reset to "about:blank" by the session), the
     // caption, the page time-out (the session's default pace), the page list hidden.
-    std::function<Browser*()> createBrowser;
-    TypeProbe* typeProbe = nullptr;
-    CurlSession* curl = nullptr; // the engine's, for the downloads
-    PictureProbe* pictureProbe = nullptr;
-#ifdef QUORVANE_HAVE_WEBENGINE
-    if (engine == PageEngine::Chromium) {
-        auto* chromium = new ChromiumEngine(&m_cache);
-        m_engine.reset(chromium);
-        typeProbe = chromium->typeProbe();
-        pictureProbe = chromium->pictureProbe();
-        curl = chromium->session();
-        createBrowser = [chromium] { return chromium->createBrowser(chromium); };
+    auto built = buildEngine(engine, &m_cache);
+    if (const QString* failure = std::get_if<QString>(&built)) {
+        // The window still opens, on the net engine with no settings of the user's.
+        std::fprintf(stderr, "quorvane: %s\n", qPrintable(*failure));
+        built = buildEngine(EngineChoice{}, &m_cache);
     }
-#else
-    Q_UNUSED(engine);
-#endif
-    if (!m_engine) {
-        auto* net = new NetEngine(&m_cache);
-        m_engine.reset(net);
-        curl = net->session();
-        QStringList notes;
-        if (const std::optional<QString> failure = curl->configure(http, notes))
-            notes.append(*failure);
-        for (const QString& note : std::as_const(notes))
-            std::fprintf(stderr, "quorvane: %s\n", qPrintable(note));
-        typeProbe = net->typeProbe();
-        pictureProbe = net->pictureProbe();
-        createBrowser = [net] { return net->createBrowser(net); };
-    }
+    m_engine = std::move(std::get<BuiltEngine>(built).engine);
+    CurlSession* curl = std::get<BuiltEngine>(built).session;
+    for (const QString& note : std::as_const(std::get<BuiltEngine>(built).notes))
+        std::fprintf(stderr, "quorvane: %s\n", qPrintable(note));
     for (int slot = 0; slot < SearchPace{}.slotCount; ++slot)
-        m_browsers.append(createBrowser());
+        m_browsers.append(m_engine->createBrowser(m_engine.get()));
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
-    m_session->setTypeProbe(typeProbe);
-    m_session->setPictureProbe(pictureProbe);
+    m_session->setTypeProbe(m_engine->typeProbe());
+    m_session->setPictureProbe(m_engine->pictureProbe());
     m_session->siteRules().setFiles(new NetSiteFiles(this, curl)); // robots.txt and sitemaps, as the engine asks
     m_downloader = std::make_unique<PictureDownloads>(m_session->pictureTable(), curl, &m_cache);
     connect(m_downloader.get(), &PictureDownloads::finished, this, [this] {
@@ -368,12 +343,7 @@ void Form1::buildTabs()
         auto* holder = new QWidget;
         holder->setObjectName(QStringLiteral("Picture1_%1").arg(slot));
         m_tabs->placeOnTab(2 + slot, holder, holders[slot]);
-        QWidget* livePage = nullptr;
-#ifdef QUORVANE_HAVE_WEBENGINE
-        if (auto* chromium = qobject_cast<ChromiumBrowser*>(m_browsers.at(slot)))
-            livePage = chromium->view();
-#endif
-        auto* view = new BrowserView(*m_browsers.at(slot), holder, livePage);
+        auto* view = new BrowserView(*m_browsers.at(slot), holder, livePageView(m_browsers.at(slot)));
         view->setObjectName(QStringLiteral("Wb1_%1").arg(slot));
         view->setGeometry(views[slot]);
     }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/http_settings.h"
 #include "app/clock.h"
+#include "app/engines/engine_factory.h"
 #include "app/search_session.h"
 #include "app/window/desktop.h"
-#include "extract/url_cache.h"
+#include "platform/url_cache.h"
 
 #include <QWidget>
 
@@ -36,14 +36,10 @@ class TabControl;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    // Which engine loads the pages; Chromium only when the build has it.
-    enum class PageEngine { Net, Chromium };
-
     // desktop answers the window's questions and opens addresses; the user's desktop when null.
     // sessionFile keeps the search so that it survives a crash; none when empty.
     explicit Form1(std::unique_ptr<Desktop> desktop = nullptr, QWidget* parent = nullptr,
-                   const QString& sessionFile = {}, PageEngine engine = PageEngine::Net,
-                   const HttpSettings& http = {}); // what the net engine's requests send
+                   const QString& sessionFile = {}, const EngineChoice& engine = {});
     ~Form1() override;
 
     static QString caption(); // "<title> V<major>.<minor>.<revision> - Brinvale"
@@ -87,7 +83,7 @@ private:
     std::unique_ptr<Desktop> m_desktop;
     UrlCache m_cache;
     SteadyClock m_clock;
-    std::unique_ptr<QObject> m_engine;
+    std::unique_ptr<Engine> m_engine;
     QList<Browser*> m_browsers;
     std::unique_ptr<SearchSession> m_session;
     std::unique_ptr<PictureDownloads> m_downloader;

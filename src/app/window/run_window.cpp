@@ -26,24 +26,21 @@ int runWindow(int& argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(error->message));
         return 2;
     }
-#ifdef QUORVANE_HAVE_WEBENGINE
-    if (std::get<HttpSettings>(http) != HttpSettings{}) {
+    if (chromiumInBuild() && std::get<HttpSettings>(http) != HttpSettings{}) {
         std::fputs("quorvane: the window's chromium engine makes its own requests: --user-agent, --header, --cookies,"
                    " --ca-file and --insecure are for --headless\n", stderr);
         return 2;
     }
-#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(BuildInfo::title));
     installWindowLanguage(*language);
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dataFolder); // when it cannot be made, the window says so once
     const QString sessionFile = QDir(dataFolder).filePath(QStringLiteral("session.sqlite"));
-#ifdef QUORVANE_HAVE_WEBENGINE
-    Form1 form(nullptr, nullptr, sessionFile, Form1::PageEngine::Chromium); // pages run their scripts
-#else
-    Form1 form(nullptr, nullptr, sessionFile, Form1::PageEngine::Net, std::get<HttpSettings>(http));
-#endif
+    EngineChoice engine;
+    engine.kind = chromiumInBuild() ? EngineKind::Chromium : EngineKind::Net; // pages run their scripts
+    engine.http = std::get<HttpSettings>(http);
+    Form1 form(nullptr, nullptr, sessionFile, engine);
     form.session().siteRules().setPoliteness(parsePoliteness(arguments));
     form.show();
     return app.exec();

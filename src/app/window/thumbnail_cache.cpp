@@ -1,8 +1,8 @@
 #include "app/window/thumbnail_cache.h"
 
-#include "extract/url_cache.h"
-#include "platform/net/curl_session.h"
-#include "platform/net/fetch.h"
+#include "platform/http/curl_session.h"
+#include "platform/http/fetch.h"
+#include "platform/url_cache.h"
 
 #include <QBuffer>
 #include <QFutureWatcher>

@@ -1,14 +1,14 @@
 #include "platform/chromium/chromium_browser.h"
 
+#include "base/deliver_later.h"
 #include "platform/chromium/guarded_page.h"
 #include "platform/chromium/page_settle.h"
 #include "platform/chromium/page_snapshot.h"
 #include "platform/chromium/renderer_memory.h"
 #include "platform/chromium/request_activity.h"
 #include "platform/chromium/snapshot_reader.h"
-#include "platform/deliver_later.h"
-#include "platform/net/resource_loader.h"
-#include "platform/net/web_address.h"
+#include "platform/http/resource_loader.h"
+#include "platform/http/web_address.h"
 
 #include <QDateTime>
 #include <QWebEngineLoadingInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "extract/url_cache.h"
 #include "platform/browser.h"
 #include "platform/chromium/settle_budget.h"
+#include "platform/url_cache.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 #include "platform/chromium/chromium_engine.h"
 
 #include "platform/chromium/chromium_browser.h"
-#include "platform/net/curl_session.h"
-#include "platform/net/net_picture_probe.h"
-#include "platform/net/net_type_probe.h"
-#include "platform/net/resource_loader.h"
+#include "platform/http/curl_session.h"
+#include "platform/http/net_picture_probe.h"
+#include "platform/http/net_type_probe.h"
+#include "platform/http/resource_loader.h"
 
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
@@ -29,7 +29,7 @@ const char* const kLeaveGuard = R"js((() => {
 } // namespace
 
 ChromiumEngine::ChromiumEngine(UrlCache* cache, SettleBudget budget, QObject* parent)
-    : QObject(parent), m_cache(cache), m_budget(budget),
+    : Engine(parent), m_cache(cache), m_budget(budget),
       m_profile(new QWebEngineProfile(this)), // no storage name: off the record
       m_session(new CurlSession(this)),
       m_resources(new ResourceLoader(m_session, cache, this)), m_typeProbe(new NetTypeProbe(m_session, cache, this)),

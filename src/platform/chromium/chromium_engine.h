@@ -1,8 +1,9 @@
 #pragma once
 
-#include "extract/url_cache.h"
 #include "platform/browser.h"
 #include "platform/chromium/settle_budget.h"
+#include "platform/engine.h"
+#include "platform/url_cache.h"
 
 #include <QList>
 #include <QObject>
@@ -19,23 +20,23 @@ class TypeProbe;
 // after the application object (see prepareChromiumRuntime). Its browsers share one private
 // profile that keeps nothing on disk and refuses every download; the style sheets of their
 // pages go into the URL cache.
-class ChromiumEngine : public QObject {
+class ChromiumEngine : public Engine {
     Q_OBJECT
 public:
     explicit ChromiumEngine(UrlCache* cache, SettleBudget budget = {}, QObject* parent = nullptr);
     ~ChromiumEngine() override;
 
-    Browser* createBrowser(QObject* parent); // one per browser slot
+    Browser* createBrowser(QObject* parent) override; // one per browser slot
     // The search's page time-out: every page completes before it, read in part if need be.
     void setPageTimeout(int milliseconds);
     // The curl session of the style sheets pages may not read, the probes and the downloads.
     CurlSession* session();
-    UrlCache* cache();
+    UrlCache* cache() override;
     // Addresses without a picture extension are asked about over plain HTTP, as the net
     // engine asks: the browser's own loads do not say their type.
-    TypeProbe* typeProbe();
+    TypeProbe* typeProbe() override;
     // Pictures the pages show but the cache cannot measure are probed over plain HTTP too.
-    PictureProbe* pictureProbe();
+    PictureProbe* pictureProbe() override;
 
 private:
     UrlCache* m_cache;

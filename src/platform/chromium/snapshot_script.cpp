@@ -1,7 +1,7 @@
 #include "platform/chromium/snapshot_script.h"
 
-#include "platform/net/html_snapshot.h"
-#include "platform/net/nesting_guard.h"
+#include "platform/html/html_snapshot.h"
+#include "platform/html/nesting_guard.h"
 
 namespace {
 

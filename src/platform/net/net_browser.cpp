@@ -1,12 +1,12 @@
 #include "platform/net/net_browser.h"
 
-#include "platform/deliver_later.h"
+#include "base/deliver_later.h"
+#include "platform/html/parsed_page.h"
+#include "platform/http/resource_loader.h"
+#include "platform/http/web_address.h"
 #include "platform/net/page_load.h"
-#include "platform/net/resource_loader.h"
-#include "platform/net/parsed_page.h"
-#include "platform/net/web_address.h"
 
-#include "platform/net/curl_session.h"
+#include "platform/http/curl_session.h"
 
 NetBrowser::NetBrowser(CurlSession* network, ResourceLoader* resources,
                        const UrlCache* cache, QObject* parent, int pictureGraceMs)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extract/url_cache.h"
 #include "platform/browser.h"
+#include "platform/url_cache.h"
 
 #include <QPointer>
 

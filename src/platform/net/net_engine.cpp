@@ -1,14 +1,14 @@
 #include "platform/net/net_engine.h"
 
-#include "platform/net/curl_session.h"
+#include "platform/http/curl_session.h"
+#include "platform/http/net_picture_probe.h"
+#include "platform/http/net_type_probe.h"
+#include "platform/http/resource_loader.h"
 #include "platform/net/net_browser.h"
-#include "platform/net/net_picture_probe.h"
-#include "platform/net/net_type_probe.h"
 #include "platform/net/page_load.h"
-#include "platform/net/resource_loader.h"
 
 NetEngine::NetEngine(UrlCache* cache, QObject* parent)
-    : QObject(parent), m_cache(cache), m_session(new CurlSession(this)),
+    : Engine(parent), m_cache(cache), m_session(new CurlSession(this)),
       m_resources(new ResourceLoader(m_session, cache, this)),
       m_typeProbe(new NetTypeProbe(m_session, cache, this)),
       m_pictureProbe(new NetPictureProbe(m_session, this)), m_pictureGraceMs(PageLoad::kPictureGraceMs)

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "extract/url_cache.h"
 #include "platform/browser.h"
+#include "platform/engine.h"
+#include "platform/url_cache.h"
 
 #include <QObject>
 
@@ -14,21 +15,21 @@ class TypeProbe;
 // curl session shared by its browsers, its type and picture probes and its resource
 // loader, and fills the URL cache with the style sheets and pictures its pages link; the
 // downloads go through the same session.
-class NetEngine : public QObject {
+class NetEngine : public Engine {
     Q_OBJECT
 public:
     explicit NetEngine(UrlCache* cache, QObject* parent = nullptr);
     ~NetEngine() override;
 
-    Browser* createBrowser(QObject* parent); // one per browser slot
+    Browser* createBrowser(QObject* parent) override; // one per browser slot
     // How long the pictures of a page may load after its document; for browsers created later.
     void setPictureGraceMs(int ms) { m_pictureGraceMs = ms; }
     // Off where nothing takes pictures from the cache: then only their sizes and types are kept.
     void setKeepPictureBytes(bool keep);
     CurlSession* session();
-    UrlCache* cache();
-    TypeProbe* typeProbe(); // shared by the search's pages, owned by the engine
-    PictureProbe* pictureProbe(); // the same
+    UrlCache* cache() override;
+    TypeProbe* typeProbe() override;
+    PictureProbe* pictureProbe() override;
 
 private:
     UrlCache* m_cache;

@@ -1,13 +1,13 @@
 #include "platform/net/page_load.h"
 
-#include "platform/net/curl_session.h"
-#include "platform/net/fetch.h"
-#include "platform/net/html_charset.h"
-#include "platform/net/html_snapshot.h"
-#include "platform/net/resource_loader.h"
-#include "platform/net/web_address.h"
-#include "lists/picture_types.h"
-#include "platform/worker_threads.h"
+#include "base/worker_threads.h"
+#include "platform/html/html_charset.h"
+#include "platform/html/html_snapshot.h"
+#include "platform/http/curl_session.h"
+#include "platform/http/fetch.h"
+#include "platform/http/resource_loader.h"
+#include "platform/http/web_address.h"
+#include "text/picture_types.h"
 
 #include <QFutureWatcher>
 

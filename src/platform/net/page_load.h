@@ -1,9 +1,9 @@
 #pragma once
 
-#include "extract/url_cache.h"
 #include "platform/document.h"
-#include "platform/net/parsed_page.h"
+#include "platform/html/parsed_page.h"
 #include "platform/net/sheet_imports.h"
+#include "platform/url_cache.h"
 
 #include <QFutureWatcher>
 #include <QObject>

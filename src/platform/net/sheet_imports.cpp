@@ -1,8 +1,7 @@
 #include "platform/net/sheet_imports.h"
 
-#include "extract/css_imports.h"
-#include "extract/document_walk.h"
-#include "extract/url_cache.h"
+#include "css/css_imports.h"
+#include "platform/url_cache.h"
 
 void SheetImports::addSheets(const QStringList& sheets, int depth)
 {

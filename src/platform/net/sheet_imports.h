@@ -1,6 +1,6 @@
 #pragma once
 
-#include "extract/url_cache.h"
+#include "platform/url_cache.h"
 
 #include <QHash>
 #include <QSet>

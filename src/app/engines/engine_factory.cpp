@@ -1,0 +1,61 @@
+#include "app/engines/engine_factory.h"
+
+#include "platform/http/curl_session.h"
+#include "platform/net/net_engine.h"
+
+#ifdef QUORVANE_HAVE_WEBENGINE
+#include "platform/chromium/chromium_browser.h"
+#include "platform/chromium/chromium_engine.h"
+#include "platform/chromium/chromium_runtime.h"
+#endif
+
+std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache)
+{
+    BuiltEngine built;
+    if (choice.kind == EngineKind::Chromium) {
+#ifdef QUORVANE_HAVE_WEBENGINE
+        auto* chromium = new ChromiumEngine(cache);
+        if (choice.pageTimeoutMs > 0)
+            chromium->setPageTimeout(choice.pageTimeoutMs);
+        built.engine.reset(chromium);
+        built.session = chromium->session();
+#else
+        return QStringLiteral("the chromium engine is not part of this build; use --engine net");
+#endif
+    } else {
+        auto* net = new NetEngine(cache);
+        net->setKeepPictureBytes(choice.keepPictureBytes);
+        built.engine.reset(net);
+        built.session = net->session();
+    }
+    if (const std::optional<QString> failure = built.session->configure(choice.http, built.notes))
+        return *failure;
+    return built;
+}
+
+bool chromiumInBuild()
+{
+#ifdef QUORVANE_HAVE_WEBENGINE
+    return true;
+#else
+    return false;
+#endif
+}
+
+void prepareEngineRuntime()
+{
+#ifdef QUORVANE_HAVE_WEBENGINE
+    prepareChromiumRuntime();
+#endif
+}
+
+QWidget* livePageView(Browser* browser)
+{
+#ifdef QUORVANE_HAVE_WEBENGINE
+    if (auto* chromium = qobject_cast<ChromiumBrowser*>(browser))
+        return chromium->view();
+#else
+    Q_UNUSED(browser);
+#endif
+    return nullptr;
+}

@@ -1,0 +1,406 @@
+#include "platform/html/nesting_guard.h"
+
+#include <QByteArrayView>
+#include <QList>
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// What the guard needs to know of a tag name, found once per tag.
+enum TagKind : quint16 {
+    Void = 1 << 0,           // never holds others
+    ClosesItsKind = 1 << 1,  // the next one of its kind closes it, so they do not pile up
+    Formatting = 1 << 2,     // its end tag, with others inside, leaves those open and reopens
+                             // a copy of it inside them
+    Marker = 1 << 3,         // the parser reopens no formatting element from before it
+    TableCell = 1 << 4,
+    StartClosesCell = 1 << 5, // its start tag ends the table cell open before it
+    EndClosesCell = 1 << 6,   // its end tag does
+    Foreign = 1 << 7,         // its children follow the rules of SVG and MathML, where "/>"
+                              // closes any element
+    RawText = 1 << 8,         // its content is text up to its own end tag
+    Table = 1 << 9,
+    PlainText = 1 << 10,      // the rest of the page is text
+};
+
+struct KnownTag {
+    std::string_view name;
+    quint16 kinds;
+};
+
+constexpr quint16 kCellCloser = StartClosesCell | EndClosesCell;
+constexpr KnownTag kKnownTags[] = {
+    {"a", ClosesItsKind}, {"applet", Marker}, {"area", Void}, {"b", Formatting}, {"base", Void},
+    {"basefont", Void}, {"bgsound", Void}, {"big", Formatting}, {"body", ClosesItsKind}, {"br", Void},
+    {"caption", ClosesItsKind | Marker}, {"code", Formatting}, {"col", Void}, {"colgroup", ClosesItsKind},
+    {"dd", ClosesItsKind}, {"dt", ClosesItsKind}, {"em", Formatting}, {"embed", Void}, {"font", Formatting},
+    {"frame", Void}, {"head", ClosesItsKind}, {"hr", Void}, {"html", ClosesItsKind}, {"i", Formatting},
+    {"iframe", RawText}, {"image", Void}, {"img", Void}, {"input", Void}, {"keygen", Void},
+    {"li", ClosesItsKind}, {"link", Void}, {"marquee", Marker}, {"math", Foreign}, {"meta", Void},
+    {"nobr", Formatting}, {"noembed", RawText}, {"noframes", RawText}, {"object", Marker},
+    {"optgroup", ClosesItsKind}, {"option", ClosesItsKind}, {"p", ClosesItsKind}, {"param", Void},
+    {"rb", ClosesItsKind}, {"rp", ClosesItsKind}, {"rt", ClosesItsKind},
+    {"rtc", ClosesItsKind}, {"s", Formatting}, {"script", RawText}, {"small", Formatting},
+    {"source", Void}, {"strike", Formatting}, {"strong", Formatting}, {"style", RawText},
+    {"svg", Foreign}, {"table", Table | EndClosesCell}, {"tbody", ClosesItsKind | kCellCloser},
+    {"td", ClosesItsKind | Marker | TableCell | kCellCloser}, {"template", Marker},
+    {"textarea", RawText}, {"tfoot", ClosesItsKind | kCellCloser},
+    {"th", ClosesItsKind | Marker | TableCell | kCellCloser}, {"thead", ClosesItsKind | kCellCloser},
+    {"title", RawText}, {"tr", ClosesItsKind | kCellCloser}, {"track", Void}, {"tt", Formatting},
+    {"u", Formatting}, {"wbr", Void}, {"xmp", RawText},
+};
+
+// Tag names as HTML compares them: ASCII letters in any case.
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// A name of up to eight bytes as one number, its first byte highest.
+constexpr quint64 packed(std::string_view name)
+{
+    quint64 key = 0;
+    for (const char c : name)
+        key = key << 8 | static_cast<unsigned char>(c);
+    return key;
+}
+
+struct PackedTag {
+    quint64 key;
+    qsizetype size; // two names of different length can pack alike only with NUL bytes
+    quint16 kinds;
+    constexpr bool operator<(const PackedTag& other) const { return key < other.key; }
+};
+
+static_assert(std::all_of(std::begin(kKnownTags), std::end(kKnownTags), [](const KnownTag& tag) { return tag.name.size() <= 8; }));
+constexpr std::string_view kPlainText = "plaintext"; // the one known name longer than that
+
+// The known names, packed and sorted, so that finding one compares numbers.
+constexpr auto kPackedTags = [] {
+    std::array<PackedTag, std::size(kKnownTags)> all{};
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = {packed(kKnownTags[i].name), qsizetype(kKnownTags[i].name.size()), kKnownTags[i].kinds};
+    std::sort(all.begin(), all.end());
+    return all;
+}();
+
+// The kinds of a tag name in any letter case; none for names the guard does not know.
+quint16 kindsOf(QByteArrayView name)
+{
+    if (name.size() == qsizetype(kPlainText.size()))
+        return sameName(name, QByteArrayView(kPlainText.data(), kPlainText.size())) ? PlainText : 0;
+    if (name.isEmpty() || name.size() > 8)
+        return 0;
+    char lowered[8];
+    std::transform(name.begin(), name.end(), lowered, lower);
+    const quint64 key = packed(std::string_view(lowered, size_t(name.size())));
+    const auto found = std::lower_bound(kPackedTags.begin(), kPackedTags.end(), PackedTag{key, 0, 0});
+    return found != kPackedTags.end() && found->key == key && found->size == name.size() ? found->kinds : 0;
+}
+
+// A tag of the page: its name as written, a view into the page, and what it is.
+struct Tag {
+    QByteArrayView name;
+    quint16 kinds = 0;
+    bool is(TagKind kind) const { return kinds & kind; }
+};
+
+// Where a comment starting at `at` ("<!--") ends: after "-->" or "--!>", or at once for the
+// empty comments "<!-->" and "<!--->". -1 when it runs to the end of the page.
+qsizetype commentEnd(QByteArrayView text, qsizetype at)
+{
+    const QByteArrayView rest = text.sliced(at + 4);
+    if (rest.startsWith(">"))
+        return at + 5;
+    if (rest.startsWith("->"))
+        return at + 6;
+    // One look for "--" at a time: looking for each ending to the end of the page would read
+    // the rest of the page again for every comment that ends the other way.
+    for (qsizetype dashes = text.indexOf("--", at + 4); dashes >= 0; dashes = text.indexOf("--", dashes + 1)) {
+        const QByteArrayView after = text.sliced(dashes + 2);
+        if (after.startsWith('>'))
+            return dashes + 3;
+        if (after.startsWith("!>"))
+            return dashes + 4;
+    }
+    return -1;
+}
+
+// The formatting elements the parser would reopen, with the markers that fence them off.
+class ActiveFormatting {
+public:
+    int size() const { return m_formatting; }
+    void push(const Tag& tag)
+    {
+        m_entries.push_back({tag, false});
+        ++m_formatting;
+    }
+    void pushMarker(const Tag& tag) { m_entries.push_back({tag, true}); }
+    // A formatting end tag removes the last of its kind after the last marker.
+    void close(QByteArrayView name)
+    {
+        for (auto it = m_entries.rbegin(); it != m_entries.rend() && !it->marker; ++it) {
+            if (sameName(it->tag.name, name)) {
+                m_entries.erase(std::next(it).base());
+                --m_formatting;
+                return;
+            }
+        }
+    }
+    // The last marker; an empty tag if there is none.
+    Tag lastMarker() const
+    {
+        const auto found = std::find_if(m_entries.rbegin(), m_entries.rend(), [](const Entry& e) { return e.marker; });
+        return found == m_entries.rend() ? Tag{} : found->tag;
+    }
+    // Everything up to and with the last marker goes, as when the marker's element ends.
+    void clearToMarker()
+    {
+        while (!m_entries.empty()) {
+            const Entry last = m_entries.back();
+            m_entries.pop_back();
+            if (last.marker)
+                return;
+            --m_formatting;
+        }
+    }
+
+private:
+    struct Entry {
+        Tag tag;
+        bool marker = false;
+    };
+    std::vector<Entry> m_entries;
+    int m_formatting = 0;
+};
+
+// Where the end tag of a raw text element named `name` starts, from `from` on; -1 if nowhere.
+qsizetype findEndTag(QByteArrayView text, QByteArrayView name, qsizetype from)
+{
+    for (qsizetype at = text.indexOf('<', from); at >= 0; at = text.indexOf('<', at + 1)) {
+        const qsizetype nameAt = at + 2;
+        if (nameAt + name.size() > text.size())
+            return -1;
+        if (text[at + 1] == '/' && sameName(text.sliced(nameAt, name.size()), name))
+            return at;
+    }
+    return -1;
+}
+
+// Where a tag's attributes end, read as the HTML tokenizer reads them.
+struct TagEnd {
+    qsizetype end = -1;           // the ">" that ends the tag; -1 if none
+    qsizetype overflowFrom = -1;  // where the attribute past the cap begins; -1 if none
+    int attributes = 0;           // those within the cap
+};
+
+// The end of the tag whose attributes start at `at`, quotes respected.
+TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes)
+{
+    enum class State { BeforeName, InName, AfterName, BeforeValue, InUnquotedValue };
+    State state = State::BeforeName;
+    TagEnd found;
+    auto startAttribute = [&](qsizetype i) {
+        if (found.attributes < maxAttributes)
+            ++found.attributes;
+        else if (found.overflowFrom < 0)
+            found.overflowFrom = i;
+        state = State::InName;
+    };
+    for (qsizetype i = at; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '>') {
+            found.end = i;
+            return found;
+        }
+        switch (state) {
+        case State::BeforeName:
+            if (!isSpace(c) && c != '/')
+                startAttribute(i);
+            break;
+        case State::InName:
+            if (isSpace(c))
+                state = State::AfterName;
+            else if (c == '/')
+                state = State::BeforeName;
+            else if (c == '=')
+                state = State::BeforeValue;
+            break;
+        case State::AfterName:
+            if (c == '/')
+                state = State::BeforeName;
+            else if (c == '=')
+                state = State::BeforeValue;
+            else if (!isSpace(c))
+                startAttribute(i);
+            break;
+        case State::BeforeValue:
+            if (c == '"' || c == '\'') {
+                const qsizetype close = text.indexOf(c, i + 1);
+                if (close < 0)
+                    return found;
+                i = close;
+                state = State::BeforeName;
+            } else if (!isSpace(c)) {
+                state = State::InUnquotedValue;
+            }
+            break;
+        case State::InUnquotedValue:
+            if (isSpace(c))
+                state = State::BeforeName;
+            break;
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork, int maxAttributes,
+                  qint64 maxPageAttributes)
+{
+    // Tags are views into html, which stays as it is until the end.
+    const QByteArrayView text(html);
+    std::vector<Tag> open; // the elements counted as open, innermost last
+    // Written at the end: single "<" and ranges of attributes.
+    QList<qsizetype> blanked;
+    QList<std::pair<qsizetype, qsizetype>> blankedRanges;
+    ActiveFormatting formatting;
+    int foreignDepth = 0; // open svg and math elements
+    int tableDepth = 0;
+    qint64 work = 0;
+    qint64 attributes = 0;
+    qsizetype cutAt = -1;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        const qsizetype lt = text.indexOf('<', at);
+        if (lt < 0 || lt + 1 >= text.size())
+            break;
+        const char next = text[lt + 1];
+        if (next == '!' && text.sliced(lt).startsWith("<!--")) {
+            at = commentEnd(text, lt);
+            if (at < 0)
+                break;
+            continue;
+        }
+        const bool endTag = next == '/' && lt + 2 < text.size() && isLetter(text[lt + 2]);
+        if (!endTag && !isLetter(next)) {
+            // "<!DOCTYPE", "<?", a stray "</" or a lone "<".
+            at = lt + 1;
+            if (next == '!' || next == '?' || next == '/') {
+                const qsizetype end = text.indexOf('>', lt + 1);
+                if (end < 0)
+                    break;
+                at = end + 1;
+            }
+            continue;
+        }
+        const qsizetype nameBegin = lt + (endTag ? 2 : 1);
+        qsizetype nameEnd = nameBegin;
+        while (nameEnd < text.size() && !isSpace(text[nameEnd]) && text[nameEnd] != '>' && text[nameEnd] != '/')
+            ++nameEnd;
+        const QByteArrayView name = text.sliced(nameBegin, nameEnd - nameBegin);
+        const Tag tag{name, kindsOf(name)};
+        const TagEnd tagEnd = endOfTag(text, nameEnd, maxAttributes);
+        const qsizetype end = tagEnd.end;
+        if (end < 0)
+            break;
+        at = end + 1;
+
+        // Any tag may end a block and have the parser reopen every formatting element.
+        work += 1 + formatting.size();
+        attributes += tagEnd.attributes;
+        if (work > maxWork || attributes > maxPageAttributes) {
+            cutAt = lt;
+            break;
+        }
+        if (tagEnd.overflowFrom >= 0) {
+            // A closing "/" stays: it may close an element inside SVG.
+            const qsizetype blankEnd = text[end - 1] == '/' ? end - 1 : end;
+            blankedRanges.append({tagEnd.overflowFrom, blankEnd});
+        }
+        const bool cellClosed = tag.is(endTag ? EndClosesCell : StartClosesCell) && formatting.lastMarker().is(TableCell);
+        if (cellClosed)
+            formatting.clearToMarker();
+
+        if (endTag) {
+            // Closes the innermost open element of that name and everything inside it; a
+            // formatting element's end tag closes it alone.
+            const auto found = std::find_if(open.rbegin(), open.rend(), [&](const Tag& each) { return sameName(each.name, name); });
+            if (found != open.rend()) {
+                const auto inner = std::prev(found.base());
+                if (tag.is(Formatting)) {
+                    open.erase(inner);
+                } else {
+                    foreignDepth -= int(std::count_if(inner, open.end(), [](const Tag& each) { return each.is(Foreign); }));
+                    open.erase(inner, open.end());
+                }
+            }
+            if (tag.is(Formatting))
+                formatting.close(name);
+            else if (!cellClosed && tag.is(Marker) && sameName(formatting.lastMarker().name, name))
+                formatting.clearToMarker();
+            if (tag.is(Table))
+                tableDepth = std::max(0, tableDepth - 1);
+            continue;
+        }
+        if (tag.is(RawText) && foreignDepth == 0) {
+            const qsizetype close = findEndTag(text, name, at);
+            if (close < 0)
+                break;
+            at = close;
+            continue;
+        }
+        if (tag.is(PlainText))
+            break; // the rest of the page is text
+        // HTML ignores "/>" except on void elements and inside SVG and MathML.
+        const bool selfClosing = text[end - 1] == '/' && foreignDepth > 0;
+        if (tag.is(Table))
+            ++tableDepth;
+        // A cell outside a table is no cell to the parser, and fences nothing off.
+        if (tag.is(Marker) && (tableDepth > 0 || !tag.is(TableCell)))
+            formatting.pushMarker(tag);
+        if (tag.is(Void) || tag.is(ClosesItsKind) || selfClosing)
+            continue;
+        if (qsizetype(open.size()) >= maxDepth || (tag.is(Formatting) && formatting.size() >= maxFormatting)) {
+            blanked.append(lt);
+            continue;
+        }
+        if (tag.is(Formatting))
+            formatting.push(tag);
+        foreignDepth += tag.is(Foreign) ? 1 : 0;
+        open.push_back(tag);
+    }
+    for (const qsizetype position : std::as_const(blanked))
+        html[position] = ' ';
+    for (const auto& [from, to] : std::as_const(blankedRanges))
+        std::fill(html.begin() + from, html.begin() + std::max(from, to), ' ');
+    if (cutAt >= 0)
+        html.truncate(cutAt);
+    return cutAt;
+}
