@@ -50,7 +50,7 @@ if [ "${1:-}" = --one ]; then
 fi
 
 usage() {
-    sed -n '12,13p' "$self" | sed 's/^# *//' >&2
+    sed -n '10,11p' "$self" | sed 's/^# */usage: /; s/^usage: *SITES/       SITES/' >&2
     [ -n "${1:-}" ] && echo "many_sites.sh: $1" >&2
     exit 2
 }
@@ -78,8 +78,10 @@ program=$(readlink -f "$program")
 mkdir -p "$out"
 out=$(readlink -f "$out")
 
-# Trimmed lines, without comments and empty lines, one search each.
-grep -v -E '^[[:space:]]*(#|$)' "$sites" | sed -E 's/^[[:space:]]+//; s/[[:space:]]+$//' >"$out/.lines" || true
+# Trimmed lines, without comments, empty lines and repeats (which would share a folder), one
+# search each.
+grep -v -E '^[[:space:]]*(#|$)' "$sites" | sed -E 's/^[[:space:]]+//; s/[[:space:]]+$//' | awk '!seen[$0]++' \
+    >"$out/.lines" || true
 total=$(wc -l <"$out/.lines")
 status=0
 parallel --will-cite --line-buffer -q "${parallel_options[@]}" "$self" --one "$program" "$out" {} "$@" \
