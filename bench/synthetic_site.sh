@@ -48,8 +48,10 @@ stop_nginx() {
     [ -f "$work/nginx.pid" ] && kill "$(cat "$work/nginx.pid")" 2>/dev/null || true
     rm -f "$work/nginx.pid"
 }
+sleeper=""
 cleanup() {
     stop_nginx
+    [ -n "$sleeper" ] && kill "$sleeper" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -106,7 +108,8 @@ if [ -n "$serve_only" ]; then
     printf '%s\n' "${starts[@]}"
     while :; do
         sleep 3600 &
-        wait $!
+        sleeper=$!
+        wait "$sleeper"
     done
 fi
 
