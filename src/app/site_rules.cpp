@@ -4,6 +4,7 @@
 #include "links/sitemap_reader.h"
 #include "lists/page_table.h"
 #include "text/table_key.h"
+#include "text/trim_spaces.h"
 
 #include <QUrl>
 
@@ -75,6 +76,10 @@ void SiteRules::harvest(const QStringList& links, int depth)
 
 void SiteRules::admit(const QString& link, int depth)
 {
+    // Most links of a site lead to pages it has already, which it would not add again: they
+    // need neither the harvest rules nor a robots.txt verdict (a fragment is no other page).
+    if (m_pages.containsAddress(trimSpaces(link)))
+        return;
     const HarvestDecision decision = decideHarvest(link, depth, m_pages.size(), m_sites, m_limits, m_queryPages);
     if (!decision.address)
         return;

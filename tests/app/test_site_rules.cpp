@@ -108,9 +108,13 @@ private slots:
         QCOMPARE(addresses(), queued);
         QCOMPARE(rules->disallowedCount(), leftOut);
         QCOMPARE(notice.size(), notices);
-        rules->harvest(links, 1); // known now: no second fetch, no second notice
+        // Known now: no second fetch, no second notice, and pages it has, however written,
+        // are not added again.
+        rules->harvest(links + QStringList{QStringLiteral(" http://a.test/open.htm#again ")}, 1);
         QCOMPARE(files.asked.size(), 1);
         QCOMPARE(notice.size(), notices);
+        QCOMPARE(addresses(), queued);
+        QCOMPARE(rules->disallowedCount(), leftOut);
     }
 
     void searchSpacesThePagesOfADelayedSite_data()
