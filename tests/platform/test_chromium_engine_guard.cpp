@@ -170,7 +170,8 @@ private slots:
         f.browser->navigate(f.site.url(QStringLiteral("/hostile/six_and_trickle.htm")));
         QVERIFY(progress.wait(10'000));
         const auto* view = qobject_cast<QWebEngineView*>(static_cast<ChromiumBrowser*>(f.browser.get())->view());
-        QVERIFY(view && view->page()->renderProcessPid() > 0);
+        QVERIFY(view);
+        QTRY_VERIFY_WITH_TIMEOUT(view->page()->renderProcessPid() > 0, 5'000);
         killProcess(view->page()->renderProcessPid());
         QVERIFY(completed.wait(testBudget().snapshotMs));
         QVERIFY(!f.browser->navigationFailed());

@@ -25,6 +25,8 @@ constexpr int kStopGraceMs = 300;  // for the load that takes a stopped one's pl
 constexpr int kBlankWaitMs = 2000; // for the blank page of a reset to finish loading
 constexpr int kLoadWatchMs = 250;
 constexpr int kMemoryWatchMs = 500;
+// A renderer that has not answered the load-state script for this long is busy with the page.
+constexpr int kBusyRendererMs = 1000;
 // Reading gets at least this long, even when the page has used up its time.
 constexpr int kMinReadMs = 1000;
 // A document that began before its navigation was asked for, by more than the clocks of two
@@ -329,8 +331,10 @@ void ChromiumBrowser::watchMemory()
         m_memoryWatch.stop();
         return;
     }
-    // Before this navigation's document has come, the renderer's memory is the page before's.
-    if (!m_page || (m_state == State::Loading && !m_documentArrived))
+    // Before this navigation's document has come, the renderer's memory is the page before's;
+    // unless the renderer, its load begun, is too busy to answer: then it is busy with this one.
+    const bool busy = m_started && m_loadStatePending && m_loadStateWait.elapsed() >= kBusyRendererMs;
+    if (!m_page || (m_state == State::Loading && !m_documentArrived && !busy))
         return;
     const std::optional<qint64> bytes = residentBytes(m_page->renderProcessPid());
     if (!bytes || *bytes <= m_budget.rendererBytes)
