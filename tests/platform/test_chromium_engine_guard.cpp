@@ -164,13 +164,14 @@ private slots:
     // the page is read from its bytes, and says it was read in part.
     void endedRendererLeavesThePageToItsBytes()
     {
-        QSignalSpy progress(f.browser.get(), &Browser::progressChange);
-        QSignalSpy completed(f.browser.get(), &Browser::documentComplete);
-        QSignalSpy status(f.browser.get(), &Browser::statusTextChange);
-        f.browser->navigate(f.site.url(QStringLiteral("/hostile/six_and_trickle.htm")));
-        QVERIFY(progress.wait(10'000));
         const auto* view = qobject_cast<QWebEngineView*>(static_cast<ChromiumBrowser*>(f.browser.get())->view());
         QVERIFY(view);
+        QSignalSpy started(view->page(), &QWebEnginePage::loadStarted);
+        QSignalSpy completed(f.browser.get(), &Browser::documentComplete);
+        QSignalSpy status(f.browser.get(), &Browser::statusTextChange);
+        const QString address = f.site.url(QStringLiteral("/hostile/six_and_trickle.htm"));
+        f.browser->navigate(address);
+        QTRY_VERIFY_WITH_TIMEOUT(!started.isEmpty() && view->page()->url() == QUrl(address), 10'000);
         QTRY_VERIFY_WITH_TIMEOUT(view->page()->renderProcessPid() > 0, 5'000);
         killProcess(view->page()->renderProcessPid());
         QVERIFY(completed.wait(testBudget().snapshotMs));

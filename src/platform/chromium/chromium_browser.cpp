@@ -27,6 +27,8 @@ constexpr int kLoadWatchMs = 250;
 constexpr int kMemoryWatchMs = 500;
 // A renderer that has not answered the load-state script for this long is busy with the page.
 constexpr int kBusyRendererMs = 1000;
+// The end of a killed renderer is reported within this long, or it went unreported.
+constexpr int kKillNoticeMs = 2000;
 // Reading gets at least this long, even when the page has used up its time.
 constexpr int kMinReadMs = 1000;
 // A document that began before its navigation was asked for, by more than the clocks of two
@@ -127,10 +129,12 @@ ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, CurlSession* sessio
     });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
         m_rendererEnded = true;
-        // The end of a renderer this browser killed, whose page is being read without it
-        // already or has completed: it says nothing of the navigation now current.
-        if (std::exchange(m_killPending, false))
+        // The end of a renderer this browser has just killed, whose page is being read without
+        // it already or has completed: it says nothing of the navigation now current.
+        if (m_killClock.isValid() && m_killClock.elapsed() < kKillNoticeMs) {
+            m_killClock.invalidate();
             return;
+        }
         if (m_state != State::Loading && m_state != State::Settling && m_state != State::Reading)
             return;
         if (m_started)
@@ -569,7 +573,7 @@ void ChromiumBrowser::killRenderer()
 {
     m_rendererEnded = true;
     if (m_page && killProcess(m_page->renderProcessPid()))
-        m_killPending = true;
+        m_killClock.start();
 }
 
 void ChromiumBrowser::readFromBytes()

@@ -117,7 +117,7 @@ private:
     bool m_finishing = false;   // reading without settling, told to finish or over its memory
     bool m_memoryCut = false;
     bool m_rendererEnded = false; // killed or crashed: the page is reset once complete
-    bool m_killPending = false;   // killed, and its end not yet reported
+    QElapsedTimer m_killClock;    // since a renderer was killed, until its end is reported
     bool m_opening = false;     // "正在打开" is the last status text given
     QTimer m_stopGrace;
     QTimer m_blankWait;

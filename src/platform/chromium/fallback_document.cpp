@@ -34,7 +34,7 @@ void FallbackDocument::fetched(const FetchResult& result)
     m_fetch->deleteLater();
     // A page cut short, by its time or its size, is read as far as it came, as a browser
     // shows a partial page; one that sent nothing of itself failed.
-    if (!result.responded || result.status >= 400 || result.byteSize == 0 || !result.kept) {
+    if (!result.responded || result.status >= 400 || result.body.isEmpty()) {
         emit read(nullptr);
         return;
     }
