@@ -27,8 +27,6 @@ constexpr int kLoadWatchMs = 250;
 constexpr int kMemoryWatchMs = 500;
 // A renderer that has not answered the load-state script for this long is busy with the page.
 constexpr int kBusyRendererMs = 1000;
-// The end of a killed renderer is reported within this long, or it went unreported.
-constexpr int kKillNoticeMs = 2000;
 // Reading gets at least this long, even when the page has used up its time.
 constexpr int kMinReadMs = 1000;
 // A document that began before its navigation was asked for, by more than the clocks of two
@@ -129,12 +127,11 @@ ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, CurlSession* sessio
     });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
         m_rendererEnded = true;
-        // The end of a renderer this browser has just killed, whose page is being read without
-        // it already or has completed: it says nothing of the navigation now current.
-        if (m_killClock.isValid() && m_killClock.elapsed() < kKillNoticeMs) {
-            m_killClock.invalidate();
+        // The end of a renderer this browser killed (its page is read without it), or of one
+        // a live renderer has replaced: it says nothing of the navigation now current.
+        const bool killed = std::exchange(m_killedPid, 0) != 0;
+        if (killed || (m_page && residentBytes(m_page->renderProcessPid())))
             return;
-        }
         if (m_state != State::Loading && m_state != State::Settling && m_state != State::Reading)
             return;
         if (m_started)
@@ -343,8 +340,10 @@ void ChromiumBrowser::watchMemory()
     const std::optional<qint64> bytes = residentBytes(m_page->renderProcessPid());
     if (!bytes || *bytes <= m_budget.rendererBytes)
         return;
-    if (m_memoryCut) {
-        // Stopped a look ago and still past the bound: its parser does not heed a stop.
+    if (m_memoryCut || (m_state == State::Loading && !m_documentArrived)) {
+        // Stopped a look ago and still past the bound, its parser heeding no stop; or too
+        // busy to answer, and so to be read.
+        m_cut = QStringLiteral("memory");
         killRenderer();
         readFromBytes();
         return;
@@ -572,8 +571,9 @@ void ChromiumBrowser::readDone()
 void ChromiumBrowser::killRenderer()
 {
     m_rendererEnded = true;
-    if (m_page && killProcess(m_page->renderProcessPid()))
-        m_killClock.start();
+    const qint64 pid = m_page ? m_page->renderProcessPid() : 0;
+    if (killProcess(pid))
+        m_killedPid = pid;
 }
 
 void ChromiumBrowser::readFromBytes()

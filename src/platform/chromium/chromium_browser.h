@@ -117,7 +117,7 @@ private:
     bool m_finishing = false;   // reading without settling, told to finish or over its memory
     bool m_memoryCut = false;
     bool m_rendererEnded = false; // killed or crashed: the page is reset once complete
-    QElapsedTimer m_killClock;    // since a renderer was killed, until its end is reported
+    qint64 m_killedPid = 0;       // a renderer killed, whose end is not yet reported
     bool m_opening = false;     // "正在打开" is the last status text given
     QTimer m_stopGrace;
     QTimer m_blankWait;
