@@ -32,8 +32,8 @@ struct PageSnapshot;
 // load stalls, runs out of its share of the time or grows its renderer past the bound is
 // stopped and read as it stands. A renderer that gives no document (busy past its budget,
 // still past the bound once stopped, ended) is killed, and the page is read from its bytes
-// as the script-free engine reads it; only a page that sent nothing fails. Every event is delivered from the event loop and belongs to
-// the navigation that raised it.
+// as the script-free engine reads it; only a page that sent nothing fails. Every event is
+// delivered from the event loop and belongs to the navigation that raised it.
 class ChromiumBrowser : public Browser {
     Q_OBJECT
 public:
