@@ -223,6 +223,8 @@ int runHostile(const HostileBenchPage& page)
             snapshotMs = double(snapshot.elapsed());
             QCoreApplication::quit();
         });
+        // A page whose renderer was killed may never answer: the reading gets a bound of its own.
+        bound.start(30'000);
         snapshot.start();
         reader.start();
         QCoreApplication::exec();

@@ -3,27 +3,17 @@
 
 #include "chromium_test_support.h"
 #include "engine_snapshot_table.h"
+#include "hostile_page_table.h"
 
 #include "platform/chromium/chromium_browser.h"
+#include "platform/chromium/renderer_memory.h"
 #include "platform/chromium/snapshot_script.h"
 #include "platform/html/html_snapshot.h"
 #include "site/hostile_site.h"
 
 #include <QElapsedTimer>
-
-namespace {
-
-int documentCount(const DocumentPtr& document)
-{
-    int count = document ? 1 : 0;
-    if (document) {
-        for (const DocumentPtr& frame : document->frames())
-            count += documentCount(frame);
-    }
-    return count;
-}
-
-} // namespace
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 class TestChromiumEngineGuard : public QObject {
     Q_OBJECT
@@ -147,6 +137,51 @@ private slots:
         }
         const bool cut = status.last().at(0).toString() != QStringLiteral("完成");
         QCOMPARE(cut, QByteArray(QTest::currentDataTag()) != "a picture that trickles beside six");
+    }
+
+    // Pages that keep a renderer busy past its budget or swell it past its bound: it is ended
+    // and the page read from its bytes, good parts and all; the slot goes on with a new one.
+    void bigHostilePages_data() { addHostilePageRows(HostileRows::BigPages); }
+    void bigHostilePages()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, tag);
+        QFETCH(int, maxElements);
+        const DocumentPtr document = loadPage(*f.browser, f.site.url(path), 60'000);
+        QVERIFY(document);
+        QVERIFY(!f.browser->navigationFailed());
+        QVERIFY(goodPicture(document, f.site.url("/img/logo.gif")));
+        QVERIFY(hasLink(document, f.site.url("/pictures.htm")));
+        // Read by the renderer, the page's elements stop at the snapshot's cap.
+        const qsizetype elements = document->getElementsByTagName(tag).size();
+        QVERIFY2(elements <= qMax(qsizetype(maxElements), kMaxElements), qPrintable(QString::number(elements)));
+        const DocumentPtr next = loadPage(*f.browser, f.site.url("/links.htm"), 30'000);
+        QVERIFY(next);
+        QCOMPARE(next->title(), QStringLiteral("Links"));
+    }
+
+    // A renderer that ends while its page loads (killed here as the memory bound kills one):
+    // the page is read from its bytes, and says it was read in part.
+    void endedRendererLeavesThePageToItsBytes()
+    {
+        const auto* view = qobject_cast<QWebEngineView*>(static_cast<ChromiumBrowser*>(f.browser.get())->view());
+        QVERIFY(view);
+        QSignalSpy started(view->page(), &QWebEnginePage::loadStarted);
+        QSignalSpy completed(f.browser.get(), &Browser::documentComplete);
+        QSignalSpy status(f.browser.get(), &Browser::statusTextChange);
+        const QString address = f.site.url(QStringLiteral("/hostile/six_and_trickle.htm"));
+        f.browser->navigate(address);
+        QTRY_VERIFY_WITH_TIMEOUT(!started.isEmpty() && view->page()->url() == QUrl(address), 10'000);
+        QTRY_VERIFY_WITH_TIMEOUT(view->page()->renderProcessPid() > 0, 5'000);
+        killProcess(view->page()->renderProcessPid());
+        QVERIFY(completed.wait(testBudget().snapshotMs));
+        QVERIFY(!f.browser->navigationFailed());
+        QCOMPARE(f.browser->document()->getElementsByTagName(QStringLiteral("IMG")).size(), 2 + kSixPictures);
+        QVERIFY(hasLink(f.browser->document(), f.site.url("/pictures.htm")));
+        QCOMPARE(status.last().at(0).toString(), QStringLiteral("完成（页面只读取了一部分）"));
+        const DocumentPtr next = loadPage(*f.browser, f.site.url("/links.htm"), 30'000);
+        QVERIFY(next);
+        QCOMPARE(next->title(), QStringLiteral("Links"));
     }
 
     // Told to finish while its picture trickles: what has arrived is the page.

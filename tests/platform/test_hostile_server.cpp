@@ -2,6 +2,7 @@
 // picture and link of its page survive it.
 
 #include "app/bounded_headless_run.h"
+#include "hostile_page_table.h"
 #include "links/harvest_rules.h"
 #include "net_test_support.h"
 #include "platform/html/html_snapshot.h"
@@ -15,32 +16,6 @@
 namespace {
 
 constexpr int kGraceMs = 1000;
-
-// The good picture among the page's pictures, and whether the good link is among its links.
-std::optional<Element> goodPicture(const DocumentPtr& document, const QString& src)
-{
-    for (const Element& image : document->getElementsByTagName(QStringLiteral("IMG"))) {
-        if (image.src() == src)
-            return image;
-    }
-    return std::nullopt;
-}
-
-bool hasLink(const DocumentPtr& document, const QString& href)
-{
-    const QList<Element> links = document->links();
-    return std::any_of(links.cbegin(), links.cend(), [&](const Element& link) { return link.href() == href; });
-}
-
-int documentCount(const DocumentPtr& document)
-{
-    if (!document)
-        return 0;
-    int count = 1;
-    for (const DocumentPtr& frame : document->frames())
-        count += documentCount(frame);
-    return count;
-}
 
 } // namespace
 
@@ -57,35 +32,7 @@ private slots:
         f.site.addHostileRoutes();
     }
 
-    void faults_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("failed");
-        QTest::addColumn<QString>("tag");       // elements of this tag are bounded...
-        QTest::addColumn<int>("maxElements"); // ...by this many
-        QTest::addColumn<int>("maxRequests"); // requests the whole load may make
-
-        QTest::newRow("endless picture") << "/hostile/endless.htm" << false << "IMG" << 2 << 3;
-        QTest::newRow("trickling picture") << "/hostile/trickle.htm" << false << "IMG" << 2 << 3;
-        QTest::newRow("connection closed mid-page") << "/hostile/closed.htm" << true << "" << 0 << 1;
-        QTest::newRow("connection reset mid-page") << "/hostile/reset.htm" << true << "" << 0 << 1;
-        QTest::newRow("103 response first") << "/hostile/interim.htm" << false << "IMG" << 1 << 2;
-        QTest::newRow("102 response first") << "/hostile/processing.htm" << false << "IMG" << 1 << 2;
-        QTest::newRow("chunked page") << "/hostile/chunked.htm" << false << "IMG" << 1 << 2;
-        QTest::newRow("chunked page without its last chunk") << "/hostile/chunked_cut.htm" << true << "" << 0 << 1;
-        QTest::newRow("six frames in every frame") << "/hostile/fanout.htm?n=0" << false << "IFRAME" << 6
-                                                   << PageLoad::kMaxDocuments + 1;
-        QTest::newRow("<div/> flood") << "/hostile/selfclosing.htm" << false << "DIV" << ParseBounds::kMaxDepth << 2;
-        QTest::newRow("<!--> then a div flood") << "/hostile/empty_comment.htm" << false << "DIV"
-                                                << ParseBounds::kMaxDepth << 2;
-        QTest::newRow("formatting amplifier") << "/hostile/amplifier.htm" << false << "B"
-                                              << ParseBounds::kMaxActiveFormatting * (kAmplifierParagraphs + 1) << 2;
-        // The good parts stand last, past the element cap and the parser's work bound.
-        QTest::newRow("links past the element cap, then the good ones")
-            << "/hostile/links_then_good.htm" << false << "A" << int(kMaxElements + LightPassBounds::kMaxElements) << 2;
-        QTest::newRow("<!--> then divs past the work bound, then the good parts")
-            << "/hostile/empty_comment_then_good.htm" << false << "DIV" << ParseBounds::kMaxDepth << 2;
-    }
+    void faults_data() { addHostilePageRows(HostileRows::All); }
     void faults()
     {
         QFETCH(QString, path);

@@ -1,12 +1,14 @@
 #include "platform/chromium/chromium_browser.h"
 
 #include "base/deliver_later.h"
+#include "platform/chromium/fallback_document.h"
 #include "platform/chromium/guarded_page.h"
 #include "platform/chromium/page_settle.h"
 #include "platform/chromium/page_snapshot.h"
 #include "platform/chromium/renderer_memory.h"
 #include "platform/chromium/request_activity.h"
 #include "platform/chromium/snapshot_reader.h"
+#include "platform/http/curl_session.h"
 #include "platform/http/resource_loader.h"
 #include "platform/http/web_address.h"
 
@@ -23,6 +25,8 @@ constexpr int kStopGraceMs = 300;  // for the load that takes a stopped one's pl
 constexpr int kBlankWaitMs = 2000; // for the blank page of a reset to finish loading
 constexpr int kLoadWatchMs = 250;
 constexpr int kMemoryWatchMs = 500;
+// A renderer that has not answered the load-state script for this long is busy with the page.
+constexpr int kBusyRendererMs = 1000;
 // Reading gets at least this long, even when the page has used up its time.
 constexpr int kMinReadMs = 1000;
 // A document that began before its navigation was asked for, by more than the clocks of two
@@ -71,10 +75,10 @@ bool isBlankUrl(const QUrl& url)
 
 } // namespace
 
-ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, ResourceLoader* resources,
+ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, CurlSession* session, ResourceLoader* resources,
                                  UrlCache* cache, SettleBudget budget, QObject* parent)
     : Browser(parent), m_page(new GuardedPage(profile, this)), m_activity(new RequestActivity(this)),
-      m_resources(resources), m_cache(cache), m_budget(budget)
+      m_session(session), m_resources(resources), m_cache(cache), m_budget(budget)
 {
     m_page->setUrlRequestInterceptor(m_activity);
     QWebEngineScript entries;
@@ -122,8 +126,18 @@ ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, ResourceLoader* res
         emit windowClosing(false, cancel); // refused whatever the answer: the slot keeps its page
     });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
-        if (m_state == State::Loading || m_state == State::Settling || m_state == State::Reading)
-            loadEnded(true, m_started);
+        m_rendererEnded = true;
+        // The end of a renderer this browser killed (its page is read without it), or of one
+        // a live renderer has replaced: it says nothing of the navigation now current.
+        const bool killed = std::exchange(m_killedPid, 0) != 0;
+        if (killed || (m_page && residentBytes(m_page->renderProcessPid())))
+            return;
+        if (m_state != State::Loading && m_state != State::Settling && m_state != State::Reading)
+            return;
+        if (m_started)
+            readFromBytes();
+        else
+            loadEnded(true, false);
     });
 }
 
@@ -174,6 +188,11 @@ void ChromiumBrowser::stopWork()
     m_resourcePage = 0;
     m_pendingSheets = 0;
     m_read.reset();
+    if (m_fallback) {
+        m_fallback->disconnect(this);
+        m_fallback->deleteLater(); // its fetch ends with it
+    }
+    m_fallback = nullptr;
 }
 
 void ChromiumBrowser::navigate(const QString& address)
@@ -187,6 +206,8 @@ void ChromiumBrowser::navigate(const QString& address)
     m_started = false;
     m_finishing = false;
     m_memoryCut = false;
+    m_rendererEnded = false;
+    m_responseTold = false;
     m_cut.clear();
     m_state = State::Idle;
 
@@ -249,6 +270,10 @@ void ChromiumBrowser::finishNow()
     case State::Reading:
         m_readBudget.start(0); // what has been read is the page
         return;
+    case State::Fetching:
+        if (m_fallback)
+            m_fallback->finishNow(); // what has arrived of the bytes is the page
+        return;
     case State::Idle:
     case State::Done:
         return;
@@ -274,6 +299,7 @@ void ChromiumBrowser::watchLoad()
     if (m_state != State::Loading || !m_started || !m_page || m_loadStatePending)
         return;
     m_loadStatePending = true;
+    m_loadStateWait.start();
     m_page->runJavaScript(
         QString::fromLatin1(kLoadStateScript), QWebEngineScript::ApplicationWorld,
         [self = QPointer<ChromiumBrowser>(this), navigation = m_navigation](const QVariant& result) {
@@ -306,12 +332,22 @@ void ChromiumBrowser::watchMemory()
         m_memoryWatch.stop();
         return;
     }
-    // Before this navigation's document has come, the renderer's memory is the page before's.
-    if (!m_page || m_memoryCut || (m_state == State::Loading && !m_documentArrived))
+    // Before this navigation's document has come, the renderer's memory is the page before's;
+    // unless the renderer, its load begun, is too busy to answer: then it is busy with this one.
+    const bool busy = m_started && m_loadStatePending && m_loadStateWait.elapsed() >= kBusyRendererMs;
+    if (!m_page || (m_state == State::Loading && !m_documentArrived && !busy))
         return;
     const std::optional<qint64> bytes = residentBytes(m_page->renderProcessPid());
     if (!bytes || *bytes <= m_budget.rendererBytes)
         return;
+    if (m_memoryCut || (m_state == State::Loading && !m_documentArrived)) {
+        // Stopped a look ago and still past the bound, its parser heeding no stop; or too
+        // busy to answer, and so to be read.
+        m_cut = QStringLiteral("memory");
+        killRenderer();
+        readFromBytes();
+        return;
+    }
     m_memoryCut = true;
     m_cut = QStringLiteral("memory");
     if (m_state == State::Reading)
@@ -389,6 +425,13 @@ void ChromiumBrowser::loadBudgetSpent()
     // What has arrived by now is the page; with nothing at all, the navigation failed.
     if (m_started && m_cut.isEmpty())
         m_cut = QStringLiteral("load");
+    if (m_started && m_loadStatePending && m_loadStateWait.elapsed() >= m_budget.stallMs) {
+        // The renderer has not answered for a while: busy with the page, it would not settle
+        // or be read either.
+        killRenderer();
+        readFromBytes();
+        return;
+    }
     loadEnded(!m_started, m_started);
 }
 
@@ -412,6 +455,7 @@ void ChromiumBrowser::loadEnded(bool failed, bool responded)
         return;
     }
     later([this, address] { emit navigateComplete2(address); });
+    m_responseTold = true;
     m_state = State::Settling;
     if (m_finishing) {
         readPage();
@@ -443,8 +487,16 @@ void ChromiumBrowser::readPage()
 
 void ChromiumBrowser::readBudgetSpent()
 {
-    if (m_reader)
-        pageRead(m_reader->take());
+    if (m_reader) {
+        PageSnapshot snapshot = m_reader->take();
+        if (!snapshot.document) {
+            // Not a slice in the reading's whole budget: the renderer is busy past it.
+            killRenderer();
+            readFromBytes();
+            return;
+        }
+        pageRead(std::move(snapshot));
+    }
     // Style sheets still loading or not, what was read is the page.
     if (m_state == State::Reading && m_read)
         readDone();
@@ -457,8 +509,12 @@ void ChromiumBrowser::pageRead(PageSnapshot snapshot)
     m_reader = nullptr;
     if (m_state != State::Reading)
         return;
-    if (!snapshot.document || isAboutBlank(snapshot.document->URL())
-        || snapshot.documentStart < double(m_loadStartEpoch) - kStartSlackMs) {
+    if (!snapshot.document) {
+        // The renderer gave no document: its scripts never answered.
+        readFromBytes();
+        return;
+    }
+    if (isAboutBlank(snapshot.document->URL()) || snapshot.documentStart < double(m_loadStartEpoch) - kStartSlackMs) {
         // Nothing of the address ever arrived: the page is still the one before, or blank.
         stopWork();
         m_failed = true;
@@ -512,14 +568,62 @@ void ChromiumBrowser::readDone()
     complete(document, address);
 }
 
+void ChromiumBrowser::killRenderer()
+{
+    m_rendererEnded = true;
+    const qint64 pid = m_page ? m_page->renderProcessPid() : 0;
+    if (killProcess(pid))
+        m_killedPid = pid;
+}
+
+void ChromiumBrowser::readFromBytes()
+{
+    stopWork();
+    if (!m_session) {
+        m_failed = true;
+        complete(nullptr, m_location);
+        return;
+    }
+    m_state = State::Fetching;
+    if (m_cut.isEmpty())
+        m_cut = QStringLiteral("renderer");
+    m_fallback = new FallbackDocument(m_session, *m_cache, this);
+    connect(m_fallback, &FallbackDocument::read, this,
+            [this](const DocumentPtr& document) { later([this, document] { bytesRead(document); }); });
+    // What is left of the page time-out, but never less than a reading gets.
+    const qint64 remaining = qMax<qint64>(m_pageDeadline.remainingTime(), m_budget.readReserveMs());
+    m_fallback->start(addressToFetch(m_location), int(qMax<qint64>(remaining, kMinReadMs)));
+}
+
+void ChromiumBrowser::bytesRead(const DocumentPtr& document)
+{
+    if (m_state != State::Fetching)
+        return;
+    if (m_fallback)
+        m_fallback->deleteLater();
+    m_fallback = nullptr;
+    if (!document) {
+        m_failed = true;
+        complete(nullptr, m_location);
+        return;
+    }
+    m_location = document->URL();
+    if (!std::exchange(m_responseTold, true))
+        emit navigateComplete2(m_location);
+    if (m_state == State::Fetching) // unless the handler has navigated elsewhere
+        complete(document, m_location);
+}
+
 void ChromiumBrowser::complete(DocumentPtr document, const QString& address)
 {
     const quint64 navigation = m_navigation;
     m_state = State::Done;
     m_opening = false;
-    if (m_memoryCut && m_page) {
-        // Read or not, the page does not stay: its scripts go with it, and the renderer's memory.
+    if ((m_memoryCut || m_rendererEnded) && m_page) {
+        // Read or not, the page does not stay: its scripts go with it, and the renderer's
+        // memory; a renderer that ended is made again for the blank page.
         m_memoryCut = false;
+        m_rendererEnded = false;
         m_page->allowBlankOnce();
         m_page->load(QUrl(QStringLiteral("about:blank")));
         m_blankPending = true;

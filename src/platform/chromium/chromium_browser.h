@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+class CurlSession;
+class FallbackDocument;
 class GuardedPage;
 class PageSettle;
 class QWebEngineLoadingInfo;
@@ -28,13 +30,16 @@ struct PageSnapshot;
 // own that the window may take into a tab. A navigation loads the page, lets it settle, reads
 // it with the snapshot script and then completes, all within the page time-out. A page whose
 // load stalls, runs out of its share of the time or grows its renderer past the bound is
-// stopped and read as it stands. Every event is delivered from the event loop and belongs to
-// the navigation that raised it.
+// stopped and read as it stands. A renderer that gives no document (busy past its budget,
+// still past the bound once stopped, ended) is killed, and the page is read from its bytes
+// as the script-free engine reads it; only a page that sent nothing fails. Every event is
+// delivered from the event loop and belongs to the navigation that raised it.
 class ChromiumBrowser : public Browser {
     Q_OBJECT
 public:
-    ChromiumBrowser(QWebEngineProfile* profile, ResourceLoader* resources, UrlCache* cache,
-                    SettleBudget budget, QObject* parent = nullptr);
+    // session: where a page whose renderer gave no document is fetched again.
+    ChromiumBrowser(QWebEngineProfile* profile, CurlSession* session, ResourceLoader* resources,
+                    UrlCache* cache, SettleBudget budget, QObject* parent = nullptr);
     ~ChromiumBrowser() override;
 
     void navigate(const QString& address) override;
@@ -57,7 +62,7 @@ public:
     void releasePage();
 
 private:
-    enum class State { Idle, Loading, Settling, Reading, Done };
+    enum class State { Idle, Loading, Settling, Reading, Fetching, Done };
 
     void later(std::function<void()> event);
     void stopWork();
@@ -74,12 +79,19 @@ private:
     void pageRead(PageSnapshot snapshot);
     void storePictureFigures(const PageSnapshot& snapshot);
     void readDone();
+    // Ends the renderer, which neither its stopping nor its budget brought to an end.
+    void killRenderer();
+    // The renderer gave no document: the page is read from its bytes instead.
+    void readFromBytes();
+    void bytesRead(const DocumentPtr& document);
     void complete(DocumentPtr document, const QString& address);
 
     QPointer<GuardedPage> m_page;
     QPointer<QWebEngineView> m_view;
     RequestActivity* m_activity = nullptr;
+    QPointer<CurlSession> m_session;
     QPointer<ResourceLoader> m_resources;
+    QPointer<FallbackDocument> m_fallback;
     UrlCache* m_cache;
     SettleBudget m_budget;
 
@@ -99,9 +111,13 @@ private:
     std::pair<int, qint64> m_lastActivity{-1, -1};
     QElapsedTimer m_stallClock;
     bool m_loadStatePending = false;
+    QElapsedTimer m_loadStateWait; // since the pending load-state script was sent
+    bool m_responseTold = false;   // navigateComplete2 has been sent for this navigation
     bool m_documentArrived = false; // this navigation's document has been seen
     bool m_finishing = false;   // reading without settling, told to finish or over its memory
     bool m_memoryCut = false;
+    bool m_rendererEnded = false; // killed or crashed: the page is reset once complete
+    qint64 m_killedPid = 0;       // a renderer killed, whose end is not yet reported
     bool m_opening = false;     // "正在打开" is the last status text given
     QTimer m_stopGrace;
     QTimer m_blankWait;

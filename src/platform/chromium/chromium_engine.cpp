@@ -66,7 +66,7 @@ ChromiumEngine::~ChromiumEngine()
 
 Browser* ChromiumEngine::createBrowser(QObject* parent)
 {
-    auto* browser = new ChromiumBrowser(m_profile, m_resources, m_cache, m_budget, parent);
+    auto* browser = new ChromiumBrowser(m_profile, m_session, m_resources, m_cache, m_budget, parent);
     m_browsers.append(browser);
     return browser;
 }

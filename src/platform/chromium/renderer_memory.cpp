@@ -1,7 +1,10 @@
 #include "platform/chromium/renderer_memory.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
+
+#include <csignal>
 
 std::optional<qint64> residentBytes(qint64 pid)
 {
@@ -19,4 +22,9 @@ std::optional<qint64> residentBytes(qint64 pid)
             return kilobytes * 1024;
     }
     return std::nullopt;
+}
+
+bool killProcess(qint64 pid)
+{
+    return pid > 0 && pid != QCoreApplication::applicationPid() && ::kill(pid_t(pid), SIGKILL) == 0;
 }
