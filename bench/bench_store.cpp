@@ -54,7 +54,7 @@ void measureWrites(const QString& folder)
             for (int i = first; i < first + batchRows && i < rows; ++i) {
                 batch.pictures.insert(i, picture(i));
                 batch.pages.insert(i + 1, {QStringLiteral("1"), picture(i).source + QString::number(i),
-                                           QStringLiteral("提取完成")});
+                                           PageStatus::Done, 1});
             }
             if (auto failure = store.write(batch)) {
                 std::printf("write failed: %s\n", qPrintable(*failure));

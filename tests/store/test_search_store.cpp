@@ -57,8 +57,32 @@ QStringList cells(const PictureRow& row)
 
 QStringList pageCells(const StoredPage& page)
 {
-    return {page.title, page.address, page.status};
+    return {page.title, page.address, QString::number(int(page.status)), QString::number(page.depth)};
 }
+
+// A search file exactly as version 1 of the program made it (its tables, its mark and its
+// journal), holding one row of each kind it wrote.
+QStringList version1File(const QString& picturesTable)
+{
+    return {"PRAGMA application_id = 1364610609", "PRAGMA journal_mode = WAL",
+            "CREATE TABLE pages(position INTEGER PRIMARY KEY, key TEXT, title TEXT, address TEXT, status TEXT)",
+            picturesTable, "CREATE TABLE settings(name TEXT PRIMARY KEY, value TEXT)",
+            "INSERT INTO pages VALUES(1, 'http://a.com/', '[添加]', 'http://A.com/', '提取完成')",
+            "INSERT INTO pages VALUES(2, 'http://a.com/w', '1', 'http://a.com/w', NULL)",
+            "INSERT INTO pages VALUES(3, 'http://a.com/l', '1', 'http://a.com/l', '正在下载')",
+            "INSERT INTO pages VALUES(4, 'http://a.com/f', '1', 'http://a.com/f', '下载出错')",
+            "INSERT INTO pages VALUES(5, 'http://a.com/u', '1', 'http://a.com/u', 'downloading')",
+            "INSERT INTO pictures VALUES(1, 'http://a.com/b.gif', 'b.gif', 'http://a.com/B.gif', 'gif', '1.000',"
+            " 't', 's', '3', '4', '下载完成')",
+            "INSERT INTO pictures VALUES(0, 'http://a.com/z.gif', 'z.gif', 'http://a.com/z.gif', 'gif', '', '', '',"
+            " '', '', '')",
+            "INSERT INTO settings VALUES('site_list', '|a.com')", "INSERT INTO settings VALUES('titles', '1')",
+            "INSERT INTO settings VALUES('ended_cleanly', '0')", "PRAGMA user_version = 1"};
+}
+
+const char* const version1Pictures =
+    "CREATE TABLE pictures(position INTEGER PRIMARY KEY, key TEXT, file_name TEXT, address TEXT, type TEXT,"
+    " size TEXT, title TEXT, source TEXT, width TEXT, height TEXT, download_status TEXT)";
 
 } // namespace
 
@@ -88,10 +112,11 @@ private slots:
         QFETCH(QString, text);
         const QString file = path(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-') + ".sqlite");
         StoreBatch batch;
-        batch.pages.insert(1, {"[添加]", text, "提取完成"});
-        batch.pages.insert(2, {text, "http://a.com/2", "正在下载"});
+        batch.pages.insert(1, {"[添加]", text, PageStatus::Done, 0});
+        batch.pages.insert(2, {text, "http://a.com/2", PageStatus::Downloading, 3});
         batch.pictures.insert(0, pictureFrom(text));
         batch.pictures.insert(1, pictureFrom("second"));
+        batch.sorts.insert(0, {PictureTable::Size, Qt::DescendingOrder, 2});
         batch.siteList = "|" + text;
         batch.titles = true;
         batch.sources = true;
@@ -110,6 +135,7 @@ private slots:
         QCOMPARE(search.pictures.size(), 2);
         QCOMPARE(cells(search.pictures.at(0)), cells(pictureFrom(text)));
         QCOMPARE(cells(search.pictures.at(1)), cells(pictureFrom("second")));
+        QCOMPARE(search.sorts, QList<PictureSort>({batch.sorts[0]}));
         QCOMPARE(search.siteList, "|" + text);
         QVERIFY(search.titles);
         QVERIFY(search.sources);
@@ -121,31 +147,44 @@ private slots:
         auto store = open(path("later.sqlite"));
         QVERIFY(store);
         StoreBatch first;
-        first.pages.insert(1, {"[添加]", "http://a.com/", "正在下载"});
+        first.pages.insert(1, {"[添加]", "http://a.com/", PageStatus::Downloading, 0});
+        first.pages.insert(2, {"1", "http://a.com/2", PageStatus::Waiting, 1});
         for (const QString name : {"c", "a", "b"})
             first.pictures.insert(int(first.pictures.size()), pictureFrom(name));
+        first.sorts.insert(0, {PictureTable::FileName, Qt::DescendingOrder, 3});
         first.titles = true;
         QCOMPARE(store->write(first), std::nullopt);
 
-        StoreBatch second; // the page completes, the pictures are sorted, titles stay
-        second.pages.insert(1, {"[添加]", "http://a.com/", "提取完成"});
-        second.picturesReplaced = true;
-        for (const QString name : {"a", "b"}) // a table that shrank is rewritten whole
-            second.pictures.insert(int(second.pictures.size()), pictureFrom(name));
+        StoreBatch second; // the page completes, a click replaces the last, titles stay
+        second.pages.insert(1, {"[添加]", "http://a.com/", PageStatus::Done, 0});
+        second.pictures.insert(1, pictureFrom("x"));
+        second.sorts.insert(0, {PictureTable::FileName, Qt::AscendingOrder, 3});
         QCOMPARE(store->write(second), std::nullopt);
+        StoredSearch search = readAll(*store);
+        QCOMPARE(search.pages.size(), 2);
+        QCOMPARE(search.pages.at(0).status, PageStatus::Done);
+        QCOMPARE(search.pictures.size(), 3);
+        QCOMPARE(search.pictures.at(1).fileName, "x1");
+        QCOMPARE(search.sorts, QList<PictureSort>({second.sorts[0]}));
 
-        const StoredSearch search = readAll(*store);
+        StoreBatch whole; // a table that shrank is written whole
+        whole.replacesRows = true;
+        whole.pages.insert(1, first.pages[1]);
+        for (const QString name : {"a", "b"})
+            whole.pictures.insert(int(whole.pictures.size()), pictureFrom(name));
+        QCOMPARE(store->write(whole), std::nullopt);
+        search = readAll(*store);
         QCOMPARE(search.pages.size(), 1);
-        QCOMPARE(search.pages.at(0).status, "提取完成");
         QCOMPARE(search.pictures.size(), 2);
         QCOMPARE(search.pictures.at(0).fileName, "a1");
         QCOMPARE(search.pictures.at(1).fileName, "b1");
+        QVERIFY(search.sorts.isEmpty());
         QVERIFY(search.titles);
         QVERIFY(search.endedCleanly); // never marked otherwise
 
         QCOMPARE(store->clear(), std::nullopt);
         const StoredSearch cleared = readAll(*store);
-        QVERIFY(cleared.pages.isEmpty() && cleared.pictures.isEmpty() && !cleared.titles);
+        QVERIFY(cleared.pages.isEmpty() && cleared.pictures.isEmpty() && cleared.sorts.isEmpty() && !cleared.titles);
     }
 
     void acceptsNothingToLose_data()
@@ -164,9 +203,63 @@ private slots:
         QVERIFY(store);
         QVERIFY(readAll(*store).pages.isEmpty());
         StoreBatch batch;
-        batch.pages.insert(1, {"1", "http://a.com/", ""});
+        batch.pages.insert(1, {"1", "http://a.com/", PageStatus::Waiting, 0});
         QCOMPARE(store->write(batch), std::nullopt);
         QCOMPARE(bytesOf(file).left(16), QByteArray("SQLite format 3\0", 16));
+    }
+
+    void opensAFileOfVersion1Once()
+    {
+        const QString file = path("version-1.sqlite");
+        makeSqlite(file, version1File(version1Pictures));
+        for (int opening = 0; opening < 2; ++opening) {
+            auto store = open(file);
+            QVERIFY(store);
+            const StoredSearch search = readAll(*store);
+            QList<PageStatus> statuses;
+            for (const StoredPage& page : search.pages)
+                statuses << page.status;
+            // An unknown text was resumed as waiting, and so it still is.
+            QCOMPARE(statuses, QList<PageStatus>({PageStatus::Done, PageStatus::Waiting, PageStatus::Downloading,
+                                                  PageStatus::Failed, PageStatus::Waiting}));
+            QCOMPARE(search.pages.at(0).address, "http://A.com/");
+            QCOMPARE(search.pictures.size(), 2); // in table order, which becomes the records' order
+            QCOMPARE(cells(search.pictures.at(0)), QStringList({"z.gif", "http://a.com/z.gif", "gif", "", "", "", "", "", ""}));
+            QCOMPARE(cells(search.pictures.at(1)), QStringList({"b.gif", "http://a.com/B.gif", "gif", "1.000", "t", "s", "3", "4", "下载完成"}));
+            QVERIFY(search.sorts.isEmpty());
+            QCOMPARE(search.siteList, "|a.com");
+            QVERIFY(search.titles && !search.endedCleanly);
+            QCOMPARE(search.pages.at(1).depth, opening); // the first opening's write is there
+            StoreBatch later;
+            later.pages.insert(2, {"1", "http://a.com/w", PageStatus::Waiting, 1});
+            QCOMPARE(store->write(later), std::nullopt);
+        }
+    }
+
+    // A file this version cannot read stays as it was, and the reason names its version.
+    void refusesAVersionItCannotRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("version 1 without its picture columns") << "broken" << "version 1";
+        QTest::newRow("a later version") << "later" << "version 99";
+    }
+    void refusesAVersionItCannotRead()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, told);
+        QTemporaryDir own;
+        const QString file = own.filePath("search.sqlite");
+        QStringList statements = version1File("CREATE TABLE pictures(position INTEGER PRIMARY KEY, file_name TEXT)");
+        statements.removeIf([](const QString& statement) { return statement.startsWith("INSERT INTO pictures"); });
+        if (kind == "later")
+            statements.append("PRAGMA user_version = 99");
+        makeSqlite(file, statements);
+        const QByteArray bytes = bytesOf(file);
+        auto opened = openSearchStore(file);
+        QVERIFY(std::holds_alternative<QString>(opened));
+        QVERIFY2(std::get<QString>(opened).contains(told), qPrintable(std::get<QString>(opened)));
+        QCOMPARE(bytesOf(file), bytes);
     }
 
     void refusesWhatIsNotOurs_data()
