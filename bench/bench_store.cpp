@@ -5,6 +5,7 @@
 #include "app/clock.h"
 #include "app/search_session.h"
 #include "app/session_recorder.h"
+#include "app/session_restore.h"
 #include "site/test_site.h"
 #include "store/search_store.h"
 
@@ -103,6 +104,13 @@ void measureRecorder(const QString& folder)
         std::printf("recorder, event-loop thread: click on column %d of %d rows: sort %.0f ms, its write %.0f ms\n",
                     column, table.size(), sortMs, writeMs);
     }
+    // A resumed search reads the file and replays the clicks over the rows.
+    std::variant<StoredSearch, QString> stored;
+    const double readMs = millisecondsOf([&] { stored = store.read(); });
+    SearchSession resumed({}, clock, nullptr);
+    const double restoreMs = millisecondsOf([&] { restoreSearch(resumed, std::get<StoredSearch>(stored)); });
+    std::printf("resume of %d rows and %zu clicks: read %.0f ms, restore %.0f ms\n", resumed.pictureTable().size(),
+                table.sorts().size(), readMs, restoreMs);
 }
 
 void addCrawlSite(TestSite& site)

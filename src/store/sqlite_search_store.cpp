@@ -182,8 +182,8 @@ std::optional<QString> prepareFile(QSqlDatabase& db, SearchFileKind kind)
         return db.lastError().text();
     const int found = version->toInt();
     if (found < 0 || found > searchFileVersion) {
-        return QStringLiteral("it was made by a later version of the program (search file version %1; this one reads"
-                              " versions 1 to %2); it was left as it is")
+        return QStringLiteral("it is a search file of version %1, which this version of the program cannot read"
+                              " (it reads versions 1 to %2); it was left as it is")
             .arg(found)
             .arg(searchFileVersion);
     }
