@@ -1,6 +1,11 @@
-// The search store's write throughput, and a loopback crawl with and without --session.
+// The search store's write throughput, the time the recorder takes on the event loop's
+// thread, and a loopback crawl with and without --session.
 // Run by hand: build/bench_store [path of the quorvane program, default ./quorvane]
 
+#include "app/clock.h"
+#include "app/search_session.h"
+#include "app/session_recorder.h"
+#include "app/session_restore.h"
 #include "site/test_site.h"
 #include "store/search_store.h"
 
@@ -19,6 +24,7 @@
 namespace {
 
 constexpr int tableRows = 100'000;
+constexpr int sortedRows = 1'000'000;
 constexpr int crawlPages = 400;
 constexpr int picturesPerPage = 8;
 constexpr int crawlRounds = 5;
@@ -49,7 +55,7 @@ void measureWrites(const QString& folder)
             for (int i = first; i < first + batchRows && i < rows; ++i) {
                 batch.pictures.insert(i, picture(i));
                 batch.pages.insert(i + 1, {QStringLiteral("1"), picture(i).source + QString::number(i),
-                                           QStringLiteral("提取完成")});
+                                           PageStatus::Done, 1});
             }
             if (auto failure = store.write(batch)) {
                 std::printf("write failed: %s\n", qPrintable(*failure));
@@ -60,6 +66,51 @@ void measureWrites(const QString& folder)
         std::printf("writes, %5d rows per transaction: %7d picture+page rows in %.3f s = %.0f rows/s\n",
                     batchRows, rows, seconds, rows / seconds);
     }
+}
+
+double millisecondsOf(const auto& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// What the recorder holds up the event loop for: the write of 100,000 new rows, and a
+// header click on a table of a million (the sort itself, then the write it causes).
+void measureRecorder(const QString& folder)
+{
+    auto opened = openSearchStore(folder + QStringLiteral("/recorder.sqlite"));
+    if (auto* reason = std::get_if<QString>(&opened)) {
+        std::printf("cannot open the recorder's file: %s\n", qPrintable(*reason));
+        return;
+    }
+    SearchStore& store = *std::get<std::unique_ptr<SearchStore>>(opened);
+    SteadyClock clock;
+    SearchSession session({}, clock, nullptr);
+    SessionRecorder recorder(session, store);
+    PictureTable& table = session.pictureTable();
+    std::vector<PictureRow> rows;
+    for (int i = 0; i < sortedRows; ++i)
+        rows.push_back(picture(i));
+    table.addRows(std::span(rows).first(tableRows));
+    std::printf("recorder, event-loop thread: write of %d new rows %.0f ms\n", tableRows,
+                millisecondsOf([&] { recorder.flush(); }));
+    table.addRows(std::span(rows).subspan(tableRows));
+    recorder.flush();
+    for (const int column : {2, 2, 4}) {
+        const double sortMs = millisecondsOf([&] { table.sortByColumnClick(column); });
+        const double writeMs = millisecondsOf([&] { recorder.flush(); });
+        std::printf("recorder, event-loop thread: click on column %d of %d rows: sort %.0f ms, its write %.0f ms\n",
+                    column, table.size(), sortMs, writeMs);
+    }
+    // A resumed search reads the file and replays the clicks over the rows.
+    std::variant<StoredSearch, QString> stored;
+    const double readMs = millisecondsOf([&] { stored = store.read(); });
+    SearchSession resumed({}, clock, nullptr);
+    const double restoreMs = millisecondsOf([&] { restoreSearch(resumed, std::get<StoredSearch>(stored)); });
+    std::printf("resume of %d rows and %zu clicks: read %.0f ms, restore %.0f ms\n", resumed.pictureTable().size(),
+                table.sorts().size(), readMs, restoreMs);
 }
 
 void addCrawlSite(TestSite& site)
@@ -120,6 +171,7 @@ int main(int argc, char** argv)
     const QString program = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("./quorvane");
     QTemporaryDir folder;
     measureWrites(folder.path());
+    measureRecorder(folder.path());
 
     TestSite site;
     if (!site.listen())

@@ -4,18 +4,17 @@
 
 namespace {
 
-void insertRange(std::set<int>& into, int first, int last, int offset)
-{
-    for (int row = first; row <= last; ++row)
-        into.insert(row + offset);
-}
-
 template <typename T>
 std::optional<T> ifChanged(std::optional<T>& written, const T& now)
 {
     if (written == now)
         return std::nullopt;
     return now;
+}
+
+StoredPage storedPage(const PageRow& row)
+{
+    return {row.title, row.address, row.status, row.depth};
 }
 
 } // namespace
@@ -27,30 +26,45 @@ SessionRecorder::SessionRecorder(SearchSession& session, SearchStore& store, QOb
     m_flushTimer.setInterval(writeDelayMs);
     connect(&m_flushTimer, &QTimer::timeout, this, [this] { flush(); });
 
-    watchRows(session.pageTable(), m_pages, 1);
-    PictureTable& pictures = session.pictureTable();
-    watchRows(pictures, m_pictures, 0);
-    auto replaced = [this] {
-        m_picturesReplaced = true;
+    const PageTable& pages = session.pageTable();
+    const auto notePages = [this](int first, int last) {
+        for (int row = first; row <= last; ++row)
+            m_pages.insert(row + 1);
         schedule();
     };
-    connect(&pictures, &QAbstractItemModel::layoutChanged, this, replaced);
-    connect(&pictures, &QAbstractItemModel::modelReset, this, replaced);
+    connect(&pages, &QAbstractItemModel::rowsInserted, this,
+            [notePages](const QModelIndex&, int first, int last) { notePages(first, last); });
+    connect(&pages, &QAbstractItemModel::dataChanged, this,
+            [notePages](const QModelIndex& from, const QModelIndex& to) { notePages(from.row(), to.row()); });
+
+    // A row is noted by its record when it changes: a sort before the write moves rows, not records.
+    const PictureTable& pictures = session.pictureTable();
+    connect(&pictures, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { notePictures(first, last); });
+    connect(&pictures, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) { notePictures(from.row(), to.row()); });
+    connect(&pictures, &PictureTable::sorted, this, [this, &pictures] {
+        // A click on the column of the click before replaces that one's step.
+        m_sorts.insert(int(pictures.sorts().size()) - 1);
+        schedule();
+    });
 
     // The first write marks the search as under way.
     schedule();
 }
 
-void SessionRecorder::watchRows(const QAbstractItemModel& model, std::set<int>& changed, int offset)
+void SessionRecorder::notePictures(int firstRow, int lastRow)
 {
-    connect(&model, &QAbstractItemModel::rowsInserted, this, [this, &changed, offset](const QModelIndex&, int first, int last) {
-        insertRange(changed, first, last, offset);
-        schedule();
-    });
-    connect(&model, &QAbstractItemModel::dataChanged, this, [this, &changed, offset](const QModelIndex& from, const QModelIndex& to) {
-        insertRange(changed, from.row(), to.row(), offset);
-        schedule();
-    });
+    const PictureTable& pictures = m_session.pictureTable();
+    for (int row = firstRow; row <= lastRow; ++row)
+        m_pictures.insert(int(pictures.recordAt(row)));
+    schedule();
+}
+
+void SessionRecorder::rewriteWhole()
+{
+    m_rewriteWhole = true;
+    schedule();
 }
 
 void SessionRecorder::schedule()
@@ -72,22 +86,29 @@ std::optional<QString> SessionRecorder::finish()
 StoreBatch SessionRecorder::pendingBatch()
 {
     StoreBatch batch;
+    batch.replacesRows = m_rewriteWhole;
     const PageTable& pages = m_session.pageTable();
-    for (int position : m_pages) {
-        if (!pages.isPosition(position))
-            continue;
-        const PageRow& row = pages.row(position);
-        batch.pages.insert(position, StoredPage{row.title, row.address, pageStatusText(row.status)});
-    }
     const PictureTable& pictures = m_session.pictureTable();
-    batch.picturesReplaced = m_picturesReplaced;
-    if (m_picturesReplaced) {
-        for (int index = 0; index < pictures.size(); ++index)
-            batch.pictures.insert(index, pictures.row(index));
+    const std::vector<PictureSort>& sorts = pictures.sorts();
+    if (m_rewriteWhole) {
+        for (int position = 1; position <= pages.size(); ++position)
+            batch.pages.insert(position, storedPage(pages.row(position)));
+        for (int record = 0; record < pictures.size(); ++record)
+            batch.pictures.insert(record, pictures.row(pictures.rowOfRecord(quint32(record))));
+        for (size_t step = 0; step < sorts.size(); ++step)
+            batch.sorts.insert(int(step), sorts[step]);
     } else {
-        for (int index : m_pictures) {
-            if (index < pictures.size())
-                batch.pictures.insert(index, pictures.row(index));
+        for (int position : m_pages) {
+            if (pages.isPosition(position))
+                batch.pages.insert(position, storedPage(pages.row(position)));
+        }
+        for (int record : m_pictures) {
+            if (record >= 0 && record < pictures.size())
+                batch.pictures.insert(record, pictures.row(pictures.rowOfRecord(quint32(record))));
+        }
+        for (int step : m_sorts) {
+            if (step >= 0 && size_t(step) < sorts.size())
+                batch.sorts.insert(step, sorts[size_t(step)]);
         }
     }
     batch.siteList = ifChanged(m_siteList, m_session.siteList().text());
@@ -110,7 +131,8 @@ std::optional<QString> SessionRecorder::write(std::optional<bool> endedCleanly)
     }
     m_pages.clear();
     m_pictures.clear();
-    m_picturesReplaced = false;
+    m_sorts.clear();
+    m_rewriteWhole = false;
     if (endedCleanly)
         m_markedUnclean = !*endedCleanly;
     if (batch.siteList)

@@ -15,9 +15,10 @@ class SearchSession;
 // Keeps a search session in a search store. The changes of a timer tick, a completed page
 // or a command go to the store as one transaction once that event is handled, so a page's
 // status, its pictures and its links land together; when events come faster than
-// writeDelayMs, their changes share one transaction.
+// writeDelayMs, their changes share one transaction. Pictures are kept by record number,
+// so a header click writes one row of its own, whatever the table's size.
 // The store must hold what the session holds when recording starts (both empty, or the
-// session restored from the store).
+// session restored from the store), or be told to take everything with rewriteWhole().
 class SessionRecorder : public QObject {
     Q_OBJECT
 public:
@@ -26,6 +27,10 @@ public:
 
     SessionRecorder(SearchSession& session, SearchStore& store, QObject* parent = nullptr);
 
+    // The next write replaces every row of the store with the session's: after a restore
+    // that could not take every stored row, so that the file numbers its rows as the
+    // tables do.
+    void rewriteWhole();
     // Writes what changed since the last write now; gives the reason when it failed.
     std::optional<QString> flush();
     // The last write: what is left, and the mark that the search was closed, not broken off.
@@ -37,9 +42,8 @@ signals:
     void failed(const QString& reason);
 
 private:
-    // Notes the rows that the model adds or changes in changed, as row + offset.
-    void watchRows(const QAbstractItemModel& model, std::set<int>& changed, int offset);
     void schedule();
+    void notePictures(int firstRow, int lastRow);
     std::optional<QString> write(std::optional<bool> endedCleanly);
     StoreBatch pendingBatch();
 
@@ -47,8 +51,9 @@ private:
     SearchStore& m_store;
     QTimer m_flushTimer;
     std::set<int> m_pages;    // positions, from 1
-    std::set<int> m_pictures; // row indexes, from 0
-    bool m_picturesReplaced = false;
+    std::set<int> m_pictures; // record numbers, from 0
+    std::set<int> m_sorts;    // steps of the table's sorts(), from 0
+    bool m_rewriteWhole = false;
     bool m_markedUnclean = false;
     bool m_failed = false;
     std::optional<QString> m_siteList;

@@ -208,11 +208,27 @@ void PictureTable::sortByColumnClick(int columnIndex)
 {
     if (columnIndex < 1 || columnIndex > columnTotal)
         return;
-    m_sortKey = columnIndex - 1;
-    m_sortOrder = m_sortOrder == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
-    if (size() < 2)
-        return;
+    sortBy(Column(columnIndex - 1), m_sortOrder == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
 
+void PictureTable::sortBy(Column column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= columnTotal)
+        return;
+    m_sortKey = column;
+    m_sortOrder = order;
+    const PictureSort click{column, order, size()};
+    if (!m_sorts.empty() && m_sorts.back().column == click.column)
+        m_sorts.back() = click;
+    else
+        m_sorts.push_back(click);
+    if (size() >= 2)
+        reorder();
+    emit sorted();
+}
+
+void PictureTable::reorder()
+{
     std::vector<quint32> order = sortedRecords(Column(m_sortKey), m_sortOrder == Qt::DescendingOrder);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOf(order.size());

@@ -26,6 +26,16 @@ struct PictureRow {
     QString downloadStatus;
 };
 
+// One header click as the table took it: the column, the direction it gave, and how many
+// rows the table held then. A table's order is its records in the order they were added,
+// ordered by each of its clicks in turn, each over the rows there were at the time.
+struct PictureSort {
+    int column = 0; // a PictureTable::Column
+    Qt::SortOrder order = Qt::AscendingOrder;
+    int records = 0;
+    friend bool operator==(const PictureSort&, const PictureSort&) = default;
+};
+
 // What was measured of a picture; each figure may be missing.
 struct PictureFigures {
     std::optional<qint64> byteSize;   // bytes
@@ -81,8 +91,24 @@ public:
     // their cells untouched, cells without a number first when ascending. Rows with equal
     // keys keep their order.
     void sortByColumnClick(int columnIndex);
+    // Orders the rows by column in the direction given, as the click that gave it did: for
+    // a stored table, whose clicks come back in their order.
+    void sortBy(Column column, Qt::SortOrder order);
     int sortKey() const { return m_sortKey; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    // The clicks that give the rows their order, oldest first. A click on the column of the
+    // click before takes that one's place: ties in that column keep the order they had
+    // before either, so the later click alone gives the same rows.
+    const std::vector<PictureSort>& sorts() const { return m_sorts; }
+
+    // A row's record number (its place in the order rows were added) and back; both must
+    // be below size().
+    quint32 recordAt(int row) const { return m_order.empty() ? quint32(row) : m_order[row]; }
+    int rowOfRecord(quint32 record) const { return m_order.empty() ? int(record) : int(m_rowOfRecord[record]); }
+
+signals:
+    // After every header click (sortBy), whether rows moved or not.
+    void sorted();
 
 private:
     // The columns kept once per distinct text, in Column order from Type on, Size left out.
@@ -118,8 +144,8 @@ private:
     Record pack(const QString& address, const QString& fileName, const QString& size);
     void setSize(Record& record, const QString& size);
     QString text(const Record& record, Column column) const;
-    quint32 recordAt(int row) const { return m_order.empty() ? quint32(row) : m_order[row]; }
-    int rowOfRecord(quint32 record) const { return m_order.empty() ? int(record) : int(m_rowOfRecord[record]); }
+    // Orders the rows by m_sortKey in m_sortOrder.
+    void reorder();
     // The key of address: the address itself when it is its own key, else built in scratch.
     static Key keyOf(const QString& address, QString& scratch);
     bool hasKey(const Record& record, QStringView key) const;
@@ -136,6 +162,7 @@ private:
     std::vector<quint32> m_rowOfRecord;
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    std::vector<PictureSort> m_sorts;
     mutable QString m_key; // the key of the address sought, when it is not the address itself
     std::vector<Adding> m_adding; // the rows addRows takes, while it adds them
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/page_table.h"
 #include "lists/picture_table.h"
 
 #include <QList>
@@ -14,25 +15,28 @@
 struct StoredPage {
     QString title;
     QString address;
-    QString status; // the status column's text: "", "正在下载", "提取完成", "下载出错"
+    PageStatus status = PageStatus::Waiting;
+    int depth = 0; // links followed from a start address to reach it
 };
 
 // Everything a search file holds.
 struct StoredSearch {
-    QList<StoredPage> pages;       // by position, from 1
-    QList<PictureRow> pictures;    // in table order
-    QString siteList;              // "|a.com|b.com.cn"
-    bool titles = false;           // "提取标题"
-    bool sources = false;          // "提取来源"
-    bool endedCleanly = true;      // false from the first write until the search is closed
+    QList<StoredPage> pages;        // by position, from 1
+    QList<PictureRow> pictures;     // by record number: in the order they were added
+    QList<PictureSort> sorts;       // the header clicks that order them, oldest first
+    QString siteList;               // "|a.com|b.com.cn"
+    bool titles = false;            // "提取标题"
+    bool sources = false;           // "提取来源"
+    bool endedCleanly = true;       // false from the first write until the search is closed
 };
 
 // What changed since the last write; empty members leave the file's values alone.
 struct StoreBatch {
     QMap<int, StoredPage> pages;     // position (from 1) -> the row as it stands now
-    QMap<int, PictureRow> pictures;  // row index (from 0) -> the row as it stands now
-    // The picture table was reordered: pictures holds every row and replaces all of them.
-    bool picturesReplaced = false;
+    QMap<int, PictureRow> pictures;  // record number (from 0) -> the row as it stands now
+    QMap<int, PictureSort> sorts;    // step (from 0) -> the click
+    // pages, pictures and sorts hold every row there is: the file's other rows go.
+    bool replacesRows = false;
     std::optional<QString> siteList;
     std::optional<bool> titles;
     std::optional<bool> sources;
@@ -54,7 +58,9 @@ public:
     virtual std::optional<QString> clear() = 0;
 };
 
-// Opens the search file at path, making it when there is none. Gives the reason instead
-// when the file cannot be made or opened for writing, is in use by another search, or is
-// not a search file (then it is left as it was, byte for byte).
+// Opens the search file at path, making it when there is none, and brings a file of an
+// earlier version of the program to this one's layout. Gives the reason instead when the
+// file cannot be made or opened for writing, is in use by another search, is not a search
+// file, is of a later version, or cannot be brought to this layout (then it is left as it
+// was, byte for byte).
 std::variant<std::unique_ptr<SearchStore>, QString> openSearchStore(const QString& path);

@@ -1,5 +1,6 @@
 #include "store/sqlite_search_store.h"
 
+#include "store/search_file_layout.h"
 #include "store/search_file_marker.h"
 
 #include <QAtomicInteger>
@@ -9,20 +10,9 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
-
-constexpr int schemaVersion = 1;
-
-const char* const schema[] = {
-    // The key columns are the address in lower case, for readers of the file; the tables
-    // derive their own keys when a search is restored.
-    "CREATE TABLE pages(position INTEGER PRIMARY KEY, key TEXT, title TEXT, address TEXT,"
-    " status TEXT)",
-    "CREATE TABLE pictures(position INTEGER PRIMARY KEY, key TEXT, file_name TEXT,"
-    " address TEXT, type TEXT, size TEXT, title TEXT, source TEXT, width TEXT, height TEXT,"
-    " download_status TEXT)",
-    "CREATE TABLE settings(name TEXT PRIMARY KEY, value TEXT)",
-};
 
 QString lastError(const QSqlQuery& query)
 {
@@ -90,14 +80,14 @@ std::optional<QString> writePages(QSqlDatabase& db, const QMap<int, StoredPage>&
     if (pages.isEmpty())
         return std::nullopt;
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO pages(position, key, title, address, status)"
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO pages(position, title, address, status, depth)"
                                  " VALUES(?, ?, ?, ?, ?)"));
     for (auto it = pages.cbegin(); it != pages.cend(); ++it) {
         query.addBindValue(it.key());
-        query.addBindValue(it->address.toLower());
         query.addBindValue(it->title);
         query.addBindValue(it->address);
-        query.addBindValue(it->status);
+        query.addBindValue(int(it->status));
+        query.addBindValue(it->depth);
         if (!query.exec())
             return lastError(query);
     }
@@ -110,12 +100,11 @@ std::optional<QString> writePictures(QSqlDatabase& db, const QMap<int, PictureRo
         return std::nullopt;
     QSqlQuery query(db);
     query.prepare(QStringLiteral(
-        "INSERT OR REPLACE INTO pictures(position, key, file_name, address, type, size, title,"
-        " source, width, height, download_status) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "INSERT OR REPLACE INTO pictures(record, file_name, address, type, size, title, source,"
+        " width, height, download_status) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (auto it = pictures.cbegin(); it != pictures.cend(); ++it) {
         const PictureRow& row = *it;
         query.addBindValue(it.key());
-        query.addBindValue(row.address.toLower());
         for (const QString* cell : {&row.fileName, &row.address, &row.type, &row.size, &row.title,
                                     &row.source, &row.width, &row.height, &row.downloadStatus})
             query.addBindValue(*cell);
@@ -125,17 +114,54 @@ std::optional<QString> writePictures(QSqlDatabase& db, const QMap<int, PictureRo
     return std::nullopt;
 }
 
+std::optional<QString> writeSorts(QSqlDatabase& db, const QMap<int, PictureSort>& sorts)
+{
+    if (sorts.isEmpty())
+        return std::nullopt;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO sorts(step, column_index, descending, records)"
+                                 " VALUES(?, ?, ?, ?)"));
+    for (auto it = sorts.cbegin(); it != sorts.cend(); ++it) {
+        query.addBindValue(it.key());
+        query.addBindValue(it->column);
+        query.addBindValue(it->order == Qt::DescendingOrder ? 1 : 0);
+        query.addBindValue(it->records);
+        if (!query.exec())
+            return lastError(query);
+    }
+    return std::nullopt;
+}
+
+// A code this program does not know resumes as a page still to load: nothing is lost.
+PageStatus statusOfCode(const QVariant& code)
+{
+    switch (code.toInt()) {
+    case int(PageStatus::Downloading): return PageStatus::Downloading;
+    case int(PageStatus::Done): return PageStatus::Done;
+    case int(PageStatus::Failed): return PageStatus::Failed;
+    default: return PageStatus::Waiting;
+    }
+}
+
 // Makes the tables of a new search file; the application id is already in its header.
 std::optional<QString> createSchema(QSqlDatabase& db)
 {
     Transaction transaction(db);
     if (!transaction.isOpen())
         return db.lastError().text();
-    for (const char* statement : schema) {
-        if (auto failure = run(db, QString::fromLatin1(statement)))
-            return failure;
-    }
-    if (auto failure = run(db, QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion)))
+    if (auto failure = createSearchTables(db))
+        return failure;
+    return transaction.commit();
+}
+
+// Brings a file of an earlier version to this one in one transaction, so that a failure
+// leaves it as it was.
+std::optional<QString> upgrade(QSqlDatabase& db, int version)
+{
+    Transaction transaction(db);
+    if (!transaction.isOpen())
+        return db.lastError().text();
+    if (auto failure = upgradeSearchTables(db, version))
         return failure;
     return transaction.commit();
 }
@@ -154,8 +180,13 @@ std::optional<QString> prepareFile(QSqlDatabase& db, SearchFileKind kind)
     const std::optional<QVariant> version = pragma(db, QStringLiteral("user_version"));
     if (!version)
         return db.lastError().text();
-    if (version->toInt() != 0 && version->toInt() != schemaVersion)
-        return QStringLiteral("it was made by another version of the program");
+    const int found = version->toInt();
+    if (found < 0 || found > searchFileVersion) {
+        return QStringLiteral("it is a search file of version %1, which this version of the program cannot read"
+                              " (it reads versions 1 to %2); it was left as it is")
+            .arg(found)
+            .arg(searchFileVersion);
+    }
     const std::optional<QVariant> mode = pragma(db, QStringLiteral("journal_mode = WAL"));
     if (!mode || mode->toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
         return QStringLiteral("the file cannot be written");
@@ -163,8 +194,17 @@ std::optional<QString> prepareFile(QSqlDatabase& db, SearchFileKind kind)
     // the file.
     if (auto failure = run(db, QStringLiteral("PRAGMA synchronous = NORMAL")))
         return failure;
-    if (version->toInt() == 0)
+    if (found == 0)
         return createSchema(db);
+    if (found < searchFileVersion) {
+        if (auto failure = upgrade(db, found)) {
+            return QStringLiteral("it is a search file of version %1 and could not be brought to version %2 (%3);"
+                                  " it was left as it is")
+                .arg(found)
+                .arg(searchFileVersion)
+                .arg(*failure);
+        }
+    }
     return std::nullopt;
 }
 
@@ -195,12 +235,14 @@ std::variant<StoredSearch, QString> SqliteSearchStore::read() const
     StoredSearch search;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT title, address, status FROM pages ORDER BY position")))
+    if (!query.exec(QStringLiteral("SELECT title, address, status, depth FROM pages ORDER BY position")))
         return lastError(query);
-    while (query.next())
-        search.pages.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString()});
+    while (query.next()) {
+        search.pages.append({query.value(0).toString(), query.value(1).toString(), statusOfCode(query.value(2)),
+                             std::max(0, query.value(3).toInt())});
+    }
     if (!query.exec(QStringLiteral("SELECT file_name, address, type, size, title, source, width,"
-                                   " height, download_status FROM pictures ORDER BY position")))
+                                   " height, download_status FROM pictures ORDER BY record")))
         return lastError(query);
     while (query.next()) {
         PictureRow row;
@@ -209,6 +251,12 @@ std::variant<StoredSearch, QString> SqliteSearchStore::read() const
                               &row.source, &row.width, &row.height, &row.downloadStatus})
             *cell = query.value(column++).toString();
         search.pictures.append(row);
+    }
+    if (!query.exec(QStringLiteral("SELECT column_index, descending, records FROM sorts ORDER BY step")))
+        return lastError(query);
+    while (query.next()) {
+        search.sorts.append({query.value(0).toInt(), query.value(1).toInt() != 0 ? Qt::DescendingOrder : Qt::AscendingOrder,
+                             query.value(2).toInt()});
     }
     if (!query.exec(QStringLiteral("SELECT name, value FROM settings")))
         return lastError(query);
@@ -233,13 +281,17 @@ std::optional<QString> SqliteSearchStore::write(const StoreBatch& batch)
     Transaction transaction(db);
     if (!transaction.isOpen())
         return db.lastError().text();
-    if (batch.picturesReplaced) {
-        if (auto failure = run(db, QStringLiteral("DELETE FROM pictures")))
-            return failure;
+    if (batch.replacesRows) {
+        for (const char* table : {"pages", "pictures", "sorts"}) {
+            if (auto failure = run(db, QStringLiteral("DELETE FROM ") + QLatin1String(table)))
+                return failure;
+        }
     }
     if (auto failure = writePages(db, batch.pages))
         return failure;
     if (auto failure = writePictures(db, batch.pictures))
+        return failure;
+    if (auto failure = writeSorts(db, batch.sorts))
         return failure;
     if (batch.siteList) {
         if (auto failure = writeSetting(db, "site_list", *batch.siteList))
@@ -266,7 +318,7 @@ std::optional<QString> SqliteSearchStore::clear()
     Transaction transaction(db);
     if (!transaction.isOpen())
         return db.lastError().text();
-    for (const char* table : {"pages", "pictures", "settings"}) {
+    for (const char* table : {"pages", "pictures", "sorts", "settings"}) {
         if (auto failure = run(db, QStringLiteral("DELETE FROM ") + QLatin1String(table)))
             return failure;
     }

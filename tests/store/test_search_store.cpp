@@ -1,4 +1,5 @@
 #include "file_bytes.h"
+#include "opened_store.h"
 #include "store/search_store.h"
 
 #include <QDir>
@@ -26,24 +27,6 @@ void makeSqlite(const QString& path, const QStringList& statements)
     QSqlDatabase::removeDatabase(QStringLiteral("maker"));
 }
 
-std::unique_ptr<SearchStore> open(const QString& path)
-{
-    auto opened = openSearchStore(path);
-    if (const QString* reason = std::get_if<QString>(&opened)) {
-        qWarning("%s", qPrintable(*reason));
-        return nullptr;
-    }
-    return std::move(std::get<std::unique_ptr<SearchStore>>(opened));
-}
-
-StoredSearch readAll(SearchStore& store)
-{
-    auto read = store.read();
-    if (const QString* reason = std::get_if<QString>(&read))
-        qFatal("read failed: %s", qPrintable(*reason));
-    return std::get<StoredSearch>(read);
-}
-
 PictureRow pictureFrom(const QString& text)
 {
     // Every column different, so that a column written into another shows.
@@ -57,8 +40,32 @@ QStringList cells(const PictureRow& row)
 
 QStringList pageCells(const StoredPage& page)
 {
-    return {page.title, page.address, page.status};
+    return {page.title, page.address, QString::number(int(page.status)), QString::number(page.depth)};
 }
+
+// A search file exactly as version 1 of the program made it (its tables, its mark and its
+// journal), holding one row of each kind it wrote.
+QStringList version1File(const QString& picturesTable)
+{
+    return {"PRAGMA application_id = 1364610609", "PRAGMA journal_mode = WAL",
+            "CREATE TABLE pages(position INTEGER PRIMARY KEY, key TEXT, title TEXT, address TEXT, status TEXT)",
+            picturesTable, "CREATE TABLE settings(name TEXT PRIMARY KEY, value TEXT)",
+            "INSERT INTO pages VALUES(1, 'http://a.com/', '[添加]', 'http://A.com/', '提取完成')",
+            "INSERT INTO pages VALUES(2, 'http://a.com/w', '1', 'http://a.com/w', NULL)",
+            "INSERT INTO pages VALUES(3, 'http://a.com/l', '1', 'http://a.com/l', '正在下载')",
+            "INSERT INTO pages VALUES(4, 'http://a.com/f', '1', 'http://a.com/f', '下载出错')",
+            "INSERT INTO pages VALUES(5, 'http://a.com/u', '1', 'http://a.com/u', 'downloading')",
+            "INSERT INTO pictures VALUES(1, 'http://a.com/b.gif', 'b.gif', 'http://a.com/B.gif', 'gif', '1.000',"
+            " 't', 's', '3', '4', '下载完成')",
+            "INSERT INTO pictures VALUES(0, 'http://a.com/z.gif', 'z.gif', 'http://a.com/z.gif', 'gif', '', '', '',"
+            " '', '', '')",
+            "INSERT INTO settings VALUES('site_list', '|a.com')", "INSERT INTO settings VALUES('titles', '1')",
+            "INSERT INTO settings VALUES('ended_cleanly', '0')", "PRAGMA user_version = 1"};
+}
+
+const char* const version1Pictures =
+    "CREATE TABLE pictures(position INTEGER PRIMARY KEY, key TEXT, file_name TEXT, address TEXT, type TEXT,"
+    " size TEXT, title TEXT, source TEXT, width TEXT, height TEXT, download_status TEXT)";
 
 } // namespace
 
@@ -88,20 +95,21 @@ private slots:
         QFETCH(QString, text);
         const QString file = path(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-') + ".sqlite");
         StoreBatch batch;
-        batch.pages.insert(1, {"[添加]", text, "提取完成"});
-        batch.pages.insert(2, {text, "http://a.com/2", "正在下载"});
+        batch.pages.insert(1, {"[添加]", text, PageStatus::Done, 0});
+        batch.pages.insert(2, {text, "http://a.com/2", PageStatus::Downloading, 3});
         batch.pictures.insert(0, pictureFrom(text));
         batch.pictures.insert(1, pictureFrom("second"));
+        batch.sorts.insert(0, {PictureTable::Size, Qt::DescendingOrder, 2});
         batch.siteList = "|" + text;
         batch.titles = true;
         batch.sources = true;
         batch.endedCleanly = false;
         {
-            auto store = open(file);
+            auto store = openStore(file);
             QVERIFY(store);
             QCOMPARE(store->write(batch), std::nullopt);
         }
-        auto store = open(file);
+        auto store = openStore(file);
         QVERIFY(store);
         const StoredSearch search = readAll(*store);
         QCOMPARE(search.pages.size(), 2);
@@ -110,6 +118,7 @@ private slots:
         QCOMPARE(search.pictures.size(), 2);
         QCOMPARE(cells(search.pictures.at(0)), cells(pictureFrom(text)));
         QCOMPARE(cells(search.pictures.at(1)), cells(pictureFrom("second")));
+        QCOMPARE(search.sorts, QList<PictureSort>({batch.sorts[0]}));
         QCOMPARE(search.siteList, "|" + text);
         QVERIFY(search.titles);
         QVERIFY(search.sources);
@@ -118,34 +127,47 @@ private slots:
 
     void laterWritesReplaceRows()
     {
-        auto store = open(path("later.sqlite"));
+        auto store = openStore(path("later.sqlite"));
         QVERIFY(store);
         StoreBatch first;
-        first.pages.insert(1, {"[添加]", "http://a.com/", "正在下载"});
+        first.pages.insert(1, {"[添加]", "http://a.com/", PageStatus::Downloading, 0});
+        first.pages.insert(2, {"1", "http://a.com/2", PageStatus::Waiting, 1});
         for (const QString name : {"c", "a", "b"})
             first.pictures.insert(int(first.pictures.size()), pictureFrom(name));
+        first.sorts.insert(0, {PictureTable::FileName, Qt::DescendingOrder, 3});
         first.titles = true;
         QCOMPARE(store->write(first), std::nullopt);
 
-        StoreBatch second; // the page completes, the pictures are sorted, titles stay
-        second.pages.insert(1, {"[添加]", "http://a.com/", "提取完成"});
-        second.picturesReplaced = true;
-        for (const QString name : {"a", "b"}) // a table that shrank is rewritten whole
-            second.pictures.insert(int(second.pictures.size()), pictureFrom(name));
+        StoreBatch second; // the page completes, a click replaces the last, titles stay
+        second.pages.insert(1, {"[添加]", "http://a.com/", PageStatus::Done, 0});
+        second.pictures.insert(1, pictureFrom("x"));
+        second.sorts.insert(0, {PictureTable::FileName, Qt::AscendingOrder, 3});
         QCOMPARE(store->write(second), std::nullopt);
+        StoredSearch search = readAll(*store);
+        QCOMPARE(search.pages.size(), 2);
+        QCOMPARE(search.pages.at(0).status, PageStatus::Done);
+        QCOMPARE(search.pictures.size(), 3);
+        QCOMPARE(search.pictures.at(1).fileName, "x1");
+        QCOMPARE(search.sorts, QList<PictureSort>({second.sorts[0]}));
 
-        const StoredSearch search = readAll(*store);
+        StoreBatch whole; // a table that shrank is written whole
+        whole.replacesRows = true;
+        whole.pages.insert(1, first.pages[1]);
+        for (const QString name : {"a", "b"})
+            whole.pictures.insert(int(whole.pictures.size()), pictureFrom(name));
+        QCOMPARE(store->write(whole), std::nullopt);
+        search = readAll(*store);
         QCOMPARE(search.pages.size(), 1);
-        QCOMPARE(search.pages.at(0).status, "提取完成");
         QCOMPARE(search.pictures.size(), 2);
         QCOMPARE(search.pictures.at(0).fileName, "a1");
         QCOMPARE(search.pictures.at(1).fileName, "b1");
+        QVERIFY(search.sorts.isEmpty());
         QVERIFY(search.titles);
         QVERIFY(search.endedCleanly); // never marked otherwise
 
         QCOMPARE(store->clear(), std::nullopt);
         const StoredSearch cleared = readAll(*store);
-        QVERIFY(cleared.pages.isEmpty() && cleared.pictures.isEmpty() && !cleared.titles);
+        QVERIFY(cleared.pages.isEmpty() && cleared.pictures.isEmpty() && cleared.sorts.isEmpty() && !cleared.titles);
     }
 
     void acceptsNothingToLose_data()
@@ -160,13 +182,41 @@ private slots:
         const QString file = path(zeroBytes ? "zero.sqlite" : "new.sqlite");
         if (zeroBytes)
             QVERIFY(writeBytes(file, {}));
-        auto store = open(file);
+        auto store = openStore(file);
         QVERIFY(store);
         QVERIFY(readAll(*store).pages.isEmpty());
         StoreBatch batch;
-        batch.pages.insert(1, {"1", "http://a.com/", ""});
+        batch.pages.insert(1, {"1", "http://a.com/", PageStatus::Waiting, 0});
         QCOMPARE(store->write(batch), std::nullopt);
         QCOMPARE(bytesOf(file).left(16), QByteArray("SQLite format 3\0", 16));
+    }
+
+    void opensAFileOfVersion1Once()
+    {
+        const QString file = path("version-1.sqlite");
+        makeSqlite(file, version1File(version1Pictures));
+        for (int opening = 0; opening < 2; ++opening) {
+            auto store = openStore(file);
+            QVERIFY(store);
+            const StoredSearch search = readAll(*store);
+            QList<PageStatus> statuses;
+            for (const StoredPage& page : search.pages)
+                statuses << page.status;
+            // An unknown text was resumed as waiting, and so it still is.
+            QCOMPARE(statuses, QList<PageStatus>({PageStatus::Done, PageStatus::Waiting, PageStatus::Downloading,
+                                                  PageStatus::Failed, PageStatus::Waiting}));
+            QCOMPARE(search.pages.at(0).address, "http://A.com/");
+            QCOMPARE(search.pictures.size(), 2); // in table order, which becomes the records' order
+            QCOMPARE(cells(search.pictures.at(0)), QStringList({"z.gif", "http://a.com/z.gif", "gif", "", "", "", "", "", ""}));
+            QCOMPARE(cells(search.pictures.at(1)), QStringList({"b.gif", "http://a.com/B.gif", "gif", "1.000", "t", "s", "3", "4", "下载完成"}));
+            QVERIFY(search.sorts.isEmpty());
+            QCOMPARE(search.siteList, "|a.com");
+            QVERIFY(search.titles && !search.endedCleanly);
+            QCOMPARE(search.pages.at(1).depth, opening); // the first opening's write is there
+            StoreBatch later;
+            later.pages.insert(2, {"1", "http://a.com/w", PageStatus::Waiting, 1});
+            QCOMPARE(store->write(later), std::nullopt);
+        }
     }
 
     void refusesWhatIsNotOurs_data()
@@ -178,6 +228,7 @@ private slots:
         QTest::newRow("SQLite of another shape, WAL") << "other-wal";
         QTest::newRow("empty SQLite of another program") << "empty-sqlite";
         QTest::newRow("our mark, later schema version") << "later";
+        QTest::newRow("version 1 that cannot be brought up") << "broken version 1";
         QTest::newRow("a folder") << "folder";
     }
     void refusesWhatIsNotOurs()
@@ -197,8 +248,12 @@ private slots:
         } else if (kind == "empty-sqlite") {
             makeSqlite(file, {"PRAGMA user_version = 7"});
         } else if (kind == "later") {
-            QVERIFY(open(file));
+            QVERIFY(openStore(file));
             makeSqlite(file, {"PRAGMA journal_mode = DELETE", "PRAGMA user_version = 99"});
+        } else if (kind == "broken version 1") {
+            QStringList statements = version1File("CREATE TABLE pictures(position INTEGER PRIMARY KEY, file_name TEXT)");
+            statements.removeIf([](const QString& statement) { return statement.startsWith("INSERT INTO pictures"); });
+            makeSqlite(file, statements);
         } else {
             QVERIFY(QDir(own.path()).mkdir("search.sqlite"));
         }
@@ -208,6 +263,8 @@ private slots:
         auto opened = openSearchStore(file);
         QVERIFY(std::holds_alternative<QString>(opened));
         QVERIFY2(std::get<QString>(opened).contains(file), qPrintable(std::get<QString>(opened)));
+        if (kind == "later" || kind == "broken version 1") // the version is named
+            QVERIFY(std::get<QString>(opened).contains(kind == "later" ? "version 99" : "version 1"));
         QCOMPARE(bytesOf(file), bytes);
         QCOMPARE(QDir(own.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     }
@@ -233,7 +290,7 @@ private slots:
             QVERIFY(writeBytes(own.filePath("plain"), "x"));
             file = own.filePath("plain/search.sqlite");
         } else {
-            holder = open(file);
+            holder = openStore(file);
             QVERIFY(holder);
         }
         auto opened = openSearchStore(file);

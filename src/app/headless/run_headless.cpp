@@ -133,8 +133,10 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
             failure(QStringLiteral("cannot read %1: %2").arg(options.sessionFile, *reason));
             return status;
         }
-        restoreSearch(session, std::get<StoredSearch>(stored));
+        const bool restoredAsStored = restoreSearch(session, std::get<StoredSearch>(stored));
         recorder = std::make_unique<SessionRecorder>(session, *store);
+        if (!restoredAsStored)
+            recorder->rewriteWhole();
         // The search goes on unrecorded; its tables are still written at the end.
         QObject::connect(recorder.get(), &SessionRecorder::failed, recorder.get(),
                          [&, failure](const QString& reason) {

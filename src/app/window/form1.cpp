@@ -499,9 +499,10 @@ void Form1::openSessionFile(const QString& path)
     }
     const StoredSearch& search = std::get<StoredSearch>(stored);
     const bool brokenOff = !search.endedCleanly && (!search.pages.isEmpty() || !search.pictures.isEmpty());
+    bool restoredAsStored = true;
     if (brokenOff && m_desktop->askYesNo(this, QString::fromUtf8(BuildInfo::title),
                                          tr("上次的搜索没有正常结束，要恢复吗？"))) {
-        restoreSearch(*m_session, search);
+        restoredAsStored = restoreSearch(*m_session, search);
         restoreStartText(search);
         findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(search.titles);
         findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(search.sources);
@@ -512,6 +513,8 @@ void Form1::openSessionFile(const QString& path)
     m_store = std::move(store);
     m_recorder = std::make_unique<SessionRecorder>(*m_session, *m_store);
     connect(m_recorder.get(), &SessionRecorder::failed, this, &Form1::tellSessionFailure);
+    if (!restoredAsStored)
+        m_recorder->rewriteWhole();
 }
 
 void Form1::restoreStartText(const StoredSearch& search)
