@@ -158,7 +158,8 @@ void TestSite::serve(QTcpSocket* socket)
                     socket->abort();
                 return;
             }
-            const QList<QByteArray> lines = received->left(headEnd).split('\n');
+            m_lastHead = received->left(headEnd);
+            const QList<QByteArray> lines = m_lastHead.split('\n');
             received->remove(0, headEnd + 4);
             const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
             QByteArray host;
@@ -196,6 +197,7 @@ bool TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
     if (!m_routes.contains(path) && m_routes.contains(decoded))
         path = decoded;
     ++m_hits[path];
+    m_heads.insert(path, m_lastHead);
     m_log.append(QString::fromLatin1(host) + QLatin1Char(' ') + path);
     const bool headOnly = method == "HEAD";
 

@@ -77,6 +77,8 @@ public:
     int openStreams() const { return int(m_streams.size()); }
     int connectionsAccepted() const { return m_connections; } // since listen()
     QByteArray lastCookies() const { return m_lastCookies; } // the last request's Cookie header
+    // The request line and headers of the last request for path, as sent.
+    QByteArray lastRequestHead(const QString& path) const { return m_heads.value(path); }
     // The pages of hostile_routes.cpp, each with one normal picture and one normal link.
     void addHostileRoutes();
 
@@ -105,5 +107,7 @@ private:
     QSet<QTcpSocket*> m_streams;
     int m_connections = 0;
     QByteArray m_lastCookies;
+    QByteArray m_lastHead;
+    QHash<QString, QByteArray> m_heads; // path -> its last request's head
     QByteArray m_lastRange; // the last request's Range header
 };

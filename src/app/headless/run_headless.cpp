@@ -29,16 +29,15 @@
 
 namespace {
 
-// Applies the settings, saying on err what they skipped and each site whose certificate is
-// refused; the exit status when a file they name cannot be read.
-std::optional<int> useHttpSettings(CurlSession& session, const HttpSettings& settings, QTextStream& err)
+// Says on err what configuring the settings skipped, why it failed, and from then on each
+// site whose certificate is refused; the exit status when a file they name cannot be read.
+std::optional<int> tellHttpSettings(CurlSession& session, const std::optional<QString>& failure, const QStringList& notes,
+                                    QTextStream& err)
 {
     QObject::connect(&session, &CurlSession::notice, &session, [&err](const QString& line) {
         err << QStringLiteral("quorvane: ") << line << '\n';
         err.flush();
     });
-    QStringList notes;
-    const std::optional<QString> failure = session.configure(settings, notes);
     for (const QString& note : notes)
         err << QStringLiteral("quorvane: ") << note << '\n';
     if (failure)
@@ -109,11 +108,16 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     TypeProbe* typeProbe = nullptr;
     CurlSession* curl = nullptr; // the engine's, for the downloads
     PictureProbe* pictureProbe = nullptr;
+    QStringList notes;
 #ifdef QUORVANE_HAVE_WEBENGINE
+    ChromiumEngine* chromium = nullptr;
     if (options.chromium) {
-        auto* chromium = new ChromiumEngine(&cache);
-        chromium->setPageTimeout(int(options.pace.pageTimeout * 1000)); // its waits end inside the page's
+        chromium = new ChromiumEngine(&cache);
         engine.reset(chromium);
+        const std::optional<QString> failure = chromium->configure(options.http, notes);
+        if (const auto refused = tellHttpSettings(*chromium->session(), failure, notes, err))
+            return *refused;
+        chromium->setPageTimeout(int(options.pace.pageTimeout * 1000)); // its waits end inside the page's
         typeProbe = chromium->typeProbe();
         pictureProbe = chromium->pictureProbe();
         curl = chromium->session();
@@ -124,9 +128,10 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         auto* net = new NetEngine(&cache);
         // Without downloads a picture's size is all the tables need.
         net->setKeepPictureBytes(!options.downloadFolder.isEmpty());
-        if (const auto refused = useHttpSettings(*net->session(), options.http, err))
-            return *refused;
         engine.reset(net);
+        const std::optional<QString> failure = net->session()->configure(options.http, notes);
+        if (const auto refused = tellHttpSettings(*net->session(), failure, notes, err))
+            return *refused;
         typeProbe = net->typeProbe();
         curl = net->session();
         pictureProbe = net->pictureProbe();
@@ -135,6 +140,14 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     QList<Browser*> browsers;
     for (int slot = 0; slot < options.pace.slotCount; ++slot)
         browsers.append(createBrowser());
+#ifdef QUORVANE_HAVE_WEBENGINE
+    if (chromium) {
+        if (const std::optional<QString> note = chromium->waitForCookies()) {
+            err << QStringLiteral("quorvane: ") << *note << '\n';
+            err.flush();
+        }
+    }
+#endif
     SteadyClock clock;
     SearchSession session(browsers, clock, &cache, options.pace);
     // robots.txt and sitemaps go as the engine's requests go: the same identity, cookies and trust.

@@ -105,13 +105,23 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     // Start-up: the browser slots (each reset to "about:blank" by the session), the
     // caption, the page time-out (the session's default pace), the page list hidden.
     std::function<Browser*()> createBrowser;
+    // What the settings skipped, and a file they name that cannot be read, go to standard
+    // error: the window searches on without them.
+    QStringList notes;
+    const auto tellSettings = [&notes](const std::optional<QString>& failure) {
+        for (const QString& note : notes + (failure ? QStringList{*failure} : QStringList{}))
+            std::fprintf(stderr, "quorvane: %s\n", qPrintable(note));
+        notes.clear();
+    };
     TypeProbe* typeProbe = nullptr;
     CurlSession* curl = nullptr; // the engine's, for the downloads
     PictureProbe* pictureProbe = nullptr;
 #ifdef QUORVANE_HAVE_WEBENGINE
+    ChromiumEngine* chromium = nullptr;
     if (engine == PageEngine::Chromium) {
-        auto* chromium = new ChromiumEngine(&m_cache);
+        chromium = new ChromiumEngine(&m_cache);
         m_engine.reset(chromium);
+        tellSettings(chromium->configure(http, notes));
         typeProbe = chromium->typeProbe();
         pictureProbe = chromium->pictureProbe();
         curl = chromium->session();
@@ -124,17 +134,17 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
         auto* net = new NetEngine(&m_cache);
         m_engine.reset(net);
         curl = net->session();
-        QStringList notes;
-        if (const std::optional<QString> failure = curl->configure(http, notes))
-            notes.append(*failure);
-        for (const QString& note : std::as_const(notes))
-            std::fprintf(stderr, "quorvane: %s\n", qPrintable(note));
+        tellSettings(curl->configure(http, notes));
         typeProbe = net->typeProbe();
         pictureProbe = net->pictureProbe();
         createBrowser = [net] { return net->createBrowser(net); };
     }
     for (int slot = 0; slot < SearchPace{}.slotCount; ++slot)
         m_browsers.append(createBrowser());
+#ifdef QUORVANE_HAVE_WEBENGINE
+    if (chromium)
+        tellSettings(chromium->waitForCookies());
+#endif
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
     m_session->setTypeProbe(typeProbe);
     m_session->setPictureProbe(pictureProbe);

@@ -27,9 +27,8 @@ int runWindow(int& argc, char** argv)
         return 2;
     }
 #ifdef QUORVANE_HAVE_WEBENGINE
-    if (std::get<HttpSettings>(http) != HttpSettings{}) {
-        std::fputs("quorvane: the window's chromium engine makes its own requests: --user-agent, --header, --cookies,"
-                   " --ca-file and --insecure are for --headless\n", stderr);
+    if (!std::get<HttpSettings>(http).caFile.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(chromiumCaFileRefusal()));
         return 2;
     }
 #endif
@@ -40,7 +39,7 @@ int runWindow(int& argc, char** argv)
     QDir().mkpath(dataFolder); // when it cannot be made, the window says so once
     const QString sessionFile = QDir(dataFolder).filePath(QStringLiteral("session.sqlite"));
 #ifdef QUORVANE_HAVE_WEBENGINE
-    Form1 form(nullptr, nullptr, sessionFile, Form1::PageEngine::Chromium); // pages run their scripts
+    Form1 form(nullptr, nullptr, sessionFile, Form1::PageEngine::Chromium, std::get<HttpSettings>(http)); // pages run their scripts
 #else
     Form1 form(nullptr, nullptr, sessionFile, Form1::PageEngine::Net, std::get<HttpSettings>(http));
 #endif
