@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(form->session().pageTable().row(2).address, site.url(QStringLiteral("/js/menu_one.htm")));
         // As the command line asked: the pages and robots.txt alike.
         for (const QString& path : {QStringLiteral("/js/menu.htm"), QStringLiteral("/robots.txt")}) {
-            const QByteArray head = site.lastRequestHead(path);
+            const QByteArray head = site.lastRequestHead(path) + "\r\n";
             QVERIFY2(head.contains("\r\nUser-Agent: Probe/1\r") && head.contains("\r\nX-Probe: yes\r"), head.constData());
         }
         form->findChild<QPushButton*>(QStringLiteral("Command4"))->click();

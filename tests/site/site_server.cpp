@@ -133,6 +133,7 @@ void TestSite::clearLog()
 {
     m_log.clear();
     m_hits.clear();
+    m_headHits.clear();
 }
 
 void TestSite::serve(QTcpSocket* socket)
@@ -200,6 +201,7 @@ bool TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
     m_heads.insert(path, m_lastHead);
     m_log.append(QString::fromLatin1(host) + QLatin1Char(' ') + path);
     const bool headOnly = method == "HEAD";
+    m_headHits[path] += headOnly;
 
     const auto filler = m_fillerRoutes.constFind(path);
     if (!m_routes.contains(path) && filler != m_fillerRoutes.constEnd()) {

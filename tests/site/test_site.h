@@ -71,6 +71,7 @@ public:
 
     void setRoute(const QString& path, const TestRoute& route);
     int hits(const QString& path) const;
+    int headHits(const QString& path) const { return m_headHits.value(path); } // of them HEAD requests
     QStringList requestLog() const; // "<Host header> <path>" per request, in order
     void clearLog();
     // Connections still sending an endless or trickling body.
@@ -96,6 +97,7 @@ private:
     QTcpServer* m_server = nullptr;
     QHash<QString, TestRoute> m_routes;
     QHash<QString, int> m_hits;
+    QHash<QString, int> m_headHits;
     QStringList m_log;
     // Bodies too large to hold: path -> byte size of a generated page, sent in pieces.
     QHash<QString, qint64> m_fillerRoutes;

@@ -26,6 +26,15 @@ QByteArray keyOf(const QNetworkCookie& cookie)
     return keyOf(cookie.name(), cookie.domain(), cookie.path());
 }
 
+// One cookie line as the file's reader keeps it, which takes a text of many lines.
+std::optional<QByteArray> oneCookieLine(const QByteArray& line)
+{
+    const CookiesFile read = readCookiesText(line, 0);
+    if (line.contains('\n') || read.cookies.size() != 1)
+        return std::nullopt;
+    return read.cookies.constFirst();
+}
+
 QByteArray flag(bool on)
 {
     return on ? "TRUE" : "FALSE";
@@ -36,10 +45,10 @@ QByteArray flag(bool on)
 std::optional<BrowserCookie> browserCookie(const QByteArray& line)
 {
     // Only a line the file's reader keeps; expiries are the store's business from here on.
-    const CookiesFile read = readCookiesText(line, 0);
-    if (read.cookies.size() != 1)
+    const std::optional<QByteArray> kept = oneCookieLine(line);
+    if (!kept)
         return std::nullopt;
-    const QList<QByteArray> fields = read.cookies.constFirst().split('\t');
+    const QList<QByteArray> fields = kept->split('\t');
     const bool httpOnly = line.startsWith(kHttpOnlyPrefix);
     QByteArray domain = fields.at(0).mid(httpOnly ? kHttpOnlyPrefix.size() : 0);
     const bool subdomains = domain.startsWith('.') || fields.at(1).compare("TRUE", Qt::CaseInsensitive) == 0;
@@ -74,9 +83,7 @@ std::optional<QByteArray> cookiesTxtLine(const QNetworkCookie& cookie, bool remo
                             + flag(domain.startsWith('.')) + '\t' + cookie.path().toUtf8() + '\t' + flag(cookie.isSecure())
                             + '\t' + QByteArray::number(expiry) + '\t' + cookie.name() + '\t' + cookie.value();
     // The file's reader checks the line as curl would read it: no byte that would bend it.
-    if (readCookiesText(line, 0).cookies.size() != 1)
-        return std::nullopt;
-    return line;
+    return oneCookieLine(line) ? std::optional<QByteArray>(line) : std::nullopt;
 }
 
 ProfileCookies::ProfileCookies(QWebEngineCookieStore* store, CurlSession* session, QObject* parent)
