@@ -3,8 +3,15 @@
 #include "app/headless/run_headless.h"
 
 #include <QStringList>
+#include <QTest>
 #include <QTextStream>
 #include <QTimer>
+
+#ifdef QUORVANE_HAVE_WEBENGINE
+#include "platform/chromium/chromium_runtime.h"
+
+#include <QApplication>
+#endif
 
 // A headless run in-process, as main() does it, with the program's name and --headless put
 // in front; a run that does not end within boundMs aborts the test.
@@ -19,3 +26,27 @@ inline int runHeadlessBounded(const QStringList& arguments, QString& out, QStrin
     return runHeadless(QStringList{QStringLiteral("quorvane"), QStringLiteral("--headless")} + arguments,
                        outStream, errStream);
 }
+
+// The engines a table of headless runs has rows for: net, and chromium where it is built.
+inline QStringList searchEngines()
+{
+#ifdef QUORVANE_HAVE_WEBENGINE
+    return {QStringLiteral("net"), QStringLiteral("chromium")};
+#else
+    return {QStringLiteral("net")};
+#endif
+}
+
+// main() of such a table: Chromium is prepared before the application object.
+#ifdef QUORVANE_HAVE_WEBENGINE
+#define QUORVANE_ENGINES_TEST_MAIN(TestObject)                                                     \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        prepareChromiumRuntime();                                                                  \
+        QApplication app(argc, argv);                                                              \
+        TestObject test;                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
+#else
+#define QUORVANE_ENGINES_TEST_MAIN(TestObject) QTEST_GUILESS_MAIN(TestObject)
+#endif

@@ -1,5 +1,6 @@
 // The window on the Chromium engine: each browser tab holds its slot's live page, and a
-// search finds the pages of a menu that only a script builds.
+// search finds the pages of a menu that only a script builds, its requests sending what the
+// command line asked.
 
 #include "app/window/form1.h"
 #include "platform/chromium/chromium_runtime.h"
@@ -32,8 +33,11 @@ private slots:
     {
         addScriptRoutes(site);
         QVERIFY(site.listen());
+        HttpSettings http;
+        http.userAgent = "Probe/1";
+        http.headers = {"X-Probe: yes"};
         form = std::make_unique<Form1>(std::make_unique<TestDesktop>(answers), nullptr,
-                                       QString(), EngineChoice{EngineKind::Chromium});
+                                       QString(), EngineChoice{EngineKind::Chromium, http});
         form->show();
     }
 
@@ -62,6 +66,11 @@ private slots:
         // The start page, then the two pages its script linked.
         QTRY_COMPARE_WITH_TIMEOUT(form->session().pageTable().size(), 3, 30'000);
         QCOMPARE(form->session().pageTable().row(2).address, site.url(QStringLiteral("/js/menu_one.htm")));
+        // As the command line asked: the pages and robots.txt alike.
+        for (const QString& path : {QStringLiteral("/js/menu.htm"), QStringLiteral("/robots.txt")}) {
+            const QByteArray head = site.lastRequestHead(path) + "\r\n";
+            QVERIFY2(head.contains("\r\nUser-Agent: Probe/1\r") && head.contains("\r\nX-Probe: yes\r"), head.constData());
+        }
         form->findChild<QPushButton*>(QStringLiteral("Command4"))->click();
     }
 };

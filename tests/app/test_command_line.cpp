@@ -96,6 +96,10 @@ private slots:
                                                   << "--max-file-size";
         QTest::newRow("no file size") << QStringList{"--max-file-size", "0"} << "--max-file-size";
         QTest::newRow("empty folder") << QStringList{"--download", ""} << "--download";
+#ifdef QUORVANE_HAVE_WEBENGINE
+        QTest::newRow("chromium: request settings") << QStringList{"--engine", "chromium", "--cookies", "c.txt", "--header", "X-A: 1", "--insecure"} << "";
+        QTest::newRow("chromium: no CA file") << QStringList{"--engine", "chromium", "--ca-file", "ca.pem"} << "--ca-file";
+#endif
     }
     void downloadAndFilterOptions()
     {

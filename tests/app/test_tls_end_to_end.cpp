@@ -1,4 +1,5 @@
 #include "app/headless/run_headless.h"
+#include "bounded_headless_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,9 +123,17 @@ private slots:
             server.kill();
     }
 
+    void refusedWithoutTheCertificate_data()
+    {
+        QTest::addColumn<QString>("engine");
+        for (const QString& engine : searchEngines())
+            QTest::newRow(qPrintable(engine)) << engine;
+    }
+
     void refusedWithoutTheCertificate()
     {
-        const Run run = search({});
+        QFETCH(QString, engine);
+        const Run run = search({QStringLiteral("--engine"), engine});
         QVERIFY2(run.pages.contains(QStringLiteral("下载出错")), qPrintable(run.pages));
         QCOMPARE(run.err.count(QStringLiteral("certificate not trusted")), 1);
         QVERIFY(!run.pictures.contains(QStringLiteral("a.png")));
@@ -147,13 +156,19 @@ private slots:
             QCOMPARE(request.section(u' ', 0, 1) + request.section(u' ', 3), connection + QStringLiteral(" HTTP/2.0\"Probe/1\" \"yes\""));
     }
 
+    void uncheckedWithInsecure_data()
+    {
+        refusedWithoutTheCertificate_data();
+    }
+
     void uncheckedWithInsecure()
     {
-        const Run run = search({QStringLiteral("--insecure")});
+        QFETCH(QString, engine);
+        const Run run = search({QStringLiteral("--engine"), engine, QStringLiteral("--insecure")});
         QCOMPARE(run.pages.count(QStringLiteral("提取完成")), 2);
         QCOMPARE(run.err.count(QStringLiteral("--insecure")), 1);
     }
 };
 
-QTEST_GUILESS_MAIN(TestTlsEndToEnd)
+QUORVANE_ENGINES_TEST_MAIN(TestTlsEndToEnd)
 #include "test_tls_end_to_end.moc"

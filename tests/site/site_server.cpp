@@ -1,5 +1,5 @@
-#include "site/test_site.h"
 #include "site/modern_routes.h"
+#include "site/test_site.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -133,6 +133,7 @@ void TestSite::clearLog()
 {
     m_log.clear();
     m_hits.clear();
+    m_headHits.clear();
 }
 
 void TestSite::serve(QTcpSocket* socket)
@@ -158,7 +159,8 @@ void TestSite::serve(QTcpSocket* socket)
                     socket->abort();
                 return;
             }
-            const QList<QByteArray> lines = received->left(headEnd).split('\n');
+            m_lastHead = received->left(headEnd);
+            const QList<QByteArray> lines = m_lastHead.split('\n');
             received->remove(0, headEnd + 4);
             const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
             QByteArray host;
@@ -196,8 +198,10 @@ bool TestSite::respond(QTcpSocket* socket, const QByteArray& method, const QStri
     if (!m_routes.contains(path) && m_routes.contains(decoded))
         path = decoded;
     ++m_hits[path];
+    m_heads.insert(path, m_lastHead);
     m_log.append(QString::fromLatin1(host) + QLatin1Char(' ') + path);
     const bool headOnly = method == "HEAD";
+    m_headHits[path] += headOnly;
 
     const auto filler = m_fillerRoutes.constFind(path);
     if (!m_routes.contains(path) && filler != m_fillerRoutes.constEnd()) {

@@ -71,12 +71,15 @@ public:
 
     void setRoute(const QString& path, const TestRoute& route);
     int hits(const QString& path) const;
+    int headHits(const QString& path) const { return m_headHits.value(path); } // of them HEAD requests
     QStringList requestLog() const; // "<Host header> <path>" per request, in order
     void clearLog();
     // Connections still sending an endless or trickling body.
     int openStreams() const { return int(m_streams.size()); }
     int connectionsAccepted() const { return m_connections; } // since listen()
     QByteArray lastCookies() const { return m_lastCookies; } // the last request's Cookie header
+    // The request line and headers of the last request for path, as sent.
+    QByteArray lastRequestHead(const QString& path) const { return m_heads.value(path); }
     // The pages of hostile_routes.cpp, each with one normal picture and one normal link.
     void addHostileRoutes();
 
@@ -94,6 +97,7 @@ private:
     QTcpServer* m_server = nullptr;
     QHash<QString, TestRoute> m_routes;
     QHash<QString, int> m_hits;
+    QHash<QString, int> m_headHits;
     QStringList m_log;
     // Bodies too large to hold: path -> byte size of a generated page, sent in pieces.
     QHash<QString, qint64> m_fillerRoutes;
@@ -105,5 +109,7 @@ private:
     QSet<QTcpSocket*> m_streams;
     int m_connections = 0;
     QByteArray m_lastCookies;
+    QByteArray m_lastHead;
+    QHash<QString, QByteArray> m_heads; // path -> its last request's head
     QByteArray m_lastRange; // the last request's Range header
 };

@@ -9,16 +9,34 @@
 #include "platform/chromium/chromium_runtime.h"
 #endif
 
+namespace {
+
+QList<Browser*> makeBrowsers(Engine& engine, int slots)
+{
+    QList<Browser*> browsers;
+    for (int slot = 0; slot < slots; ++slot)
+        browsers.append(engine.createBrowser(&engine));
+    return browsers;
+}
+
+} // namespace
+
 std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache)
 {
     BuiltEngine built;
     if (choice.kind == EngineKind::Chromium) {
 #ifdef QUORVANE_HAVE_WEBENGINE
         auto* chromium = new ChromiumEngine(cache);
-        if (choice.pageTimeoutMs > 0)
-            chromium->setPageTimeout(choice.pageTimeoutMs);
         built.engine.reset(chromium);
         built.session = chromium->session();
+        built.settingsFailure = chromium->configure(choice.http, built.notes);
+        if (choice.pageTimeoutMs > 0)
+            chromium->setPageTimeout(choice.pageTimeoutMs);
+        built.browsers = makeBrowsers(*chromium, choice.slots);
+        if (!built.settingsFailure) {
+            if (const std::optional<QString> note = chromium->waitForCookies())
+                built.notes.append(*note);
+        }
 #else
         return QStringLiteral("the chromium engine is not part of this build; use --engine net");
 #endif
@@ -27,9 +45,9 @@ std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCa
         net->setKeepPictureBytes(choice.keepPictureBytes);
         built.engine.reset(net);
         built.session = net->session();
+        built.settingsFailure = built.session->configure(choice.http, built.notes);
+        built.browsers = makeBrowsers(*net, choice.slots);
     }
-    if (const std::optional<QString> failure = built.session->configure(choice.http, built.notes))
-        return *failure;
     return built;
 }
 

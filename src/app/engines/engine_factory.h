@@ -4,9 +4,11 @@
 #include "platform/http/http_settings.h"
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <variant>
 
 class Browser;
@@ -23,18 +25,23 @@ struct EngineChoice {
     HttpSettings http; // what every request of the engine sends
     int pageTimeoutMs = 0; // the search's page time-out, which the engine's own waits fit in; 0: its default
     bool keepPictureBytes = true; // off where nothing takes pictures from the cache
+    int slots = 3; // browsers made, one per slot of the search
 };
 
 struct BuiltEngine {
     std::unique_ptr<Engine> engine;
+    QList<Browser*> browsers; // one per slot, owned by the engine
     // The engine's curl session: robots.txt, sitemaps, thumbnails and downloads go as its
     // pages go, with the same identity, cookies and trust.
     CurlSession* session = nullptr;
     QStringList notes; // what the settings made of the user's files, to be said once
+    // A file the settings name could not be read: the engine goes on without the settings,
+    // which the headless search refuses and the window tells.
+    std::optional<QString> settingsFailure;
 };
 
-// Builds the engine; fails with the reason when the settings cannot be used (an unreadable
-// cookies or CA file) or the engine is not part of this build.
+// Builds the engine and its browsers, their cookies taken before the first page; fails when
+// the engine is not part of this build.
 std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache);
 
 // True when this build has the Chromium engine.

@@ -58,6 +58,8 @@ bool asksForChromium(const QStringList& arguments);
 // What the command line asks of every request, for either mode; a usage error for a bad
 // --header or an empty file name.
 std::variant<HttpSettings, UsageError> parseHttpSettings(const QStringList& arguments);
+// Why --ca-file is refused with the chromium engine, the window's included.
+QString chromiumCaFileRefusal();
 // --ignore-robots and --no-sitemaps, for the window as for the headless runner.
 Politeness parsePoliteness(const QStringList& arguments);
 

@@ -89,27 +89,30 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     choice.pageTimeoutMs = int(options.pace.pageTimeout * 1000);
     // Without downloads a picture's size is all the tables need.
     choice.keepPictureBytes = !options.downloadFolder.isEmpty();
+    choice.slots = options.pace.slotCount;
     auto built = buildEngine(choice, &cache);
     if (const QString* failure = std::get_if<QString>(&built)) {
         err << QStringLiteral("quorvane: ") << *failure << '\n';
         err.flush();
         return 2;
     }
-    const std::unique_ptr<Engine> engine = std::move(std::get<BuiltEngine>(built).engine);
-    CurlSession* curl = std::get<BuiltEngine>(built).session;
-    for (const QString& note : std::as_const(std::get<BuiltEngine>(built).notes))
+    BuiltEngine& engine = std::get<BuiltEngine>(built);
+    CurlSession* curl = engine.session;
+    for (const QString& note : std::as_const(engine.notes))
         err << QStringLiteral("quorvane: ") << note << '\n';
+    if (engine.settingsFailure) {
+        err << QStringLiteral("quorvane: ") << *engine.settingsFailure << '\n';
+        err.flush();
+        return 2;
+    }
     err.flush();
     // Each site whose certificate is refused, said once.
     QObject::connect(curl, &CurlSession::notice, curl, [&err](const QString& line) {
         err << QStringLiteral("quorvane: ") << line << '\n';
         err.flush();
     });
-    QList<Browser*> browsers;
-    for (int slot = 0; slot < options.pace.slotCount; ++slot)
-        browsers.append(engine->createBrowser(engine.get()));
     SteadyClock clock;
-    SearchSession session(browsers, clock, &cache, options.pace);
+    SearchSession session(engine.browsers, clock, &cache, options.pace);
     // robots.txt and sitemaps go as the engine's requests go: the same identity, cookies and trust.
     NetSiteFiles siteFiles(nullptr, curl);
     session.siteRules().setFiles(&siteFiles, options.politeness);
@@ -146,9 +149,9 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     session.setExtractTitles(options.titles);
     session.setExtractSources(options.sources);
     session.setCrawlLimits(options.limits);
-    session.setTypeProbe(engine->typeProbe());
+    session.setTypeProbe(engine.engine->typeProbe());
     session.setMeasuring(options.measure); // before the probe, which measures the resumed rows at once
-    session.setPictureProbe(engine->pictureProbe());
+    session.setPictureProbe(engine.engine->pictureProbe());
     SearchProgress progress(session, err);
 
     runSearch(session, options, stop);

@@ -98,18 +98,23 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
 
     // Start-up: the browser slots (each reset to "about:blank" by the session), the
     // caption, the page time-out (the session's default pace), the page list hidden.
-    auto built = buildEngine(engine, &m_cache);
+    EngineChoice choice = engine;
+    choice.slots = SearchPace{}.slotCount;
+    auto built = buildEngine(choice, &m_cache);
     if (const QString* failure = std::get_if<QString>(&built)) {
-        // The window still opens, on the net engine with no settings of the user's.
+        // The window still opens, on the net engine.
         std::fprintf(stderr, "quorvane: %s\n", qPrintable(*failure));
-        built = buildEngine(EngineChoice{}, &m_cache);
+        choice.kind = EngineKind::Net;
+        built = buildEngine(choice, &m_cache);
     }
-    m_engine = std::move(std::get<BuiltEngine>(built).engine);
-    CurlSession* curl = std::get<BuiltEngine>(built).session;
-    for (const QString& note : std::as_const(std::get<BuiltEngine>(built).notes))
+    BuiltEngine& made = std::get<BuiltEngine>(built);
+    // What the settings skipped, and a file they name that cannot be read, go to standard
+    // error: the window searches on without them.
+    for (const QString& note : made.notes + (made.settingsFailure ? QStringList{*made.settingsFailure} : QStringList{}))
         std::fprintf(stderr, "quorvane: %s\n", qPrintable(note));
-    for (int slot = 0; slot < SearchPace{}.slotCount; ++slot)
-        m_browsers.append(m_engine->createBrowser(m_engine.get()));
+    m_engine = std::move(made.engine);
+    m_browsers = made.browsers;
+    CurlSession* curl = made.session;
     m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
     m_session->setTypeProbe(m_engine->typeProbe());
     m_session->setPictureProbe(m_engine->pictureProbe());

@@ -26,9 +26,8 @@ int runWindow(int& argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(error->message));
         return 2;
     }
-    if (chromiumInBuild() && std::get<HttpSettings>(http) != HttpSettings{}) {
-        std::fputs("quorvane: the window's chromium engine makes its own requests: --user-agent, --header, --cookies,"
-                   " --ca-file and --insecure are for --headless\n", stderr);
+    if (chromiumInBuild() && !std::get<HttpSettings>(http).caFile.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(chromiumCaFileRefusal()));
         return 2;
     }
     QApplication app(argc, argv);

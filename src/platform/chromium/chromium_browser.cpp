@@ -203,6 +203,7 @@ void ChromiumBrowser::navigate(const QString& address)
     m_location = address;
     m_document.reset();
     m_failed = false;
+    m_retryAfter.reset();
     m_started = false;
     m_finishing = false;
     m_memoryCut = false;
@@ -403,7 +404,10 @@ void ChromiumBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         return;
     }
     if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain && info.errorCode() >= 400) {
-        loadEnded(true, true);
+        if ((info.errorCode() == 429 || info.errorCode() == 503) && !m_retryAfter)
+            askRetryAfter(info.url());
+        else
+            loadEnded(true, true);
         return;
     }
     loadEnded(info.status() == QWebEngineLoadingInfo::LoadFailedStatus, !info.isErrorPage()
@@ -435,8 +439,25 @@ void ChromiumBrowser::loadBudgetSpent()
     loadEnded(!m_started, m_started);
 }
 
+void ChromiumBrowser::askRetryAfter(const QUrl& url)
+{
+    // Told to come back: the page fails however its load ends from here on.
+    m_retryAfter = 0;
+    if (!m_retryQuery) {
+        loadEnded(true, true);
+        return;
+    }
+    m_retryQuery->ask(url, this, [this, navigation = m_navigation](double seconds) {
+        if (navigation != m_navigation || m_state != State::Loading)
+            return;
+        m_retryAfter = seconds;
+        loadEnded(true, true);
+    });
+}
+
 void ChromiumBrowser::loadEnded(bool failed, bool responded)
 {
+    failed = failed || m_retryAfter.has_value();
     m_loadBudget.stop();
     m_stopGrace.stop();
     m_loadWatch.stop();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/browser.h"
+#include "platform/chromium/retry_after_query.h"
 #include "platform/chromium/settle_budget.h"
 #include "platform/url_cache.h"
 
@@ -49,6 +50,9 @@ public:
     DocumentPtr document() const override { return m_document; }
     bool navigationFailed() const override { return m_failed; }
     void finishNow() override;
+    std::optional<double> retryAfterSeconds() const override { return m_retryAfter; }
+    // Where a 429 or 503 asks for the wait the server named; without one, none is named.
+    void setRetryAfterQuery(RetryAfterQuery* query) { m_retryQuery = query; }
     // The search's page time-out, for the navigations that follow.
     void setPageTimeout(int milliseconds) { m_budget.pageMs = milliseconds; }
 
@@ -69,6 +73,7 @@ private:
     void loadDeferred();
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void loadEnded(bool failed, bool responded);
+    void askRetryAfter(const QUrl& url);
     void loadBudgetSpent();
     void watchLoad();
     void watchMemory();
@@ -134,4 +139,6 @@ private:
     DocumentPtr m_document;
     bool m_failed = false;
     bool m_silent = false;
+    std::optional<double> m_retryAfter; // the page was answered 429 or 503
+    QPointer<RetryAfterQuery> m_retryQuery;
 };

@@ -1,16 +1,25 @@
 #include "platform/chromium/chromium_engine.h"
 
 #include "platform/chromium/chromium_browser.h"
+#include "platform/chromium/profile_cookies.h"
+#include "platform/chromium/request_identity.h"
+#include "platform/chromium/retry_after_query.h"
+#include "platform/http/cookies_file.h"
 #include "platform/http/curl_session.h"
 #include "platform/http/net_picture_probe.h"
 #include "platform/http/net_type_probe.h"
 #include "platform/http/resource_loader.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QWebEngineCertificateError>
+#include <QWebEngineCookieStore>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineView>
 
 namespace {
 
@@ -33,8 +42,12 @@ ChromiumEngine::ChromiumEngine(UrlCache* cache, SettleBudget budget, QObject* pa
       m_profile(new QWebEngineProfile(this)), // no storage name: off the record
       m_session(new CurlSession(this)),
       m_resources(new ResourceLoader(m_session, cache, this)), m_typeProbe(new NetTypeProbe(m_session, cache, this)),
-      m_pictureProbe(new NetPictureProbe(m_session, this))
+      m_pictureProbe(new NetPictureProbe(m_session, this)), m_identity(new RequestIdentity(this)),
+      m_cookies(new ProfileCookies(m_profile->cookieStore(), m_session, this)),
+      m_retryQuery(new RetryAfterQuery(m_session, this))
 {
+    m_profile->setUrlRequestInterceptor(m_identity);
+    m_profile->setHttpUserAgent(QString::fromUtf8(m_session->settings().userAgent));
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     m_profile->setSpellCheckEnabled(false);
@@ -64,11 +77,51 @@ ChromiumEngine::~ChromiumEngine()
     }
 }
 
+std::optional<QString> ChromiumEngine::configure(const HttpSettings& settings, QStringList& notes)
+{
+    if (const std::optional<QString> failure = m_session->configure(settings, notes))
+        return failure;
+    m_profile->setHttpUserAgent(QString::fromUtf8(settings.userAgent));
+    m_identity->setHeaders(settings.headers);
+    m_cookiesFile = settings.cookiesFile;
+    if (!settings.cookiesFile.isEmpty()) {
+        // The session has just read it; the expired and malformed lines are told already.
+        QFile file(settings.cookiesFile);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("cannot read %1: %2").arg(settings.cookiesFile, file.errorString());
+        m_cookies->set(readCookiesText(file.readAll(), QDateTime::currentSecsSinceEpoch()).cookies);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> ChromiumEngine::waitForCookies()
+{
+    const int refused = m_cookies->waitUntilTaken(kCookieWaitMs);
+    if (refused == 0)
+        return std::nullopt;
+    return QStringLiteral("%1: the browser has not taken %2 of its cookies").arg(m_cookiesFile).arg(refused);
+}
+
 Browser* ChromiumEngine::createBrowser(QObject* parent)
 {
     auto* browser = new ChromiumBrowser(m_profile, m_session, m_resources, m_cache, m_budget, parent);
+    browser->setRetryAfterQuery(m_retryQuery);
+    if (auto* view = qobject_cast<QWebEngineView*>(browser->view()))
+        connect(view->page(), &QWebEnginePage::certificateError, this, &ChromiumEngine::certificateError);
     m_browsers.append(browser);
     return browser;
+}
+
+void ChromiumEngine::certificateError(const QWebEngineCertificateError& error)
+{
+    QWebEngineCertificateError answer = error;
+    if (m_session->settings().insecure && answer.isOverridable()) {
+        answer.acceptCertificate();
+        return;
+    }
+    // Told once per site, as the curl session tells the sites it refuses.
+    m_session->certificateRefused(answer.url(), answer.description());
+    answer.rejectCertificate();
 }
 
 void ChromiumEngine::setPageTimeout(int milliseconds)

@@ -104,17 +104,23 @@ std::optional<QString> CurlSession::configure(const HttpSettings& settings, QStr
                              .arg(settings.cookiesFile).arg(cookies.cookies.size()).arg(cookies.expired).arg(cookies.malformed));
     }
     // Into the shared jar, where the cookies servers set during the search join them.
-    if (CURL* loader = curl_easy_init()) {
-        curl_easy_setopt(loader, CURLOPT_SHARE, m_shared);
-        for (const QByteArray& cookie : std::as_const(cookies.cookies))
-            curl_easy_setopt(loader, CURLOPT_COOKIELIST, cookie.constData());
-        curl_easy_cleanup(loader);
-    }
+    addCookies(cookies.cookies);
     if (settings.insecure)
         notes.append(QStringLiteral("--insecure: no certificate is checked, any server may pose as any site"));
     m_settings = settings;
     m_trusted = std::move(trusted);
     return std::nullopt;
+}
+
+void CurlSession::addCookies(const QList<QByteArray>& lines)
+{
+    CURL* loader = curl_easy_init();
+    if (!loader)
+        return;
+    curl_easy_setopt(loader, CURLOPT_SHARE, m_shared);
+    for (const QByteArray& line : lines)
+        curl_easy_setopt(loader, CURLOPT_COOKIELIST, line.constData());
+    curl_easy_cleanup(loader);
 }
 
 void CurlSession::prepare(CURL* easy) const

@@ -43,6 +43,9 @@ public:
     // then); what is worth telling on the way is appended to notes.
     std::optional<QString> configure(const HttpSettings& settings, QStringList& notes);
     const HttpSettings& settings() const { return m_settings; }
+    // Puts cookies in the session's jar, each a cookies.txt line (one whose expiry has passed
+    // takes its cookie out); lines curl cannot read are passed over.
+    void addCookies(const QList<QByteArray>& lines);
     // Gives a transfer the user agent and the certificate checks of the settings.
     void prepare(CURL* easy) const;
     // A site whose certificate was refused: told once per site through notice().

@@ -4,6 +4,9 @@
 #include "platform/http/http_settings.h"
 #include "platform/http/resource_loader.h"
 #include "platform/http/retry_after.h"
+#ifdef QUORVANE_HAVE_WEBENGINE
+#include "platform/chromium/profile_cookies.h"
+#endif
 
 #include <QTest>
 
@@ -121,6 +124,55 @@ private slots:
         QVERIFY(holds.refused(QStringLiteral("http://example.com:8080/a.htm"), 5, now));
         QCOMPARE(holds.nextRelease(now), now + 5);
     }
+
+#ifdef QUORVANE_HAVE_WEBENGINE
+    void cookiesForTheBrowser_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("origin"); // empty: not taken
+        QTest::addColumn<QString>("domain"); // empty: the origin's host alone
+        QTest::newRow("host only") << QByteArray("example.com\tFALSE\t/a\tFALSE\t0\tid\t1") << "http://example.com/" << "";
+        QTest::newRow("subdomains") << QByteArray(".Example.com\tTRUE\t/\tFALSE\t0\tid\t1") << "http://example.com/" << ".example.com";
+        QTest::newRow("secure: from https") << QByteArray("#HttpOnly_example.com\tFALSE\t/\tTRUE\t4000000000\tid\t1") << "https://example.com/" << "";
+        QTest::newRow("address by number: host only") << QByteArray("127.0.0.1\tTRUE\t/\tFALSE\t0\tid\t1") << "http://127.0.0.1/" << "";
+        QTest::newRow("not a cookie line") << QByteArray("example.com FALSE / FALSE 0 id 1") << "" << "";
+    }
+
+    void cookiesForTheBrowser()
+    {
+        QFETCH(QByteArray, line);
+        const std::optional<BrowserCookie> cookie = browserCookie(line);
+        QTEST(cookie ? cookie->origin.toString() : QString(), "origin");
+        QTEST(cookie ? cookie->cookie.domain() : QString(), "domain");
+    }
+
+    void cookiesForCurl_data()
+    {
+        QTest::addColumn<QString>("domain");
+        QTest::addColumn<qint64>("expiry"); // 0: a session cookie
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<QByteArray>("line"); // empty: none
+        QTest::newRow("host only, session") << "example.com" << qint64(0) << QByteArray("1") << false << QByteArray("example.com\tFALSE\t/\tFALSE\t0\tid\t1");
+        QTest::newRow("subdomains, dated") << ".example.com" << qint64(4000000000) << QByteArray("1") << false << QByteArray(".example.com\tTRUE\t/\tFALSE\t4000000000\tid\t1");
+        QTest::newRow("removed: long expired") << "example.com" << qint64(0) << QByteArray("1") << true << QByteArray("example.com\tFALSE\t/\tFALSE\t1\tid\t1");
+        QTest::newRow("line break in the value") << "example.com" << qint64(0) << QByteArray("1\nHost: x") << false << QByteArray();
+    }
+
+    void cookiesForCurl()
+    {
+        QFETCH(QString, domain);
+        QFETCH(qint64, expiry);
+        QFETCH(QByteArray, value);
+        QFETCH(bool, removed);
+        QNetworkCookie cookie("id", value);
+        cookie.setDomain(domain);
+        cookie.setPath(QStringLiteral("/"));
+        if (expiry != 0)
+            cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(expiry, Qt::UTC));
+        QTEST(cookiesTxtLine(cookie, removed).value_or(QByteArray()), "line");
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestRequestSettings)
