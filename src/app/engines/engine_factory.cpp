@@ -11,10 +11,10 @@
 
 namespace {
 
-QList<Browser*> makeBrowsers(Engine& engine, int slots)
+QList<Browser*> makeBrowsers(Engine& engine, int count)
 {
     QList<Browser*> browsers;
-    for (int slot = 0; slot < slots; ++slot)
+    for (int slot = 0; slot < count; ++slot)
         browsers.append(engine.createBrowser(&engine));
     return browsers;
 }
@@ -32,7 +32,7 @@ std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCa
         built.settingsFailure = chromium->configure(choice.http, built.notes);
         if (choice.pageTimeoutMs > 0)
             chromium->setPageTimeout(choice.pageTimeoutMs);
-        built.browsers = makeBrowsers(*chromium, choice.slots);
+        built.browsers = makeBrowsers(*chromium, choice.slotCount);
         if (!built.settingsFailure) {
             if (const std::optional<QString> note = chromium->waitForCookies())
                 built.notes.append(*note);
@@ -46,7 +46,7 @@ std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCa
         built.engine.reset(net);
         built.session = net->session();
         built.settingsFailure = built.session->configure(choice.http, built.notes);
-        built.browsers = makeBrowsers(*net, choice.slots);
+        built.browsers = makeBrowsers(*net, choice.slotCount);
     }
     return built;
 }

@@ -25,7 +25,7 @@ struct EngineChoice {
     HttpSettings http; // what every request of the engine sends
     int pageTimeoutMs = 0; // the search's page time-out, which the engine's own waits fit in; 0: its default
     bool keepPictureBytes = true; // off where nothing takes pictures from the cache
-    int slots = 3; // browsers made, one per slot of the search
+    int slotCount = 3; // browsers made, one per slot of the search
 };
 
 struct BuiltEngine {

@@ -89,7 +89,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     choice.pageTimeoutMs = int(options.pace.pageTimeout * 1000);
     // Without downloads a picture's size is all the tables need.
     choice.keepPictureBytes = !options.downloadFolder.isEmpty();
-    choice.slots = options.pace.slotCount;
+    choice.slotCount = options.pace.slotCount;
     auto built = buildEngine(choice, &cache);
     if (const QString* failure = std::get_if<QString>(&built)) {
         err << QStringLiteral("quorvane: ") << *failure << '\n';

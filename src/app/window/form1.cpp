@@ -99,7 +99,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     // Start-up: the browser slots (each reset to "about:blank" by the session), the
     // caption, the page time-out (the session's default pace), the page list hidden.
     EngineChoice choice = engine;
-    choice.slots = SearchPace{}.slotCount;
+    choice.slotCount = SearchPace{}.slotCount;
     auto built = buildEngine(choice, &m_cache);
     if (const QString* failure = std::get_if<QString>(&built)) {
         // The window still opens, on the net engine.
