@@ -9,7 +9,8 @@
 #include "platform/chromium/chromium_runtime.h"
 #endif
 
-std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache)
+std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache,
+                                               WorkerThreads* workers)
 {
     BuiltEngine built;
     if (choice.kind == EngineKind::Chromium) {
@@ -23,7 +24,7 @@ std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCa
         return QStringLiteral("the chromium engine is not part of this build; use --engine net");
 #endif
     } else {
-        auto* net = new NetEngine(cache);
+        auto* net = new NetEngine(cache, workers);
         net->setKeepPictureBytes(choice.keepPictureBytes);
         built.engine.reset(net);
         built.session = net->session();

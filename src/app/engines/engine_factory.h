@@ -13,6 +13,7 @@ class Browser;
 class CurlSession;
 class QWidget;
 class UrlCache;
+class WorkerThreads;
 
 // Which engine loads the pages: the net engine (libcurl and gumbo), or Chromium, whose pages
 // run their scripts; Chromium only where the program was built with Qt WebEngine.
@@ -34,8 +35,10 @@ struct BuiltEngine {
 };
 
 // Builds the engine; fails with the reason when the settings cannot be used (an unreadable
-// cookies or CA file) or the engine is not part of this build.
-std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache);
+// cookies or CA file) or the engine is not part of this build. The net engine parses its
+// pages on workers, which must outlive it; with none, on the event loop's thread.
+std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache,
+                                               WorkerThreads* workers = nullptr);
 
 // True when this build has the Chromium engine.
 bool chromiumInBuild();

@@ -5,7 +5,6 @@
 #include "app/session_recorder.h"
 #include "app/session_restore.h"
 #include "app/table_formats.h"
-#include "app/table_tsv.h"
 #include "app/window/browser_view.h"
 #include "app/window/desktop.h"
 #include "app/window/filter_inputs.h"
@@ -87,7 +86,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, int lef
 } // namespace
 
 Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& sessionFile,
-             const EngineChoice& engine)
+             const EngineChoice& engine, WorkerThreads* workers)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -98,11 +97,11 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
 
     // Start-up: the browser slots (each reset to "about:blank" by the session), the
     // caption, the page time-out (the session's default pace), the page list hidden.
-    auto built = buildEngine(engine, &m_cache);
+    auto built = buildEngine(engine, &m_cache, workers);
     if (const QString* failure = std::get_if<QString>(&built)) {
         // The window still opens, on the net engine with no settings of the user's.
         std::fprintf(stderr, "quorvane: %s\n", qPrintable(*failure));
-        built = buildEngine(EngineChoice{}, &m_cache);
+        built = buildEngine(EngineChoice{}, &m_cache, workers);
     }
     m_engine = std::move(std::get<BuiltEngine>(built).engine);
     CurlSession* curl = std::get<BuiltEngine>(built).session;
@@ -110,7 +109,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
         std::fprintf(stderr, "quorvane: %s\n", qPrintable(note));
     for (int slot = 0; slot < SearchPace{}.slotCount; ++slot)
         m_browsers.append(m_engine->createBrowser(m_engine.get()));
-    m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
+    m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache, SearchPace{}, workers);
     m_session->setTypeProbe(m_engine->typeProbe());
     m_session->setPictureProbe(m_engine->pictureProbe());
     m_session->siteRules().setFiles(new NetSiteFiles(this, curl)); // robots.txt and sitemaps, as the engine asks
@@ -430,7 +429,7 @@ bool Form1::saveAs()
         return false;
     const auto shown = [this](int row) { return m_shown->showsTableRow(row); };
     const QByteArray text = filtered ? pictureTableText(m_session->pictureTable(), TableFormat::Tsv, shown)
-                                     : pictureTableTsv(m_session->pictureTable());
+                                     : pictureTableText(m_session->pictureTable(), TableFormat::Tsv);
     if (const auto failure = writeFileAtomically(*path, text)) {
         m_desktop->tellFailure(this, QString::fromUtf8(BuildInfo::title),
                                tr("无法保存到 %1：%2").arg(*path, *failure));
