@@ -136,6 +136,6 @@ private:
     std::vector<quint32> m_rowOfRecord;
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    mutable QString m_key; // the key of the address sought, when it is not the address itself
+    QString m_key; // while adding: the key of a row's address, when it is not the address itself
     std::vector<Adding> m_adding; // the rows addRows takes, while it adds them
 };
