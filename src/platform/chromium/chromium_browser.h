@@ -39,8 +39,6 @@ public:
 
     void navigate(const QString& address) override;
     QString locationURL() const override { return m_location; }
-    // This engine never shows a dialog, so being silent changes nothing.
-    void setSilent(bool silent) override { m_silent = silent; }
     DocumentPtr document() const override { return m_document; }
     bool navigationFailed() const override { return m_failed; }
     void finishNow() override;
@@ -85,8 +83,6 @@ private:
 
     State m_state = State::Idle;
     quint64 m_navigation = 0;
-    // Alive while the navigation is current: a snapshot's window runs scripts only then.
-    std::shared_ptr<int> m_current = std::make_shared<int>(0);
     bool m_started = false;
     QTimer m_loadBudget;
     QTimer m_readBudget;
@@ -117,5 +113,4 @@ private:
     QString m_location = QStringLiteral("about:blank");
     DocumentPtr m_document;
     bool m_failed = false;
-    bool m_silent = false;
 };
