@@ -117,7 +117,7 @@ int main(int argc, char* argv[])
                 "after last", "pictures", "status");
     std::fflush(stdout);
     for (const HostilePage& page : kPages) {
-        for (const int workers : {0, defaultWorkerThreads()}) {
+        for (const int workers : {0, WorkerThreads::defaultCount()}) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedChannels);
             child.start(QCoreApplication::applicationFilePath(),

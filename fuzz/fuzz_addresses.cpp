@@ -2,6 +2,7 @@
 #include "fuzz_input.h"
 
 #include "links/harvest_rules.h"
+#include "links/script_functions.h"
 #include "links/script_links.h"
 #include "links/site_scope.h"
 #include "links/url_resolution.h"
@@ -18,11 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString& scriptText = args.at(2);
     const QString& functionName = args.at(3);
 
-    setPageScriptText(scriptText);
-    const QString resolved = resolveUrl(link, base);
-    resolveUrl(QStringLiteral("javascript:") + functionName + u'(' + link + u')', base);
-    resolveScriptLink(link, base);
-    findFunctionPrefix(scriptText, functionName);
+    PageScripts page(scriptText);
+    const QString resolved = resolveUrl(link, base, &page);
+    resolveUrl(QStringLiteral("javascript:") + functionName + u'(' + link + u')', base, &page);
+    resolveScriptLink(link, base, &page);
+    ScriptFunctions(scriptText).prefix(functionName);
 
     // Spaces inside go as %20 and none is left around, unless the link is returned as found.
     const QString unwrapped = QString(link).remove(QRegularExpression(QStringLiteral("^[ '\"]+|[ '\"]+$")));

@@ -5,34 +5,9 @@
 #include "extract/link_harvest.h"
 #include "lists/page_table.h"
 #include "platform/browser.h"
+#include "text/address_kinds.h"
 
 #include <algorithm>
-#include <array>
-
-void noEnablePop(PageWindow& window)
-{
-    static const QString javaScript = QStringLiteral("JavaScript");
-    static const std::array<std::pair<QString, QString>, 8> guard{{
-        {QStringLiteral("window.alert=null;"), javaScript},
-        {QStringLiteral("window.confirm=null;"), QString()},
-        {QStringLiteral("window.showModalDialog=null;"), QString()},
-        {QStringLiteral("window.open=null;"), QString()},
-        {QStringLiteral("function alert(){return;}"), QString()},
-        {QStringLiteral("function alert(){return;}"), javaScript},
-        {QStringLiteral("function confirm(){return;}"), QString()},
-        {QStringLiteral("function showModalDialog(){return;}"), QString()},
-    }};
-    for (const auto& [code, language] : guard)
-        window.execScript(code, language);
-}
-
-void guardPageScripts(const Browser& browser)
-{
-    for (const DocumentPtr& document : collectDocuments(browser.document())) {
-        if (const std::shared_ptr<PageWindow> window = document->parentWindow())
-            noEnablePop(*window);
-    }
-}
 
 std::optional<PageReading> handleDocumentComplete(BrowserSlots& browserSlots, int slot,
                                                   const QString& address, const PageTable& pages)
@@ -43,8 +18,7 @@ std::optional<PageReading> handleDocumentComplete(BrowserSlots& browserSlots, in
     if (!s.browser)
         return std::nullopt;
     // The completion of a reset that a dispatch has overtaken belongs to no page.
-    const QString blank = QStringLiteral("about:blank");
-    if (address.compare(blank, Qt::CaseInsensitive) == 0 && !s.isFree())
+    if (isAboutBlank(address) && !s.isFree())
         return std::nullopt;
 
     if (s.loaded) {

@@ -12,7 +12,6 @@
 class Browser;
 class BrowserSlots;
 class PageTable;
-class PageWindow;
 class PictureTable;
 class SiteRules;
 class UrlCache;
@@ -23,13 +22,6 @@ inline constexpr int completionLimit = 10;
 // Picture rows and links of a page applied in one turn of the event loop: a page of
 // a hundred thousand pictures goes in a slice at a time, so the window keeps answering.
 inline constexpr int kReadingPerTurn = 2'000;
-
-// The script guard: the page's alert, confirm, modal dialogs and window.open do nothing.
-// A script that fails is skipped.
-void noEnablePop(PageWindow& window);
-
-// On a navigation commit: the guard in the browser's page and in each of its frames.
-void guardPageScripts(const Browser& browser);
 
 // What a completed page is extracted into.
 struct SearchTables {

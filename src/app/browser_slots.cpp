@@ -3,6 +3,7 @@
 #include "app/clock.h"
 #include "lists/page_table.h"
 #include "platform/browser.h"
+#include "text/address_kinds.h"
 
 #include <algorithm>
 
@@ -12,7 +13,7 @@ const QString blankPage = QStringLiteral("about:blank");
 
 bool BrowserSlot::isFree() const
 {
-    return browser && browser->locationURL().toLower() == blankPage;
+    return browser && isAboutBlank(browser->locationURL());
 }
 
 BrowserSlots::BrowserSlots(const QList<Browser*>& browsers, const Clock& clock) : m_clock(clock)
@@ -69,7 +70,6 @@ void BrowserSlots::wb1初始化(int slot)
     s.finishAsked.reset();
     s.row = 0;
     if (s.browser) {
-        s.browser->setSilent(true);
         s.browser->navigate(blankPage);
     }
 }

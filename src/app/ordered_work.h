@@ -14,7 +14,7 @@
 // Work that runs on the worker threads and whose results are applied on this thread, from
 // its event loop, in the order the work was added: a result that is ready early waits for
 // those before it. Without worker threads each piece runs at once, in add(), and is applied
-// as soon as those before it are.
+// as soon as those before it are. The workers must outlive it.
 // A large result may be applied a slice at a time: apply gives false to be called again
 // with the same result on the next turn of the event loop, before any later result is
 // applied, so the loop is never held up for the whole of it.
@@ -23,7 +23,8 @@ template <typename Result>
 class OrderedWork {
 public:
     // apply gives true once the result is wholly applied.
-    explicit OrderedWork(std::function<bool(Result&)> apply) : m_apply(std::move(apply))
+    OrderedWork(WorkerThreads* workers, std::function<bool(Result&)> apply)
+        : m_workers(workers), m_apply(std::move(apply))
     {
         m_nextSlice.setSingleShot(true);
         QObject::connect(&m_nextSlice, &QTimer::timeout, &m_nextSlice, [this] { applyReady(); });
@@ -41,14 +42,14 @@ public:
     template <typename Work>
     void add(Work&& work)
     {
-        if (workerThreads() == 0) {
+        if (!m_workers) {
             m_pieces.push_back({nullptr, work()});
             applyReady();
             return;
         }
         auto watcher = std::make_unique<QFutureWatcher<Result>>();
         QObject::connect(watcher.get(), &QFutureWatcherBase::finished, watcher.get(), [this] { applyReady(); });
-        watcher->setFuture(runOnWorker(std::forward<Work>(work)));
+        watcher->setFuture(m_workers->run(std::forward<Work>(work)));
         m_pieces.push_back({std::move(watcher), std::nullopt});
     }
 
@@ -87,6 +88,7 @@ private:
         m_applying = false;
     }
 
+    WorkerThreads* m_workers;
     std::function<bool(Result&)> m_apply;
     std::deque<Piece> m_pieces;
     QTimer m_nextSlice;

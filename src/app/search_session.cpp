@@ -10,10 +10,10 @@
 #include <cmath>
 
 SearchSession::SearchSession(QList<Browser*> browsers, const Clock& clock, const UrlCache* cache,
-                             SearchPace pace, QObject* parent)
+                             SearchPace pace, WorkerThreads* workers, QObject* parent)
     : QObject(parent), m_clock(clock), m_cache(cache), m_pace(pace), m_slots(browsers, clock), m_measuring(m_pictures),
       m_siteRules(clock, m_pages, m_sites, m_limits, &m_queryPages),
-      m_reading([this](PageReading& page) {
+      m_reading(workers, [this](PageReading& page) {
           SearchTables tables{m_pages, m_pictures, m_sites, m_options, m_limits, m_awaiting.get(), &m_queryPages, &m_siteRules};
           const bool applied = applyPageReading(page, tables);
           if (applied)
@@ -70,11 +70,6 @@ void SearchSession::connectBrowser(int slot, Browser* browser)
         if (const std::optional<QString> text = loadProgressText(slot, progress, maximum))
             setStatusPanel(4, *text);
     });
-    connect(browser, &Browser::newWindow2, this, [](bool& cancel) { cancel = true; });
-    connect(browser, &Browser::windowClosing, this,
-            [](bool /*isChildWindow*/, bool& cancel) { cancel = true; });
-    connect(browser, &Browser::navigateComplete2, this,
-            [browser](const QString&) { guardPageScripts(*browser); });
     connect(browser, &Browser::documentComplete, this,
             [this, slot](const QString& address) { documentComplete(slot, address); });
 }

@@ -52,9 +52,10 @@ class SearchSession : public QObject {
     Q_OBJECT
 public:
     // browsers: one per slot (browsers.size() slots; pace.slotCount is the runner's business).
-    // The session does not own the browsers, the clock or the cache.
+    // The session does not own the browsers, the clock, the cache or the workers that read
+    // its pages (none: on this thread, at once).
     SearchSession(QList<Browser*> browsers, const Clock& clock, const UrlCache* cache,
-                  SearchPace pace = {}, QObject* parent = nullptr);
+                  SearchPace pace = {}, WorkerThreads* workers = nullptr, QObject* parent = nullptr);
     ~SearchSession() override;
 
     // Commands of the window.

@@ -190,8 +190,8 @@ QStringList cssUrlReferences(const QString& text)
 }
 
 void scanCssUrls(const QString& text, const QString& base, CandidateList& candidates,
-                 const QString& title, const QString& source)
+                 const QString& title, const QString& source, PageScripts* scripts)
 {
     for (const QString& reference : cssUrlReferences(text))
-        candidates.append(resolveUrl(reference, base), QString(), title, source);
+        candidates.append(resolveUrl(reference, base, scripts), QString(), title, source);
 }

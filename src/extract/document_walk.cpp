@@ -66,12 +66,13 @@ private:
 struct Walk {
     CandidateList& candidates;
     PageSheets& sheets;
+    PageScripts& scripts;
     QString title;
     QString source;
 
     void append(const QString& reference, const QString& base, const QString& size = QString())
     {
-        candidates.append(resolveUrl(reference, base), size, title, source);
+        candidates.append(resolveUrl(reference, base, &scripts), size, title, source);
     }
     void appendAll(const QStringList& references, const QString& base)
     {
@@ -108,12 +109,13 @@ struct Walk {
 
 void walkDocument(const Document& document, CandidateList& candidates, PageSheets& sheets)
 {
-    Walk walk{candidates, sheets, trimSpaces(document.title()), trimSpaces(document.location())};
+    // javascript: links resolve with this document's own functions.
+    PageScripts scripts(pageScriptText(document));
+    Walk walk{candidates, sheets, scripts, trimSpaces(document.title()),
+              trimSpaces(document.location())};
     const QString url = document.URL();
     const QString base = trimSpaces(url);
     const QString markup = document.documentElementOuterHTML();
-    // javascript: links resolve with this document's own functions.
-    setPageScriptText(pageScriptText(document));
     auto append = [&](const QString& reference, const QString& size = QString()) {
         walk.append(reference, base, size);
     };
@@ -146,7 +148,7 @@ void walkDocument(const Document& document, CandidateList& candidates, PageSheet
     }
 
     if (!url.isEmpty()) {
-        scanCssUrls(markup, url, candidates, walk.title, walk.source);
+        scanCssUrls(markup, url, candidates, walk.title, walk.source, &scripts);
         for (const QString& entry : getStyleSheetLinks(document)) {
             const QString sheet = trimSpaces(entry);
             if (sheet.isEmpty())
@@ -161,7 +163,8 @@ void walkDocument(const Document& document, CandidateList& candidates, PageSheet
     // and linked sheets give their image-set() strings and @imported sheets here.
     const QString documentBase = trimSpaces(document.baseURI());
     for (const Element& element : document.allElements()) {
-        appendElementPictures(element, documentBase, candidates, walk.title, walk.source);
+        appendElementPictures(element, documentBase, candidates, walk.title, walk.source,
+                              &scripts);
         if (url.isEmpty())
             continue;
         const QString tag = element.tagName();
@@ -171,7 +174,7 @@ void walkDocument(const Document& document, CandidateList& candidates, PageSheet
             walk.imports(importedSheets(block, documentBase), 1);
         } else if (tag == QLatin1String("LINK") && namesStyleSheet(element)) {
             const QString href = trimSpaces(text(element.href()));
-            const QString sheet = href.isEmpty() ? QString() : trimSpaces(resolveUrl(href, base));
+            const QString sheet = href.isEmpty() ? QString() : trimSpaces(resolveUrl(href, base, &scripts));
             if (sheet.isEmpty())
                 continue;
             if (const SheetScan* scan = sheets.scan(sheet))
@@ -181,13 +184,6 @@ void walkDocument(const Document& document, CandidateList& candidates, PageSheet
 }
 
 } // namespace
-
-void 提取DOC全部图片连接(const Document& document, CandidateList& candidates,
-                        const UrlCache* cache)
-{
-    PageSheets sheets(cache);
-    walkDocument(document, candidates, sheets);
-}
 
 void 提取网页全部图片连接(const DocumentPtr& document, CandidateList& candidates,
                          const UrlCache* cache)

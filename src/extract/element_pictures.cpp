@@ -19,8 +19,9 @@ namespace {
 class Appender {
 public:
     Appender(const QString& base, CandidateList& candidates, const QString& title,
-             const QString& source)
-        : m_base(base), m_candidates(candidates), m_title(title), m_source(source)
+             const QString& source, PageScripts* scripts)
+        : m_base(base), m_candidates(candidates), m_title(title), m_source(source),
+          m_scripts(scripts)
     {
     }
 
@@ -28,7 +29,7 @@ public:
     {
         const QString trimmed = trimSpaces(reference);
         if (!trimmed.isEmpty())
-            m_candidates.append(resolveUrl(trimmed, m_base), QString(), m_title, m_source);
+            m_candidates.append(resolveUrl(trimmed, m_base, m_scripts), QString(), m_title, m_source);
     }
     void srcset(const QString& text) const
     {
@@ -37,7 +38,7 @@ public:
     }
     void cssUrls(const QString& text) const
     {
-        scanCssUrls(text, m_base, m_candidates, m_title, m_source);
+        scanCssUrls(text, m_base, m_candidates, m_title, m_source, m_scripts);
     }
     // A lazy-loading value: url(...) references where it holds any, else one address.
     void lazyValue(const QString& value) const
@@ -54,6 +55,7 @@ private:
     CandidateList& m_candidates;
     const QString& m_title;
     const QString& m_source;
+    PageScripts* m_scripts;
 };
 
 QString value(const Element& element, const QString& name)
@@ -131,9 +133,9 @@ void appendAttributePictures(const Element& element, const Appender& append)
 } // namespace
 
 void appendElementPictures(const Element& element, const QString& base, CandidateList& candidates,
-                           const QString& title, const QString& source)
+                           const QString& title, const QString& source, PageScripts* scripts)
 {
-    const Appender append(base, candidates, title, source);
+    const Appender append(base, candidates, title, source, scripts);
     const QString tag = element.tagName();
     if (tag == QLatin1String("IMG") || tag == QLatin1String("SOURCE")) {
         append.srcset(value(element, QStringLiteral("srcset")));

@@ -18,7 +18,8 @@ constexpr qsizetype maxAddressLength = 2048;
 constexpr int maxPathSegments = 20;
 constexpr int maxSegmentRepeats = 3;
 
-bool isWebAddress(const QString& address)
+// Read from the text alone, without parsing it: every link of every page is asked.
+bool hasWebScheme(const QString& address)
 {
     return address.startsWith(u"http://", Qt::CaseInsensitive)
            || address.startsWith(u"https://", Qt::CaseInsensitive);
@@ -48,7 +49,7 @@ Opinion siteScope(const HarvestQuestion& q)
 // Only web addresses are pages; "javascript:", "mailto:", "ftp://" and the like are not.
 Opinion notWebAddress(const HarvestQuestion& q)
 {
-    return noWhen(!isWebAddress(q.address));
+    return noWhen(!hasWebScheme(q.address));
 }
 
 // Files that are no pages to search, whatever site they are on.

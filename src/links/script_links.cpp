@@ -1,7 +1,6 @@
 #include "links/script_links.h"
 
 #include "links/address_directory.h"
-#include "links/script_functions.h"
 #include "links/url_resolution.h"
 #include "text/trim_spaces.h"
 
@@ -9,55 +8,28 @@
 
 namespace {
 
-// One per thread: each thread resolves the links of one page at a time, and pages are read
-// on several threads at once.
-struct ScriptState {
-    QString pageScriptText;
-    // Built at the page's first script link.
-    std::optional<ScriptFunctions> functions;
-    // resolveUrl and resolveScriptLink call each other; a page whose function prefix is
-    // itself a script call would otherwise recurse without end.
-    int depth = 0;
-};
-
-ScriptState& state()
-{
-    thread_local ScriptState s;
-    return s;
-}
-
 constexpr int maxDepth = 8;
 
 class DepthGuard {
 public:
-    DepthGuard() { ++state().depth; }
-    ~DepthGuard() { --state().depth; }
+    explicit DepthGuard(int& depth) : m_depth(depth) { ++m_depth; }
+    ~DepthGuard() { --m_depth; }
     DepthGuard(const DepthGuard&) = delete;
     DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& m_depth;
 };
 
 } // namespace
 
-QString findFunctionPrefix(const QString& scriptText, const QString& functionName)
+QString resolveScriptLink(const QString& link, const QString& directory, PageScripts* scripts)
 {
-    return ScriptFunctions(scriptText).prefix(functionName).value_or(QString());
-}
-
-void setPageScriptText(const QString& text)
-{
-    ScriptState& s = state();
-    if (text == s.pageScriptText)
-        return;
-    s.pageScriptText = text;
-    s.functions.reset();
-}
-
-QString resolveScriptLink(const QString& link, const QString& directory)
-{
-    ScriptState& s = state();
-    if (s.depth >= maxDepth)
+    PageScripts none;
+    PageScripts& s = scripts ? *scripts : none;
+    if (s.m_depth >= maxDepth)
         return {};
-    const DepthGuard guard;
+    const DepthGuard guard(s.m_depth);
 
     const QString base = addressDirectory(directory);
     const qsizetype open = link.indexOf(u'(');
@@ -72,9 +44,9 @@ QString resolveScriptLink(const QString& link, const QString& directory)
     QString prefix;
     // window.open takes the address itself.
     if (functionName.compare(u"window.open", Qt::CaseInsensitive) != 0) {
-        if (!s.functions)
-            s.functions.emplace(s.pageScriptText);
-        const std::optional<QString> found = s.functions->prefix(functionName);
+        if (!s.m_functions)
+            s.m_functions.emplace(s.m_text);
+        const std::optional<QString> found = s.m_functions->prefix(functionName);
         if (!found)
             return {};
         prefix = *found;
@@ -88,5 +60,5 @@ QString resolveScriptLink(const QString& link, const QString& directory)
         argument.truncate(comma);
     argument.remove(u'"');
     argument.remove(u'\'');
-    return resolveUrl(prefix + trimSpaces(argument), base);
+    return resolveUrl(prefix + trimSpaces(argument), base, &s);
 }

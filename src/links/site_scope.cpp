@@ -85,6 +85,7 @@ void SiteList::addStartSite(const QString& address)
     if (siteDomain.isEmpty() || contains(siteDomain))
         return;
     m_entries.append(siteDomain);
+    const QMutexLocker locker(&m_scopeLock);
     m_scopeOfOrigin.clear();
 }
 
@@ -92,12 +93,14 @@ bool SiteList::inScope(const QString& address) const
 {
     const std::optional<QStringView> origin = originOf(address);
     if (origin) {
+        const QMutexLocker locker(&m_scopeLock);
         if (const auto known = m_scopeOfOrigin.constFind(origin->toString()); known != m_scopeOfOrigin.constEnd())
             return known.value();
     }
     const QString siteDomain = getSiteDomain(address);
     const bool in = !siteDomain.isEmpty() && contains(siteDomain);
     if (origin) {
+        const QMutexLocker locker(&m_scopeLock);
         if (m_scopeOfOrigin.size() >= kMaxKnownOrigins)
             m_scopeOfOrigin.clear();
         m_scopeOfOrigin.insert(origin->toString(), in);

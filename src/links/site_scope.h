@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +15,7 @@ QString getSiteDomain(const QString& address);
 
 // The site domains of the start addresses. An address is in scope when its site domain is
 // one whole entry, letter case ignored; an empty site domain is never in scope.
-// The answers of inScope are kept, so a list is asked from one thread at a time.
+// The answers of inScope are kept, under a lock: a const list may be asked from any thread.
 class SiteList {
 public:
     void addStartSite(const QString& address);
@@ -28,4 +29,5 @@ private:
     // Whether addresses that begin "scheme://authority" and go on with "/" or nothing are in
     // scope: the rest of an address plays no part, and every link of every page is asked.
     mutable QHash<QString, bool> m_scopeOfOrigin;
+    mutable QMutex m_scopeLock; // guards m_scopeOfOrigin
 };

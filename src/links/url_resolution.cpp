@@ -255,7 +255,7 @@ QString cleanUp(QString address)
 
 } // namespace
 
-QString resolveUrl(const QString& found, const QString& base)
+QString resolveUrl(const QString& found, const QString& base, PageScripts* scripts)
 {
     const QString link = unwrap(found);
     // A new query for the same page goes as written.
@@ -271,6 +271,6 @@ QString resolveUrl(const QString& found, const QString& base)
     if (startsWithNoCase(link, u"mailto:"))
         return link;
     if (startsWithNoCase(link, u"javascript:"))
-        return resolveScriptLink(link, addressDirectory(base));
+        return resolveScriptLink(link, addressDirectory(base), scripts);
     return cleanUp(resolveReference(link, base));
 }

@@ -120,12 +120,14 @@ int PictureTable::addRows(std::span<const PictureRow> rows)
 
 bool PictureTable::containsAddress(const QString& address) const
 {
-    return findRecord(keyOf(address, m_key).text).has_value();
+    QString key;
+    return findRecord(keyOf(address, key).text).has_value();
 }
 
 std::optional<int> PictureTable::rowOfAddress(const QString& address) const
 {
-    const std::optional<quint32> record = findRecord(keyOf(address, m_key).text);
+    QString key;
+    const std::optional<quint32> record = findRecord(keyOf(address, key).text);
     if (!record)
         return std::nullopt;
     return rowOfRecord(*record);

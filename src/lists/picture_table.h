@@ -163,6 +163,6 @@ private:
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     std::vector<PictureSort> m_sorts;
-    mutable QString m_key; // the key of the address sought, when it is not the address itself
+    QString m_key; // while adding: the key of a row's address, when it is not the address itself
     std::vector<Adding> m_adding; // the rows addRows takes, while it adds them
 };

@@ -35,7 +35,7 @@ quint32 TextPool::intern(const QString& text)
     return m_last = id.value_or(next);
 }
 
-std::optional<quint32> TextPool::find(const QString& text) const
+std::optional<quint32> TextPool::find(const QString& text)
 {
     if (text.isEmpty())
         return 0;

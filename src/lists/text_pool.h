@@ -12,8 +12,9 @@ public:
     TextPool();
 
     quint32 intern(const QString& text);
-    // The number of text, when the pool holds it already.
-    std::optional<quint32> find(const QString& text) const;
+    // The number of text, when the pool holds it already. Not const: it remembers the text it
+    // found, and a pool is used from one thread, the one of the table that holds it.
+    std::optional<quint32> find(const QString& text);
     const QString& text(quint32 id) const { return m_texts.at(id); }
     quint32 count() const { return quint32(m_texts.size()); }
     // For each number, the place of its text among all texts of the pool ordered as the
@@ -23,5 +24,5 @@ public:
 private:
     QList<QString> m_texts;
     HashedIndex m_ids;  // number by text
-    mutable quint32 m_last = 0; // rows arrive page by page, so the last text is the likeliest next
+    quint32 m_last = 0; // rows arrive page by page, so the last text is the likeliest next
 };

@@ -8,7 +8,8 @@
 #include <optional>
 
 // One embedded browser, the engine of a browser slot. navigate() returns at once; every
-// event is delivered later from the event loop, never from inside navigate().
+// event is delivered later from the event loop, never from inside navigate(). An engine
+// shows no dialog and opens or closes no window for its pages: it refuses them itself.
 class Browser : public QObject {
     Q_OBJECT
 public:
@@ -19,8 +20,9 @@ public:
     // returns. "about:blank" gives an empty document and completes.
     virtual void navigate(const QString& address) = 0;
     virtual QString locationURL() const = 0;
-    virtual void setSilent(bool silent) = 0;
-    // The current top document, or null before the first completion.
+    // The top document of the last completed navigation; null from navigate() until the
+    // navigation completes, and so at navigateComplete2, except for "about:blank", whose
+    // empty document is there from navigateComplete2 on.
     virtual DocumentPtr document() const = 0;
     // True when the last navigation got no response, or an HTTP status of 400 or more.
     virtual bool navigationFailed() const = 0;
@@ -35,8 +37,6 @@ public:
 signals:
     void statusTextChange(const QString& text);
     void progressChange(int progress, int maximum);
-    void newWindow2(bool& cancel);
-    void windowClosing(bool isChildWindow, bool& cancel);
     // The top document's response has arrived.
     void navigateComplete2(const QString& address);
     // The page, with its frames, style sheets and pictures, is done or has failed.

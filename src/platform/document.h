@@ -8,15 +8,6 @@
 #include <memory>
 #include <optional>
 
-// The window of a page, where scripts run. An engine that runs no scripts gives a window
-// whose execScript does nothing.
-class PageWindow {
-public:
-    virtual ~PageWindow() = default;
-    // Runs code in the page; language may be empty (the page's default). False when it failed.
-    virtual bool execScript(const QString& code, const QString& language) = 0;
-};
-
 class Document;
 using DocumentPtr = std::shared_ptr<const Document>;
 
@@ -33,7 +24,6 @@ struct DocumentData {
     // with an href and image-map areas. Their spans are read from markup.
     ElementStore elements;
     QList<DocumentPtr> frames; // in frame order; null where access is refused
-    std::shared_ptr<PageWindow> parentWindow;
 };
 
 // An immutable snapshot of a completed page, as the core reads it.
@@ -55,7 +45,6 @@ public:
     QList<Element> allElements() const;
     QList<Element> links() const;
     const QList<DocumentPtr>& frames() const { return d.frames; }
-    std::shared_ptr<PageWindow> parentWindow() const { return d.parentWindow; }
 
 private:
     QList<Element> handles(const std::vector<quint32>& indices) const;

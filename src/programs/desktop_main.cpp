@@ -6,7 +6,6 @@
 #include "app/headless/run_headless.h"
 #include "app/headless/run_without_window.h"
 #include "app/window/run_window.h"
-#include "base/worker_threads.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -46,7 +45,5 @@ int main(int argc, char** argv)
         return 2;
     }
     prepareEngineRuntime();
-    // Pages are parsed and read beside the window, so it keeps answering.
-    setWorkerThreads(defaultWorkerThreads());
     return runWindow(argc, argv);
 }

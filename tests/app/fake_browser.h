@@ -23,9 +23,9 @@ public:
         navigations.append(address);
         location = address;
         failed = false;
+        shownDocument.reset(); // as the engines: no document until the page completes
     }
     QString locationURL() const override { return location; }
-    void setSilent(bool on) override { silent = on; }
     DocumentPtr document() const override { return shownDocument; }
     bool navigationFailed() const override { return failed; }
     // Recorded only: the test completes the page, or lets it stay silent.
@@ -42,18 +42,7 @@ public:
     QStringList navigations;
     int finishNowCalls = 0;
     QString location;
-    bool silent = false;
     bool failed = false;
     DocumentPtr shownDocument;
 };
 
-// A page window that records the scripts run in it.
-class RecordingWindow : public PageWindow {
-public:
-    bool execScript(const QString& code, const QString& language) override
-    {
-        scripts.append(language.isEmpty() ? code : language + QLatin1Char(':') + code);
-        return true;
-    }
-    QStringList scripts;
-};

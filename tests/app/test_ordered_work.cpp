@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -35,8 +36,6 @@ class TestOrderedWork : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { setWorkerThreads(0); }
-
     // Piece n waits until piece n + 1 has finished, so the pieces finish last to first;
     // they are applied first to last all the same, each slice of one before the next piece.
     void appliedInOrderAdded_data()
@@ -59,7 +58,9 @@ private slots:
         QFETCH(int, pieces);
         QFETCH(int, slices);
         QFETCH(int, appliedWhileAdding);
-        setWorkerThreads(threads);
+        std::optional<WorkerThreads> workers;
+        if (threads > 0)
+            workers.emplace(threads);
         std::vector<std::unique_ptr<QSemaphore>> finished;
         for (int n = 0; n <= pieces; ++n)
             finished.push_back(std::make_unique<QSemaphore>());
@@ -68,7 +69,7 @@ private slots:
         qsizetype appliedAtOnce = -1;
         bool emptyAfterAdding = false;
         {
-            OrderedWork<Sliced> work([&](Sliced& result) {
+            OrderedWork<Sliced> work(workers ? &*workers : nullptr, [&](Sliced& result) {
                 applied.append(result.piece);
                 return --result.slicesLeft == 0;
             });
@@ -114,13 +115,15 @@ private slots:
         QFETCH(int, threads);
         QFETCH(int, pictures);
         QFETCH(int, links);
-        setWorkerThreads(threads);
+        std::optional<WorkerThreads> workers;
+        if (threads > 0)
+            workers.emplace(threads);
         SteadyClock clock;
         FakeBrowser browser;
         SearchPace pace;
         pace.intervalMs = 0;
         pace.holdSeconds = 0;
-        SearchSession session({&browser}, clock, nullptr, pace);
+        SearchSession session({&browser}, clock, nullptr, pace, workers ? &*workers : nullptr);
         session.setCrawlLimits({std::nullopt, 0}); // the links are read, not followed
         int idleTooEarly = 0;
         connect(&session, &SearchSession::timerWorkDone, this, [&] {

@@ -40,7 +40,7 @@ class TestSiteRules : public QObject {
 private:
     FakeClock clock;
     std::unique_ptr<PageTable> table;
-    SiteList sites;
+    std::unique_ptr<SiteList> sites;
     CrawlLimits limits;
     FakeSiteFiles files;
     std::unique_ptr<SiteRules> rules;
@@ -56,12 +56,12 @@ private:
 private slots:
     void init()
     {
-        sites = {};
-        sites.addStartSite(QStringLiteral("http://a.test/"));
-        sites.addStartSite(QStringLiteral("http://b.test/"));
+        sites = std::make_unique<SiteList>();
+        sites->addStartSite(QStringLiteral("http://a.test/"));
+        sites->addStartSite(QStringLiteral("http://b.test/"));
         files.asked.clear();
         table = std::make_unique<PageTable>();
-        rules = std::make_unique<SiteRules>(clock, *table, sites, limits);
+        rules = std::make_unique<SiteRules>(clock, *table, *sites, limits);
         rules->setFiles(&files);
     }
     void cleanup()

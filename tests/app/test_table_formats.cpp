@@ -1,6 +1,5 @@
 #include "lists/page_table.h"
 #include "app/table_formats.h"
-#include "app/table_tsv.h"
 #include "lists/picture_table.h"
 
 #include <QJsonArray>
@@ -173,10 +172,6 @@ private slots:
         pageTable.setStatus(1, PageStatus::Done);
         QCOMPARE(pictureTableText(pictureTable, format), pictures);
         QCOMPARE(pageTableText(pageTable, format), pages);
-        if (format == TableFormat::Tsv) {
-            QCOMPARE(pictureTableTsv(pictureTable), pictures);
-            QCOMPARE(pageTableTsv(pageTable), pages);
-        }
     }
 
     void emptyTables_data()

@@ -1,5 +1,5 @@
 #include "app/search_session.h"
-#include "app/table_tsv.h"
+#include "app/table_formats.h"
 #include "app/window/form1.h"
 #include "app/window/window_language.h"
 #include "window_test_desktop.h"
@@ -147,7 +147,7 @@ private slots:
 
     void savedFileKeepsItsHeader()
     {
-        QVERIFY(pictureTableTsv(m_form->session().pictureTable())
+        QVERIFY(pictureTableText(m_form->session().pictureTable(), TableFormat::Tsv)
                     .startsWith("文件名\t网址\t类型\t大小[KB]\t标题\t来源\t宽度\t高度\t下载状态\n"));
     }
 

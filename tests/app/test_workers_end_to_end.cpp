@@ -2,7 +2,6 @@
 // page tables exactly as the pages read on the search's own thread, row for row.
 
 #include "app/browser_events.h"
-#include "base/worker_threads.h"
 #include "bounded_headless_run.h"
 #include "site/test_site.h"
 
@@ -85,7 +84,6 @@ private slots:
         for (const char* name : {"a", "p1", "p2", "f1", "bg", "deep"})
             site.setRoute(QStringLiteral("/w/img/%1.gif").arg(QLatin1String(name)), htmlRoute(QByteArray(100 + qstrlen(name), 'x'), 200, "image/gif"));
     }
-    void cleanupTestCase() { setWorkerThreads(0); }
 
     void tablesAlike_data()
     {

@@ -51,7 +51,6 @@ void TestScriptLinks::withoutPageScript()
 {
     QFETCH(QString, link);
     QFETCH(QString, expected);
-    setPageScriptText(QString());
     QCOMPARE(resolveUrl(link, QStringLiteral("http://h/d/p.htm")), expected);
 }
 
@@ -86,61 +85,60 @@ void TestScriptLinks::prefix()
     QFETCH(QString, script);
     QFETCH(QString, name);
     QFETCH(QString, expected);
-    QCOMPARE(findFunctionPrefix(script, name), expected);
+    QCOMPARE(ScriptFunctions(script).prefix(name).value_or(QString()), expected);
 }
 
 void TestScriptLinks::pageFunction()
 {
-    setPageScriptText(showPage);
+    PageScripts page(showPage);
     const QString base = QStringLiteral("http://h/d/p.htm");
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(12)"), base), QStringLiteral("http://h/d/view.asp?id=12"));
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:SHOW('13')"), base), QStringLiteral("http://h/d/view.asp?id=13"));
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(12)"), base, &page), QStringLiteral("http://h/d/view.asp?id=12"));
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:SHOW('13')"), base, &page), QStringLiteral("http://h/d/view.asp?id=13"));
 
     // Far beyond 32767 characters.
-    setPageScriptText(QString(70000, u' ') + showPage);
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(14)"), base), QStringLiteral("http://h/d/view.asp?id=14"));
+    PageScripts longPage(QString(70000, u' ') + showPage);
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(14)"), base, &longPage), QStringLiteral("http://h/d/view.asp?id=14"));
 }
 
 void TestScriptLinks::newPageForgetsLastFunction()
 {
     const QString base = QStringLiteral("http://h/d/p.htm");
-    setPageScriptText(showPage);
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(1)"), base), QStringLiteral("http://h/d/view.asp?id=1"));
-    setPageScriptText(QStringLiteral("function show(n){window.open('pic.asp?n='+n)}"));
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(1)"), base), QStringLiteral("http://h/d/pic.asp?n=1"));
-    setPageScriptText(QString());
+    PageScripts first(showPage);
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(1)"), base, &first), QStringLiteral("http://h/d/view.asp?id=1"));
+    PageScripts second(QStringLiteral("function show(n){window.open('pic.asp?n='+n)}"));
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(1)"), base, &second), QStringLiteral("http://h/d/pic.asp?n=1"));
     QCOMPARE(resolveUrl(QStringLiteral("javascript:show(1)"), base), QStringLiteral("http://h/d/1"));
 }
 
 void TestScriptLinks::failedLookupIsNotServedAnotherPrefix()
 {
     const QString base = QStringLiteral("http://h/d/p.htm");
-    setPageScriptText(showPage + QStringLiteral("function bad(n){window.open('x.htm')}"));
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(1)"), base), QStringLiteral("http://h/d/view.asp?id=1"));
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:bad(1)"), base), QString());
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:bad(1)"), base), QString());
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(2)"), base), QStringLiteral("http://h/d/view.asp?id=2"));
+    PageScripts page(showPage + QStringLiteral("function bad(n){window.open('x.htm')}"));
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(1)"), base, &page), QStringLiteral("http://h/d/view.asp?id=1"));
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:bad(1)"), base, &page), QString());
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:bad(1)"), base, &page), QString());
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(2)"), base, &page), QStringLiteral("http://h/d/view.asp?id=2"));
 }
 
 void TestScriptLinks::selfCallingPrefixEnds()
 {
     // The prefix of f is itself a call of f: each resolution would start the next.
-    setPageScriptText(QStringLiteral("function f(id){window.open('javascript:f(1)'+id)}"));
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:f(2)"), QStringLiteral("http://h/")), QString());
+    PageScripts page(QStringLiteral("function f(id){window.open('javascript:f(1)'+id)}"));
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:f(2)"), QStringLiteral("http://h/"), &page), QString());
 }
 
 void TestScriptLinks::alternatingFunctions()
 {
     // Each link calls another function than the one before it.
-    setPageScriptText(QString(20000, u' ') + QStringLiteral("function a(x){window.open('a.asp?x='+x)}")
-                      + QStringLiteral("function b(y){window.open('b.asp?y='+y)}"));
+    PageScripts page(QString(20000, u' ') + QStringLiteral("function a(x){window.open('a.asp?x='+x)}")
+                     + QStringLiteral("function b(y){window.open('b.asp?y='+y)}"));
     const QString base = QStringLiteral("http://h/d/p.htm");
     for (int i = 0; i < 50000; ++i) {
         const QString name = i % 2 == 0 ? QStringLiteral("a") : QStringLiteral("b");
         const QString parameter = i % 2 == 0 ? QStringLiteral("x") : QStringLiteral("y");
         const QString link = QStringLiteral("javascript:%1(%2)").arg(name).arg(i);
         const QString expected = QStringLiteral("http://h/d/%1.asp?%2=%3").arg(name, parameter).arg(i);
-        if (resolveUrl(link, base) != expected)
+        if (resolveUrl(link, base, &page) != expected)
             QFAIL(qPrintable(link));
     }
 }
@@ -153,14 +151,11 @@ void TestScriptLinks::parameterSearchesAreBounded()
     for (int i = 0; i < functions; ++i)
         script += QStringLiteral("function f%1(p%1){window.open('v.asp?n='+p%1)}").arg(i, 3, 10, QLatin1Char('0'));
     const QString base = QStringLiteral("http://h/");
-    for (int round = 0; round < 2; ++round) {
-        setPageScriptText(round == 0 ? script : QString());
-        setPageScriptText(script);
-        for (int i = 0; i < functions; ++i) {
-            const QString link = QStringLiteral("javascript:f%1(7)").arg(i, 3, 10, QLatin1Char('0'));
-            const QString expected = i < ScriptFunctions::maxParameterSearches ? QStringLiteral("http://h/v.asp?n=7") : QString();
-            QCOMPARE(resolveUrl(link, base), expected);
-        }
+    PageScripts page(script);
+    for (int i = 0; i < functions; ++i) {
+        const QString link = QStringLiteral("javascript:f%1(7)").arg(i, 3, 10, QLatin1Char('0'));
+        const QString expected = i < ScriptFunctions::maxParameterSearches ? QStringLiteral("http://h/v.asp?n=7") : QString();
+        QCOMPARE(resolveUrl(link, base, &page), expected);
     }
 }
 
@@ -206,8 +201,8 @@ void TestScriptLinks::markupIsNoScript()
                                                   + QStringLiteral("</script><div id=\"main\"></div>"));
     data.elements.append(QStringLiteral("SCRIPT"), {{QStringLiteral("innerhtml"), script}});
     data.elements.append(QStringLiteral("DIV"), {{QStringLiteral("id"), QStringLiteral("main")}});
-    setPageScriptText(pageScriptText(Document(data)));
-    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(3)"), QStringLiteral("http://h/d/p.htm")),
+    PageScripts page(pageScriptText(Document(data)));
+    QCOMPARE(resolveUrl(QStringLiteral("javascript:show(3)"), QStringLiteral("http://h/d/p.htm"), &page),
              QStringLiteral("http://h/d/view.asp?id=3"));
 }
 

@@ -13,7 +13,8 @@
 #include <QTest>
 
 // Columns: path (or "about:blank"), probe, expected. A probe is "title", "url", "location", "background",
-// "html", "failed", "frames" (the frame tree), "links" (the hrefs), "count TAG", or
+// "html", "failed", "at commit" (the URL of the browser's document when navigateComplete2
+// came, "<none>" without one), "frames" (the frame tree), "links" (the hrefs), "count TAG", or
 // "TAG[i].member". In expected, "@/x" stands for the site's address of /x and "<none>" for a
 // member the element lacks.
 inline void addEngineSnapshotRows()
@@ -77,6 +78,10 @@ inline void addEngineSnapshotRows()
     row("blank page", "about:blank", "url", "about:blank");
     row("blank page did not fail", "about:blank", "failed", "no");
     row("blank page is html", "about:blank", "html", "yes");
+    // Nothing can act on a page's document when its response arrives: there is none yet.
+    row("no document at commit", "/pictures.htm", "at commit", "<none>");
+    row("no document at commit after a page", "/links.htm", "at commit", "<none>");
+    row("blank document at commit", "about:blank", "at commit", "about:blank");
 }
 
 // Loads each page once and answers the probes of the table.
@@ -108,6 +113,8 @@ public:
             return d.isHtml() ? QStringLiteral("yes") : QStringLiteral("no");
         if (probe == QLatin1String("failed"))
             return loaded.failed ? QStringLiteral("yes") : QStringLiteral("no");
+        if (probe == QLatin1String("at commit"))
+            return loaded.atCommit;
         if (probe == QLatin1String("frames"))
             return ::frameTree(loaded.document);
         if (probe == QLatin1String("links")) {
@@ -147,13 +154,21 @@ private:
     struct Loaded {
         DocumentPtr document;
         bool failed = false;
+        QString atCommit;
     };
 
     Loaded load(const QString& path)
     {
         const QString address = path.startsWith(QLatin1String("about:")) ? path : m_site.url(path);
+        QString atCommit = QStringLiteral("<no commit>");
+        const QMetaObject::Connection commit =
+            QObject::connect(&m_browser, &Browser::navigateComplete2, &m_browser, [this, &atCommit] {
+                const DocumentPtr shown = m_browser.document();
+                atCommit = shown ? shown->URL() : QStringLiteral("<none>");
+            });
         const DocumentPtr document = loadPage(m_browser, address, m_timeoutMs);
-        return {document, document && m_browser.navigationFailed()};
+        QObject::disconnect(commit);
+        return {document, document && m_browser.navigationFailed(), atCommit};
     }
 
     Browser& m_browser;

@@ -14,14 +14,16 @@
 #include <memory>
 
 struct NetFixture {
-    explicit NetFixture(int pictureGraceMs = PageLoad::kPictureGraceMs)
+    // workers parse the pages; none: at once, on the test's thread.
+    explicit NetFixture(int pictureGraceMs = PageLoad::kPictureGraceMs, WorkerThreads* workers = nullptr)
+        : engine(&cache, workers)
     {
         engine.setPictureGraceMs(pictureGraceMs);
         browser.reset(engine.createBrowser(nullptr));
     }
 
     UrlCache cache;
-    NetEngine engine{&cache};
+    NetEngine engine;
     TestSite site;
     std::unique_ptr<Browser> browser;
 };

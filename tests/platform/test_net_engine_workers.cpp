@@ -10,15 +10,11 @@
 class TestNetEngineWorkers : public QObject {
     Q_OBJECT
 
-    NetFixture f;
+    WorkerThreads workers{1};
+    NetFixture f{PageLoad::kPictureGraceMs, &workers};
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(f.site.listen());
-        setWorkerThreads(1);
-    }
-    void cleanupTestCase() { setWorkerThreads(0); }
+    void initTestCase() { QVERIFY(f.site.listen()); }
 
     void parseInFlight_data()
     {
@@ -34,7 +30,7 @@ private slots:
         QFETCH(QString, title);
         // The one worker is kept busy, so the page's parse waits behind it.
         QSemaphore release;
-        workerPool().start([&release] { release.tryAcquire(1, 20'000); });
+        workers.pool().start([&release] { release.tryAcquire(1, 20'000); });
         QSignalSpy progress(f.browser.get(), &Browser::progressChange);
         QSignalSpy complete(f.browser.get(), &Browser::documentComplete);
         const QString page = f.site.url(QStringLiteral("/pictures.htm"));
@@ -46,7 +42,7 @@ private slots:
             f.browser->navigate(then.startsWith(u'/') ? f.site.url(then) : then);
         release.release();
         QTRY_COMPARE_WITH_TIMEOUT(complete.size(), 1, 15'000);
-        QVERIFY(workerPool().waitForDone(10'000));
+        QVERIFY(workers.pool().waitForDone(10'000));
         QTest::qWait(50); // a late result would be handed back by now; none may come
         QCOMPARE(complete.size(), 1);
         QVERIFY(f.browser->document());

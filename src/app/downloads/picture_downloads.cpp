@@ -5,6 +5,7 @@
 #include "platform/http/curl_session.h"
 #include "platform/http/file_download.h"
 #include "platform/url_cache.h"
+#include "text/address_kinds.h"
 #include "text/download_file_name.h"
 #include "text/safe_file_name.h"
 
@@ -20,14 +21,6 @@ namespace {
 
 // Another program may take a free name between our look and our rename.
 constexpr int kNameAttempts = 100;
-
-bool isWebAddress(const QString& address)
-{
-    const QUrl url(address);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty()
-        && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
 
 std::optional<QByteArray> fileDigest(const QString& path)
 {

@@ -21,7 +21,8 @@ QList<Browser*> makeBrowsers(Engine& engine, int count)
 
 } // namespace
 
-std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache)
+std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache,
+                                               WorkerThreads* workers)
 {
     BuiltEngine built;
     if (choice.kind == EngineKind::Chromium) {
@@ -32,6 +33,7 @@ std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCa
         built.settingsFailure = chromium->configure(choice.http, built.notes);
         if (choice.pageTimeoutMs > 0)
             chromium->setPageTimeout(choice.pageTimeoutMs);
+        chromium->setWorkers(workers);
         built.browsers = makeBrowsers(*chromium, choice.slotCount);
         if (!built.settingsFailure) {
             if (const std::optional<QString> note = chromium->waitForCookies())
@@ -41,7 +43,7 @@ std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCa
         return QStringLiteral("the chromium engine is not part of this build; use --engine net");
 #endif
     } else {
-        auto* net = new NetEngine(cache);
+        auto* net = new NetEngine(cache, workers);
         net->setKeepPictureBytes(choice.keepPictureBytes);
         built.engine.reset(net);
         built.session = net->session();

@@ -15,6 +15,7 @@ class Browser;
 class CurlSession;
 class QWidget;
 class UrlCache;
+class WorkerThreads;
 
 // Which engine loads the pages: the net engine (libcurl and gumbo), or Chromium, whose pages
 // run their scripts; Chromium only where the program was built with Qt WebEngine.
@@ -41,8 +42,10 @@ struct BuiltEngine {
 };
 
 // Builds the engine and its browsers, their cookies taken before the first page; fails when
-// the engine is not part of this build.
-std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache);
+// the engine is not part of this build. The net engine parses its pages on workers, which
+// must outlive it; with none, on the event loop's thread.
+std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCache* cache,
+                                               WorkerThreads* workers = nullptr);
 
 // True when this build has the Chromium engine.
 bool chromiumInBuild();

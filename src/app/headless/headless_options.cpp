@@ -380,7 +380,7 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
         options.limits.maxDepth = *n;
     }
 
-    options.workers = defaultWorkerThreads();
+    options.workers = WorkerThreads::defaultCount();
     if (isSet("workers")) {
         const auto n = wholeNumber(value("workers"), 0, 64);
         if (!n)

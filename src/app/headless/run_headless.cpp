@@ -80,7 +80,10 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     }
     const HeadlessOptions& options = std::get<HeadlessOptions>(parsed);
     const StopSignals stop;
-    setWorkerThreads(options.workers);
+    // Declared before the engine and the session, so it outlives the work they hand it.
+    std::optional<WorkerThreads> workers;
+    if (options.workers > 0)
+        workers.emplace(options.workers);
 
     UrlCache cache;
     EngineChoice choice;
@@ -90,7 +93,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     // Without downloads a picture's size is all the tables need.
     choice.keepPictureBytes = !options.downloadFolder.isEmpty();
     choice.slotCount = options.pace.slotCount;
-    auto built = buildEngine(choice, &cache);
+    auto built = buildEngine(choice, &cache, workers ? &*workers : nullptr);
     if (const QString* failure = std::get_if<QString>(&built)) {
         err << QStringLiteral("quorvane: ") << *failure << '\n';
         err.flush();
@@ -112,7 +115,7 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
         err.flush();
     });
     SteadyClock clock;
-    SearchSession session(engine.browsers, clock, &cache, options.pace);
+    SearchSession session(engine.browsers, clock, &cache, options.pace, workers ? &*workers : nullptr);
     // robots.txt and sitemaps go as the engine's requests go: the same identity, cookies and trust.
     NetSiteFiles siteFiles(nullptr, curl);
     session.siteRules().setFiles(&siteFiles, options.politeness);

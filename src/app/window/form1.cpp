@@ -5,7 +5,6 @@
 #include "app/session_recorder.h"
 #include "app/session_restore.h"
 #include "app/table_formats.h"
-#include "app/table_tsv.h"
 #include "app/window/browser_view.h"
 #include "app/window/desktop.h"
 #include "app/window/filter_inputs.h"
@@ -87,7 +86,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, int lef
 } // namespace
 
 Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& sessionFile,
-             const EngineChoice& engine)
+             const EngineChoice& engine, WorkerThreads* workers)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -100,12 +99,12 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     // caption, the page time-out (the session's default pace), the page list hidden.
     EngineChoice choice = engine;
     choice.slotCount = SearchPace{}.slotCount;
-    auto built = buildEngine(choice, &m_cache);
+    auto built = buildEngine(choice, &m_cache, workers);
     if (const QString* failure = std::get_if<QString>(&built)) {
         // The window still opens, on the net engine.
         std::fprintf(stderr, "quorvane: %s\n", qPrintable(*failure));
         choice.kind = EngineKind::Net;
-        built = buildEngine(choice, &m_cache);
+        built = buildEngine(choice, &m_cache, workers);
     }
     BuiltEngine& made = std::get<BuiltEngine>(built);
     // What the settings skipped, and a file they name that cannot be read, go to standard
@@ -115,7 +114,7 @@ Form1::Form1(std::unique_ptr<Desktop> desktop, QWidget* parent, const QString& s
     m_engine = std::move(made.engine);
     m_browsers = made.browsers;
     CurlSession* curl = made.session;
-    m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache);
+    m_session = std::make_unique<SearchSession>(m_browsers, m_clock, &m_cache, SearchPace{}, workers);
     m_session->setTypeProbe(m_engine->typeProbe());
     m_session->setPictureProbe(m_engine->pictureProbe());
     m_session->siteRules().setFiles(new NetSiteFiles(this, curl)); // robots.txt and sitemaps, as the engine asks
@@ -435,7 +434,7 @@ bool Form1::saveAs()
         return false;
     const auto shown = [this](int row) { return m_shown->showsTableRow(row); };
     const QByteArray text = filtered ? pictureTableText(m_session->pictureTable(), TableFormat::Tsv, shown)
-                                     : pictureTableTsv(m_session->pictureTable());
+                                     : pictureTableText(m_session->pictureTable(), TableFormat::Tsv);
     if (const auto failure = writeFileAtomically(*path, text)) {
         m_desktop->tellFailure(this, QString::fromUtf8(BuildInfo::title),
                                tr("无法保存到 %1：%2").arg(*path, *failure));

@@ -13,6 +13,7 @@
 #include <vector>
 
 class SearchStore;
+class WorkerThreads;
 struct StoredSearch;
 class SessionRecorder;
 class PictureDownloads;
@@ -38,8 +39,10 @@ class Form1 : public QWidget {
 public:
     // desktop answers the window's questions and opens addresses; the user's desktop when null.
     // sessionFile keeps the search so that it survives a crash; none when empty.
+    // workers parse and read the pages and must outlive the window; none: on its thread.
     explicit Form1(std::unique_ptr<Desktop> desktop = nullptr, QWidget* parent = nullptr,
-                   const QString& sessionFile = {}, const EngineChoice& engine = {});
+                   const QString& sessionFile = {}, const EngineChoice& engine = {},
+                   WorkerThreads* workers = nullptr);
     ~Form1() override;
 
     static QString caption(); // "<title> V<major>.<minor>.<revision> - Brinvale"

@@ -3,6 +3,7 @@
 #include "app/headless/headless_options.h"
 #include "app/window/form1.h"
 #include "app/window/window_language.h"
+#include "base/worker_threads.h"
 #include "build_info.h"
 
 #include <QApplication>
@@ -39,7 +40,9 @@ int runWindow(int& argc, char** argv)
     EngineChoice engine;
     engine.kind = chromiumInBuild() ? EngineKind::Chromium : EngineKind::Net; // pages run their scripts
     engine.http = std::get<HttpSettings>(http);
-    Form1 form(nullptr, nullptr, sessionFile, engine);
+    // Pages are parsed and read beside the window, so it keeps answering.
+    WorkerThreads workers(WorkerThreads::defaultCount());
+    Form1 form(nullptr, nullptr, sessionFile, engine, &workers);
     form.session().siteRules().setPoliteness(parsePoliteness(arguments));
     form.show();
     return app.exec();

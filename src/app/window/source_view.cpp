@@ -1,6 +1,7 @@
 #include "app/window/source_view.h"
 
 #include "platform/browser.h"
+#include "text/address_kinds.h"
 
 SourceView::SourceView(const QList<Browser*>& browsers, QWidget* parent) : QPlainTextEdit(parent)
 {
@@ -23,7 +24,7 @@ void SourceView::showEvent(QShowEvent* event)
 void SourceView::pageCompleted(Browser* browser)
 {
     // A slot going back to "about:blank" is not a page worth showing.
-    if (browser->locationURL().compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0)
+    if (isAboutBlank(browser->locationURL()))
         return;
     const DocumentPtr document = browser->document();
     if (!document)

@@ -3,6 +3,7 @@
 #include "platform/http/curl_session.h"
 #include "platform/http/fetch.h"
 #include "platform/url_cache.h"
+#include "text/address_kinds.h"
 
 #include <QBuffer>
 #include <QFutureWatcher>
@@ -17,12 +18,6 @@ namespace {
 constexpr size_t kMaxWaiting = 256;
 // What a picture that cannot be decoded costs in the cache: its address, roughly.
 constexpr int kUndecodableCost = 256;
-
-bool isWebAddress(const QString& address)
-{
-    const QUrl url(address);
-    return (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) && !url.host().isEmpty();
-}
 
 } // namespace
 

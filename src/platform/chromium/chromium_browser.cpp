@@ -43,31 +43,6 @@ const char* const kLoadStateScript = R"js((() => [performance.timeOrigin, docume
 
 const char* const kResourceEntriesScript = "try { performance.setResourceTimingBufferSize(%1); } catch (e) {}";
 
-// The top page's window: scripts run in the page itself while it is still the browser's
-// current page.
-class LivePageWindow : public PageWindow {
-public:
-    LivePageWindow(QWebEnginePage* page, std::weak_ptr<int> current)
-        : m_page(page), m_current(std::move(current))
-    {
-    }
-
-    bool execScript(const QString& code, const QString& language) override
-    {
-        const QString lang = language.trimmed().toLower();
-        if (!lang.isEmpty() && lang != QLatin1String("javascript") && lang != QLatin1String("jscript"))
-            return false;
-        if (!m_page || m_current.expired())
-            return false;
-        m_page->runJavaScript(code, QWebEngineScript::MainWorld);
-        return true;
-    }
-
-private:
-    QPointer<QWebEnginePage> m_page;
-    std::weak_ptr<int> m_current;
-};
-
 bool isBlankUrl(const QUrl& url)
 {
     return isAboutBlank(url.toString());
@@ -119,11 +94,6 @@ ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, CurlSession* sessio
     connect(m_page, &QWebEnginePage::loadProgress, this, [this](int progress) {
         if (m_state == State::Loading)
             emit progressChange(progress, 100);
-    });
-    connect(m_page, &GuardedPage::popUpRequested, this, [this](bool& cancel) { emit newWindow2(cancel); });
-    connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
-        bool cancel = false;
-        emit windowClosing(false, cancel); // refused whatever the answer: the slot keeps its page
     });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
         m_rendererEnded = true;
@@ -198,7 +168,6 @@ void ChromiumBrowser::stopWork()
 void ChromiumBrowser::navigate(const QString& address)
 {
     ++m_navigation;
-    m_current = std::make_shared<int>(0);
     stopWork();
     m_location = address;
     m_document.reset();
@@ -224,7 +193,7 @@ void ChromiumBrowser::navigate(const QString& address)
             const QString blank = QStringLiteral("about:blank");
             if (wasOpening) // a page given up before it completed: the status bar moves on too
                 emit statusTextChange(QStringLiteral("完成"));
-            m_document = emptyDocument(blank, std::make_shared<LivePageWindow>(m_page, m_current));
+            m_document = emptyDocument(blank);
             m_state = State::Done;
             emit navigateComplete2(blank);
             if (navigation == m_navigation) // unless the handler has navigated elsewhere
@@ -501,7 +470,7 @@ void ChromiumBrowser::readPage()
     // needs, nor more than the snapshot's budget; a page told to finish gets the reading's share.
     const qint64 remaining = m_finishing ? m_budget.readReserveMs() : m_pageDeadline.remainingTime();
     m_readBudget.start(int(std::clamp(remaining, qint64(kMinReadMs), qint64(qMax(kMinReadMs, m_budget.snapshotMs)))));
-    m_reader = new SnapshotReader(m_page, std::make_shared<LivePageWindow>(m_page, m_current), this);
+    m_reader = new SnapshotReader(m_page, this);
     connect(m_reader, &SnapshotReader::read, this, &ChromiumBrowser::pageRead);
     m_reader->start();
 }
@@ -608,7 +577,7 @@ void ChromiumBrowser::readFromBytes()
     m_state = State::Fetching;
     if (m_cut.isEmpty())
         m_cut = QStringLiteral("renderer");
-    m_fallback = new FallbackDocument(m_session, *m_cache, this);
+    m_fallback = new FallbackDocument(m_session, *m_cache, m_workers, this);
     connect(m_fallback, &FallbackDocument::read, this,
             [this](const DocumentPtr& document) { later([this, document] { bytesRead(document); }); });
     // What is left of the page time-out, but never less than a reading gets.
@@ -650,7 +619,7 @@ void ChromiumBrowser::complete(DocumentPtr document, const QString& address)
         m_blankPending = true;
     }
     m_document = document ? std::move(document)
-                          : emptyDocument(address, std::make_shared<LivePageWindow>(m_page, m_current));
+                          : emptyDocument(address);
     // A page read only in part says so where its completion is shown.
     emit statusTextChange(m_cut.isEmpty() || m_failed ? QStringLiteral("完成")
                                                       : QStringLiteral("完成（页面只读取了一部分）"));

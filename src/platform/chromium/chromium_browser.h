@@ -24,6 +24,7 @@ class QWebEngineView;
 class QWidget;
 class RequestActivity;
 class ResourceLoader;
+class WorkerThreads;
 class SnapshotReader;
 struct PageSnapshot;
 
@@ -45,14 +46,14 @@ public:
 
     void navigate(const QString& address) override;
     QString locationURL() const override { return m_location; }
-    // This engine never shows a dialog, so being silent changes nothing.
-    void setSilent(bool silent) override { m_silent = silent; }
     DocumentPtr document() const override { return m_document; }
     bool navigationFailed() const override { return m_failed; }
     void finishNow() override;
     std::optional<double> retryAfterSeconds() const override { return m_retryAfter; }
     // Where a 429 or 503 asks for the wait the server named; without one, none is named.
     void setRetryAfterQuery(RetryAfterQuery* query) { m_retryQuery = query; }
+    // Where a page read from its bytes is parsed; none: on the event loop's thread.
+    void setWorkers(WorkerThreads* workers) { m_workers = workers; }
     // The search's page time-out, for the navigations that follow.
     void setPageTimeout(int milliseconds) { m_budget.pageMs = milliseconds; }
 
@@ -97,13 +98,12 @@ private:
     QPointer<CurlSession> m_session;
     QPointer<ResourceLoader> m_resources;
     QPointer<FallbackDocument> m_fallback;
+    WorkerThreads* m_workers = nullptr;
     UrlCache* m_cache;
     SettleBudget m_budget;
 
     State m_state = State::Idle;
     quint64 m_navigation = 0;
-    // Alive while the navigation is current: a snapshot's window runs scripts only then.
-    std::shared_ptr<int> m_current = std::make_shared<int>(0);
     bool m_started = false;
     QTimer m_loadBudget;
     QTimer m_readBudget;
@@ -138,7 +138,6 @@ private:
     QString m_location = QStringLiteral("about:blank");
     DocumentPtr m_document;
     bool m_failed = false;
-    bool m_silent = false;
     std::optional<double> m_retryAfter; // the page was answered 429 or 503
     QPointer<RetryAfterQuery> m_retryQuery;
 };

@@ -106,6 +106,7 @@ Browser* ChromiumEngine::createBrowser(QObject* parent)
 {
     auto* browser = new ChromiumBrowser(m_profile, m_session, m_resources, m_cache, m_budget, parent);
     browser->setRetryAfterQuery(m_retryQuery);
+    browser->setWorkers(m_workers);
     if (auto* view = qobject_cast<QWebEngineView*>(browser->view()))
         connect(view->page(), &QWebEnginePage::certificateError, this, &ChromiumEngine::certificateError);
     m_browsers.append(browser);

@@ -20,6 +20,7 @@ class RequestIdentity;
 class ResourceLoader;
 class RetryAfterQuery;
 class TypeProbe;
+class WorkerThreads;
 
 // The engine that runs the pages' scripts: Qt WebEngine (Chromium). One per program, made
 // after the application object (see prepareChromiumRuntime). Its browsers share one private
@@ -46,6 +47,9 @@ public:
     Browser* createBrowser(QObject* parent) override; // one per browser slot
     // The search's page time-out: every page completes before it, read in part if need be.
     void setPageTimeout(int milliseconds);
+    // Where pages read from their bytes are parsed, for browsers created later; none: on the
+    // event loop's thread.
+    void setWorkers(WorkerThreads* workers) { m_workers = workers; }
     // The curl session of the style sheets pages may not read, the probes and the downloads.
     CurlSession* session();
     UrlCache* cache() override;
@@ -59,6 +63,7 @@ private:
     void certificateError(const QWebEngineCertificateError& error);
 
     UrlCache* m_cache;
+    WorkerThreads* m_workers = nullptr;
     SettleBudget m_budget;
     QWebEngineProfile* m_profile;
     CurlSession* m_session;

@@ -9,8 +9,9 @@
 
 #include <QFutureWatcher>
 
-FallbackDocument::FallbackDocument(CurlSession* session, const UrlCache& cache, QObject* parent)
-    : QObject(parent), m_session(session), m_cache(cache)
+FallbackDocument::FallbackDocument(CurlSession* session, const UrlCache& cache, WorkerThreads* workers,
+                                   QObject* parent)
+    : QObject(parent), m_session(session), m_cache(cache), m_workers(workers)
 {
 }
 
@@ -45,7 +46,7 @@ void FallbackDocument::fetched(const FetchResult& result)
                       : nonHtmlDocument(address));
         return;
     }
-    if (workerThreads() == 0) {
+    if (!m_workers) {
         parsed(parseHtml(decodeHtml(result.body, result.contentType), result.url));
         return;
     }
@@ -55,7 +56,7 @@ void FallbackDocument::fetched(const FetchResult& result)
         watcher->deleteLater();
         parsed(watcher->future().takeResult());
     });
-    watcher->setFuture(runOnWorker([body = result.body, type = result.contentType, url = result.url] {
+    watcher->setFuture(m_workers->run([body = result.body, type = result.contentType, url = result.url] {
         return parseHtml(decodeHtml(body, type), url);
     }));
 }

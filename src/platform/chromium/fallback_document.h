@@ -10,6 +10,7 @@
 
 class CurlSession;
 class Fetch;
+class WorkerThreads;
 struct FetchResult;
 
 // Reads a page from its bytes when the renderer gave no document of it (busy past its
@@ -19,7 +20,8 @@ struct FetchResult;
 class FallbackDocument : public QObject {
     Q_OBJECT
 public:
-    FallbackDocument(CurlSession* session, const UrlCache& cache, QObject* parent = nullptr);
+    // The parse runs on workers when there are some, else on the event loop's thread.
+    FallbackDocument(CurlSession* session, const UrlCache& cache, WorkerThreads* workers, QObject* parent = nullptr);
 
     // Fetches and parses; read() follows from the event loop, within timeoutMs of the
     // fetch and the parse's own time.
@@ -37,5 +39,6 @@ private:
 
     QPointer<CurlSession> m_session;
     const UrlCache& m_cache;
+    WorkerThreads* m_workers;
     QPointer<Fetch> m_fetch;
 };

@@ -1,5 +1,7 @@
 #include "platform/chromium/guarded_page.h"
 
+#include "text/address_kinds.h"
+
 #include <QAuthenticator>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
@@ -46,9 +48,7 @@ GuardedPage::GuardedPage(QWebEngineProfile* profile, QObject* parent)
 
 QWebEnginePage* GuardedPage::createWindow(WebWindowType)
 {
-    bool cancel = false;
-    emit popUpRequested(cancel);
-    return nullptr;
+    return nullptr; // no page of its own for a pop-up: it never opens
 }
 
 void GuardedPage::javaScriptAlert(const QUrl&, const QString&) {}
@@ -73,7 +73,7 @@ bool GuardedPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool 
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
         return true;
-    const bool blank = url.toString().compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0;
+    const bool blank = isAboutBlank(url.toString());
     if (isMainFrame) {
         const bool allowed = blank && m_blankAllowed;
         m_blankAllowed = false;

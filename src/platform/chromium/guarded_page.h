@@ -15,10 +15,6 @@ public:
     // "about:blank" is let through once, for the reset of a slot.
     void allowBlankOnce() { m_blankAllowed = true; }
 
-signals:
-    // A pop-up the page tried to open; it never opens, whatever the answer.
-    void popUpRequested(bool& cancel);
-
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;
     void javaScriptAlert(const QUrl& origin, const QString& message) override;

@@ -7,18 +7,6 @@
 
 namespace {
 
-// Scripts are run in the top page only; a frame's own guard is installed by the engine.
-class FrameWindow : public PageWindow {
-public:
-    bool execScript(const QString&, const QString&) override { return false; }
-};
-
-std::shared_ptr<PageWindow> frameWindow()
-{
-    static const auto window = std::make_shared<FrameWindow>();
-    return window;
-}
-
 QString text(const QVariantMap& map, const char* key)
 {
     return map.value(QLatin1String(key)).toString();
@@ -27,8 +15,6 @@ QString text(const QVariantMap& map, const char* key)
 constexpr int kNotAFrame = -2;
 
 } // namespace
-
-SnapshotAssembly::SnapshotAssembly(std::shared_ptr<PageWindow> window) : m_window(std::move(window)) {}
 
 SnapshotAssembly::Part* SnapshotAssembly::part(int id)
 {
@@ -143,7 +129,6 @@ PageSnapshot SnapshotAssembly::take()
             continue;
         for (const int frame : std::as_const(p.frames))
             p.data.frames.append(frame > int(id) && size_t(frame) < built.size() ? built[size_t(frame)] : nullptr);
-        p.data.parentWindow = id == 0 ? m_window : frameWindow();
         built[id] = std::make_shared<const Document>(std::move(p.data));
     }
     m_snapshot.document = built.empty() ? nullptr : built.front();
@@ -152,12 +137,11 @@ PageSnapshot SnapshotAssembly::take()
     return std::move(m_snapshot);
 }
 
-DocumentPtr emptyDocument(const QString& address, const std::shared_ptr<PageWindow>& window)
+DocumentPtr emptyDocument(const QString& address)
 {
     DocumentData data;
     data.url = address;
     data.location = address;
     data.markup = std::make_shared<const QString>();
-    data.parentWindow = window;
     return std::make_shared<const Document>(std::move(data));
 }

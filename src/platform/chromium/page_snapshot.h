@@ -45,9 +45,6 @@ struct PageSnapshot {
 // time: documents whose reading had not begun are frames that give nothing.
 class SnapshotAssembly {
 public:
-    // window: the top page's window; frames get a window that runs nothing.
-    explicit SnapshotAssembly(std::shared_ptr<PageWindow> window);
-
     // False when the value is not a slice of the script (the page went away).
     bool add(const QVariant& slice);
     bool isDone() const { return m_done; }
@@ -64,11 +61,10 @@ private:
     void addDocument(const QVariantMap& header);
     void addRows(const QString& text);
 
-    std::shared_ptr<PageWindow> m_window;
     std::vector<Part> m_documents; // by id; a frame's id is above its parent's
     PageSnapshot m_snapshot;
     bool m_done = false;
 };
 
 // An empty HTML document at the address: "about:blank", a failed page.
-DocumentPtr emptyDocument(const QString& address, const std::shared_ptr<PageWindow>& window);
+DocumentPtr emptyDocument(const QString& address);

@@ -5,8 +5,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 
-SnapshotReader::SnapshotReader(QWebEnginePage* page, std::shared_ptr<PageWindow> window, QObject* parent)
-    : QObject(parent), m_page(page), m_assembly(std::move(window))
+SnapshotReader::SnapshotReader(QWebEnginePage* page, QObject* parent)
+    : QObject(parent), m_page(page)
 {
 }
 

@@ -13,7 +13,7 @@ class QWebEnginePage;
 class SnapshotReader : public QObject {
     Q_OBJECT
 public:
-    SnapshotReader(QWebEnginePage* page, std::shared_ptr<PageWindow> window, QObject* parent = nullptr);
+    explicit SnapshotReader(QWebEnginePage* page, QObject* parent = nullptr);
 
     void start();
     // What has been read so far; read() does not follow.

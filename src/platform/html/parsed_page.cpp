@@ -2,11 +2,6 @@
 
 namespace {
 
-class ScriptlessWindow : public PageWindow {
-public:
-    bool execScript(const QString&, const QString&) override { return true; }
-};
-
 DocumentData emptyData(const QString& address, bool isHtml)
 {
     DocumentData data;
@@ -14,17 +9,10 @@ DocumentData emptyData(const QString& address, bool isHtml)
     data.url = address;
     data.location = address;
     data.markup = std::make_shared<const QString>();
-    data.parentWindow = scriptlessWindow();
     return data;
 }
 
 } // namespace
-
-std::shared_ptr<PageWindow> scriptlessWindow()
-{
-    static const auto window = std::make_shared<ScriptlessWindow>();
-    return window;
-}
 
 DocumentPtr blankDocument(const QString& address)
 {
@@ -55,6 +43,5 @@ DocumentPtr ParsedPage::finish(QList<DocumentPtr> frames, const UrlCache& cache)
         }
     }
     data.frames = std::move(frames);
-    data.parentWindow = scriptlessWindow();
     return std::make_shared<const Document>(std::move(data));
 }

@@ -28,8 +28,6 @@ struct ParsedPage {
     DocumentPtr finish(QList<DocumentPtr> frames, const UrlCache& cache) &&;
 };
 
-// The window of every page of this engine: it runs no scripts, so running one does nothing.
-std::shared_ptr<PageWindow> scriptlessWindow();
 
 // An empty HTML document at the address: "about:blank", an empty frame, a failed page.
 DocumentPtr blankDocument(const QString& address);

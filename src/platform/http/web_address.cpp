@@ -9,13 +9,6 @@ int portOf(const QUrl& url)
 
 } // namespace
 
-bool isWebAddress(const QUrl& url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty()
-           && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
-
 bool sameOrigin(const QUrl& a, const QUrl& b)
 {
     return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0
@@ -25,11 +18,6 @@ bool sameOrigin(const QUrl& a, const QUrl& b)
 QUrl documentAddress(const QUrl& url)
 {
     return url.adjusted(QUrl::RemoveFragment);
-}
-
-bool isAboutBlank(const QString& address)
-{
-    return address.trimmed().compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0;
 }
 
 QUrl addressToFetch(const QString& address)

@@ -9,9 +9,10 @@
 #include "platform/http/curl_session.h"
 
 NetBrowser::NetBrowser(CurlSession* network, ResourceLoader* resources,
-                       const UrlCache* cache, QObject* parent, int pictureGraceMs)
+                       const UrlCache* cache, WorkerThreads* workers, QObject* parent,
+                       int pictureGraceMs)
     : Browser(parent), m_network(network), m_resources(resources), m_cache(cache),
-      m_pictureGraceMs(pictureGraceMs)
+      m_workers(workers), m_pictureGraceMs(pictureGraceMs)
 {
 }
 
@@ -47,7 +48,7 @@ void NetBrowser::navigate(const QString& address)
     }
 
     later([this, address] { emit statusTextChange(QStringLiteral("正在打开 %1...").arg(address)); });
-    m_load = new PageLoad(m_network, m_resources, m_cache, this, m_pictureGraceMs);
+    m_load = new PageLoad(m_network, m_resources, m_cache, m_workers, this, m_pictureGraceMs);
     connect(m_load, &PageLoad::responseArrived, this, [this](const QString& finalAddress) {
         later([this, finalAddress] {
             m_location = finalAddress;

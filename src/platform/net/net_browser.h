@@ -10,6 +10,7 @@
 class PageLoad;
 class CurlSession;
 class ResourceLoader;
+class WorkerThreads;
 
 // A browser of the net engine. Every event is delivered from the event loop and belongs to
 // the navigation that raised it: once navigate() has been called again, nothing of the
@@ -18,13 +19,10 @@ class NetBrowser : public Browser {
     Q_OBJECT
 public:
     NetBrowser(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
-               QObject* parent, int pictureGraceMs);
+               WorkerThreads* workers, QObject* parent, int pictureGraceMs);
 
     void navigate(const QString& address) override;
     QString locationURL() const override { return m_location; }
-    // This engine shows no dialogs, so being silent changes nothing.
-    void setSilent(bool silent) override { m_silent = silent; }
-    bool isSilent() const { return m_silent; }
     DocumentPtr document() const override { return m_document; }
     bool navigationFailed() const override { return m_failed; }
     void finishNow() override;
@@ -37,6 +35,7 @@ private:
     QPointer<CurlSession> m_network;
     QPointer<ResourceLoader> m_resources;
     const UrlCache* m_cache;
+    WorkerThreads* m_workers;
     int m_pictureGraceMs;
     QPointer<PageLoad> m_load;
     quint64 m_navigation = 0;
@@ -44,5 +43,4 @@ private:
     DocumentPtr m_document;
     bool m_failed = false;
     std::optional<double> m_retryAfter;
-    bool m_silent = false;
 };

@@ -7,8 +7,8 @@
 #include "platform/net/net_browser.h"
 #include "platform/net/page_load.h"
 
-NetEngine::NetEngine(UrlCache* cache, QObject* parent)
-    : Engine(parent), m_cache(cache), m_session(new CurlSession(this)),
+NetEngine::NetEngine(UrlCache* cache, WorkerThreads* workers, QObject* parent)
+    : Engine(parent), m_cache(cache), m_workers(workers), m_session(new CurlSession(this)),
       m_resources(new ResourceLoader(m_session, cache, this)),
       m_typeProbe(new NetTypeProbe(m_session, cache, this)),
       m_pictureProbe(new NetPictureProbe(m_session, this)), m_pictureGraceMs(PageLoad::kPictureGraceMs)
@@ -19,7 +19,7 @@ NetEngine::~NetEngine() = default;
 
 Browser* NetEngine::createBrowser(QObject* parent)
 {
-    return new NetBrowser(m_session, m_resources, m_cache, parent, m_pictureGraceMs);
+    return new NetBrowser(m_session, m_resources, m_cache, m_workers, parent, m_pictureGraceMs);
 }
 
 void NetEngine::setKeepPictureBytes(bool keep)

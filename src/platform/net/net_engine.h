@@ -10,6 +10,7 @@ class CurlSession;
 class PictureProbe;
 class ResourceLoader;
 class TypeProbe;
+class WorkerThreads;
 
 // The engine without scripts: libcurl fetches, gumbo parses. One per program; it owns one
 // curl session shared by its browsers, its type and picture probes and its resource
@@ -18,7 +19,8 @@ class TypeProbe;
 class NetEngine : public Engine {
     Q_OBJECT
 public:
-    explicit NetEngine(UrlCache* cache, QObject* parent = nullptr);
+    // workers parse and put together its pages; none: on the event loop's thread.
+    explicit NetEngine(UrlCache* cache, WorkerThreads* workers = nullptr, QObject* parent = nullptr);
     ~NetEngine() override;
 
     Browser* createBrowser(QObject* parent) override; // one per browser slot
@@ -33,6 +35,7 @@ public:
 
 private:
     UrlCache* m_cache;
+    WorkerThreads* m_workers;
     CurlSession* m_session;
     ResourceLoader* m_resources;
     TypeProbe* m_typeProbe;

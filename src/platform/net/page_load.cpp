@@ -14,8 +14,8 @@
 #include <algorithm>
 
 PageLoad::PageLoad(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
-                   QObject* parent, int pictureGraceMs)
-    : QObject(parent), m_network(network), m_resources(resources), m_cache(cache)
+                   WorkerThreads* workers, QObject* parent, int pictureGraceMs)
+    : QObject(parent), m_network(network), m_resources(resources), m_cache(cache), m_workers(workers)
 {
     if (m_resources)
         m_resourcePage = m_resources->open([this](const QString& address, bool stored) {
@@ -37,8 +37,8 @@ PageLoad::~PageLoad()
         m_resources->release(m_resourcePage);
     // A page of a hundred thousand pictures leaves as many addresses to free, which holds
     // the event loop up for tens of milliseconds: they go on a worker thread.
-    if (workerThreads() > 0 && m_wanted.size() > kPicturesPerTurn)
-        runOnWorker([wanted = std::move(m_wanted), pending = std::move(m_pendingPictures)] {});
+    if (m_workers && m_wanted.size() > kPicturesPerTurn)
+        m_workers->run([wanted = std::move(m_wanted), pending = std::move(m_pendingPictures)] {});
 }
 
 void PageLoad::start(const QUrl& address)
@@ -139,7 +139,7 @@ void PageLoad::documentFetched(int node, const FetchResult& result)
         finishIfComplete();
         return;
     }
-    if (workerThreads() == 0) {
+    if (!m_workers) {
         pageParsed(node, parseHtml(decodeHtml(result.body, result.contentType), result.url));
         return;
     }
@@ -151,7 +151,7 @@ void PageLoad::documentFetched(int node, const FetchResult& result)
         --m_parsing;
         pageParsed(node, watcher->future().takeResult());
     });
-    watcher->setFuture(runOnWorker([body = result.body, contentType = result.contentType, url = result.url] {
+    watcher->setFuture(m_workers->run([body = result.body, contentType = result.contentType, url = result.url] {
         return parseHtml(decodeHtml(body, contentType), url);
     }));
 }
@@ -276,14 +276,14 @@ void PageLoad::finishIfComplete()
     qsizetype pictures = 0;
     for (const Node& each : m_nodes)
         pictures += each.page ? each.page->images.size() : 0;
-    if (workerThreads() == 0 || pictures <= kPicturesPerTurn) {
+    if (!m_workers || pictures <= kPicturesPerTurn) {
         emit finished(assemble(m_nodes, 0, *m_cache), false, m_finalAddress);
         return;
     }
     m_assembling = new QFutureWatcher<DocumentPtr>(this);
     connect(m_assembling, &QFutureWatcherBase::finished, this,
             [this] { emit finished(m_assembling->result(), false, m_finalAddress); });
-    m_assembling->setFuture(runOnWorker([nodes = std::move(m_nodes), cache = m_cache]() mutable {
+    m_assembling->setFuture(m_workers->run([nodes = std::move(m_nodes), cache = m_cache]() mutable {
         return assemble(nodes, 0, *cache);
     }));
 }

@@ -18,6 +18,7 @@
 
 class CurlSession;
 class ResourceLoader;
+class WorkerThreads;
 struct FetchResult;
 
 // One navigation of a browser: the page, its frames of the same origin, and the style sheets
@@ -33,8 +34,9 @@ public:
     static constexpr int kPictureGraceMs = 15'000; // after the page's own document
     static constexpr int kPicturesPerTurn = 500;
 
+    // Without workers the pages are parsed and put together on this thread, at once.
     PageLoad(CurlSession* network, ResourceLoader* resources, const UrlCache* cache,
-             QObject* parent = nullptr, int pictureGraceMs = kPictureGraceMs);
+             WorkerThreads* workers, QObject* parent = nullptr, int pictureGraceMs = kPictureGraceMs);
     ~PageLoad() override;
 
     // Loads the page; every signal comes later, from the event loop.
@@ -85,6 +87,7 @@ private:
     QPointer<CurlSession> m_network;
     QPointer<ResourceLoader> m_resources;
     const UrlCache* m_cache;
+    WorkerThreads* m_workers;
     quint64 m_resourcePage = 0;
     std::vector<Node> m_nodes;
     QUrl m_origin;
