@@ -310,20 +310,17 @@ void ChromiumBrowser::watchMemory()
     const std::optional<qint64> bytes = residentBytes(m_page->renderProcessPid());
     if (!bytes || *bytes <= m_budget.rendererBytes)
         return;
-    if (m_memoryCut || (m_state == State::Loading && !m_documentArrived)) {
-        // Stopped a look ago and still past the bound, its parser heeding no stop; or too
-        // busy to answer, and so to be read.
-        m_cut = QStringLiteral("memory");
-        killRenderer();
-        readFromBytes();
-        return;
-    }
+    const bool firstLook = !m_memoryCut;
     m_memoryCut = true;
     m_cut = QStringLiteral("memory");
-    if (m_state == State::Reading)
-        m_readBudget.start(0);
-    else
-        stopAndRead();
+    if (firstLook && m_state == State::Reading) {
+        m_readBudget.start(0); // settled: the snapshot under way reads what the page has
+        return;
+    }
+    // A stop does not halt the renderer's parser, and a stopped page shows only as far as it
+    // had parsed: the page is read from its bytes, within the caps.
+    killRenderer();
+    readFromBytes();
 }
 
 void ChromiumBrowser::loadDeferred()
