@@ -167,7 +167,6 @@ private slots:
     {
         QTest::addColumn<PageStatus>("stored");
         QTest::addColumn<PageStatus>("resumed");
-        QTest::newRow("waiting stays waiting") << PageStatus::Waiting << PageStatus::Waiting;
         QTest::newRow("loading waits again") << PageStatus::Downloading << PageStatus::Waiting;
         QTest::newRow("finished stays finished") << PageStatus::Done << PageStatus::Done;
         QTest::newRow("failed stays failed") << PageStatus::Failed << PageStatus::Failed;

@@ -9,12 +9,9 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<bool>("web");
-        QTest::newRow("http") << "http://h.com/a.jpg" << true;
         QTest::newRow("https, letter case") << "HTTPS://H.com" << true;
         QTest::newRow("other scheme") << "ftp://h.com/a.jpg" << false;
         QTest::newRow("no host") << "http:///a.jpg" << false;
-        QTest::newRow("scheme alone") << "http://" << false;
-        QTest::newRow("no scheme") << "h.com/a.jpg" << false;
         QTest::newRow("local file") << "file:///tmp/a.jpg" << false;
         QTest::newRow("bad port") << "http://h.com:x/a.jpg" << false;
     }
@@ -31,11 +28,9 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<bool>("blank");
-        QTest::newRow("blank") << "about:blank" << true;
         QTest::newRow("letter case and spaces") << " About:Blank " << true;
         QTest::newRow("with a fragment") << "about:blank#x" << false;
         QTest::newRow("longer") << "about:blanks" << false;
-        QTest::newRow("a page") << "http://h.com/" << false;
     }
     void aboutBlank()
     {
