@@ -15,6 +15,9 @@ QList<DocumentPtr> collectDocuments(const DocumentPtr& top)
         if (!document)
             continue;
         documents.append(document);
+        // What a cut snapshot left out comes after the page's frames.
+        if (document->restOfPage())
+            pending.append(document->restOfPage());
         const QList<DocumentPtr>& frames = document->frames();
         std::for_each(frames.crbegin(), frames.crend(),
                       [&](const DocumentPtr& frame) { pending.append(frame); });

@@ -9,7 +9,8 @@
 class PageTable;
 
 // A page's document followed by the documents of its frames, depth first, each frame's
-// own frames right after it. Frames that refuse access are left out with their frames.
+// own frames right after it, then the rest of a page whose snapshot was cut short. Frames
+// that refuse access are left out with their frames.
 QList<DocumentPtr> collectDocuments(const DocumentPtr& top);
 
 // Appends the document's link addresses in document order; a link without an href gives

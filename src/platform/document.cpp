@@ -15,6 +15,13 @@ Document::Document(DocumentData data) : d(std::move(data)), m_elements(sealed(d.
 {
 }
 
+DocumentPtr Document::withRestOfPage(DocumentPtr rest) const
+{
+    auto whole = std::make_shared<Document>(*this);
+    whole->d.restOfPage = std::move(rest);
+    return whole;
+}
+
 QList<Element> Document::handles(const std::vector<quint32>& indices) const
 {
     QList<Element> elements;

@@ -24,6 +24,9 @@ struct DocumentData {
     // with an href and image-map areas. Their spans are read from markup.
     ElementStore elements;
     QList<DocumentPtr> frames; // in frame order; null where access is refused
+    // The same page read once more from its bytes, when its snapshot stopped short at a cap
+    // or its time: what the snapshot left out is there. Null for a page read whole.
+    DocumentPtr restOfPage;
 };
 
 // An immutable snapshot of a completed page, as the core reads it.
@@ -45,6 +48,9 @@ public:
     QList<Element> allElements() const;
     QList<Element> links() const;
     const QList<DocumentPtr>& frames() const { return d.frames; }
+    const DocumentPtr& restOfPage() const { return d.restOfPage; }
+    // This document with its rest read from the page's bytes; the elements stay shared.
+    DocumentPtr withRestOfPage(DocumentPtr rest) const;
 
 private:
     QList<Element> handles(const std::vector<quint32>& indices) const;

@@ -32,16 +32,17 @@ class TestLinkHarvest : public QObject {
     Q_OBJECT
 
 private slots:
-    void framesDepthFirstWithoutRefusedOnes()
+    void framesDepthFirstWithoutRefusedOnesThenTheRest()
     {
         const DocumentPtr inner = linkPage(QStringLiteral("inner"), {});
         const DocumentPtr first = linkPage(QStringLiteral("first"), {}, {inner});
         const DocumentPtr second = linkPage(QStringLiteral("second"), {});
-        const DocumentPtr top = linkPage(QStringLiteral("top"), {}, {first, nullptr, second});
+        const DocumentPtr top = linkPage(QStringLiteral("top"), {}, {first, nullptr, second})
+                                    ->withRestOfPage(linkPage(QStringLiteral("rest"), {}));
         QStringList order;
         for (const DocumentPtr& document : collectDocuments(top))
             order.append(document->URL());
-        QCOMPARE(order, (QStringList{"top", "first", "inner", "second"}));
+        QCOMPARE(order, (QStringList{"top", "first", "inner", "second", "rest"}));
         QVERIFY(collectDocuments(nullptr).isEmpty());
     }
 

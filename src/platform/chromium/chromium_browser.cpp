@@ -158,6 +158,7 @@ void ChromiumBrowser::stopWork()
     m_resourcePage = 0;
     m_pendingSheets = 0;
     m_read.reset();
+    m_partial.reset();
     if (m_fallback) {
         m_fallback->disconnect(this);
         m_fallback->deleteLater(); // its fetch ends with it
@@ -178,6 +179,7 @@ void ChromiumBrowser::navigate(const QString& address)
     m_memoryCut = false;
     m_rendererEnded = false;
     m_responseTold = false;
+    m_snapshotCut = false;
     m_cut.clear();
     m_state = State::Idle;
 
@@ -509,7 +511,8 @@ void ChromiumBrowser::pageRead(PageSnapshot snapshot)
         return;
     }
     m_read = snapshot.document;
-    if (!snapshot.cut.isEmpty())
+    m_snapshotCut = !snapshot.cut.isEmpty();
+    if (m_snapshotCut)
         m_cut = snapshot.cut;
     else if (m_cut.isEmpty() && m_activity->framesRefused() > 0)
         m_cut = QStringLiteral("frames");
@@ -551,6 +554,11 @@ void ChromiumBrowser::readDone()
 {
     const DocumentPtr document = m_read;
     const QString address = document ? document->URL() : m_location;
+    if (document && m_snapshotCut && m_session) {
+        // The pictures and links past the snapshot's cap are in the page's bytes.
+        readFromBytes(document);
+        return;
+    }
     stopWork();
     complete(document, address);
 }
@@ -563,9 +571,10 @@ void ChromiumBrowser::killRenderer()
         m_killedPid = pid;
 }
 
-void ChromiumBrowser::readFromBytes()
+void ChromiumBrowser::readFromBytes(DocumentPtr partial)
 {
     stopWork();
+    m_partial = std::move(partial);
     if (!m_session) {
         m_failed = true;
         complete(nullptr, m_location);
@@ -579,7 +588,7 @@ void ChromiumBrowser::readFromBytes()
             [this](const DocumentPtr& document) { later([this, document] { bytesRead(document); }); });
     // What is left of the page time-out, but never less than a reading gets.
     const qint64 remaining = qMax<qint64>(m_pageDeadline.remainingTime(), m_budget.readReserveMs());
-    m_fallback->start(addressToFetch(m_location), int(qMax<qint64>(remaining, kMinReadMs)));
+    m_fallback->start(addressToFetch(m_partial ? m_partial->URL() : m_location), int(qMax<qint64>(remaining, kMinReadMs)));
 }
 
 void ChromiumBrowser::bytesRead(const DocumentPtr& document)
@@ -589,6 +598,10 @@ void ChromiumBrowser::bytesRead(const DocumentPtr& document)
     if (m_fallback)
         m_fallback->deleteLater();
     m_fallback = nullptr;
+    if (const DocumentPtr partial = std::exchange(m_partial, nullptr)) {
+        complete(document ? partial->withRestOfPage(document) : partial, partial->URL());
+        return;
+    }
     if (!document) {
         m_failed = true;
         complete(nullptr, m_location);

@@ -87,8 +87,9 @@ private:
     void readDone();
     // Ends the renderer, which neither its stopping nor its budget brought to an end.
     void killRenderer();
-    // The renderer gave no document: the page is read from its bytes instead.
-    void readFromBytes();
+    // The renderer gave no document: the page is read from its bytes instead. Given the
+    // snapshot of a page read in part, the bytes read become its rest.
+    void readFromBytes(DocumentPtr partial = nullptr);
     void bytesRead(const DocumentPtr& document);
     void complete(DocumentPtr document, const QString& address);
 
@@ -134,6 +135,8 @@ private:
     quint64 m_resourcePage = 0;
     int m_pendingSheets = 0;
     DocumentPtr m_read;
+    bool m_snapshotCut = false; // the snapshot stopped at a cap or at its time
+    DocumentPtr m_partial;      // that snapshot, while its rest is read from the bytes
 
     QString m_location = QStringLiteral("about:blank");
     DocumentPtr m_document;
