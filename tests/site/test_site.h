@@ -70,6 +70,8 @@ public:
     QString otherHostUrl(const QString& path) const;
 
     void setRoute(const QString& path, const TestRoute& route);
+    // A body too large to hold, of this declared length, generated while it is sent.
+    void setHugeRoute(const QString& path, qint64 bytes) { m_fillerRoutes.insert(path, bytes); }
     int hits(const QString& path) const;
     int headHits(const QString& path) const { return m_headHits.value(path); } // of them HEAD requests
     QStringList requestLog() const; // "<Host header> <path>" per request, in order
