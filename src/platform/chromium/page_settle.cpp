@@ -7,28 +7,23 @@
 
 namespace {
 
-// Scrolls to the bottom and gives the height it scrolled to.
-const char* const kScrollScript = R"js((() => {
+// Scrolls to the bottom when told to, and gives the height and how many resources the page
+// and its readable frames have finished.
+const char* const kLookScript = R"js(((scroll) => {
   const root = document.scrollingElement || document.documentElement;
-  if (!root) return 0;
-  const height = root.scrollHeight;
-  window.scrollTo(0, height);
-  return height;
-})())js";
-
-// How many resources the page and its readable frames have finished.
-const char* const kFinishedResourcesScript = R"js((() => {
-  let count = 0;
+  const height = root ? root.scrollHeight : 0;
+  if (scroll && root) window.scrollTo(0, height);
+  let finished = 0;
   const visit = (win, depth) => {
-    try { count += win.performance.getEntriesByType('resource').length; } catch (e) { return; }
+    try { finished += win.performance.getEntriesByType('resource').length; } catch (e) { return; }
     if (depth >= 8) return;
     for (let i = 0; i < win.frames.length; ++i) visit(win.frames[i], depth + 1);
   };
   visit(window, 0);
-  return count;
-})())js";
+  return [height, finished];
+})(%1))js";
 
-constexpr int kQuietPollMs = 100;
+constexpr int kLookMs = 50;
 
 } // namespace
 
@@ -40,69 +35,49 @@ PageSettle::PageSettle(QWebEnginePage* page, const RequestActivity* activity, Se
 
 void PageSettle::start()
 {
-    m_phase.start();
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        if (m_quietPhase)
-            quietCheck();
-        else
-            scrollStep();
-    });
-    m_timer.start(0);
+    m_clock.start();
+    m_unchanged.start();
+    connect(&m_timer, &QTimer::timeout, this, &PageSettle::look);
+    m_timer.start(kLookMs);
 }
 
-void PageSettle::scrollStep()
+void PageSettle::look()
 {
-    m_timer.setInterval(m_budget.scrollStepMs);
-    const bool spent = m_steps >= m_budget.scrollSteps || m_phase.elapsed() >= m_budget.scrollMs
-                       || m_deadline.hasExpired();
-    if (spent || !m_page) {
-        m_quietPhase = true;
-        m_waitingForScript = false;
-        m_phase.start();
-        m_timer.setInterval(kQuietPollMs);
-        return;
-    }
-    if (m_waitingForScript)
-        return;
-    m_waitingForScript = true;
-    ++m_steps;
-    m_page->runJavaScript(QString::fromLatin1(kScrollScript), QWebEngineScript::ApplicationWorld,
-                          [self = QPointer<PageSettle>(this)](const QVariant& result) {
-                              if (!self || self->m_quietPhase)
-                                  return;
-                              self->m_waitingForScript = false;
-                              const qint64 height = result.toLongLong();
-                              if (height == self->m_lastHeight)
-                                  self->m_steps = self->m_budget.scrollSteps; // it stopped growing
-                              self->m_lastHeight = height;
-                          });
-}
-
-void PageSettle::quietCheck()
-{
-    if (!m_page || m_phase.elapsed() >= m_budget.quietLimitMs || m_deadline.hasExpired()) {
+    if (!m_page || m_deadline.hasExpired() || m_clock.elapsed() >= m_budget.scrollMs + m_budget.quietLimitMs) {
         finish();
         return;
     }
     if (m_waitingForScript)
         return;
     m_waitingForScript = true;
-    m_page->runJavaScript(QString::fromLatin1(kFinishedResourcesScript), QWebEngineScript::ApplicationWorld,
+    // Scrolled while it grows, within the scrolling's budget: what comes into sight loads.
+    const bool scroll = m_growths < m_budget.scrollSteps && m_clock.elapsed() < m_budget.scrollMs;
+    m_page->runJavaScript(QString::fromLatin1(kLookScript).arg(scroll ? "true" : "false"),
+                          QWebEngineScript::ApplicationWorld,
                           [self = QPointer<PageSettle>(this)](const QVariant& result) {
-                              if (!self || self->m_done)
-                                  return;
-                              self->m_waitingForScript = false;
-                              const int requests = self->m_activity ? self->m_activity->requestCount() : 0;
-                              const qint64 entries = result.toLongLong();
-                              if (requests != self->m_lastRequests || entries != self->m_lastEntries) {
-                                  self->m_lastRequests = requests;
-                                  self->m_lastEntries = entries;
-                                  self->m_unchanged.start();
-                                  return;
-                              }
-                              if (self->m_unchanged.elapsed() >= self->m_budget.quietMs)
-                                  self->finish();
+                              if (self && !self->m_done)
+                                  self->looked(result.toList());
                           });
+}
+
+void PageSettle::looked(const QVariantList& result)
+{
+    m_waitingForScript = false;
+    const Look now{result.value(0).toLongLong(), result.value(1).toLongLong(),
+                   m_activity ? m_activity->subresourceCount() : 0};
+    if (now != m_last) {
+        if (m_last.height >= 0 && now.height != m_last.height)
+            ++m_growths;
+        m_last = now;
+        m_unchanged.start();
+        return;
+    }
+    // Nothing has changed since the last look. When every request the page made has finished,
+    // a short while says so; a request still open, or one the page cannot see (a frame of
+    // another origin), gets the longer wait.
+    const bool nothingOpen = now.finished >= now.requests;
+    if (m_unchanged.elapsed() >= (nothingOpen ? m_budget.idleMs : m_budget.quietMs))
+        finish();
 }
 
 void PageSettle::finish()

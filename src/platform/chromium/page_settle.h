@@ -7,13 +7,16 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <QVariantList>
 
 class QWebEnginePage;
 class RequestActivity;
 
-// After a page has loaded: scrolls it to the bottom in steps until its height stops growing,
-// then waits until its network has been quiet for a while. Either phase ends when its budget
-// is spent or the deadline has passed, so settled() always comes, later, from the event loop.
+// After a page has loaded: looks at it every few milliseconds, scrolling it to the bottom
+// while it grows, until nothing changes (its height, its requests made and finished) for a
+// while: briefly when every request it made has finished, longer while one is open. Ends
+// when its budget is spent or the deadline has passed, so settled() always comes, later,
+// from the event loop.
 class PageSettle : public QObject {
     Q_OBJECT
 public:
@@ -26,23 +29,27 @@ signals:
     void settled();
 
 private:
-    void scrollStep();
-    void quietCheck();
+    void look();
+    void looked(const QVariantList& result);
     void finish();
+
+    // What a look saw.
+    struct Look {
+        qint64 height = -1;
+        qint64 finished = -1; // resources
+        int requests = -1;    // made since the page began
+        bool operator==(const Look&) const = default;
+    };
 
     QPointer<QWebEnginePage> m_page;
     const RequestActivity* m_activity;
     SettleBudget m_budget;
     QDeadlineTimer m_deadline;
     QTimer m_timer;
-    QElapsedTimer m_phase;
-    int m_steps = 0;
-    qint64 m_lastHeight = -1;
-    // What the network did when last looked at, and since when it has not changed.
-    int m_lastRequests = -1;
-    qint64 m_lastEntries = -1;
-    QElapsedTimer m_unchanged;
-    bool m_quietPhase = false;
+    QElapsedTimer m_clock;
+    QElapsedTimer m_unchanged; // since the last change seen
+    Look m_last;
+    int m_growths = 0;
     bool m_waitingForScript = false;
     bool m_done = false;
 };

@@ -15,6 +15,7 @@ void RequestActivity::interceptRequest(QWebEngineUrlRequestInfo& info)
     if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
         m_frames = 0;
         m_framesRefused = 0;
+        m_subresources = 0;
     } else if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeSubFrame) {
         // Each frame is a document that Chromium holds in this process and the renderer's;
         // those the snapshot would not read are never loaded.
@@ -25,4 +26,7 @@ void RequestActivity::interceptRequest(QWebEngineUrlRequestInfo& info)
         }
     }
     ++m_count;
+    if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame
+        && info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeFavicon)
+        ++m_subresources;
 }

@@ -17,11 +17,15 @@ public:
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 
     int requestCount() const { return m_count.load(); }
+    // Requests of the page's resources and frames since its document was asked for: those
+    // whose end its resource timing shows.
+    int subresourceCount() const { return m_subresources.load(); }
     // Frames refused since the page began.
     int framesRefused() const { return m_framesRefused.load(); }
 
 private:
     std::atomic<int> m_count{0};
+    std::atomic<int> m_subresources{0};
     std::atomic<int> m_frames{0};
     std::atomic<int> m_framesRefused{0};
 };

@@ -7,11 +7,13 @@
 // How long a page may take, phase by phase; every wait is bounded, and all of them together
 // stay inside the search's page time-out.
 struct SettleBudget {
-    int scrollSteps = 20;     // scrolls to the bottom, until the page stops growing
+    int scrollSteps = 20;     // times the page grew while it was scrolled to its bottom, at most
     int scrollMs = 10'000;    // all scrolling together
-    int scrollStepMs = 400;   // between two scrolls, for what a scroll sets loading
-    int quietMs = 500;        // no new request for this long: the network is quiet
-    int quietLimitMs = 10'000; // waiting for quiet, at most
+    // Nothing changed for this long, with every request the page made finished: it has settled.
+    int idleMs = 200;
+    // Nothing changed for this long, with a request open or one the page cannot see: settled.
+    int quietMs = 500;
+    int quietLimitMs = 10'000; // waiting past the scrolling, at most
     int loadMs = 60'000;      // from navigation to the end of loading, at most
     // A page whose document is parsed and whose network has neither started nor finished a
     // request for this long has stalled (a picture that never ends): it is stopped and read.
