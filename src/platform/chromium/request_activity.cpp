@@ -12,6 +12,12 @@ void RequestActivity::interceptRequest(QWebEngineUrlRequestInfo& info)
             info.block(true);
         return;
     }
+    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeFontResource) {
+        // No picture is drawn from a web font, and a page lays out with the fonts at hand; a
+        // missing one, never cached, would be asked for again on every page of its site.
+        info.block(true);
+        return;
+    }
     if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
         m_frames = 0;
         m_framesRefused = 0;

@@ -7,8 +7,8 @@
 
 // Watches the requests of one page: how many it made and when it made the last, so that its
 // network can be told quiet. It also blocks every request that is not http or https (pages
-// may name file:, ftp: and the like in their markup), and the frames of a page past the
-// documents that the snapshot reads.
+// may name file:, ftp: and the like in their markup), web fonts, and the frames of a page
+// past the documents that the snapshot reads.
 class RequestActivity : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:
