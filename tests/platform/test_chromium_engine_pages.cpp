@@ -64,6 +64,21 @@ private slots:
         }
     }
 
+    // A sheet the browser refused for its type is read from its bytes; one that is missing is
+    // asked for once by the browser and once by the engine, not again on the next pages.
+    void sheetsTheBrowserFailed()
+    {
+        f.site.setRoute("/failed/plain.css", htmlRoute(".a { background: url(/img/logo.gif) }", 200, "text/plain"));
+        const QByteArray page = "<!DOCTYPE html><html><head><title>Sheets</title><link rel=stylesheet href=plain.css>"
+                                "<link rel=stylesheet href=missing.css></head><body>x</body></html>";
+        for (const char* path : {"/failed/1.htm", "/failed/2.htm", "/failed/3.htm"}) {
+            f.site.setRoute(path, htmlRoute(page));
+            QVERIFY(loadPage(*f.browser, f.site.url(path), 30'000));
+        }
+        QVERIFY(f.cache.bytes(f.site.url("/failed/plain.css")).value_or(QByteArray()).contains("url("));
+        QCOMPARE(f.site.hits("/failed/missing.css"), 2);
+    }
+
     void eventsComeLater()
     {
         QSignalSpy navigated(f.browser.get(), &Browser::navigateComplete2);

@@ -52,7 +52,7 @@ bool isBlankUrl(const QUrl& url)
 
 ChromiumBrowser::ChromiumBrowser(QWebEngineProfile* profile, CurlSession* session, ResourceLoader* resources,
                                  UrlCache* cache, SettleBudget budget, QObject* parent)
-    : Browser(parent), m_page(new GuardedPage(profile, this)), m_activity(new RequestActivity(this)),
+    : Browser(parent), m_page(new GuardedPage(profile, this)), m_activity(new RequestActivity(resources, this)),
       m_session(session), m_resources(resources), m_cache(cache), m_budget(budget)
 {
     m_page->setUrlRequestInterceptor(m_activity);

@@ -2,7 +2,10 @@
 
 #include "platform/chromium/snapshot_script.h"
 
-RequestActivity::RequestActivity(QObject* parent) : QWebEngineUrlRequestInterceptor(parent) {}
+RequestActivity::RequestActivity(const ResourceLoader* resources, QObject* parent)
+    : QWebEngineUrlRequestInterceptor(parent), m_resources(resources)
+{
+}
 
 void RequestActivity::interceptRequest(QWebEngineUrlRequestInfo& info)
 {
@@ -15,6 +18,14 @@ void RequestActivity::interceptRequest(QWebEngineUrlRequestInfo& info)
     if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeFontResource) {
         // No picture is drawn from a web font, and a page lays out with the fonts at hand; a
         // missing one, never cached, would be asked for again on every page of its site.
+        info.block(true);
+        return;
+    }
+    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeStylesheet && m_resources
+        && m_resources->admit(info.requestUrl().toString(QUrl::FullyEncoded), ResourceLoader::Kind::StyleSheet)
+               == ResourceLoader::Admission::AlreadyFailed) {
+        // A 404 is never cached: a sheet missing from every page of a site would be asked
+        // for again on each.
         info.block(true);
         return;
     }

@@ -1,18 +1,23 @@
 #pragma once
 
+#include "platform/http/resource_loader.h"
+
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QWebEngineUrlRequestInterceptor>
 
 #include <atomic>
 
 // Watches the requests of one page: how many it made and when it made the last, so that its
 // network can be told quiet. It also blocks every request that is not http or https (pages
-// may name file:, ftp: and the like in their markup), web fonts, and the frames of a page
-// past the documents that the snapshot reads.
+// may name file:, ftp: and the like in their markup), web fonts, style sheets that the
+// search has failed to load once, and the frames of a page past the documents that the
+// snapshot reads.
 class RequestActivity : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:
-    explicit RequestActivity(QObject* parent = nullptr);
+    // resources knows the style sheets that failed; none: no sheet is refused.
+    explicit RequestActivity(const ResourceLoader* resources, QObject* parent = nullptr);
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 
@@ -24,6 +29,7 @@ public:
     int framesRefused() const { return m_framesRefused.load(); }
 
 private:
+    QPointer<const ResourceLoader> m_resources;
     std::atomic<int> m_count{0};
     std::atomic<int> m_subresources{0};
     std::atomic<int> m_frames{0};

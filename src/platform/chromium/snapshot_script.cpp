@@ -47,14 +47,18 @@ const char* const kStartScript = R"js((() => {
 
   const sheets = [];
   const seenSheets = new Set();
+  const addSheet = (href, text) => {
+    if (!href || seenSheets.has(href)) return;
+    seenSheets.add(href);
+    sheets.push([href, text]);
+  };
   const visitSheet = (sheet) => {
     if (!sheet) return;
     let rules = null;
     try { rules = sheet.cssRules; } catch (e) {}
-    if (sheet.href && !seenSheets.has(sheet.href)) {
-      seenSheets.add(sheet.href);
-      sheets.push([sheet.href, rules ? Array.from(rules, (rule) => rule.cssText).join('\n') : null]);
-    }
+    // A sheet without rules may be one that failed to load (missing, or refused for its
+    // type): read from its bytes, as one of another origin is.
+    addSheet(sheet.href, rules && rules.length ? Array.from(rules, (rule) => rule.cssText).join('\n') : null);
     if (!rules) return;
     for (const rule of rules) {
       if (rule.styleSheet) visitSheet(rule.styleSheet);
