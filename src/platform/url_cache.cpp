@@ -125,7 +125,6 @@ void UrlCache::replace(Entry& entry, qint64 size, const QByteArray& contentType)
         m_typeIds.insert(contentType, entry.type);
     }
     entry.version = ++m_nextVersion;
-    entry.dimensionsRead = false;
     entry.dimensions = QSize();
 }
 
@@ -227,7 +226,7 @@ bool UrlCache::getCacheFileName(const QString& address, QString& localFileName) 
 std::shared_ptr<const SheetScan> UrlCache::sheetScan(const QString& address) const
 {
     std::optional<QByteArray> bytes;
-    quint64 version = 0;
+    quint32 version = 0;
     {
         const QMutexLocker lock(&m_lock);
         Entry* entry = find(address);
@@ -282,7 +281,7 @@ std::optional<UrlCache::Start> UrlCache::startOf(Entry& entry) const
 std::optional<QSize> UrlCache::dimensions(const QString& address) const
 {
     std::optional<Start> start;
-    quint64 version = 0;
+    quint32 version = 0;
     {
         const QMutexLocker lock(&m_lock);
         if (const auto given = m_givenDimensions.constFind(address); given != m_givenDimensions.constEnd())
@@ -290,8 +289,8 @@ std::optional<QSize> UrlCache::dimensions(const QString& address) const
         Entry* entry = find(address);
         if (!entry)
             return std::nullopt;
-        if (entry->dimensionsRead)
-            return entry->dimensions.isValid() ? std::optional(entry->dimensions) : std::nullopt;
+        if (entry->dimensions.isValid())
+            return entry->dimensions.isEmpty() ? std::nullopt : std::optional(entry->dimensions);
         version = entry->version;
         start = startOf(*entry);
         if (!start)
@@ -306,8 +305,7 @@ std::optional<QSize> UrlCache::dimensions(const QString& address) const
     Entry* entry = find(address);
     if (!entry || entry->version != version)
         return dimensions;
-    entry->dimensionsRead = true;
-    entry->dimensions = dimensions.value_or(QSize());
+    entry->dimensions = dimensions.value_or(QSize(0, 0));
     if (entry->held && !entry->held->inMemory)
         forget(*entry); // the head has told what it could
     return dimensions;

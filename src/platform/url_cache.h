@@ -89,10 +89,11 @@ private:
     struct Entry {
         PackedTexts::Span address;
         qint64 size = 0;
-        quint64 version = 0; // changes with every store
-        QSize dimensions;    // invalid: none
+        // Invalid until read from the bytes, then 0 x 0 when they told none: a picture's
+        // header never gives a side of 0.
+        QSize dimensions;
+        quint32 version = 0; // changes with every store; a read outlasting 2^32 stores is none
         quint32 type = 0;    // in m_types
-        bool dimensionsRead = false;
         std::unique_ptr<Held> held;
     };
     // These expect m_lock held.
@@ -124,7 +125,7 @@ private:
     mutable std::list<quint32> m_recent; // entries in memory, least recently used first
     mutable qint64 m_inMemory = 0;
     mutable quint64 m_nextFile = 0;
-    quint64 m_nextVersion = 0;
+    quint32 m_nextVersion = 0;
     mutable quint64 m_scansMade = 0;
     mutable QMutex m_lock;
 };
