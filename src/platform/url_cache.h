@@ -117,6 +117,8 @@ private:
     QTemporaryDir m_dir;
     // Asking for a file or for bytes changes what is held, never what the cache answers.
     mutable std::deque<Entry> m_entries; // never removed, so a number names an entry for good
+    // Not a QHash by address: its node and key string took about 300 bytes an address, most
+    // of a large search's memory; packed text and an index of numbers take about 60.
     PackedTexts m_addresses;
     HashedIndex m_index; // entry numbers by address
     QList<QString> m_types{QString()};  // the Content-Types that came, each once
