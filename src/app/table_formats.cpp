@@ -116,7 +116,7 @@ bool writeTable(const QStringList& names, int rows, const std::function<QStringL
         if (text.size() >= pieceSize) {
             if (!put(text))
                 return false;
-            text.clear();
+            text.resize(0); // keeps the room for the next piece, unlike clear()
         }
     }
     return text.isEmpty() || put(text);
