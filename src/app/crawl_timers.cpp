@@ -52,7 +52,7 @@ void failOverdueRows(PageTable& pages, double now, double pageTimeout, double fi
 {
     std::vector<int> overdue;
     for (const int position : pages.downloadingPositions()) {
-        const std::optional<double> dispatched = pages.row(position).tag;
+        const std::optional<double> dispatched = pages.tag(position);
         if (dispatched && now - *dispatched > pageTimeout + finishGrace && !beingRead.contains(position))
             overdue.push_back(position);
     }

@@ -129,7 +129,7 @@ void SearchSession::requeueAll(YesNoQuestion& question)
 void SearchSession::requeueFailed()
 {
     for (int position = 1; position <= m_pages.size(); ++position) {
-        if (m_pages.row(position).status == PageStatus::Failed)
+        if (m_pages.status(position) == PageStatus::Failed)
             m_pages.setStatus(position, PageStatus::Waiting);
     }
 }
@@ -307,7 +307,7 @@ void SearchSession::armNextDeadline()
             consider(s.doneTime + m_pace.holdSeconds);
     }
     for (const int position : m_pages.downloadingPositions()) {
-        if (const std::optional<double> dispatched = m_pages.row(position).tag)
+        if (const std::optional<double> dispatched = m_pages.tag(position))
             consider(*dispatched + m_pace.pageTimeout + m_pace.finishGrace);
     }
     if (m_colour == ActivityColour::LightGreen)

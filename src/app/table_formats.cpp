@@ -93,27 +93,42 @@ void appendJsonLine(QString& text, const QStringList& names, const QStringList& 
     text += QLatin1String("}\n");
 }
 
-QByteArray tableText(const QStringList& names, int rows, const std::function<QStringList(int)>& rowAt,
-                     TableFormat format)
+// Hands the text on in pieces of whole rows: a table of a million rows is never held whole,
+// and a piece never ends inside a character.
+bool writeTable(const QStringList& names, int rows, const std::function<QStringList(int)>& rowAt,
+                TableFormat format, const TablePiece& put)
+{
+    constexpr qsizetype pieceSize = 64 * 1024;
+    QString text;
+    const auto append = [&](const QStringList& fields) {
+        switch (format) {
+        case TableFormat::Tsv: appendTsv(text, fields); break;
+        case TableFormat::Csv: appendCsv(text, fields); break;
+        case TableFormat::JsonLines: appendJsonLine(text, names, fields); break;
+        }
+    };
+    if (format == TableFormat::Csv)
+        text += QChar(0xFEFF);
+    if (format != TableFormat::JsonLines)
+        append(names);
+    for (int row = 0; row < rows; ++row) {
+        append(rowAt(row));
+        if (text.size() >= pieceSize) {
+            if (!put(text))
+                return false;
+            text.resize(0); // keeps the room for the next piece, unlike clear()
+        }
+    }
+    return text.isEmpty() || put(text);
+}
+
+QByteArray wholeText(const std::function<bool(const TablePiece&)>& write)
 {
     QString text;
-    switch (format) {
-    case TableFormat::Tsv:
-        appendTsv(text, names);
-        for (int row = 0; row < rows; ++row)
-            appendTsv(text, rowAt(row));
-        break;
-    case TableFormat::Csv:
-        text += QChar(0xFEFF);
-        appendCsv(text, names);
-        for (int row = 0; row < rows; ++row)
-            appendCsv(text, rowAt(row));
-        break;
-    case TableFormat::JsonLines:
-        for (int row = 0; row < rows; ++row)
-            appendJsonLine(text, names, rowAt(row));
-        break;
-    }
+    write([&text](const QString& piece) {
+        text += piece;
+        return true;
+    });
     return text.toUtf8();
 }
 
@@ -130,8 +145,8 @@ std::optional<TableFormat> tableFormatNamed(const QString& name)
     return std::nullopt;
 }
 
-QByteArray pictureTableText(const PictureTable& pictures, TableFormat format,
-                            const std::function<bool(int row)>& keep)
+bool writePictureTable(const PictureTable& pictures, TableFormat format, const std::function<bool(int row)>& keep,
+                       const TablePiece& put)
 {
     std::vector<int> rows;
     rows.reserve(pictures.size());
@@ -139,19 +154,30 @@ QByteArray pictureTableText(const PictureTable& pictures, TableFormat format,
         if (!keep || keep(row))
             rows.push_back(row);
     }
-    return tableText(PictureTable::headers(), int(rows.size()), [&pictures, &rows](int i) {
+    return writeTable(PictureTable::headers(), int(rows.size()), [&pictures, &rows](int i) {
         const PictureRow r = pictures.row(rows[i]);
         return QStringList{r.fileName, r.address, r.type, r.size, r.title, r.source, r.width,
                            r.height, r.downloadStatus};
-    }, format);
+    }, format, put);
+}
+
+bool writePageTable(const PageTable& pages, TableFormat format, const TablePiece& put)
+{
+    const QStringList h = PageTable::headers();
+    const QStringList names{h.at(PageTable::Title), h.at(PageTable::Address), h.at(PageTable::DownloadStatus)};
+    return writeTable(names, pages.size(), [&pages](int i) {
+        const PageRow& r = pages.row(i + 1);
+        return QStringList{r.title, r.address, pageStatusText(r.status)};
+    }, format, put);
+}
+
+QByteArray pictureTableText(const PictureTable& pictures, TableFormat format,
+                            const std::function<bool(int row)>& keep)
+{
+    return wholeText([&](const TablePiece& put) { return writePictureTable(pictures, format, keep, put); });
 }
 
 QByteArray pageTableText(const PageTable& pages, TableFormat format)
 {
-    const QStringList h = PageTable::headers();
-    const QStringList names{h.at(PageTable::Title), h.at(PageTable::Address), h.at(PageTable::DownloadStatus)};
-    return tableText(names, pages.size(), [&pages](int i) {
-        const PageRow& r = pages.row(i + 1);
-        return QStringList{r.title, r.address, pageStatusText(r.status)};
-    }, format);
+    return wholeText([&](const TablePiece& put) { return writePageTable(pages, format, put); });
 }

@@ -23,8 +23,15 @@ enum class TableFormat { Tsv, Csv, JsonLines };
 // "tsv", "csv", "jsonl".
 std::optional<TableFormat> tableFormatNamed(const QString& name);
 
+// A piece of a table's text, ending with a row; false stops the writing.
+using TablePiece = std::function<bool(const QString& piece)>;
+
 // The nine picture columns; only the rows keep accepts (by row number), all when it is empty.
 QByteArray pictureTableText(const PictureTable& pictures, TableFormat format,
                             const std::function<bool(int row)>& keep = {});
 // 标题, 网址, 下载状态.
 QByteArray pageTableText(const PageTable& pages, TableFormat format);
+// The same texts in pieces, for files too large to build whole; false when put stopped them.
+bool writePictureTable(const PictureTable& pictures, TableFormat format, const std::function<bool(int row)>& keep,
+                       const TablePiece& put);
+bool writePageTable(const PageTable& pages, TableFormat format, const TablePiece& put);

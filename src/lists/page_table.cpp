@@ -21,7 +21,7 @@ QStringList PageTable::headers()
 
 int PageTable::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : size();
 }
 
 int PageTable::columnCount(const QModelIndex& parent) const
@@ -31,14 +31,14 @@ int PageTable::columnCount(const QModelIndex& parent) const
 
 QVariant PageTable::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnTotal)
+    if (!index.isValid() || index.row() >= size() || index.column() >= columnTotal)
         return {};
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    const PageRow& page = m_rows.at(index.row());
+    const Record& page = record(index.row() + 1);
     switch (index.column()) {
-    case Title: return page.title;
-    case Address: return page.address;
+    case Title: return m_titles.text(page.title);
+    case Address: return m_addresses.text(page.address);
     case DownloadStatus: return pageStatusText(page.status);
     default: return QString();
     }
@@ -57,15 +57,34 @@ Qt::ItemFlags PageTable::flags(const QModelIndex& index) const
     return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled : Qt::NoItemFlags;
 }
 
+std::optional<quint32> PageTable::findRecord(const QString& address, QString& key) const
+{
+    const bool addressIsKey = isOwnTableKey(address);
+    if (!addressIsKey)
+        key = tableKey(address);
+    const QStringView sought = addressIsKey ? QStringView(address) : QStringView(key);
+    return m_index.find(HashedIndex::hashOf(sought), [&](quint32 number) {
+        const Record& other = m_records[number];
+        // A stored address without its fragment has the key of the address as it came.
+        return other.addressIsKey ? m_addresses.equals(other.address, sought)
+                                  : tableKey(m_addresses.text(other.address)) == sought;
+    });
+}
+
 bool PageTable::addRow(const QString& title, const QString& address, int depth)
 {
-    const QString key = tableKey(address);
-    if (m_positionByKey.contains(key))
+    QString key;
+    if (findRecord(address, key))
         return false;
-    const int at = int(m_rows.size());
+    const bool addressIsKey = isOwnTableKey(address);
+    const int at = size();
     beginInsertRows({}, at, at);
-    m_rows.append(PageRow{title, withoutFragment(address), PageStatus::Waiting, std::nullopt, depth});
-    m_positionByKey.insert(key, at + 1);
+    Record& added = m_records.emplace_back();
+    added.address = m_addresses.append(addressIsKey ? address : withoutFragment(address));
+    added.title = m_titles.intern(title);
+    added.depth = depth;
+    added.addressIsKey = addressIsKey;
+    m_index.findOrInsert(HashedIndex::hashOf(addressIsKey ? address : key), quint32(at), [](quint32) { return false; });
     m_waiting.insert(at + 1);
     endInsertRows();
     return true;
@@ -73,7 +92,15 @@ bool PageTable::addRow(const QString& title, const QString& address, int depth)
 
 bool PageTable::containsAddress(const QString& address) const
 {
-    return m_positionByKey.contains(tableKey(address));
+    QString key;
+    return findRecord(address, key).has_value();
+}
+
+PageRow PageTable::row(int position) const
+{
+    const Record& r = record(position);
+    return PageRow{m_titles.text(r.title), m_addresses.text(r.address), r.status,
+                   r.tagged ? std::optional(r.tag) : std::nullopt, r.depth};
 }
 
 std::set<int>* PageTable::positionsWith(PageStatus status)
@@ -91,7 +118,7 @@ void PageTable::setStatus(int position, PageStatus status)
 {
     if (!isPosition(position))
         return;
-    PageRow& page = m_rows[position - 1];
+    Record& page = m_records[size_t(position - 1)];
     if (page.status == status)
         return;
     if (auto* from = positionsWith(page.status))
@@ -105,8 +132,10 @@ void PageTable::setStatus(int position, PageStatus status)
 
 void PageTable::setTag(int position, double time)
 {
-    if (isPosition(position))
-        m_rows[position - 1].tag = time;
+    if (!isPosition(position))
+        return;
+    m_records[size_t(position - 1)].tag = time;
+    m_records[size_t(position - 1)].tagged = true;
 }
 
 std::optional<int> PageTable::firstWaiting() const

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "base/hashed_index.h"
+#include "base/packed_texts.h"
+#include "lists/text_pool.h"
+
 #include <QAbstractTableModel>
-#include <QHash>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <optional>
 #include <set>
 
@@ -22,7 +25,9 @@ struct PageRow {
 };
 
 // The page table, the crawl queue: one row per known page, keyed by tableKey of its address.
-// Rows are only appended, so a position (counted from 1) stays valid for good.
+// Rows are only appended, so a position (counted from 1) stays valid for good. A row is a
+// record of a few dozen bytes: the address packed (one byte a character for ASCII), the
+// title a number in a pool, the index of keys record numbers.
 class PageTable : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -43,10 +48,16 @@ public:
     bool addRow(const QString& title, const QString& address, int depth = 0);
     bool containsAddress(const QString& address) const;
 
-    int size() const { return int(m_rows.size()); }
-    bool isPosition(int position) const { return position >= 1 && position <= m_rows.size(); }
+    int size() const { return int(m_records.size()); }
+    bool isPosition(int position) const { return position >= 1 && position <= size(); }
     // position must satisfy isPosition().
-    const PageRow& row(int position) const { return m_rows.at(position - 1); }
+    PageRow row(int position) const;
+    // Parts of a row, without building its texts.
+    PageStatus status(int position) const { return record(position).status; }
+    std::optional<double> tag(int position) const
+    {
+        return record(position).tagged ? std::optional(record(position).tag) : std::nullopt;
+    }
     // Both ignore a position outside the table.
     void setStatus(int position, PageStatus status);
     void setTag(int position, double time);
@@ -59,10 +70,23 @@ public:
     int downloadingCount() const { return int(m_downloading.size()); }
 
 private:
+    struct Record {
+        PackedTexts::Span address;
+        double tag = 0;
+        int depth = 0;
+        quint32 title = 0; // in m_titles
+        PageStatus status = PageStatus::Waiting;
+        bool tagged = false;
+        bool addressIsKey = false; // the address is its own table key
+    };
+    const Record& record(int position) const { return m_records[size_t(position - 1)]; }
+    std::optional<quint32> findRecord(const QString& address, QString& key) const;
     std::set<int>* positionsWith(PageStatus status);
 
-    QList<PageRow> m_rows;
-    QHash<QString, int> m_positionByKey;
+    std::deque<Record> m_records; // grows without moving a row
+    PackedTexts m_addresses;
+    TextPool m_titles;
+    HashedIndex m_index; // record numbers by the key of their address
     // Kept beside the rows so that the scheduler never scans the whole queue per tick.
     std::set<int> m_waiting;
     std::set<int> m_downloading;

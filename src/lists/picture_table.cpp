@@ -417,11 +417,7 @@ bool PictureTable::hasKey(const Record& record, QStringView key) const
     const PackedTexts::Span address = spans(record).address;
     if (!record.addressIsKey)
         return tableKey(m_texts.text(address)) == key;
-    if (address.length != quint32(key.size()))
-        return false;
-    if (address.wide)
-        return m_texts.text(address) == key;
-    return key.compare(QLatin1StringView(m_texts.narrow(address), address.length)) == 0;
+    return m_texts.equals(address, key);
 }
 
 std::optional<quint32> PictureTable::findRecord(QStringView key) const

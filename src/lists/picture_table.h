@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/hashed_index.h"
-#include "lists/packed_texts.h"
+#include "base/packed_texts.h"
 #include "lists/text_pool.h"
 
 #include <QAbstractTableModel>

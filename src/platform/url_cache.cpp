@@ -13,31 +13,60 @@ UrlCache::UrlCache(qint64 budgetBytes)
     removeStaleCacheFolders(QDir::tempPath());
 }
 
+UrlCache::Entry* UrlCache::find(QStringView address) const
+{
+    const std::optional<quint32> number = m_index.find(HashedIndex::hashOf(address), [&](quint32 number) {
+        return m_addresses.equals(m_entries[number].address, address);
+    });
+    return number ? &m_entries[*number] : nullptr;
+}
+
+quint32 UrlCache::numberOf(const QString& address)
+{
+    const auto next = quint32(m_entries.size());
+    const std::optional<quint32> known = m_index.findOrInsert(HashedIndex::hashOf(address), next, [&](quint32 number) {
+        return m_addresses.equals(m_entries[number].address, address);
+    });
+    if (known)
+        return *known;
+    m_entries.emplace_back().address = m_addresses.append(address);
+    return next;
+}
+
 void UrlCache::forget(Entry& entry) const
 {
-    if (!entry.listed)
+    Held* held = entry.held.get();
+    if (!held)
         return;
-    m_inMemory -= entry.bytes.size() + entry.head.size();
-    m_recent.erase(entry.recent);
-    entry.bytes = QByteArray();
-    entry.head = QByteArray();
-    entry.inMemory = false;
-    entry.listed = false;
+    if (held->listed) {
+        m_inMemory -= held->bytes.size() + held->head.size();
+        m_recent.erase(held->recent);
+        held->bytes = QByteArray();
+        held->head = QByteArray();
+        held->inMemory = false;
+        held->listed = false;
+    }
+    if (held->path.isEmpty() && !held->scan)
+        entry.held.reset();
 }
 
 void UrlCache::touch(Entry& entry) const
 {
-    if (entry.listed)
-        m_recent.splice(m_recent.end(), m_recent, entry.recent);
+    if (entry.held && entry.held->listed)
+        m_recent.splice(m_recent.end(), m_recent, entry.held->recent);
 }
 
-void UrlCache::hold(Entry& entry, const QString& address, qint64 size)
+UrlCache::Held& UrlCache::hold(quint32 number, qint64 size)
 {
     while (m_inMemory + size > m_budget && !m_recent.empty())
         forget(m_entries[m_recent.front()]);
-    entry.listed = true;
-    entry.recent = m_recent.insert(m_recent.end(), address);
+    Entry& entry = m_entries[number];
+    if (!entry.held)
+        entry.held = std::make_unique<Held>();
+    entry.held->listed = true;
+    entry.held->recent = m_recent.insert(m_recent.end(), number);
     m_inMemory += size;
+    return *entry.held;
 }
 
 std::optional<qint64> UrlCache::store(const QString& address, const QByteArray& bytes,
@@ -45,13 +74,13 @@ std::optional<qint64> UrlCache::store(const QString& address, const QByteArray& 
 {
     // One lock for both steps: a reader never sees the entry between its size and its bytes.
     const QMutexLocker lock(&m_lock);
-    Entry& entry = m_entries[address];
-    replace(entry, bytes.size(), contentType);
+    const quint32 number = numberOf(address);
+    replace(m_entries[number], bytes.size(), contentType);
     if (bytes.size() > m_budget)
         return std::nullopt;
-    hold(entry, address, bytes.size());
-    entry.bytes = bytes;
-    entry.inMemory = true;
+    Held& held = hold(number, bytes.size());
+    held.bytes = bytes;
+    held.inMemory = true;
     return bytes.size();
 }
 
@@ -59,12 +88,11 @@ void UrlCache::storeSize(const QString& address, qint64 size, const QByteArray& 
                          const QByteArray& head)
 {
     const QMutexLocker lock(&m_lock);
-    Entry& entry = m_entries[address];
-    replace(entry, size, contentType);
+    const quint32 number = numberOf(address);
+    replace(m_entries[number], size, contentType);
     if (head.isEmpty() || head.size() > m_budget)
         return;
-    hold(entry, address, head.size());
-    entry.head = head;
+    hold(number, head.size()).head = head;
 }
 
 void UrlCache::storeDimensions(const QString& address, int width, int height)
@@ -77,33 +105,46 @@ void UrlCache::storeDimensions(const QString& address, int width, int height)
 
 void UrlCache::replace(Entry& entry, qint64 size, const QByteArray& contentType)
 {
-    forget(entry);
-    if (!entry.path.isEmpty())
-        QFile::remove(entry.path);
-    entry.path.clear();
+    if (entry.held) {
+        if (!entry.held->path.isEmpty())
+            QFile::remove(entry.held->path);
+        entry.held->path.clear();
+        entry.held->scan.reset();
+        forget(entry);
+    }
     entry.size = size;
-    entry.contentType = QString::fromLatin1(contentType);
+    // A handful of types serve a whole site: each is kept once.
+    const auto type = m_typeIds.constFind(contentType);
+    if (type != m_typeIds.constEnd()) {
+        entry.type = *type;
+    } else if (contentType.isEmpty()) {
+        entry.type = 0;
+    } else {
+        entry.type = quint32(m_types.size());
+        m_types.append(QString::fromLatin1(contentType));
+        m_typeIds.insert(contentType, entry.type);
+    }
     entry.version = ++m_nextVersion;
-    entry.scan.reset();
-    entry.dimensionsRead = false;
-    entry.dimensions.reset();
+    entry.dimensions = QSize();
 }
 
 bool UrlCache::contains(const QString& address) const
 {
     const QMutexLocker lock(&m_lock);
-    const auto it = m_entries.constFind(address);
-    return it != m_entries.constEnd() && (it->inMemory || !it->path.isEmpty());
+    const Entry* entry = find(address);
+    return entry && entry->held && (entry->held->inMemory || !entry->held->path.isEmpty());
 }
 
 std::optional<QByteArray> UrlCache::bytesOf(Entry& entry) const
 {
-    if (entry.inMemory) {
+    if (!entry.held)
+        return std::nullopt;
+    if (entry.held->inMemory) {
         touch(entry);
-        return entry.bytes;
+        return entry.held->bytes;
     }
-    QFile file(entry.path);
-    if (entry.path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    QFile file(entry.held->path);
+    if (entry.held->path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
 }
@@ -111,27 +152,30 @@ std::optional<QByteArray> UrlCache::bytesOf(Entry& entry) const
 std::optional<QByteArray> UrlCache::bytes(const QString& address) const
 {
     const QMutexLocker lock(&m_lock);
-    const auto it = m_entries.find(address);
-    if (it == m_entries.end())
+    Entry* entry = find(address);
+    if (!entry)
         return std::nullopt;
-    return bytesOf(*it);
+    return bytesOf(*entry);
 }
 
 std::optional<QString> UrlCache::localFileOf(Entry& entry) const
 {
-    if (!entry.path.isEmpty())
-        return entry.path;
-    if (!entry.inMemory || !m_dir.isValid())
+    if (!entry.held)
+        return std::nullopt;
+    Held& held = *entry.held;
+    if (!held.path.isEmpty())
+        return held.path;
+    if (!held.inMemory || !m_dir.isValid())
         return std::nullopt;
     // Numbered names: an address is no safe file name, and a number never collides.
     const QString path = m_dir.filePath(QString::number(++m_nextFile));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(entry.bytes) != entry.bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(held.bytes) != held.bytes.size()) {
         file.remove();
         return std::nullopt;
     }
     // The file holds them now; memory is kept for what has no file.
-    entry.path = path;
+    held.path = path;
     forget(entry);
     return path;
 }
@@ -139,19 +183,19 @@ std::optional<QString> UrlCache::localFileOf(Entry& entry) const
 std::optional<QString> UrlCache::localFile(const QString& address) const
 {
     const QMutexLocker lock(&m_lock);
-    const auto it = m_entries.find(address);
-    if (it == m_entries.end())
+    Entry* entry = find(address);
+    if (!entry)
         return std::nullopt;
-    return localFileOf(*it);
+    return localFileOf(*entry);
 }
 
 std::optional<qint64> UrlCache::byteSize(const QString& address) const
 {
     const QMutexLocker lock(&m_lock);
-    const auto it = m_entries.constFind(address);
-    if (it == m_entries.constEnd())
+    const Entry* entry = find(address);
+    if (!entry)
         return std::nullopt;
-    return it->size;
+    return entry->size;
 }
 
 qint64 UrlCache::bytesInMemory() const
@@ -163,35 +207,35 @@ qint64 UrlCache::bytesInMemory() const
 std::optional<QString> UrlCache::contentType(const QString& address) const
 {
     const QMutexLocker lock(&m_lock);
-    const auto it = m_entries.constFind(address);
-    if (it == m_entries.constEnd())
+    const Entry* entry = find(address);
+    if (!entry)
         return std::nullopt;
-    return it->contentType;
+    return m_types.at(entry->type);
 }
 
 bool UrlCache::getCacheFileName(const QString& address, QString& localFileName) const
 {
     const QMutexLocker lock(&m_lock);
-    const auto it = m_entries.find(address);
-    if (it == m_entries.end())
+    Entry* entry = find(address);
+    if (!entry)
         return false;
-    localFileName = localFileOf(*it).value_or(QString());
+    localFileName = localFileOf(*entry).value_or(QString());
     return true;
 }
 
 std::shared_ptr<const SheetScan> UrlCache::sheetScan(const QString& address) const
 {
     std::optional<QByteArray> bytes;
-    quint64 version = 0;
+    quint32 version = 0;
     {
         const QMutexLocker lock(&m_lock);
-        const auto it = m_entries.find(address);
-        if (it == m_entries.end())
+        Entry* entry = find(address);
+        if (!entry)
             return nullptr;
-        if (it->scan)
-            return it->scan;
-        version = it->version;
-        bytes = bytesOf(*it);
+        if (entry->held && entry->held->scan)
+            return entry->held->scan;
+        version = entry->version;
+        bytes = bytesOf(*entry);
         if (!bytes)
             return nullptr;
         ++m_scansMade;
@@ -199,12 +243,14 @@ std::shared_ptr<const SheetScan> UrlCache::sheetScan(const QString& address) con
     // Scanned without the lock, so that the engine and other readers are not kept waiting.
     auto scan = std::make_shared<const SheetScan>(scanSheet(decodeCachedText(*bytes)));
     const QMutexLocker lock(&m_lock);
-    const auto it = m_entries.find(address);
-    if (it == m_entries.end() || it->version != version)
+    Entry* entry = find(address);
+    if (!entry || entry->version != version)
         return scan; // stored again meanwhile: this scan is of the old bytes
-    if (!it->scan)
-        it->scan = scan;
-    return it->scan;
+    if (!entry->held)
+        entry->held = std::make_unique<Held>();
+    if (!entry->held->scan)
+        entry->held->scan = scan;
+    return entry->held->scan;
 }
 
 quint64 UrlCache::sheetScansMade() const
@@ -215,14 +261,17 @@ quint64 UrlCache::sheetScansMade() const
 
 std::optional<UrlCache::Start> UrlCache::startOf(Entry& entry) const
 {
-    if (entry.inMemory) {
+    if (!entry.held)
+        return std::nullopt;
+    const Held& held = *entry.held;
+    if (held.inMemory) {
         touch(entry);
-        return Start{entry.bytes, true};
+        return Start{held.bytes, true};
     }
-    if (!entry.head.isEmpty())
-        return Start{entry.head, entry.head.size() >= entry.size};
-    QFile file(entry.path);
-    if (entry.path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (!held.head.isEmpty())
+        return Start{held.head, held.head.size() >= entry.size};
+    QFile file(held.path);
+    if (held.path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     // No picture's header lies further in than this.
     QByteArray start = file.read(kPictureHeaderMaxBytes);
@@ -232,18 +281,18 @@ std::optional<UrlCache::Start> UrlCache::startOf(Entry& entry) const
 std::optional<QSize> UrlCache::dimensions(const QString& address) const
 {
     std::optional<Start> start;
-    quint64 version = 0;
+    quint32 version = 0;
     {
         const QMutexLocker lock(&m_lock);
         if (const auto given = m_givenDimensions.constFind(address); given != m_givenDimensions.constEnd())
             return *given;
-        const auto it = m_entries.find(address);
-        if (it == m_entries.end())
+        Entry* entry = find(address);
+        if (!entry)
             return std::nullopt;
-        if (it->dimensionsRead)
-            return it->dimensions;
-        version = it->version;
-        start = startOf(*it);
+        if (entry->dimensions.isValid())
+            return entry->dimensions.isEmpty() ? std::nullopt : std::optional(entry->dimensions);
+        version = entry->version;
+        start = startOf(*entry);
         if (!start)
             return std::nullopt;
     }
@@ -253,12 +302,11 @@ std::optional<QSize> UrlCache::dimensions(const QString& address) const
     if (header.verdict == PictureHeader::Verdict::Known)
         dimensions = QSize(header.width, header.height);
     const QMutexLocker lock(&m_lock);
-    const auto it = m_entries.find(address);
-    if (it == m_entries.end() || it->version != version)
+    Entry* entry = find(address);
+    if (!entry || entry->version != version)
         return dimensions;
-    it->dimensionsRead = true;
-    it->dimensions = dimensions;
-    if (!it->inMemory)
-        forget(*it); // the head has told what it could
+    entry->dimensions = dimensions.value_or(QSize(0, 0));
+    if (entry->held && !entry->held->inMemory)
+        forget(*entry); // the head has told what it could
     return dimensions;
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "base/hashed_index.h"
+#include "base/packed_texts.h"
 #include "css/sheet_scan.h"
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QMutex>
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
 
+#include <deque>
 #include <list>
 #include <memory>
 #include <optional>
@@ -69,25 +73,36 @@ public:
     quint64 sheetScansMade() const;
 
 private:
-    struct Entry {
-        qint64 size = 0;
-        QString contentType;
+    // What only some addresses have: their bytes or first bytes in memory, a file, a sheet's
+    // scan. Most addresses have none of these after a while, so it is kept apart.
+    struct Held {
         QByteArray bytes; // while in memory
         QByteArray head;  // the first bytes of what was not kept, until its dimensions are read
         QString path;     // once written
-        std::list<QString>::iterator recent; // place in m_recent while bytes or head are held
+        std::list<quint32>::iterator recent; // place in m_recent while bytes or head are held
         bool inMemory = false; // the whole bytes are
         bool listed = false;   // in m_recent
-        bool dimensionsRead = false;
-        std::optional<QSize> dimensions;
-        quint64 version = 0; // changes with every store
         std::shared_ptr<const SheetScan> scan;
     };
+    // One per address ever stored, a search's pictures by the hundred thousand: the address
+    // packed once, the type as a number, the rest out of line.
+    struct Entry {
+        PackedTexts::Span address;
+        qint64 size = 0;
+        // Invalid until read from the bytes, then 0 x 0 when they told none: a picture's
+        // header never gives a side of 0.
+        QSize dimensions;
+        quint32 version = 0; // changes with every store; a read outlasting 2^32 stores is none
+        quint32 type = 0;    // in m_types
+        std::unique_ptr<Held> held;
+    };
     // These expect m_lock held.
+    Entry* find(QStringView address) const;
+    quint32 numberOf(const QString& address); // added when new
     void forget(Entry& entry) const; // drops the bytes and the head from memory
     void touch(Entry& entry) const;
     // Counts what the entry now holds in memory, making room for it first.
-    void hold(Entry& entry, const QString& address, qint64 size);
+    Held& hold(quint32 number, qint64 size);
     void replace(Entry& entry, qint64 size, const QByteArray& contentType); // all but the bytes
     std::optional<QByteArray> bytesOf(Entry& entry) const;
     std::optional<QString> localFileOf(Entry& entry) const;
@@ -101,12 +116,18 @@ private:
     qint64 m_budget;
     QTemporaryDir m_dir;
     // Asking for a file or for bytes changes what is held, never what the cache answers.
-    mutable QHash<QString, Entry> m_entries;
+    mutable std::deque<Entry> m_entries; // never removed, so a number names an entry for good
+    // Not a QHash by address: its node and key string took about 300 bytes an address, most
+    // of a large search's memory; packed text and an index of numbers take about 60.
+    PackedTexts m_addresses;
+    HashedIndex m_index; // entry numbers by address
+    QList<QString> m_types{QString()};  // the Content-Types that came, each once
+    QHash<QByteArray, quint32> m_typeIds;
     QHash<QString, QSize> m_givenDimensions; // measured by the engine: they outlast any entry
-    mutable std::list<QString> m_recent; // addresses in memory, least recently used first
+    mutable std::list<quint32> m_recent; // entries in memory, least recently used first
     mutable qint64 m_inMemory = 0;
     mutable quint64 m_nextFile = 0;
-    quint64 m_nextVersion = 0;
+    quint32 m_nextVersion = 0;
     mutable quint64 m_scansMade = 0;
     mutable QMutex m_lock;
 };

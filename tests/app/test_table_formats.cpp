@@ -174,6 +174,33 @@ private slots:
         QCOMPARE(pageTableText(pageTable, format), pages);
     }
 
+    // A large table goes out in pieces that each end a row, so that each piece turns into
+    // UTF-8 on its own; a refused piece stops the writing.
+    void pieces_data() { trickyTextsReadBack_data(); }
+    void pieces()
+    {
+        QFETCH(TableFormat, format);
+        PictureTable table;
+        for (int i = 0; i < 3000; ++i) {
+            const QString address = QStringLiteral("http://h.com/\U0001F600/猫%1.png").arg(i);
+            table.addRow({QStringLiteral("猫%1.png").arg(i), address, QStringLiteral("png"), {}, QStringLiteral("标题\r\n"),
+                          QStringLiteral("http://h.com/"), {}, {}, {}});
+        }
+        const QString rowEnd = format == TableFormat::Csv ? QStringLiteral("\r\n") : QStringLiteral("\n");
+        QByteArray joined;
+        int count = 0;
+        QVERIFY(writePictureTable(table, format, {}, [&](const QString& piece) {
+            ++count;
+            joined += piece.toUtf8();
+            return piece.endsWith(rowEnd);
+        }));
+        QVERIFY(count > 1);
+        QCOMPARE(joined, pictureTableText(table, format));
+        count = 0;
+        QVERIFY(!writePictureTable(table, format, {}, [&count](const QString&) { return ++count < 2; }));
+        QCOMPARE(count, 2);
+    }
+
     void emptyTables_data()
     {
         QTest::addColumn<TableFormat>("format");

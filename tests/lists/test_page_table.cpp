@@ -19,6 +19,8 @@ private slots:
                                   << QStringList{"http://h.com/p.htm"};
         QTest::newRow("default port") << QStringList{"http://h.com:80/", "http://h.com"}
                                       << QStringList{"http://h.com:80/"};
+        QTest::newRow("CJK path, host case") << QStringList{"http://h.com/猫.htm", "http://H.com/猫.htm#x", "http://h.com/狗.htm"}
+                                             << QStringList{"http://h.com/猫.htm", "http://h.com/狗.htm"};
     }
     void keyedByTableKey()
     {

@@ -122,6 +122,32 @@ private slots:
         QVERIFY(cache.bytesInMemory() <= 10);
     }
 
+    // Types are kept once for all addresses: each address still gives its own, the latest.
+    void contentTypes()
+    {
+        UrlCache cache(10);
+        QCOMPARE(cache.contentType("http://h/a.png"), std::nullopt);
+        cache.storeSize("http://h/a.png", 5, "image/png");
+        cache.store("http://h/b.png", "12345", "image/png");
+        cache.storeSize("http://h/c", 5, "text/html; charset=utf-8");
+        cache.store("http://h/b.png", "12345");
+        QCOMPARE(cache.contentType("http://h/a.png"), QString("image/png"));
+        QCOMPARE(cache.contentType("http://h/b.png"), QString());
+        QCOMPARE(cache.contentType("http://h/c"), QString("text/html; charset=utf-8"));
+    }
+
+    // Addresses outside Latin-1 are told apart from each other and from their neighbours.
+    void addressesOfEveryAlphabet()
+    {
+        UrlCache cache(100);
+        const QStringList addresses{"http://h/\u56fe.png", "http://h/\u56ff.png", "http://h/\u00e9.png", "http://h/e.png"};
+        for (qsizetype i = 0; i < addresses.size(); ++i)
+            cache.storeSize(addresses.at(i), i + 1);
+        for (qsizetype i = 0; i < addresses.size(); ++i)
+            QCOMPARE(cache.byteSize(addresses.at(i)), qint64(i + 1));
+        QCOMPARE(cache.byteSize("http://h/\u56fe.pn"), std::nullopt);
+    }
+
     // A resource whose bytes are not held is still known: true, and no file name.
     void sizeOnlyEntryGivesAnEmptyName()
     {

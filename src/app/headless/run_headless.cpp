@@ -18,6 +18,7 @@
 #include "platform/url_cache.h"
 
 #include <QEventLoop>
+#include <QIODevice>
 #include <QTextStream>
 
 #include <optional>
@@ -174,16 +175,30 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
     if (recorder)
         recorder->finish();
 
-    const QByteArray pictures = pictureTableText(session.pictureTable(), options.format, passed);
+    // Written a piece at a time: whole, the text of a large search would take more memory than
+    // the search itself.
+    const auto intoFile = [](QIODevice& file) {
+        return [&file](const QString& piece) {
+            const QByteArray bytes = piece.toUtf8();
+            return file.write(bytes) == bytes.size();
+        };
+    };
     if (options.outputFile.isEmpty()) {
-        out << QString::fromUtf8(pictures);
+        writePictureTable(session.pictureTable(), options.format, passed, [&out](const QString& piece) {
+            out << piece;
+            return true;
+        });
         out.flush();
-    } else if (const auto failure = writeFileAtomically(options.outputFile, pictures)) {
+    } else if (const auto failure = writeFileAtomically(options.outputFile, [&](QIODevice& file) {
+                   return writePictureTable(session.pictureTable(), options.format, passed, intoFile(file));
+               })) {
         err << QStringLiteral("quorvane: cannot write %1: %2").arg(options.outputFile, *failure) << '\n';
         status = 1;
     }
     if (!options.pagesFile.isEmpty()) {
-        if (const auto failure = writeFileAtomically(options.pagesFile, pageTableText(session.pageTable(), options.format))) {
+        if (const auto failure = writeFileAtomically(options.pagesFile, [&](QIODevice& file) {
+                return writePageTable(session.pageTable(), options.format, intoFile(file));
+            })) {
             err << QStringLiteral("quorvane: cannot write %1: %2").arg(options.pagesFile, *failure) << '\n';
             status = 1;
         }

@@ -1,4 +1,4 @@
-#include "lists/packed_texts.h"
+#include "base/packed_texts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -42,4 +42,13 @@ QString PackedTexts::text(Span span) const
     QString text(span.length, Qt::Uninitialized);
     std::memcpy(text.data(), at, size_t(span.length) * 2);
     return text;
+}
+
+bool PackedTexts::equals(Span span, QStringView text) const
+{
+    if (span.length != quint32(text.size()))
+        return false;
+    if (span.wide)
+        return std::memcmp(narrow(span), text.utf16(), size_t(span.length) * 2) == 0;
+    return text.compare(QLatin1StringView(narrow(span), span.length)) == 0;
 }

@@ -23,6 +23,7 @@ public:
     void keepTogether(qsizetype characters);
     Span append(QStringView text);
     QString text(Span span) const;
+    bool equals(Span span, QStringView text) const;
     // The first byte of an ASCII span.
     const char* narrow(Span span) const { return m_pieces[span.offset >> 32].get() + (span.offset & 0xFFFFFFFFu); }
 
