@@ -16,11 +16,7 @@
 #include <algorithm>
 #include <optional>
 
-// All the pages, or only the big ones that keep a renderer busy past its budget, swell it, or
-// stop its snapshot at the element cap before the good parts.
-enum class HostileRows { All, BigPages };
-
-inline void addHostilePageRows(HostileRows rows)
+inline void addHostilePageRows()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("failed");
@@ -28,22 +24,20 @@ inline void addHostilePageRows(HostileRows rows)
     QTest::addColumn<int>("maxElements"); // ...by this many
     QTest::addColumn<int>("maxRequests"); // requests the whole load may make
 
-    if (rows == HostileRows::All) {
-        QTest::newRow("endless picture") << "/hostile/endless.htm" << false << "IMG" << 2 << 3;
-        QTest::newRow("trickling picture") << "/hostile/trickle.htm" << false << "IMG" << 2 << 3;
-        QTest::newRow("connection closed mid-page") << "/hostile/closed.htm" << true << "" << 0 << 1;
-        QTest::newRow("connection reset mid-page") << "/hostile/reset.htm" << true << "" << 0 << 1;
-        QTest::newRow("103 response first") << "/hostile/interim.htm" << false << "IMG" << 1 << 2;
-        QTest::newRow("102 response first") << "/hostile/processing.htm" << false << "IMG" << 1 << 2;
-        QTest::newRow("chunked page") << "/hostile/chunked.htm" << false << "IMG" << 1 << 2;
-        QTest::newRow("chunked page without its last chunk") << "/hostile/chunked_cut.htm" << true << "" << 0 << 1;
-        QTest::newRow("six frames in every frame") << "/hostile/fanout.htm?n=0" << false << "IFRAME" << 6
-                                                   << PageLoad::kMaxDocuments + 1;
-        QTest::newRow("<!--> then a div flood") << "/hostile/empty_comment.htm" << false << "DIV"
-                                                << ParseBounds::kMaxDepth << 2;
-    }
-    // The big pages, which every engine meets. The good parts of the first two stand last,
-    // past the element cap, and past the parser's work bound.
+    QTest::newRow("endless picture") << "/hostile/endless.htm" << false << "IMG" << 2 << 3;
+    QTest::newRow("trickling picture") << "/hostile/trickle.htm" << false << "IMG" << 2 << 3;
+    QTest::newRow("connection closed mid-page") << "/hostile/closed.htm" << true << "" << 0 << 1;
+    QTest::newRow("connection reset mid-page") << "/hostile/reset.htm" << true << "" << 0 << 1;
+    QTest::newRow("103 response first") << "/hostile/interim.htm" << false << "IMG" << 1 << 2;
+    QTest::newRow("102 response first") << "/hostile/processing.htm" << false << "IMG" << 1 << 2;
+    QTest::newRow("chunked page") << "/hostile/chunked.htm" << false << "IMG" << 1 << 2;
+    QTest::newRow("chunked page without its last chunk") << "/hostile/chunked_cut.htm" << true << "" << 0 << 1;
+    QTest::newRow("six frames in every frame") << "/hostile/fanout.htm?n=0" << false << "IFRAME" << 6
+                                               << PageLoad::kMaxDocuments + 1;
+    QTest::newRow("<!--> then a div flood") << "/hostile/empty_comment.htm" << false << "DIV"
+                                            << ParseBounds::kMaxDepth << 2;
+    // The big pages. The good parts of the first two stand last, past the element cap, and
+    // past the parser's work bound.
     QTest::newRow("links past the element cap, then the good ones")
         << "/hostile/links_then_good.htm" << false << "A" << int(kMaxElements + LightPassBounds::kMaxElements) << 2;
     QTest::newRow("<!--> then divs past the work bound, then the good parts")

@@ -32,7 +32,7 @@ private slots:
         f.site.addHostileRoutes();
     }
 
-    void faults_data() { addHostilePageRows(HostileRows::All); }
+    void faults_data() { addHostilePageRows(); }
     void faults()
     {
         QFETCH(QString, path);
