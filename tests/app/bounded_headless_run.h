@@ -8,9 +8,7 @@
 #include <QTimer>
 
 #ifdef QUORVANE_HAVE_WEBENGINE
-#include "platform/chromium/chromium_runtime.h"
-
-#include <QApplication>
+#include "platform/chromium_test_main.h"
 #endif
 
 // A headless run in-process, as main() does it, with the program's name and --headless put
@@ -39,14 +37,7 @@ inline QStringList searchEngines()
 
 // main() of such a table: Chromium is prepared before the application object.
 #ifdef QUORVANE_HAVE_WEBENGINE
-#define QUORVANE_ENGINES_TEST_MAIN(TestObject)                                                     \
-    int main(int argc, char** argv)                                                                \
-    {                                                                                              \
-        prepareChromiumRuntime();                                                                  \
-        QApplication app(argc, argv);                                                              \
-        TestObject test;                                                                           \
-        return QTest::qExec(&test, argc, argv);                                                    \
-    }
+#define QUORVANE_ENGINES_TEST_MAIN(TestObject) QUORVANE_CHROMIUM_TEST_MAIN(TestObject)
 #else
 #define QUORVANE_ENGINES_TEST_MAIN(TestObject) QTEST_GUILESS_MAIN(TestObject)
 #endif

@@ -4,14 +4,13 @@
 // the script pages, and a main() that prepares Chromium before the application object.
 // loadPage, the bounded wait for a page, is the net tests'.
 
+#include "chromium_test_main.h"
 #include "net_test_support.h"
 #include "platform/chromium/chromium_engine.h"
-#include "platform/chromium/chromium_runtime.h"
 #include "platform/url_cache.h"
 #include "site/script_routes.h"
 #include "site/test_site.h"
 
-#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -40,12 +39,3 @@ struct ChromiumFixture {
         return site.listen();
     }
 };
-
-#define QUORVANE_CHROMIUM_TEST_MAIN(TestObject)                                                    \
-    int main(int argc, char** argv)                                                                \
-    {                                                                                              \
-        prepareChromiumRuntime();                                                                  \
-        QApplication app(argc, argv);                                                              \
-        TestObject test;                                                                           \
-        return QTest::qExec(&test, argc, argv);                                                    \
-    }

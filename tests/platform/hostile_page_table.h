@@ -47,11 +47,19 @@ inline void addHostilePageRows()
                                           << ParseBounds::kMaxActiveFormatting * (kAmplifierParagraphs + 1) << 2;
 }
 
-// The good picture among the page's pictures, and whether the good link is among its links;
-// both read the rest of a page whose snapshot was cut short too.
+// The page, and the rest of it read from its bytes where its snapshot was cut short.
+inline QList<DocumentPtr> pageParts(const DocumentPtr& document)
+{
+    QList<DocumentPtr> parts;
+    for (DocumentPtr part = document; part; part = part->restOfPage())
+        parts.append(part);
+    return parts;
+}
+
+// The good picture among the page's pictures, and whether the good link is among its links.
 inline std::optional<Element> goodPicture(const DocumentPtr& document, const QString& src)
 {
-    for (DocumentPtr part = document; part; part = part->restOfPage()) {
+    for (const DocumentPtr& part : pageParts(document)) {
         for (const Element& image : part->getElementsByTagName(QStringLiteral("IMG"))) {
             if (image.src() == src)
                 return image;
@@ -62,21 +70,13 @@ inline std::optional<Element> goodPicture(const DocumentPtr& document, const QSt
 
 inline bool hasLink(const DocumentPtr& document, const QString& href)
 {
-    for (DocumentPtr part = document; part; part = part->restOfPage()) {
+    const auto isGood = [&](const Element& link) { return link.href() == href; };
+    for (const DocumentPtr& part : pageParts(document)) {
         const QList<Element> links = part->links();
-        if (std::any_of(links.cbegin(), links.cend(), [&](const Element& link) { return link.href() == href; }))
+        if (std::any_of(links.cbegin(), links.cend(), isGood))
             return true;
     }
     return false;
-}
-
-// Elements of the tag in the page and its rest.
-inline qsizetype elementCount(const DocumentPtr& document, const QString& tag)
-{
-    qsizetype count = 0;
-    for (DocumentPtr part = document; part; part = part->restOfPage())
-        count += part->getElementsByTagName(tag).size();
-    return count;
 }
 
 // The page and its frames, all deep.
