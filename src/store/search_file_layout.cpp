@@ -11,13 +11,16 @@ namespace {
 static_assert(int(PageStatus::Waiting) == 0 && int(PageStatus::Downloading) == 1 && int(PageStatus::Done) == 2
               && int(PageStatus::Failed) == 3);
 
+const char* const createPages = "CREATE TABLE pages(position INTEGER PRIMARY KEY, title TEXT, address TEXT,"
+                                " status INTEGER NOT NULL, depth INTEGER NOT NULL)";
+const char* const createPictures = "CREATE TABLE pictures(record INTEGER PRIMARY KEY, file_name TEXT, address TEXT,"
+                                   " type TEXT, size TEXT, title TEXT, source TEXT, width TEXT, height TEXT,"
+                                   " download_status TEXT)";
+const char* const createSorts = "CREATE TABLE sorts(step INTEGER PRIMARY KEY, column_index INTEGER NOT NULL,"
+                                " descending INTEGER NOT NULL, records INTEGER NOT NULL)";
+
 const char* const currentTables[] = {
-    "CREATE TABLE pages(position INTEGER PRIMARY KEY, title TEXT, address TEXT,"
-    " status INTEGER NOT NULL, depth INTEGER NOT NULL)",
-    "CREATE TABLE pictures(record INTEGER PRIMARY KEY, file_name TEXT, address TEXT, type TEXT,"
-    " size TEXT, title TEXT, source TEXT, width TEXT, height TEXT, download_status TEXT)",
-    "CREATE TABLE sorts(step INTEGER PRIMARY KEY, column_index INTEGER NOT NULL,"
-    " descending INTEGER NOT NULL, records INTEGER NOT NULL)",
+    createPages, createPictures, createSorts,
     "CREATE TABLE settings(name TEXT PRIMARY KEY, value TEXT)",
 };
 
@@ -27,12 +30,7 @@ const char* const currentTables[] = {
 const char* const fromVersion1[] = {
     "ALTER TABLE pages RENAME TO pages_version_1",
     "ALTER TABLE pictures RENAME TO pictures_version_1",
-    "CREATE TABLE pages(position INTEGER PRIMARY KEY, title TEXT, address TEXT,"
-    " status INTEGER NOT NULL, depth INTEGER NOT NULL)",
-    "CREATE TABLE pictures(record INTEGER PRIMARY KEY, file_name TEXT, address TEXT, type TEXT,"
-    " size TEXT, title TEXT, source TEXT, width TEXT, height TEXT, download_status TEXT)",
-    "CREATE TABLE sorts(step INTEGER PRIMARY KEY, column_index INTEGER NOT NULL,"
-    " descending INTEGER NOT NULL, records INTEGER NOT NULL)",
+    createPages, createPictures, createSorts,
     "INSERT INTO pages(position, title, address, status, depth)"
     " SELECT position, title, address, CASE status WHEN '正在下载' THEN 1 WHEN '提取完成' THEN 2"
     " WHEN '下载出错' THEN 3 ELSE 0 END, 0 FROM pages_version_1",
