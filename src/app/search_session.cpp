@@ -284,14 +284,17 @@ void SearchSession::runTimerWork()
 {
     timer1Tick();
     timer2Tick();
+    // The deadlines are those the dispatch saw: a hold or Crawl-delay that passes while it
+    // runs must still wake the search, or its rows would wait for the next page time-out.
+    const double dispatchedAt = m_clock.now();
     // Without a period there is no pace to keep: every free slot gets a row now.
     while (m_running && dispatchOne()) {
     }
-    armNextDeadline();
+    armNextDeadline(dispatchedAt);
     emit timerWorkDone();
 }
 
-void SearchSession::armNextDeadline()
+void SearchSession::armNextDeadline(double dispatchedAt)
 {
     std::optional<double> next;
     auto consider = [&next](double at) {
@@ -312,9 +315,9 @@ void SearchSession::armNextDeadline()
     }
     if (m_colour == ActivityColour::LightGreen)
         consider(m_slots.lastDispatchTime() + m_pace.pageTimeout);
-    if (const std::optional<double> opens = m_siteRules.nextOpening(); opens && m_running)
+    if (const std::optional<double> opens = m_siteRules.nextOpening(dispatchedAt); opens && m_running)
         consider(*opens);
-    if (const std::optional<double> release = m_holds.nextRelease(m_clock.now()))
+    if (const std::optional<double> release = m_holds.nextRelease(dispatchedAt))
         consider(*release);
     if (!next) {
         m_deadline.stop();

@@ -117,7 +117,7 @@ private:
     void wake();
     void runTimerWork();
     bool dispatchOne();
-    void armNextDeadline();
+    void armNextDeadline(double dispatchedAt);
     void connectBrowser(int slot, Browser* browser);
     void documentComplete(int slot, const QString& address);
     void setStatusPanel(int panel, const QString& text);

@@ -266,9 +266,9 @@ bool SiteRules::mayDispatch(const QString& site, int depth, double now)
     return false;
 }
 
-std::optional<double> SiteRules::nextOpening() const
+std::optional<double> SiteRules::nextOpening(double now) const
 {
-    if (m_nextOpening && *m_nextOpening > m_clock.now())
+    if (m_nextOpening && *m_nextOpening > now)
         return m_nextOpening;
     return std::nullopt;
 }

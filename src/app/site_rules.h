@@ -62,8 +62,8 @@ public:
     // The row at this position was dispatched now.
     void dispatched(int position);
     // When nextRow() last held a site back for its Crawl-delay: the earliest time it opens,
-    // while that is still ahead.
-    std::optional<double> nextOpening() const;
+    // if that is after now.
+    std::optional<double> nextOpening(double now) const;
     // No site file on its way and no link waiting for one.
     bool isIdle() const { return m_requests.isEmpty() || !m_files; }
     // Links robots.txt kept out of the queue, each address once.
