@@ -57,14 +57,44 @@ CurlSession::~CurlSession()
         curl_easy_setopt(transfer.key(), CURLOPT_SHARE, nullptr);
     }
     m_transfers.clear();
+    for (CURL* spare : m_spareHandles)
+        curl_easy_cleanup(spare);
     curl_multi_cleanup(m_multi); // the notifiers go with this object's children
     curl_share_cleanup(m_shared);
 }
 
+CURL* CurlSession::takeHandle()
+{
+    if (m_spareHandles.empty()) {
+        CURL* easy = curl_easy_init();
+        if (easy) {
+            // Once per handle: a reset keeps the share and the cookie engine, and curl keeps
+            // every cookie file it was given, to read them all again at each transfer.
+            curl_easy_setopt(easy, CURLOPT_SHARE, m_shared);
+            curl_easy_setopt(easy, CURLOPT_COOKIEFILE, ""); // cookies on, none read from a file
+        }
+        return easy;
+    }
+    CURL* easy = m_spareHandles.back();
+    m_spareHandles.pop_back();
+    curl_easy_reset(easy);
+    return easy;
+}
+
+void CurlSession::giveBack(CURL* easy)
+{
+    if (!easy)
+        return;
+    remove(easy);
+    if (m_spareHandles.size() >= kHandlesKept) {
+        curl_easy_cleanup(easy);
+        return;
+    }
+    m_spareHandles.push_back(easy);
+}
+
 bool CurlSession::add(CURL* easy, Done done)
 {
-    curl_easy_setopt(easy, CURLOPT_SHARE, m_shared);
-    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, ""); // cookies on, none read from a file
     if (curl_multi_add_handle(m_multi, easy) != CURLM_OK)
         return false;
     m_transfers.insert(easy, std::move(done));

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -26,13 +27,24 @@ class CurlSession : public QObject {
 public:
     static constexpr long kConnectionsPerHost = 6;
     static constexpr long kConnectionsKept = 32; // idle ones, all hosts together
+    static constexpr size_t kHandlesKept = 32;     // ended transfers' handles kept: about a search's most at once
     // Called once when a transfer ends, from the event loop and never from inside curl.
     using Done = std::function<void(CURLcode result)>;
 
     explicit CurlSession(QObject* parent = nullptr);
     ~CurlSession() override;
 
-    // Starts the transfer; false when curl refused it (done() is then never called).
+    // A handle for a new transfer, sharing the session's cookies: one an ended transfer gave
+    // back, reset to curl's defaults, or a new one; null when curl cannot make one. A handle
+    // keeps its buffers across a reset, so a search does not allocate and clear them again
+    // for every request.
+    CURL* takeHandle();
+    // Takes back a handle that is in no transfer: kept for takeHandle(), or cleaned up when
+    // enough are kept.
+    void giveBack(CURL* easy);
+
+    // Starts the transfer of a handle from takeHandle(); false when curl refused it (done()
+    // is then never called).
     bool add(CURL* easy, Done done);
     // Ends a transfer at once; its done() is not called and curl calls none of its
     // callbacks any more. Unknown handles are ignored.
@@ -71,6 +83,7 @@ private:
     QTimer m_timer;
     QHash<curl_socket_t, Watch> m_sockets;
     QHash<CURL*, Done> m_transfers;
+    std::vector<CURL*> m_spareHandles;
     HttpSettings m_settings;
     std::unique_ptr<QTemporaryFile> m_trusted; // the system's certificates and the --ca-file ones
     QSet<QString> m_refusedSites;

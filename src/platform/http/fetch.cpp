@@ -80,7 +80,7 @@ Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const Fetch
     m_idle.start(m_limits.idleTimeoutMs);
     m_sinceActivity.start();
 
-    m_easy = isWebAddress(url) && m_session ? curl_easy_init() : nullptr;
+    m_easy = isWebAddress(url) && m_session ? m_session->takeHandle() : nullptr;
     if (m_easy) {
         curl_easy_setopt(m_easy, CURLOPT_URL, url.toEncoded(QUrl::FullyEncoded).constData());
         curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -129,8 +129,9 @@ void Fetch::dropHandle()
     if (!m_easy)
         return;
     if (m_session)
-        m_session->remove(m_easy);
-    curl_easy_cleanup(m_easy);
+        m_session->giveBack(m_easy);
+    else
+        curl_easy_cleanup(m_easy); // the session has gone, and let go of it
     m_easy = nullptr;
 }
 
@@ -296,11 +297,7 @@ QString Fetch::failure(CURLcode code) const
 void Fetch::complete(CURLcode code)
 {
     m_idle.stop();
-    if (m_easy) {
-        // Finished inside curl: the session let go of the handle already.
-        curl_easy_cleanup(m_easy);
-        m_easy = nullptr;
-    }
+    dropHandle(); // finished inside curl: the session let go of its transfer already
 
     FetchResult result;
     result.url = m_finalUrl;
