@@ -7,6 +7,10 @@
 #   bench/real_site.sh [PROGRAM...]        default: build/quorvane
 #   ROUNDS=3 bench/real_site.sh build/quorvane /path/to/older/quorvane
 #   SENDFILE=on bench/real_site.sh ...    nginx as Debian ships it (sendfile on); off by default
+#   FLOOR=on bench/real_site.sh ...       adds the floor: every address the first program asked
+#                                         for, fetched once by curl on 6 connections, while
+#                                         gumbo alone parses the pages on 2 threads
+#                                         (build/bench_parse_floor, or PARSE_FLOOR)
 #
 # Several programs may be given (say a build before and one after a change); every round
 # runs wget and each of them once, in an order that rotates from round to round.
@@ -18,9 +22,12 @@ programs=("$@")
 rounds=${ROUNDS:-3}
 sendfile=${SENDFILE:-off}
 [ "$sendfile" = on ] || [ "$sendfile" = off ] || { echo "SENDFILE is on or off" >&2; exit 2; }
+floor=${FLOOR:-off}
+parse_floor=${PARSE_FLOOR:-build/bench_parse_floor}
+[ "$floor" = off ] || [ -x "$parse_floor" ] || { echo "FLOOR=on needs $parse_floor" >&2; exit 2; }
 
 missing=()
-for package in gimp-help-en nginx-light wget time; do
+for package in gimp-help-en nginx-light wget time curl; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -77,7 +84,12 @@ run() {
     local name=$1 times="$work/time.txt" out="$work/out" pages found
     rm -rf "$out" && mkdir -p "$out"
     : >"$work/access.log"
-    if [ "$name" = wget ]; then
+    if [ "$name" = floor ]; then
+        /usr/bin/time -v -o "$times" bash -c 'curl -s --no-progress-meter --parallel --parallel-max 6 -K "$1" 2>/dev/null & "$2" --threads 2 "${@:3}" 2>/dev/null & wait' \
+            _ "$work/floor.curl" "$parse_floor" "${floor_pages[@]}"
+        pages=${#floor_pages[@]}
+        found=$(grep -Eic "${pictures%\$}\"\$" "$work/floor.curl" || true)
+    elif [ "$name" = wget ]; then
         /usr/bin/time -v -o "$times" wget -q -r -l inf -p --no-parent -e robots=off -P "$out" "$start" || true
         pages=$(find "$out" -type f -name '*.html' | wc -l)
         found=$(find "$out" -type f | grep -Eic "$pictures" || true)
@@ -102,6 +114,16 @@ run() {
 }
 
 contenders=(wget "${programs[@]}")
+if [ "$floor" = on ]; then
+    # The first program's requests, each address once: what the floor fetches and parses.
+    run "${programs[0]}"
+    : >"$work/results.txt"
+    cut -d' ' -f3 "$work/access.log" | sort -u |
+        awk -v base="http://127.0.0.1:$port" '{ printf "url = \"%s%s\"\noutput = \"/dev/null\"\n", base, $0 }' >"$work/floor.curl"
+    mapfile -t floor_pages < <(awk '$2 == 200 { sub(/[?#].*/, "", $3); if ($3 ~ /\.html$/) print $3 }' "$work/access.log" |
+        sort -u | sed "s|^|$site|")
+    contenders+=(floor)
+fi
 count=${#contenders[@]}
 for round in $(seq 0 $((rounds - 1))); do
     for i in $(seq 0 $((count - 1))); do
