@@ -1,5 +1,7 @@
 #include "app/engines/engine_factory.h"
 
+#include "app/engines/engine_slots.h"
+
 #include "platform/http/curl_session.h"
 #include "platform/net/net_engine.h"
 
@@ -34,7 +36,13 @@ std::variant<BuiltEngine, QString> buildEngine(const EngineChoice& choice, UrlCa
         if (choice.pageTimeoutMs > 0)
             chromium->setPageTimeout(choice.pageTimeoutMs);
         chromium->setWorkers(workers);
-        built.browsers = makeBrowsers(*chromium, choice.slotCount);
+        const int allowed = chromiumSlotsAllowed(choice.slotCount, availableMemoryBytes());
+        if (allowed < choice.slotCount)
+            built.notes.append(QStringLiteral("%1 slots asked for; Chromium loads %2 pages at once, at most %3 and "
+                                              "one per %4 MiB of memory available")
+                                   .arg(choice.slotCount).arg(allowed).arg(kMostChromiumSlots)
+                                   .arg(kChromiumSlotBytes / (1024 * 1024)));
+        built.browsers = makeBrowsers(*chromium, allowed);
         if (!built.settingsFailure) {
             if (const std::optional<QString> note = chromium->waitForCookies())
                 built.notes.append(*note);
