@@ -6,6 +6,7 @@ packages+=(python3) # the table-format tests read the files back with its csv an
 packages+=(dpkg-dev file desktop-file-utils appstream) # the Debian package and its checks in CI
 packages+=(qt6-tools-dev qt6-l10n-tools) # lrelease for the window's English translation
 packages+=(libcurl4-openssl-dev zlib1g-dev) # the net engine's transfers; gzip-packed sitemaps
+packages+=(libjemalloc-dev) # the net engine's program allocates through jemalloc
 packages+=(qt6-image-formats-plugins libqt6svg6) # Qt's readers of webp, tiff, svg and the rest
 packages+=(openssl nginx-light) # the TLS and HTTP/2 tests make a certificate and serve with it
 packages+=(qt6-translations-l10n) # Qt's own buttons and dialogs in Chinese
