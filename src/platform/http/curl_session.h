@@ -39,8 +39,8 @@ public:
     // keeps its buffers across a reset, so a search does not allocate and clear them again
     // for every request.
     CURL* takeHandle();
-    // Takes back a handle that is in no transfer: kept for takeHandle(), or cleaned up when
-    // enough are kept.
+    // Takes back a handle, ending its transfer if it is in one: kept for takeHandle(), or
+    // cleaned up when enough are kept.
     void giveBack(CURL* easy);
 
     // Starts the transfer of a handle from takeHandle(); false when curl refused it (done()
