@@ -71,7 +71,7 @@ int PictureTable::addRows(std::span<const PictureRow> rows)
     // The keys first: the view hears how many rows come before any of them is there. Every
     // row's index slot is asked for before the first is looked at, and the pools are read
     // meanwhile, so that the waits for memory overlap with work.
-    m_index.reserve(qsizetype(m_records.size() + rows.size()));
+    m_index.reserve(qsizetype(std::min<size_t>(m_records.size() + rows.size(), m_inMemory)));
     for (const PictureRow& row : rows) {
         const Key key = keyOf(row.address, m_key);
         const quint32 hash = HashedIndex::hashOf(key.text);
@@ -81,17 +81,24 @@ int PictureTable::addRows(std::span<const PictureRow> rows)
             adding.pooled[slot] = m_pools[slot].find(pooledText(row, slot));
     }
     // The rows taken move to the front of m_adding; a row's record is first + its place there.
-    const auto first = quint32(m_records.size());
+    const auto first = quint32(size());
     size_t taken = 0;
     QString earlierKey;
     for (size_t i = 0; i < m_adding.size(); ++i) {
         const Adding adding = m_adding[i];
-        const bool known = m_index.findOrInsert(adding.hash, first + quint32(taken), [&](quint32 other) {
-            const QStringView key = keyOf(adding.row->address, m_key).text;
-            if (other < first)
-                return hasKey(m_records[other], key);
-            return keyOf(m_adding[other - first].row->address, earlierKey).text == key;
-        }).has_value();
+        const quint32 record = first + quint32(taken);
+        const auto filedUnder = [&](quint32 other) {
+            return recordHasKey(other, keyOf(adding.row->address, m_key).text, first, earlierKey);
+        };
+        bool known;
+        if (record < m_inMemory) {
+            known = m_index.findOrInsert(adding.hash, record, filedUnder).has_value();
+        } else {
+            // Past the rows in memory: the archive is asked only when no row at hand has the key.
+            known = m_index.find(adding.hash, filedUnder).has_value()
+                    || (m_recentFirst > m_inMemory && findArchived(keyOf(adding.row->address, m_key).text))
+                    || m_recentIndex.findOrInsert(adding.hash, record, filedUnder).has_value();
+        }
         if (!known)
             m_adding[taken++] = adding;
     }
@@ -102,6 +109,14 @@ int PictureTable::addRows(std::span<const PictureRow> rows)
     beginInsertRows({}, size(), size() + added - 1);
     for (const Adding& adding : m_adding) {
         const PictureRow& row = *adding.row;
+        if (m_records.size() >= m_inMemory) {
+            if (!m_order.empty()) {
+                m_order.push_back(quint32(size()));
+                m_rowOfRecord.push_back(quint32(size()));
+            }
+            m_recent.push_back(row);
+            continue;
+        }
         Record packed = pack(row.address, row.fileName, row.size);
         packed.addressIsKey = adding.addressIsKey;
         for (int slot = 0; slot < pooledTotal; ++slot)
@@ -135,7 +150,11 @@ std::optional<int> PictureTable::rowOfAddress(const QString& address) const
 
 PictureRow PictureTable::row(int index) const
 {
-    const Record& record = m_records.at(recordAt(index));
+    if (index < 0 || index >= size())
+        return {};
+    if (const quint32 number = recordAt(index); number >= m_records.size())
+        return outsideRow(number, index).value_or(PictureRow{});
+    const Record& record = m_records[recordAt(index)];
     return {text(record, FileName), text(record, Address), text(record, Type),
             text(record, Size),     text(record, Title),   text(record, Source),
             text(record, Width),    text(record, Height),  text(record, DownloadStatus)};
@@ -143,8 +162,12 @@ PictureRow PictureTable::row(int index) const
 
 QString PictureTable::cellText(int row, Column column) const
 {
-    if (row < 0 || row >= size())
+    if (row < 0 || row >= size() || column < 0 || column >= columnTotal)
         return {};
+    if (const quint32 record = recordAt(row); record >= m_records.size()) {
+        PictureRow outside = outsideRow(record, row).value_or(PictureRow{});
+        return cellOf(outside, column);
+    }
     return text(m_records[recordAt(row)], column);
 }
 
@@ -152,6 +175,19 @@ void PictureTable::setCell(int row, Column column, const QString& text)
 {
     if (row < 0 || row >= size() || column == Address)
         return; // the address is the key and never changes
+    if (const quint32 number = recordAt(row); number >= m_records.size()) {
+        // A row the file cannot give is left as the file has it.
+        std::optional<PictureRow> read = outsideRow(number, row);
+        if (!read)
+            return;
+        PictureRow outside = std::move(*read);
+        if (cellOf(outside, column) == text)
+            return;
+        cellOf(outside, column) = text;
+        setOutsideRow(number, std::move(outside));
+        emit dataChanged(index(row, column), index(row, column));
+        return;
+    }
     Record& record = m_records[recordAt(row)];
     if (const int slot = pooledSlot(column); slot >= 0) {
         record.pooled[slot] = m_pools[slot].intern(text);
@@ -172,6 +208,32 @@ void PictureTable::setFigures(int row, const PictureFigures& figures)
 {
     if (row < 0 || row >= size())
         return;
+    if (const quint32 number = recordAt(row); number >= m_records.size()) {
+        std::optional<PictureRow> read = outsideRow(number, row);
+        if (!read)
+            return;
+        PictureRow outside = std::move(*read);
+        int first = columnTotal;
+        int last = -1;
+        const auto put = [&](Column column, const QString& text) {
+            if (text.isEmpty() || cellOf(outside, column) == text)
+                return;
+            cellOf(outside, column) = text;
+            first = std::min(first, int(column));
+            last = std::max(last, int(column));
+        };
+        if (figures.byteSize && *figures.byteSize >= 0)
+            put(Size, formatSizeKb(double(*figures.byteSize)));
+        if (figures.width && *figures.width >= 1)
+            put(Width, QString::number(*figures.width));
+        if (figures.height && *figures.height >= 1)
+            put(Height, QString::number(*figures.height));
+        if (last < 0)
+            return;
+        setOutsideRow(number, std::move(outside));
+        emit dataChanged(index(row, first), index(row, last));
+        return;
+    }
     Record& record = m_records[recordAt(row)];
     int first = columnTotal;
     int last = -1;
@@ -203,7 +265,7 @@ void PictureTable::setFigures(int row, const PictureFigures& figures)
 
 void PictureTable::reserve(int rows)
 {
-    m_index.reserve(rows);
+    m_index.reserve(std::min<qsizetype>(rows, m_inMemory));
 }
 
 void PictureTable::sortByColumnClick(int columnIndex)
@@ -217,6 +279,19 @@ void PictureTable::sortBy(Column column, Qt::SortOrder order)
 {
     if (column < 0 || column >= columnTotal)
         return;
+    std::vector<quint32> records;
+    if (hasOutsideRows()) {
+        // SQLite sorts what memory cannot hold, once it holds every row.
+        if (m_archiveBehind)
+            emit archiveWanted();
+        if (m_archiveBehind)
+            return;
+        std::optional<std::vector<quint32>> ordered =
+            m_archive->orderedRecords(column, order == Qt::DescendingOrder, quint32(size()), m_rowOfRecord);
+        if (!ordered)
+            return;
+        records = std::move(*ordered);
+    }
     m_sortKey = column;
     m_sortOrder = order;
     const PictureSort click{column, order, size()};
@@ -225,13 +300,12 @@ void PictureTable::sortBy(Column column, Qt::SortOrder order)
     else
         m_sorts.push_back(click);
     if (size() >= 2)
-        reorder();
+        reorder(records.empty() ? sortedRecords(column, order == Qt::DescendingOrder) : std::move(records));
     emit sorted();
 }
 
-void PictureTable::reorder()
+void PictureTable::reorder(std::vector<quint32> order)
 {
-    std::vector<quint32> order = sortedRecords(Column(m_sortKey), m_sortOrder == Qt::DescendingOrder);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOf(order.size());
     for (size_t to = 0; to < order.size(); ++to)
@@ -319,6 +393,44 @@ std::vector<quint32> PictureTable::sortedRecords(Column column, bool descending)
         keys[r] = std::string_view(folded).substr(start, ends[r] - start);
     }
     return orderByBytes(keys, rows, descending);
+}
+
+QByteArray PictureTable::sortKey(Column column, const QString& cell)
+{
+    if (column == Size || column == Width || column == Height) {
+        const quint64 bits = orderedBits(sizeCellValue(cell).value_or(-1.0));
+        QByteArray key(8, Qt::Uninitialized);
+        for (int i = 0; i < 8; ++i)
+            key[i] = char(bits >> (56 - 8 * i));
+        return key;
+    }
+    const QString folded = cell.toCaseFolded();
+    if (column == FileName || column == Address)
+        return folded.toUtf8();
+    // The pools rank their texts as QString compares them: by UTF-16 code unit.
+    QByteArray key(folded.size() * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        key[2 * i] = char(folded[i].unicode() >> 8);
+        key[2 * i + 1] = char(folded[i].unicode());
+    }
+    return key;
+}
+
+qint64 PictureTable::storedKeyHash(const QString& address)
+{
+    QString scratch;
+    return storedHashOfKey(keyOf(address, scratch).text);
+}
+
+qint64 PictureTable::storedHashOfKey(QStringView key)
+{
+    // FNV-1a over the key's UTF-16 code units: small, and defined once and for all.
+    quint64 hash = 14695981039346656037ull;
+    for (const QChar c : key) {
+        hash = (hash ^ (c.unicode() & 0xff)) * 1099511628211ull;
+        hash = (hash ^ (c.unicode() >> 8)) * 1099511628211ull;
+    }
+    return qint64(hash);
 }
 
 int PictureTable::pooledSlot(Column column)
@@ -420,10 +532,28 @@ bool PictureTable::hasKey(const Record& record, QStringView key) const
     return m_texts.equals(address, key);
 }
 
+bool PictureTable::recordHasKey(quint32 record, QStringView key, quint32 first, QString& scratch) const
+{
+    if (record >= first)
+        return keyOf(m_adding[record - first].row->address, scratch).text == key;
+    if (record < m_records.size())
+        return hasKey(m_records[record], key);
+    return keyOf(m_recent[record - m_recentFirst].address, scratch).text == key;
+}
+
 std::optional<quint32> PictureTable::findRecord(QStringView key) const
 {
     // Records beyond the table's end are rows addRows has yet to add.
-    return m_index.find(HashedIndex::hashOf(key), [&](quint32 record) {
-        return record < m_records.size() && hasKey(m_records[record], key);
-    });
+    const quint32 hash = HashedIndex::hashOf(key);
+    const auto filedUnder = [&](quint32 record) {
+        QString scratch;
+        return record < quint32(size()) && recordHasKey(record, key, quint32(size()), scratch);
+    };
+    if (const std::optional<quint32> found = m_index.find(hash, filedUnder))
+        return found;
+    if (!hasOutsideRows())
+        return std::nullopt;
+    if (const std::optional<quint32> found = m_recentIndex.find(hash, filedUnder))
+        return found;
+    return m_recentFirst > m_records.size() ? findArchived(key) : std::nullopt;
 }

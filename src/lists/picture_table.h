@@ -2,6 +2,7 @@
 
 #include "base/hashed_index.h"
 #include "base/packed_texts.h"
+#include "lists/picture_archive.h"
 #include "lists/text_pool.h"
 
 #include <QAbstractTableModel>
@@ -9,32 +10,12 @@
 #include <QStringList>
 
 #include <deque>
+#include <limits>
+#include <map>
 #include <optional>
+#include <unordered_map>
 #include <span>
 #include <vector>
-
-// One picture: nine columns, as the list shows them.
-struct PictureRow {
-    QString fileName;
-    QString address;
-    QString type;
-    QString size; // kilobytes as formatSizeKb writes them, or empty
-    QString title;
-    QString source;
-    QString width;
-    QString height;
-    QString downloadStatus;
-};
-
-// One header click as the table took it: the column, the direction it gave, and how many
-// rows the table held then. A table's order is its records in the order they were added,
-// ordered by each of its clicks in turn, each over the rows there were at the time.
-struct PictureSort {
-    int column = 0; // a PictureTable::Column
-    Qt::SortOrder order = Qt::AscendingOrder;
-    int records = 0;
-    friend bool operator==(const PictureSort&, const PictureSort&) = default;
-};
 
 // What was measured of a picture; each figure may be missing.
 struct PictureFigures {
@@ -49,7 +30,8 @@ struct PictureFigures {
 // A million rows fit in about a hundred bytes each: the address, file name and size are
 // packed end to end (one byte a character for ASCII), the texts that repeat down a column
 // are kept once, the address index holds record numbers, and a sort moves only a list of
-// record numbers.
+// record numbers. A search bigger than memory keeps only its first rows so: the rows past
+// a bound live in an archive, the search's file, and are read back a window at a time.
 class PictureTable : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -75,7 +57,10 @@ public:
     std::optional<int> rowOfAddress(const QString& address) const;
     PictureRow row(int index) const;
     QString cellText(int row, Column column) const;
-    int size() const { return int(m_records.size()); }
+    int size() const
+    {
+        return m_records.size() < m_inMemory ? int(m_records.size()) : int(m_recentFirst + m_recent.size());
+    }
     // For the download columns (width, height, download status).
     void setCell(int row, Column column, const QString& text);
     // Fills the row's "大小[KB]" (as formatSizeKb writes it), "宽度" and "高度" (plain integers)
@@ -84,6 +69,16 @@ public:
     // once, of the cells that changed.
     void setFigures(int row, const PictureFigures& figures);
     void reserve(int rows);
+
+    // From now on, rows from record rowsInMemory on leave memory once archive holds them
+    // (rowsArchived). The archive must already hold every row the table has. Once only.
+    void keepRowsIn(PictureArchive* archive, int rowsInMemory);
+    // The archive holds every row as the table has it now: the rows past the bound go.
+    void rowsArchived();
+    // Appends count rows the archive holds already, past the rows in memory: a resumed
+    // search's. False, and nothing changes, when the table's rows in memory do not reach
+    // the bound or the archive lacks a change.
+    bool appendArchived(int count);
 
     // A click on the header of column columnIndex (1-based, 1 is "文件名"): flips the
     // table-wide direction and orders the rows once by that column. Text columns compare
@@ -101,6 +96,14 @@ public:
     // before either, so the later click alone gives the same rows.
     const std::vector<PictureSort>& sorts() const { return m_sorts; }
 
+    // The bytes a sort by column compares for a cell, as the table compares them itself: the
+    // text folded to lower case, a number's bits, or the folded text in UTF-16 for the
+    // columns kept once per text. For an archive that sorts what the table does not hold.
+    static QByteArray sortKey(Column column, const QString& cell);
+    // A hash of address's table key that stays the same from run to run and version to
+    // version, unlike the index's: a search file keeps it.
+    static qint64 storedKeyHash(const QString& address);
+
     // A row's record number (its place in the order rows were added) and back; both must
     // be below size().
     quint32 recordAt(int row) const { return m_order.empty() ? quint32(row) : m_order[row]; }
@@ -109,6 +112,9 @@ public:
 signals:
     // After every header click (sortBy), whether rows moved or not.
     void sorted();
+    // A sort of a table with rows outside memory needs the archive to hold every row: the
+    // one who writes it writes now, and says so with rowsArchived().
+    void archiveWanted();
 
 private:
     // The columns kept once per distinct text, in Column order from Type on, Size left out.
@@ -144,11 +150,24 @@ private:
     Record pack(const QString& address, const QString& fileName, const QString& size);
     void setSize(Record& record, const QString& size);
     QString text(const Record& record, Column column) const;
-    // Orders the rows by m_sortKey in m_sortOrder.
-    void reorder();
+    // Gives the rows the order of records.
+    void reorder(std::vector<quint32> records);
+    // A record past the rows in memory: from the rows waiting for the archive, the rows
+    // changed since, or the archive, which is read for the rows from row on at once.
+    // Nothing when the archive cannot be read.
+    std::optional<PictureRow> outsideRow(quint32 record, int row) const;
+    // Keeps a changed row past the rows in memory until the archive has it.
+    void setOutsideRow(quint32 record, PictureRow row);
+    bool hasOutsideRows() const { return size_t(size()) > m_records.size(); }
+    static QString& cellOf(PictureRow& row, Column column);
+    static qint64 storedHashOfKey(QStringView key);
     // The key of address: the address itself when it is its own key, else built in scratch.
     static Key keyOf(const QString& address, QString& scratch);
     bool hasKey(const Record& record, QStringView key) const;
+    // Whether record (in memory, waiting for the archive, or being added from m_adding
+    // at first on) is filed under key.
+    bool recordHasKey(quint32 record, QStringView key, quint32 first, QString& scratch) const;
+    std::optional<quint32> findArchived(QStringView key) const;
     std::optional<quint32> findRecord(QStringView key) const;
     // The records in the order of a sort by column.
     std::vector<quint32> sortedRecords(Column column, bool descending) const;
@@ -165,4 +184,17 @@ private:
     std::vector<PictureSort> m_sorts;
     QString m_key; // while adding: the key of a row's address, when it is not the address itself
     std::vector<Adding> m_adding; // the rows addRows takes, while it adds them
+
+    PictureArchive* m_archive = nullptr;
+    quint32 m_inMemory = std::numeric_limits<quint32>::max(); // records below it are in m_records
+    // Records from m_inMemory to m_recentFirst are in the archive only; from m_recentFirst
+    // on, they wait in m_recent for the next write.
+    quint32 m_recentFirst = 0;
+    std::vector<PictureRow> m_recent;
+    HashedIndex m_recentIndex;
+    std::map<quint32, PictureRow> m_changed; // archived rows changed since the last write
+    mutable std::unordered_map<quint32, PictureRow> m_read; // archived rows read lately
+    mutable int m_lastReadRow = -1;
+    quint32 m_writtenBefore = 0; // the table's size at the write before the last
+    bool m_archiveBehind = false; // a row changed since the archive last held them all
 };
