@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QFile>
 
-UrlCache::UrlCache(qint64 budgetBytes)
-    : m_budget(budgetBytes), m_dir(cacheFolderTemplate(QDir::tempPath()))
+UrlCache::UrlCache(qint64 budgetBytes, quint32 entryLimit)
+    : m_budget(budgetBytes), m_entryLimit(std::max(entryLimit, 2u)), m_dir(cacheFolderTemplate(QDir::tempPath()))
 {
     // What a killed run left behind goes now, since that run never will.
     removeStaleCacheFolders(QDir::tempPath());
@@ -23,6 +23,8 @@ UrlCache::Entry* UrlCache::find(QStringView address) const
 
 quint32 UrlCache::numberOf(const QString& address)
 {
+    if (m_entries.size() >= m_entryLimit && !find(address))
+        forgetOldEntries();
     const auto next = quint32(m_entries.size());
     const std::optional<quint32> known = m_index.findOrInsert(HashedIndex::hashOf(address), next, [&](quint32 number) {
         return m_addresses.equals(m_entries[number].address, address);
@@ -31,6 +33,31 @@ quint32 UrlCache::numberOf(const QString& address)
         return *known;
     m_entries.emplace_back().address = m_addresses.append(address);
     return next;
+}
+
+void UrlCache::forgetOldEntries()
+{
+    const size_t oldEnd = m_entries.size() / 2;
+    std::deque<Entry> kept;
+    PackedTexts addresses;
+    HashedIndex index;
+    std::vector<quint32> renumbered(m_entries.size(), 0);
+    for (size_t number = 0; number < m_entries.size(); ++number) {
+        Entry& entry = m_entries[number];
+        if (number < oldEnd && !entry.held)
+            continue;
+        const QString address = m_addresses.text(entry.address);
+        renumbered[number] = quint32(kept.size());
+        index.findOrInsert(HashedIndex::hashOf(address), quint32(kept.size()), [](quint32) { return false; });
+        entry.address = addresses.append(address);
+        kept.push_back(std::move(entry));
+    }
+    // The list of entries in memory keeps its order and its nodes, which the entries point to.
+    for (quint32& number : m_recent)
+        number = renumbered[number];
+    m_entries = std::move(kept);
+    m_addresses = std::move(addresses);
+    m_index = std::move(index);
 }
 
 void UrlCache::forget(Entry& entry) const

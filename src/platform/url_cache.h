@@ -21,16 +21,20 @@
 // it, the snapshot takes picture sizes from it and the downloads take pictures from it.
 // Bytes are held in memory up to a budget, the least recently used leaving first; a file
 // in a private temporary folder (removed with the cache) is written only when a caller
-// asks for the path. The size of a resource stays known after its bytes have left. Of a
-// picture whose bytes were not kept, its first bytes may be held (in the same budget) until
-// its dimensions have been read from them.
+// asks for the path. The size of a resource stays known after its bytes have left, for the
+// last entryLimit / 2 addresses at least: past entryLimit addresses, the older half of those
+// that hold nothing else is forgotten, so that a search of millions of pictures keeps a
+// bounded cache. Of a picture whose bytes were not kept, its first bytes may be held (in the
+// same budget) until its dimensions have been read from them.
 // Safe to use from several threads: the engine fills it on the event loop's thread while
 // workers read pages.
 class UrlCache {
 public:
     static constexpr qint64 kDefaultBudget = 64 * 1024 * 1024;
+    // About 60 MiB of addresses and their sizes.
+    static constexpr quint32 kDefaultEntryLimit = 1u << 19;
 
-    explicit UrlCache(qint64 budgetBytes = kDefaultBudget);
+    explicit UrlCache(qint64 budgetBytes = kDefaultBudget, quint32 entryLimit = kDefaultEntryLimit);
     UrlCache(const UrlCache&) = delete;
     UrlCache& operator=(const UrlCache&) = delete;
 
@@ -99,6 +103,8 @@ private:
     // These expect m_lock held.
     Entry* find(QStringView address) const;
     quint32 numberOf(const QString& address); // added when new
+    // Forgets the older half of the entries that hold nothing but a size and a type.
+    void forgetOldEntries();
     void forget(Entry& entry) const; // drops the bytes and the head from memory
     void touch(Entry& entry) const;
     // Counts what the entry now holds in memory, making room for it first.
@@ -115,8 +121,10 @@ private:
 
     qint64 m_budget;
     QTemporaryDir m_dir;
+    quint32 m_entryLimit;
     // Asking for a file or for bytes changes what is held, never what the cache answers.
-    mutable std::deque<Entry> m_entries; // never removed, so a number names an entry for good
+    // Numbers change only when old entries are forgotten, under the lock.
+    mutable std::deque<Entry> m_entries;
     // Not a QHash by address: its node and key string took about 300 bytes an address, most
     // of a large search's memory; packed text and an index of numbers take about 60.
     PackedTexts m_addresses;

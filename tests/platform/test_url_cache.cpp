@@ -141,6 +141,25 @@ private slots:
         QCOMPARE(cache.byteSize("http://h/\u56fe.pn"), std::nullopt);
     }
 
+    // Past its limit of addresses the cache forgets the older half of the sizes alone; what
+    // it holds in memory or in a file stays, and every address kept is still found.
+    void oldSizesForgottenPastTheLimit()
+    {
+        UrlCache cache(100, 8);
+        cache.store("http://h/held", QByteArray(40, 'x'));
+        for (int i = 0; i < 9; ++i)
+            cache.storeSize(QStringLiteral("http://h/%1").arg(i), i);
+        QVERIFY(cache.contains("http://h/held"));
+        QCOMPARE(cache.byteSize("http://h/0"), std::nullopt);
+        for (int i = 4; i < 9; ++i)
+            QCOMPARE(cache.byteSize(QStringLiteral("http://h/%1").arg(i)), qint64(i));
+        // The bytes in memory still leave oldest first, within the budget.
+        cache.store("http://h/big", QByteArray(70, 'y'));
+        QVERIFY(!cache.contains("http://h/held"));
+        QCOMPARE(cache.bytes("http://h/big"), QByteArray(70, 'y'));
+        QCOMPARE(cache.bytesInMemory(), 70);
+    }
+
     // A resource whose bytes are not held is still known: true, and no file name.
     void sizeOnlyEntryGivesAnEmptyName()
     {
