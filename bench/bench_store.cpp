@@ -1,5 +1,6 @@
 // The search store's write throughput, the time the recorder takes on the event loop's
-// thread, and a loopback crawl with and without --session.
+// thread, what the file answers as a table's archive, and a loopback crawl with and without
+// --session.
 // Run by hand: build/bench_store [path of the quorvane program, default ./quorvane]
 
 #include "app/clock.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include <sys/resource.h>
 
@@ -76,6 +78,35 @@ double millisecondsOf(const auto& work)
     return timer.nsecsElapsed() / 1e6;
 }
 
+// What a table holding only its first rows asks of the file: the records under a new row's key
+// hash (most rows are new, so most asks find nothing), and a sort of every record.
+void measureArchive(const PictureArchive& archive, const PictureTable& table)
+{
+    constexpr int lookups = 200'000;
+    const int records = table.size();
+    for (const bool present : {true, false}) {
+        std::vector<qint64> hashes;
+        for (int i = 0; i < lookups; ++i)
+            hashes.push_back(PictureTable::storedKeyHash(picture(present ? (i * 7919) % records : records + i).address));
+        size_t found = 0;
+        const double ms = millisecondsOf([&] {
+            for (const qint64 hash : hashes)
+                found += archive.recordsWithKeyHash(hash).value_or(std::vector<std::pair<quint32, QString>>()).size();
+        });
+        std::printf("archive of %d rows: %d key-hash asks for %s rows in %.0f ms = %.0f asks/s (%zu found)\n",
+                    records, lookups, present ? "filed" : "new", ms, lookups / ms * 1000, found);
+    }
+    std::vector<quint32> rowOfRecord;
+    for (int record = 0; record < records; ++record)
+        rowOfRecord.push_back(quint32(table.rowOfRecord(quint32(record))));
+    for (const PictureTable::Column column : {PictureTable::Address, PictureTable::Title}) {
+        std::optional<std::vector<quint32>> order;
+        const double ms = millisecondsOf([&] { order = archive.orderedRecords(column, true, quint32(records), rowOfRecord); });
+        std::printf("archive of %d rows: sort by column %d in %.0f ms (%s)\n", records, int(column), ms,
+                    order ? "all records" : "failed");
+    }
+}
+
 // What the recorder holds up the event loop for: the write of 100,000 new rows, and a
 // header click on a table of a million (the sort itself, then the write it causes).
 void measureRecorder(const QString& folder)
@@ -106,11 +137,13 @@ void measureRecorder(const QString& folder)
     }
     // A resumed search reads the file and replays the clicks over the rows.
     std::variant<StoredSearch, QString> stored;
-    const double readMs = millisecondsOf([&] { stored = store.read(); });
+    const double readMs = millisecondsOf([&] { stored = store.read(std::numeric_limits<int>::max()); });
     SearchSession resumed({}, clock, nullptr);
     const double restoreMs = millisecondsOf([&] { restoreSearch(resumed, std::get<StoredSearch>(stored)); });
     std::printf("resume of %d rows and %zu clicks: read %.0f ms, restore %.0f ms\n", resumed.pictureTable().size(),
                 table.sorts().size(), readMs, restoreMs);
+    if (const PictureArchive* archive = store.pictureArchive())
+        measureArchive(*archive, table);
 }
 
 void addCrawlSite(TestSite& site)

@@ -14,7 +14,8 @@
 #
 # Several programs may be given; every round runs each of them once, in an order that rotates
 # from round to round. The program runs with --slots 4 --interval 0 --hold 0; EXTRA adds
-# options (EXTRA="--no-measure").
+# options (EXTRA="--no-measure"). SESSION=on keeps each run's search in a file of its own
+# (--session), so that EXTRA="--rows-in-memory N" shows what rows past N cost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,6 +32,7 @@ rounds=${ROUNDS:-1}
 sizes=${PAGES:-2000 25000}
 [ -n "$serve_only" ] && sizes=$serve_only
 read -r -a extra <<<"${EXTRA:-}"
+session=${SESSION:-off}
 
 missing=()
 for package in nginx-light time python3; do
@@ -117,8 +119,10 @@ fi
 run() {
     local name=$1 pages=$2 times="$work/time.txt" out="$work/out"
     rm -rf "$out" && mkdir -p "$out"
+    local kept=()
+    [ "$session" = on ] && kept=(--session "$out/search.sqlite")
     QT_QPA_PLATFORM=offscreen /usr/bin/time -v -o "$times" "$name" --headless --slots 4 --interval 0 --hold 0 \
-        "${extra[@]}" --output "$out/pictures.tsv" --pages "$out/pages.tsv" "$start" 2>/dev/null
+        "${extra[@]}" "${kept[@]}" --output "$out/pictures.tsv" --pages "$out/pages.tsv" "$start" 2>/dev/null
     awk -v name="$name" -v size="$pages" \
         -v found="$(($(wc -l <"$out/pages.tsv") - 1))" -v pictures="$(($(wc -l <"$out/pictures.tsv") - 1))" '
         /User time/ { cpu += $NF }

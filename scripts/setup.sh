@@ -7,6 +7,7 @@ packages+=(dpkg-dev file desktop-file-utils appstream) # the Debian package and 
 packages+=(qt6-tools-dev qt6-l10n-tools) # lrelease for the window's English translation
 packages+=(libcurl4-openssl-dev zlib1g-dev) # the net engine's transfers; gzip-packed sitemaps
 packages+=(libjemalloc-dev) # the net engine's program allocates through jemalloc
+packages+=(libsqlite3-dev) # the search file's sort functions, on the SQLite that Qt's plugin links
 packages+=(qt6-image-formats-plugins libqt6svg6) # Qt's readers of webp, tiff, svg and the rest
 packages+=(openssl nginx-light) # the TLS and HTTP/2 tests make a certificate and serve with it
 packages+=(qt6-translations-l10n) # Qt's own buttons and dialogs in Chinese

@@ -43,6 +43,8 @@ SessionRecorder::SessionRecorder(SearchSession& session, SearchStore& store, QOb
             [this](const QModelIndex&, int first, int last) { notePictures(first, last); });
     connect(&pictures, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& from, const QModelIndex& to) { notePictures(from.row(), to.row()); });
+    // A sort of rows outside memory is SQLite's, over what the file holds.
+    connect(&pictures, &PictureTable::archiveWanted, this, [this] { flush(); });
     connect(&pictures, &PictureTable::sorted, this, [this, &pictures] {
         // A click on the column of the click before replaces that one's step.
         m_sorts.insert(int(pictures.sorts().size()) - 1);
@@ -129,6 +131,8 @@ std::optional<QString> SessionRecorder::write(std::optional<bool> endedCleanly)
         emit failed(*failure);
         return failure;
     }
+    // The file holds every row as the tables have them: the rows past the bound leave memory.
+    m_session.pictureTable().rowsArchived();
     m_pages.clear();
     m_pictures.clear();
     m_sorts.clear();

@@ -24,6 +24,9 @@ class SessionRecorder : public QObject {
 public:
     // The longest a change waits for its transaction: a crash loses at most this much work.
     static constexpr int writeDelayMs = 100;
+    // Picture rows past these live in the file only: about 100 bytes a row in memory, so that
+    // a search of tens of millions of pictures runs in a few hundred megabytes.
+    static constexpr int pictureRowsInMemory = 2'000'000;
 
     SessionRecorder(SearchSession& session, SearchStore& store, QObject* parent = nullptr);
 

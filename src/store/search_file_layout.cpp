@@ -1,9 +1,13 @@
 #include "store/search_file_layout.h"
 
 #include "lists/page_table.h"
+#include "lists/picture_table.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -15,12 +19,13 @@ const char* const createPages = "CREATE TABLE pages(position INTEGER PRIMARY KEY
                                 " status INTEGER NOT NULL, depth INTEGER NOT NULL)";
 const char* const createPictures = "CREATE TABLE pictures(record INTEGER PRIMARY KEY, file_name TEXT, address TEXT,"
                                    " type TEXT, size TEXT, title TEXT, source TEXT, width TEXT, height TEXT,"
-                                   " download_status TEXT)";
+                                   " download_status TEXT, key_hash INTEGER)";
+const char* const indexKeyHashes = "CREATE INDEX pictures_by_key_hash ON pictures(key_hash)";
 const char* const createSorts = "CREATE TABLE sorts(step INTEGER PRIMARY KEY, column_index INTEGER NOT NULL,"
                                 " descending INTEGER NOT NULL, records INTEGER NOT NULL)";
 
 const char* const currentTables[] = {
-    createPages, createPictures, createSorts,
+    createPages, createPictures, indexKeyHashes, createSorts,
     "CREATE TABLE settings(name TEXT PRIMARY KEY, value TEXT)",
 };
 
@@ -59,6 +64,31 @@ std::optional<QString> runAll(QSqlDatabase& db, const char* const (&statements)[
     return std::nullopt;
 }
 
+// The hash is the table's, computed here as SQLite cannot. The index comes after the hashes:
+// building it whole costs less than updating it row by row.
+std::optional<QString> fillKeyHashes(QSqlDatabase& db)
+{
+    std::vector<std::pair<qint64, qint64>> hashes; // record, hash
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT record, address FROM pictures")))
+        return query.lastError().text();
+    while (query.next())
+        hashes.emplace_back(query.value(0).toLongLong(), PictureTable::storedKeyHash(query.value(1).toString()));
+    if (query.lastError().isValid())
+        return query.lastError().text();
+    query.finish();
+    if (!query.prepare(QStringLiteral("UPDATE pictures SET key_hash = ? WHERE record = ?")))
+        return query.lastError().text();
+    for (const auto& [record, hash] : hashes) {
+        query.addBindValue(hash);
+        query.addBindValue(record);
+        if (!query.exec())
+            return query.lastError().text();
+    }
+    return run(db, QString::fromUtf8(indexKeyHashes));
+}
+
 std::optional<QString> markVersion(QSqlDatabase& db)
 {
     return run(db, QStringLiteral("PRAGMA user_version = %1").arg(searchFileVersion));
@@ -75,9 +105,13 @@ std::optional<QString> createSearchTables(QSqlDatabase& db)
 
 std::optional<QString> upgradeSearchTables(QSqlDatabase& db, int version)
 {
-    if (version != 1)
+    if (version != 1 && version != 2)
         return QStringLiteral("no way from version %1").arg(version);
-    if (auto failure = runAll(db, fromVersion1))
+    // Version 1's tables are made anew in the current shape; version 2's pictures gain a column.
+    if (auto failure = version == 1 ? runAll(db, fromVersion1)
+                                    : run(db, QStringLiteral("ALTER TABLE pictures ADD COLUMN key_hash INTEGER")))
+        return failure;
+    if (auto failure = fillKeyHashes(db))
         return failure;
     return markVersion(db);
 }

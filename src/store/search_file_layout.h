@@ -10,7 +10,9 @@
 //      pictures in table order, a sort rewriting them all.
 //   2  a page's status as its PageStatus code, and its depth; the pictures by record
 //      number (the order they were added), each header click one row of sorts.
-inline constexpr int searchFileVersion = 2;
+//   3  each picture's PictureTable::storedKeyHash of its address, indexed, so that a table
+//      holding only its first rows finds the others by address.
+inline constexpr int searchFileVersion = 3;
 
 // Both run inside a transaction the caller holds, and give the reason when a step failed.
 // Makes the tables of the current version in an empty database and marks its version.

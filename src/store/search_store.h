@@ -23,6 +23,7 @@ struct StoredPage {
 struct StoredSearch {
     QList<StoredPage> pages;        // by position, from 1
     QList<PictureRow> pictures;     // by record number: in the order they were added
+    int pictureRecords = 0;         // how many picture rows the file holds; pictures holds the first of them
     QList<PictureSort> sorts;       // the header clicks that order them, oldest first
     QString siteList;               // "|a.com|b.com.cn"
     bool titles = false;            // "提取标题"
@@ -49,13 +50,16 @@ class SearchStore {
 public:
     virtual ~SearchStore() = default;
 
-    // Everything committed so far, or the reason it could not be read.
-    virtual std::variant<StoredSearch, QString> read() const = 0;
+    // Everything committed so far, or the reason it could not be read; of the pictures, the
+    // first picturesAtMost by record number.
+    virtual std::variant<StoredSearch, QString> read(int picturesAtMost) const = 0;
     // One transaction: either the whole batch is in the file afterwards, or none of it
     // and the reason is given.
     virtual std::optional<QString> write(const StoreBatch& batch) = 0;
     // Empties the file for a new search (one transaction); gives the reason on failure.
     virtual std::optional<QString> clear() = 0;
+    // The file as the archive of a table's later rows, when the store can be one.
+    virtual PictureArchive* pictureArchive() { return nullptr; }
 };
 
 // Opens the search file at path, making it when there is none, and brings a file of an

@@ -5,14 +5,44 @@
 
 #include <QAtomicInteger>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QVariant>
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
+
+// The pictures table's cells, in PictureTable::Column order.
+const char* const pictureColumns[PictureTable::columnTotal] = {
+    "file_name", "address", "type", "size", "title", "source", "width", "height", "download_status",
+};
+
+// The cells for a statement, in PictureTable::Column order.
+QString pictureCells()
+{
+    QStringList names;
+    for (const char* name : pictureColumns)
+        names << QLatin1String(name);
+    return names.join(QStringLiteral(", "));
+}
+
+// The row whose cells the query gives from column first on, in PictureTable::Column order.
+PictureRow pictureAt(const QSqlQuery& query, int first)
+{
+    PictureRow row;
+    for (QString* cell : {&row.fileName, &row.address, &row.type, &row.size, &row.title, &row.source, &row.width,
+                          &row.height, &row.downloadStatus})
+        *cell = query.value(first++).toString();
+    return row;
+}
 
 QString lastError(const QSqlQuery& query)
 {
@@ -99,15 +129,16 @@ std::optional<QString> writePictures(QSqlDatabase& db, const QMap<int, PictureRo
     if (pictures.isEmpty())
         return std::nullopt;
     QSqlQuery query(db);
-    query.prepare(QStringLiteral(
-        "INSERT OR REPLACE INTO pictures(record, file_name, address, type, size, title, source,"
-        " width, height, download_status) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO pictures(record, %1, key_hash)"
+                                 " VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                      .arg(pictureCells()));
     for (auto it = pictures.cbegin(); it != pictures.cend(); ++it) {
         const PictureRow& row = *it;
         query.addBindValue(it.key());
         for (const QString* cell : {&row.fileName, &row.address, &row.type, &row.size, &row.title,
                                     &row.source, &row.width, &row.height, &row.downloadStatus})
             query.addBindValue(*cell);
+        query.addBindValue(PictureTable::storedKeyHash(row.address));
         if (!query.exec())
             return lastError(query);
     }
@@ -194,6 +225,11 @@ std::optional<QString> prepareFile(QSqlDatabase& db, SearchFileKind kind)
     // the file.
     if (auto failure = run(db, QStringLiteral("PRAGMA synchronous = NORMAL")))
         return failure;
+    // A table's rows past those in memory are looked up by key hash at random: 32 MiB of
+    // pages keep the index's upper levels and the latest rows at hand (SQLite's own 2 MiB
+    // do not), and bound what the file costs in memory.
+    if (auto failure = run(db, QStringLiteral("PRAGMA cache_size = -32768")))
+        return failure;
     if (found == 0)
         return createSchema(db);
     if (found < searchFileVersion) {
@@ -208,6 +244,41 @@ std::optional<QString> prepareFile(QSqlDatabase& db, SearchFileKind kind)
     return std::nullopt;
 }
 
+// quorvane_sort_key(column, text): PictureTable::sortKey as a BLOB, which SQLite compares as
+// the table compares keys: byte by byte, then by length.
+void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[1]));
+    if (!text && sqlite3_value_type(arguments[1]) != SQLITE_NULL) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    const QByteArray key = PictureTable::sortKey(PictureTable::Column(sqlite3_value_int(arguments[0])),
+                                                 QString::fromUtf8(text, sqlite3_value_bytes(arguments[1])));
+    sqlite3_result_blob(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
+// quorvane_prior_row(record): the record's row in the order the user data points to, if any.
+void priorRowFunction(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    const std::vector<quint32>* rows = *static_cast<const std::vector<quint32>* const*>(sqlite3_user_data(context));
+    const sqlite3_int64 record = sqlite3_value_int64(arguments[0]);
+    if (rows && record >= 0 && quint64(record) < rows->size())
+        sqlite3_result_int64(context, (*rows)[size_t(record)]);
+    else
+        sqlite3_result_int64(context, record);
+}
+
+// Qt's driver gives its connection's handle; the program links the SQLite library that Qt's
+// plugin links, so the handle is one this program's calls may use.
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
 QString newConnectionName()
 {
     static QAtomicInteger<quint64> next;
@@ -217,19 +288,35 @@ QString newConnectionName()
 } // namespace
 
 SqliteSearchStore::SqliteSearchStore(std::unique_ptr<QLockFile> lock, QString connectionName)
-    : m_lock(std::move(lock)), m_connectionName(std::move(connectionName))
+    : m_lock(std::move(lock)), m_connectionName(std::move(connectionName)), m_byKeyHash(database())
 {
+    // Neither is checked: a statement left unprepared, or one naming a function that is not
+    // there, fails when run, and the archive answers nothing.
+    m_byKeyHash.setForwardOnly(true);
+    m_byKeyHash.prepare(QStringLiteral("SELECT record, address FROM pictures WHERE key_hash = ?"));
+    if (sqlite3* handle = handleOf(database())) {
+        sqlite3_create_function_v2(handle, "quorvane_sort_key", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   sortKeyFunction, nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(handle, "quorvane_prior_row", 1, SQLITE_UTF8, &m_priorRows, priorRowFunction,
+                                   nullptr, nullptr, nullptr);
+    }
 }
 
 SqliteSearchStore::~SqliteSearchStore()
 {
-    QSqlDatabase::database(m_connectionName, false).close();
+    m_byKeyHash = QSqlQuery(); // its statement goes before the connection
+    database().close();
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-std::variant<StoredSearch, QString> SqliteSearchStore::read() const
+QSqlDatabase SqliteSearchStore::database() const
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+std::variant<StoredSearch, QString> SqliteSearchStore::read(int picturesAtMost) const
+{
+    QSqlDatabase db = database();
     // One read transaction, so that the three tables come from the same commit.
     Transaction transaction(db);
     StoredSearch search;
@@ -241,17 +328,15 @@ std::variant<StoredSearch, QString> SqliteSearchStore::read() const
         search.pages.append({query.value(0).toString(), query.value(1).toString(), statusOfCode(query.value(2)),
                              std::max(0, query.value(3).toInt())});
     }
-    if (!query.exec(QStringLiteral("SELECT file_name, address, type, size, title, source, width,"
-                                   " height, download_status FROM pictures ORDER BY record")))
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM pictures")) || !query.next())
         return lastError(query);
-    while (query.next()) {
-        PictureRow row;
-        int column = 0;
-        for (QString* cell : {&row.fileName, &row.address, &row.type, &row.size, &row.title,
-                              &row.source, &row.width, &row.height, &row.downloadStatus})
-            *cell = query.value(column++).toString();
-        search.pictures.append(row);
-    }
+    search.pictureRecords = query.value(0).toInt();
+    query.prepare(QStringLiteral("SELECT %1 FROM pictures ORDER BY record LIMIT ?").arg(pictureCells()));
+    query.addBindValue(std::max(0, picturesAtMost)); // a negative limit is none to SQLite
+    if (!query.exec())
+        return lastError(query);
+    while (query.next())
+        search.pictures.append(pictureAt(query, 0));
     if (!query.exec(QStringLiteral("SELECT column_index, descending, records FROM sorts ORDER BY step")))
         return lastError(query);
     while (query.next()) {
@@ -277,7 +362,7 @@ std::variant<StoredSearch, QString> SqliteSearchStore::read() const
 
 std::optional<QString> SqliteSearchStore::write(const StoreBatch& batch)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlDatabase db = database();
     Transaction transaction(db);
     if (!transaction.isOpen())
         return db.lastError().text();
@@ -314,7 +399,7 @@ std::optional<QString> SqliteSearchStore::write(const StoreBatch& batch)
 
 std::optional<QString> SqliteSearchStore::clear()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlDatabase db = database();
     Transaction transaction(db);
     if (!transaction.isOpen())
         return db.lastError().text();
@@ -323,6 +408,77 @@ std::optional<QString> SqliteSearchStore::clear()
             return failure;
     }
     return transaction.commit();
+}
+
+std::optional<std::vector<PictureRow>> SqliteSearchStore::archivedRows(std::span<const quint32> records) const
+{
+    // The numbers are written into the statement, a chunk at a time: SQLite bounds both a
+    // statement's length and its parameters.
+    constexpr size_t chunk = 4096;
+    std::vector<PictureRow> rows(records.size());
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    for (size_t start = 0; start < records.size(); start += chunk) {
+        const std::span<const quint32> part = records.subspan(start, std::min(chunk, records.size() - start));
+        QString statement = QStringLiteral("SELECT record, %1 FROM pictures WHERE record IN (").arg(pictureCells());
+        for (const quint32 record : part)
+            statement += QString::number(record) + u',';
+        statement.back() = u')';
+        if (!query.exec(statement))
+            return std::nullopt;
+        std::unordered_map<quint32, PictureRow> found;
+        while (query.next())
+            found.emplace(quint32(query.value(0).toLongLong()), pictureAt(query, 1));
+        if (query.lastError().isValid())
+            return std::nullopt;
+        for (size_t i = 0; i < part.size(); ++i) {
+            if (const auto it = found.find(part[i]); it != found.end())
+                rows[start + i] = it->second;
+        }
+    }
+    return rows;
+}
+
+std::optional<std::vector<std::pair<quint32, QString>>> SqliteSearchStore::recordsWithKeyHash(qint64 keyHash) const
+{
+    m_byKeyHash.bindValue(0, keyHash);
+    if (!m_byKeyHash.exec())
+        return std::nullopt;
+    std::vector<std::pair<quint32, QString>> found;
+    while (m_byKeyHash.next())
+        found.emplace_back(quint32(m_byKeyHash.value(0).toLongLong()), m_byKeyHash.value(1).toString());
+    const bool failed = m_byKeyHash.lastError().isValid();
+    m_byKeyHash.finish(); // ends its read, which would hold back the WAL's checkpoints
+    if (failed)
+        return std::nullopt;
+    return found;
+}
+
+std::optional<std::vector<quint32>> SqliteSearchStore::orderedRecords(int column, bool descending, quint32 records,
+                                                                      const std::vector<quint32>& rowOfRecord) const
+{
+    if (column < 0 || column >= PictureTable::columnTotal)
+        return std::nullopt;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT record FROM pictures WHERE record < ?"
+                                      " ORDER BY quorvane_sort_key(%1, %2) %3, quorvane_prior_row(record)")
+                           .arg(column)
+                           .arg(QLatin1String(pictureColumns[column]), descending ? QStringLiteral("DESC") : QStringLiteral("ASC"))))
+        return std::nullopt;
+    query.addBindValue(qint64(records));
+    m_priorRows = &rowOfRecord;
+    const auto forget = qScopeGuard([this] { m_priorRows = nullptr; });
+    if (!query.exec())
+        return std::nullopt;
+    std::vector<quint32> order;
+    order.reserve(records);
+    while (query.next())
+        order.push_back(quint32(query.value(0).toLongLong()));
+    // Fewer records than the table counts: the file lacks some the table handed over.
+    if (query.lastError().isValid() || order.size() != records)
+        return std::nullopt;
+    return order;
 }
 
 std::variant<std::unique_ptr<SearchStore>, QString> openSearchStore(const QString& path)

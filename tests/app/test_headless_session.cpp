@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -76,13 +77,14 @@ private:
     QString binary;
     Outputs uninterrupted;
     qint64 uninterruptedMs = 0;
+    QStringList rowsInMemory; // --rows-in-memory N, for the runs of a test row that asks for it
 
     QString file(const QString& name) const { return dir.filePath(name); }
 
     QStringList arguments(const QString& session, int intervalMs = 50) const
     {
         // Unmeasured: a resumed search would measure again what could not be measured before.
-        return {"--headless", "--no-measure", "--slots", "1", "--interval", QString::number(intervalMs), "--hold", "0",
+        return rowsInMemory + QStringList{"--headless", "--no-measure", "--slots", "1", "--interval", QString::number(intervalMs), "--hold", "0",
                 "--timeout", "5", "--titles", "--sources", "--session", session,
                 "--output", file("pictures.tsv"), "--pages", file("pages.tsv"), site.url("/s/p0.htm")};
     }
@@ -190,12 +192,20 @@ private slots:
     {
         // Moments spread over the whole run, start-up and the last page included.
         QTest::addColumn<int>("killAfterMs");
+        QTest::addColumn<QStringList>("memory");
         for (int percent = 5; percent < 100; percent += 10)
-            QTest::addRow("killed at %d%% of the run", percent) << int(uninterruptedMs * percent / 100);
+            QTest::addRow("killed at %d%% of the run", percent) << int(uninterruptedMs * percent / 100) << QStringList();
+        // Rows past the third live in the file only, and come back from it.
+        for (int percent : {35, 75, 300})
+            QTest::addRow("three rows in memory, killed at %d%%", percent)
+                << int(uninterruptedMs * percent / 100) << QStringList{"--rows-in-memory", "3"};
     }
     void killedAndResumedEqualsUninterrupted()
     {
         QFETCH(int, killAfterMs);
+        QFETCH(QStringList, memory);
+        rowsInMemory = memory;
+        const auto restore = qScopeGuard([this] { rowsInMemory.clear(); });
         const QString session = file(QStringLiteral("killed-%1.sqlite").arg(killAfterMs));
         killAfter(session, killAfterMs);
         resumeToTheEnd(session);

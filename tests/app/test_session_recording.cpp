@@ -25,7 +25,7 @@ void passWriteDelay()
 // Keeps every batch it is given; fails every write once told to.
 class RecordingStore final : public SearchStore {
 public:
-    std::variant<StoredSearch, QString> read() const override { return StoredSearch{}; }
+    std::variant<StoredSearch, QString> read(int) const override { return StoredSearch{}; }
     std::optional<QString> write(const StoreBatch& batch) override
     {
         if (failing)
@@ -172,7 +172,7 @@ private slots:
         QFETCH(PageStatus, resumed);
         StoredSearch search;
         search.pages = {{"[添加]", "http://a.com/", PageStatus::Done, 0}, {"1", "http://a.com/p", stored, 4}};
-        QVERIFY(restoreSearch(*session, search));
+        QCOMPARE(restoreSearch(*session, search), Restored::AsStored);
         QCOMPARE(pages().size(), 2);
         QCOMPARE(pages().row(1).status, PageStatus::Done);
         QCOMPARE(pages().row(2).status, resumed);
@@ -221,7 +221,7 @@ private slots:
         auto store = openStore(path);
         QVERIFY(store);
         auto restored = std::make_unique<SearchSession>(QList<Browser*>(), clock, nullptr, SearchPace{3, handDriven, 10, 60});
-        QVERIFY(restoreSearch(*restored, readAll(*store)));
+        QCOMPARE(restoreSearch(*restored, readAll(*store)), Restored::AsStored);
         QCOMPARE(shownNames(restored->pictureTable(), PictureTable::Width), shownNames(pictures(), PictureTable::Width));
         QCOMPARE(shownNames(restored->pictureTable()), shownNames(pictures()));
         QCOMPARE(restored->pictureTable().sorts(), pictures().sorts());
@@ -248,7 +248,7 @@ private slots:
         stored.sorts.insert(0, {PictureTable::FileName, Qt::AscendingOrder, 3});
         QCOMPARE(store->write(stored), std::nullopt);
 
-        QVERIFY(!restoreSearch(*session, readAll(*store)));
+        QCOMPARE(restoreSearch(*session, readAll(*store)), Restored::Renumbered);
         QCOMPARE(pages().size(), 2);
         QCOMPARE(shownNames(pictures()), QStringList({"y.gif", "z.gif"}));
         SessionRecorder recorder(*session, *store);
@@ -276,7 +276,7 @@ private slots:
         search.pictures = {picture("http://a.com/z.gif"), picture("http://a.com/a.gif")};
         search.siteList = original.siteList().text();
         search.titles = true;
-        QVERIFY(restoreSearch(*session, search));
+        QCOMPARE(restoreSearch(*session, search), Restored::AsStored);
         QCOMPARE(session->siteList().text(), search.siteList);
         QCOMPARE(pages().row(1).address, "http://www.A.com/");
         QCOMPARE(pictures().row(0).fileName, "z.gif");

@@ -4,6 +4,7 @@
 
 #include <QtGlobal>
 
+#include <limits>
 #include <memory>
 
 // The search store at path, or null with the reason given as a warning.
@@ -20,7 +21,7 @@ inline std::unique_ptr<SearchStore> openStore(const QString& path)
 // Everything the store holds; a failed read ends the test program.
 inline StoredSearch readAll(const SearchStore& store)
 {
-    auto read = store.read();
+    auto read = store.read(std::numeric_limits<int>::max());
     if (const QString* reason = std::get_if<QString>(&read))
         qFatal("read failed: %s", qPrintable(*reason));
     return std::get<StoredSearch>(read);

@@ -67,6 +67,25 @@ const char* const version1Pictures =
     "CREATE TABLE pictures(position INTEGER PRIMARY KEY, key TEXT, file_name TEXT, address TEXT, type TEXT,"
     " size TEXT, title TEXT, source TEXT, width TEXT, height TEXT, download_status TEXT)";
 
+// A search file as version 2 of the program made it, holding version1File's two pictures by
+// address alone.
+QStringList version2File(const QString& picturesTable)
+{
+    return {"PRAGMA application_id = 1364610609", "PRAGMA journal_mode = WAL",
+            "CREATE TABLE pages(position INTEGER PRIMARY KEY, title TEXT, address TEXT, status INTEGER NOT NULL,"
+            " depth INTEGER NOT NULL)",
+            picturesTable,
+            "CREATE TABLE sorts(step INTEGER PRIMARY KEY, column_index INTEGER NOT NULL, descending INTEGER NOT NULL,"
+            " records INTEGER NOT NULL)",
+            "CREATE TABLE settings(name TEXT PRIMARY KEY, value TEXT)",
+            "INSERT INTO pictures(record, address) VALUES(0, 'http://a.com/z.gif')",
+            "INSERT INTO pictures(record, address) VALUES(1, 'http://a.com/B.gif')", "PRAGMA user_version = 2"};
+}
+
+const char* const version2Pictures =
+    "CREATE TABLE pictures(record INTEGER PRIMARY KEY, file_name TEXT, address TEXT, type TEXT, size TEXT,"
+    " title TEXT, source TEXT, width TEXT, height TEXT, download_status TEXT)";
+
 } // namespace
 
 class TestSearchStore : public QObject {
@@ -219,6 +238,27 @@ private slots:
         }
     }
 
+    void filesTheRowsOfEarlierVersionsByKeyHash_data()
+    {
+        QTest::addColumn<QStringList>("statements");
+        QTest::newRow("version 1") << version1File(version1Pictures);
+        QTest::newRow("version 2") << version2File(version2Pictures);
+    }
+    void filesTheRowsOfEarlierVersionsByKeyHash()
+    {
+        QFETCH(QStringList, statements);
+        const QString file = path(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-') + "-hashes.sqlite");
+        makeSqlite(file, statements);
+        auto store = openStore(file);
+        QVERIFY(store && store->pictureArchive());
+        using Found = std::vector<std::pair<quint32, QString>>;
+        for (const quint32 record : {0u, 1u}) {
+            const QString address = record == 0 ? "http://a.com/z.gif" : "http://a.com/B.gif";
+            QCOMPARE(store->pictureArchive()->recordsWithKeyHash(PictureTable::storedKeyHash(address)),
+                     Found({{record, address}}));
+        }
+    }
+
     void refusesWhatIsNotOurs_data()
     {
         QTest::addColumn<QString>("kind");
@@ -229,6 +269,7 @@ private slots:
         QTest::newRow("empty SQLite of another program") << "empty-sqlite";
         QTest::newRow("our mark, later schema version") << "later";
         QTest::newRow("version 1 that cannot be brought up") << "broken version 1";
+        QTest::newRow("version 2 that cannot be brought up") << "broken version 2";
         QTest::newRow("a folder") << "folder";
     }
     void refusesWhatIsNotOurs()
@@ -254,6 +295,10 @@ private slots:
             QStringList statements = version1File("CREATE TABLE pictures(position INTEGER PRIMARY KEY, file_name TEXT)");
             statements.removeIf([](const QString& statement) { return statement.startsWith("INSERT INTO pictures"); });
             makeSqlite(file, statements);
+        } else if (kind == "broken version 2") { // no addresses to hash
+            QStringList statements = version2File("CREATE TABLE pictures(record INTEGER PRIMARY KEY, file_name TEXT)");
+            statements.removeIf([](const QString& statement) { return statement.startsWith("INSERT INTO pictures"); });
+            makeSqlite(file, statements);
         } else {
             QVERIFY(QDir(own.path()).mkdir("search.sqlite"));
         }
@@ -263,8 +308,8 @@ private slots:
         auto opened = openSearchStore(file);
         QVERIFY(std::holds_alternative<QString>(opened));
         QVERIFY2(std::get<QString>(opened).contains(file), qPrintable(std::get<QString>(opened)));
-        if (kind == "later" || kind == "broken version 1") // the version is named
-            QVERIFY(std::get<QString>(opened).contains(kind == "later" ? "version 99" : "version 1"));
+        if (kind == "later" || kind.startsWith("broken")) // the version is named
+            QVERIFY(std::get<QString>(opened).contains(kind == "later" ? "version 99" : kind.mid(7)));
         QCOMPARE(bytesOf(file), bytes);
         QCOMPARE(QDir(own.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     }

@@ -70,6 +70,7 @@ void addOptions(QCommandLineParser& parser)
         valued("max-pages", "N"),
         valued("max-depth", "N"),
         valued("session", "FILE"),
+        valued("rows-in-memory", "N"),
         valued("lang", "LANGUAGE"),
         valued("workers", "N"),
         flag("measure"),
@@ -174,7 +175,8 @@ QString headlessUsage()
         "usage: quorvane --headless [--titles] [--sources] [--output FILE] [--pages FILE]\n"
         "                [--format tsv|csv|jsonl] [--slots N] [--interval MS] [--hold SECONDS]\n"
         "                [--timeout SECONDS] [--engine net|chromium] [--max-pages N]\n"
-        "                [--max-depth N] [--session FILE] [--workers N] [--no-measure]\n"
+        "                [--max-depth N] [--session FILE] [--rows-in-memory N]\n"
+        "                [--workers N] [--no-measure]\n"
         "                [--min-width N] [--min-height N] [--min-size KB] [--max-size KB]\n"
         "                [--types LIST] [--match REGEX] [--exclude REGEX]\n"
         "                [--download DIR] [--max-file-size MB] [--ignore-robots]\n"
@@ -210,6 +212,8 @@ std::optional<QString> informationRequested(const QStringList& arguments)
                    "  --max-pages N        harvest no more once the page table holds N pages\n"
                    "  --max-depth N        follow links at most N steps from a start address\n"
                    "  --session FILE       keep the search in FILE (SQLite) and resume it from there\n"
+                   "  --rows-in-memory N   with --session, picture rows past the first N live in FILE\n"
+                   "                       only (2000000)\n"
                    "  --lang LANGUAGE      the window's language: en or zh (default: the system's)\n"
                    "  --workers N          threads that parse and read pages beside the search's own\n"
                    "                       (one a core; 0: all on the search's thread)\n"
@@ -341,6 +345,12 @@ std::variant<HeadlessOptions, UsageError> parseHeadlessArguments(const QStringLi
     options.sessionFile = value("session");
     if (isSet("session") && options.sessionFile.isEmpty())
         return badValue(QStringLiteral("session"), QString());
+    if (isSet("rows-in-memory")) {
+        const auto n = wholeNumber(value("rows-in-memory"), 0, std::numeric_limits<int>::max());
+        if (!n)
+            return badValue(QStringLiteral("rows-in-memory"), value("rows-in-memory"));
+        options.pictureRowsInMemory = *n;
+    }
 
     if (isSet("slots")) {
         const auto n = wholeNumber(value("slots"), 1, 64);

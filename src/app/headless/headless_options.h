@@ -2,6 +2,7 @@
 
 #include "app/downloads/picture_downloads.h"
 #include "app/search_session.h"
+#include "app/session_recorder.h"
 #include "app/table_formats.h"
 #include "lists/picture_filter.h"
 #include "platform/http/http_settings.h"
@@ -20,6 +21,7 @@ struct HeadlessOptions {
     QString pagesFile;    // the page table; not written when empty
     TableFormat format = TableFormat::Tsv; // of both tables
     QString sessionFile;  // the search kept in SQLite and resumed from it; none when empty
+    int pictureRowsInMemory = SessionRecorder::pictureRowsInMemory; // with a session file
     SearchPace pace;
     CrawlLimits limits; // --max-pages, --max-depth; none by default
     bool chromium = false; // --engine chromium: pages run their scripts

@@ -135,14 +135,19 @@ int runHeadless(const QStringList& arguments, QTextStream& out, QTextStream& err
             return status;
         }
         store = std::move(std::get<std::unique_ptr<SearchStore>>(opened));
-        const auto stored = store->read();
+        const auto stored = store->read(options.pictureRowsInMemory);
         if (const QString* reason = std::get_if<QString>(&stored)) {
             failure(QStringLiteral("cannot read %1: %2").arg(options.sessionFile, *reason));
             return status;
         }
-        const bool restoredAsStored = restoreSearch(session, std::get<StoredSearch>(stored));
+        session.pictureTable().keepRowsIn(store->pictureArchive(), options.pictureRowsInMemory);
+        const Restored restored = restoreSearch(session, std::get<StoredSearch>(stored));
+        if (restored == Restored::RowsLeftInFile) {
+            failure(rowsLeftInFileReason(options.sessionFile, options.pictureRowsInMemory));
+            return status;
+        }
         recorder = std::make_unique<SessionRecorder>(session, *store);
-        if (!restoredAsStored)
+        if (restored == Restored::Renumbered)
             recorder->rewriteWhole();
         // The search goes on unrecorded; its tables are still written at the end.
         QObject::connect(recorder.get(), &SessionRecorder::failed, recorder.get(),

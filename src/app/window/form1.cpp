@@ -496,17 +496,22 @@ void Form1::openSessionFile(const QString& path)
         return;
     }
     std::unique_ptr<SearchStore> store = std::move(std::get<std::unique_ptr<SearchStore>>(opened));
-    const auto stored = store->read();
+    const auto stored = store->read(SessionRecorder::pictureRowsInMemory);
     if (const QString* reason = std::get_if<QString>(&stored)) {
         tellSessionFailure(*reason);
         return;
     }
     const StoredSearch& search = std::get<StoredSearch>(stored);
-    const bool brokenOff = !search.endedCleanly && (!search.pages.isEmpty() || !search.pictures.isEmpty());
-    bool restoredAsStored = true;
+    const bool brokenOff = !search.endedCleanly && (!search.pages.isEmpty() || search.pictureRecords > 0);
+    Restored restored = Restored::AsStored;
+    m_session->pictureTable().keepRowsIn(store->pictureArchive(), SessionRecorder::pictureRowsInMemory);
     if (brokenOff && m_desktop->askYesNo(this, QString::fromUtf8(BuildInfo::title),
                                          tr("上次的搜索没有正常结束，要恢复吗？"))) {
-        restoredAsStored = restoreSearch(*m_session, search);
+        restored = restoreSearch(*m_session, search);
+        if (restored == Restored::RowsLeftInFile) {
+            tellSessionFailure(rowsLeftInFileReason(path, SessionRecorder::pictureRowsInMemory));
+            return;
+        }
         restoreStartText(search);
         findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(search.titles);
         findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(search.sources);
@@ -517,7 +522,7 @@ void Form1::openSessionFile(const QString& path)
     m_store = std::move(store);
     m_recorder = std::make_unique<SessionRecorder>(*m_session, *m_store);
     connect(m_recorder.get(), &SessionRecorder::failed, this, &Form1::tellSessionFailure);
-    if (!restoredAsStored)
+    if (restored == Restored::Renumbered)
         m_recorder->rewriteWhole();
 }
 
