@@ -71,8 +71,10 @@ public:
     void reserve(int rows);
 
     // From now on, rows from record rowsInMemory on leave memory once archive holds them
-    // (rowsArchived). The archive must already hold every row the table has. Once only.
-    void keepRowsIn(PictureArchive* archive, int rowsInMemory);
+    // (rowsArchived), but for those of the last write and the latest recentKept of them
+    // (no more than rowsInMemory).
+    // The archive must already hold every row the table has. Once only.
+    void keepRowsIn(PictureArchive* archive, int rowsInMemory, int recentKept = 16384);
     // The archive holds every row as the table has it now: the rows past the bound go.
     void rowsArchived();
     // Appends count rows the archive holds already, past the rows in memory: a resumed
@@ -196,5 +198,6 @@ private:
     mutable std::unordered_map<quint32, PictureRow> m_read; // archived rows read lately
     mutable int m_lastReadRow = -1;
     quint32 m_writtenBefore = 0; // the table's size at the write before the last
+    quint32 m_recentKept = 0; // rows past the bound that stay in memory, at least
     bool m_archiveBehind = false; // a row changed since the archive last held them all
 };

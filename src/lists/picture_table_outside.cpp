@@ -4,11 +4,12 @@
 
 // The rows past the bound of a table that keeps its later rows in an archive.
 
-void PictureTable::keepRowsIn(PictureArchive* archive, int rowsInMemory)
+void PictureTable::keepRowsIn(PictureArchive* archive, int rowsInMemory, int recentKept)
 {
-    if (m_archive || !archive || rowsInMemory < 0)
+    if (m_archive || !archive || rowsInMemory < 0 || recentKept < 0)
         return;
     m_archive = archive;
+    m_recentKept = quint32(std::min(recentKept, rowsInMemory));
     m_inMemory = std::max(quint32(rowsInMemory), quint32(m_records.size()));
     m_recentFirst = m_inMemory;
     // Whatever changes a row leaves the archive behind until the next write.
@@ -23,9 +24,10 @@ void PictureTable::rowsArchived()
     m_archiveBehind = false;
     if (!hasOutsideRows())
         return;
-    // The rows of the last write's time stay a write longer: their sizes and dimensions,
-    // measured as they are found, are then changed in memory, not read back from the file.
-    const quint32 first = std::max(m_recentFirst, std::min(m_writtenBefore, quint32(size())));
+    // The latest rows stay: their sizes and dimensions, measured a little after they are
+    // found, are then changed in memory, not read back from the file. The measuring may
+    // lag by a few thousand rows, and by more than a write.
+    const quint32 first = std::max(m_recentFirst, std::min(m_writtenBefore, quint32(size()) - std::min(quint32(size()), m_recentKept)));
     m_writtenBefore = quint32(size());
     m_recent.erase(m_recent.begin(), m_recent.begin() + (first - m_recentFirst));
     m_recentFirst = first;

@@ -225,10 +225,9 @@ std::optional<QString> prepareFile(QSqlDatabase& db, SearchFileKind kind)
     // the file.
     if (auto failure = run(db, QStringLiteral("PRAGMA synchronous = NORMAL")))
         return failure;
-    // A table's rows past those in memory are looked up by key hash at random: 32 MiB of
-    // pages keep the index's upper levels and the latest rows at hand (SQLite's own 2 MiB
-    // do not), and bound what the file costs in memory.
-    if (auto failure = run(db, QStringLiteral("PRAGMA cache_size = -32768")))
+    // A table's rows past those in memory are looked up by key hash at random: 8 MiB of
+    // pages keep more of the index at hand than SQLite's own 2 MiB, at a bounded cost.
+    if (auto failure = run(db, QStringLiteral("PRAGMA cache_size = -8192")))
         return failure;
     if (found == 0)
         return createSchema(db);

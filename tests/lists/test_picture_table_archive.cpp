@@ -107,7 +107,7 @@ private slots:
         PictureTable plain;
         PictureTable kept;
         MemoryArchive archive;
-        kept.keepRowsIn(&archive, rowsInMemory);
+        kept.keepRowsIn(&archive, rowsInMemory, 0);
         QObject::connect(&kept, &PictureTable::archiveWanted, [&] { archive.take(kept); });
         const auto both = [&](auto step) {
             step(plain);
@@ -143,7 +143,7 @@ private slots:
     {
         PictureTable table;
         MemoryArchive archive;
-        table.keepRowsIn(&archive, 1);
+        table.keepRowsIn(&archive, 1, 0);
         table.addRows(std::vector{pictureRow("a.jpg", "1"), pictureRow("b.jpg", "2")});
         // A row stays in memory a write longer, for the changes that follow its finding.
         archive.take(table);
@@ -160,7 +160,7 @@ private slots:
     {
         PictureTable table;
         MemoryArchive archive;
-        table.keepRowsIn(&archive, 0);
+        table.keepRowsIn(&archive, 0, 0);
         table.addRow(pictureRow("a.jpg", "1"));
         archive.take(table);
         archive.take(table);
@@ -180,7 +180,7 @@ private slots:
     {
         PictureTable table;
         MemoryArchive archive;
-        table.keepRowsIn(&archive, 1);
+        table.keepRowsIn(&archive, 1, 0);
         table.addRows(std::vector{pictureRow("b.jpg", "1"), pictureRow("a.jpg", "2")});
         table.sortBy(PictureTable::FileName, Qt::AscendingOrder);
         QVERIFY(table.sorts().empty());
@@ -193,7 +193,7 @@ private slots:
         PictureTable table;
         MemoryArchive archive;
         archive.rows = {{0, pictureRow("a.jpg", "1")}, {1, pictureRow("b.jpg", "2")}, {2, pictureRow("c.jpg", "3")}};
-        table.keepRowsIn(&archive, 2);
+        table.keepRowsIn(&archive, 2, 0);
         QVERIFY(!table.appendArchived(1));
         table.addRows(std::vector{archive.rows[0], archive.rows[1]});
         QVERIFY(!table.appendArchived(1));
