@@ -504,12 +504,17 @@ void Form1::openSessionFile(const QString& path)
     const StoredSearch& search = std::get<StoredSearch>(stored);
     const bool brokenOff = !search.endedCleanly && (!search.pages.isEmpty() || search.pictureRecords > 0);
     Restored restored = Restored::AsStored;
-    m_session->pictureTable().keepRowsIn(store->pictureArchive(), SessionRecorder::pictureRowsInMemory);
+    const auto keepRowsInFile = [&] {
+        m_session->pictureTable().keepRowsIn(store->pictureArchive(), SessionRecorder::pictureRowsInMemory);
+    };
     if (brokenOff && m_desktop->askYesNo(this, QString::fromUtf8(BuildInfo::title),
                                          tr("上次的搜索没有正常结束，要恢复吗？"))) {
+        keepRowsInFile();
         restored = restoreSearch(*m_session, search);
         if (restored == Restored::RowsLeftInFile) {
+            // The search goes on unrecorded; the store is kept, as the table's archive must outlive it.
             tellSessionFailure(rowsLeftInFileReason(path, SessionRecorder::pictureRowsInMemory));
+            m_store = std::move(store);
             return;
         }
         restoreStartText(search);
@@ -518,6 +523,8 @@ void Form1::openSessionFile(const QString& path)
     } else if (const auto failure = store->clear()) {
         tellSessionFailure(*failure);
         return;
+    } else {
+        keepRowsInFile();
     }
     m_store = std::move(store);
     m_recorder = std::make_unique<SessionRecorder>(*m_session, *m_store);
