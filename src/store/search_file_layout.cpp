@@ -20,12 +20,11 @@ const char* const createPages = "CREATE TABLE pages(position INTEGER PRIMARY KEY
 const char* const createPictures = "CREATE TABLE pictures(record INTEGER PRIMARY KEY, file_name TEXT, address TEXT,"
                                    " type TEXT, size TEXT, title TEXT, source TEXT, width TEXT, height TEXT,"
                                    " download_status TEXT, key_hash INTEGER)";
-const char* const indexKeyHashes = "CREATE INDEX pictures_by_key_hash ON pictures(key_hash)";
 const char* const createSorts = "CREATE TABLE sorts(step INTEGER PRIMARY KEY, column_index INTEGER NOT NULL,"
                                 " descending INTEGER NOT NULL, records INTEGER NOT NULL)";
 
 const char* const currentTables[] = {
-    createPages, createPictures, indexKeyHashes, createSorts,
+    createPages, createPictures, createSorts,
     "CREATE TABLE settings(name TEXT PRIMARY KEY, value TEXT)",
 };
 
@@ -64,8 +63,7 @@ std::optional<QString> runAll(QSqlDatabase& db, const char* const (&statements)[
     return std::nullopt;
 }
 
-// The hash is the table's, computed here as SQLite cannot. The index comes after the hashes:
-// building it whole costs less than updating it row by row.
+// The hash is the table's, computed here as SQLite cannot.
 std::optional<QString> fillKeyHashes(QSqlDatabase& db)
 {
     std::vector<std::pair<qint64, qint64>> hashes; // record, hash
@@ -86,7 +84,7 @@ std::optional<QString> fillKeyHashes(QSqlDatabase& db)
         if (!query.exec())
             return query.lastError().text();
     }
-    return run(db, QString::fromUtf8(indexKeyHashes));
+    return std::nullopt;
 }
 
 std::optional<QString> markVersion(QSqlDatabase& db)

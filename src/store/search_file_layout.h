@@ -10,8 +10,8 @@
 //      pictures in table order, a sort rewriting them all.
 //   2  a page's status as its PageStatus code, and its depth; the pictures by record
 //      number (the order they were added), each header click one row of sorts.
-//   3  each picture's PictureTable::storedKeyHash of its address, indexed, so that a table
-//      holding only its first rows finds the others by address.
+//   3  each picture's PictureTable::storedKeyHash of its address, so that a table holding
+//      only its first rows finds the others by address (indexed once one is looked up).
 inline constexpr int searchFileVersion = 3;
 
 // Both run inside a transaction the caller holds, and give the reason when a step failed.

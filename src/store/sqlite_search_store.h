@@ -38,6 +38,7 @@ private:
     QString m_connectionName;
     // Prepared once: a table asks it about most rows it is given.
     mutable QSqlQuery m_byKeyHash;
+    mutable bool m_keyHashesIndexed = false;
     // The table order quorvane_prior_row reads, there only while orderedRecords sorts; the
     // function holds this member's address for the connection's life.
     mutable const std::vector<quint32>* m_priorRows = nullptr;
