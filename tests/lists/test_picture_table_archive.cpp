@@ -21,7 +21,6 @@ public:
 
     std::optional<std::vector<PictureRow>> archivedRows(std::span<const quint32> records) const override
     {
-        ++reads;
         if (failing)
             return std::nullopt;
         std::vector<PictureRow> found;
@@ -55,7 +54,6 @@ public:
     }
 
     std::map<quint32, PictureRow> rows;
-    mutable int reads = 0;
     bool failing = false;
 
 private:
@@ -99,7 +97,6 @@ private slots:
         QTest::addColumn<int>("rowsInMemory");
         QTest::newRow("nothing in memory") << 0;
         QTest::newRow("three in memory") << 3;
-        QTest::newRow("all in memory") << 100;
     }
     void archivedTableMatchesOneInMemory()
     {
@@ -139,21 +136,6 @@ private slots:
             QCOMPARE(kept.rowOfAddress(address), plain.rowOfAddress(address));
     }
 
-    void rowsPastTheBoundAreReadFromTheArchive()
-    {
-        PictureTable table;
-        MemoryArchive archive;
-        table.keepRowsIn(&archive, 1, 0);
-        table.addRows(std::vector{pictureRow("a.jpg", "1"), pictureRow("b.jpg", "2")});
-        // A row stays in memory a write longer, for the changes that follow its finding.
-        archive.take(table);
-        archive.take(table);
-        archive.rows[1].size = QStringLiteral("from the file");
-        QCOMPARE(table.cellText(1, PictureTable::Size), QStringLiteral("from the file"));
-        QCOMPARE(table.cellText(0, PictureTable::Size), QStringLiteral("1"));
-        QCOMPARE(archive.reads, 1);
-    }
-
     // A row the file cannot give shows empty, and a change to it must not write that
     // empty row over the file's.
     void unreadableRowIsLeftAsTheFileHasIt()
@@ -185,23 +167,6 @@ private slots:
         table.sortBy(PictureTable::FileName, Qt::AscendingOrder);
         QVERIFY(table.sorts().empty());
         QCOMPARE(table.row(0).fileName, QStringLiteral("b.jpg"));
-    }
-
-    // A resumed search's rows past the bound come as a count; the archive has their texts.
-    void appendArchivedNeedsTheRowsInMemoryFirst()
-    {
-        PictureTable table;
-        MemoryArchive archive;
-        archive.rows = {{0, pictureRow("a.jpg", "1")}, {1, pictureRow("b.jpg", "2")}, {2, pictureRow("c.jpg", "3")}};
-        table.keepRowsIn(&archive, 2, 0);
-        QVERIFY(!table.appendArchived(1));
-        table.addRows(std::vector{archive.rows[0], archive.rows[1]});
-        QVERIFY(!table.appendArchived(1));
-        table.rowsArchived();
-        QVERIFY(table.appendArchived(1));
-        QCOMPARE(table.size(), 3);
-        QCOMPARE(table.rowOfAddress("http://h/p/c.jpg"), std::optional(2));
-        QVERIFY(!table.addRow(pictureRow("c.jpg#top", "")));
     }
 };
 
