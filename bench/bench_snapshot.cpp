@@ -104,6 +104,24 @@ int benchSite(int rounds, const QString& folder)
                    limitNesting(copy);
                }
            }));
+    report("  of which: the text back to UTF-8", bytes, medianSeconds(rounds, [&] {
+               for (const SitePage& page : pages)
+                   (void)page.text.toUtf8();
+           }));
+    report("decoding the bytes (before the parse)", bytes, medianSeconds(rounds, [&] {
+               for (const SitePage& page : pages)
+                   (void)decodeHtml(page.bytes, "text/html");
+           }));
+    UrlCache cache;
+    std::vector<ParsedPage> parsed;
+    for (const SitePage& page : pages)
+        parsed.push_back(parseHtml(page.text, page.address));
+    std::vector<DocumentPtr> documents;
+    report("finishing the snapshot (after its pictures)", bytes, medianSeconds(rounds, [&] {
+               documents.clear();
+               for (const ParsedPage& page : parsed)
+                   documents.push_back(ParsedPage(page).finish({}, cache));
+           }));
     GumboOptions noErrors = kGumboDefaultOptions;
     noErrors.max_errors = 0;
     report("gumbo_parse alone (no error records)", bytes, medianSeconds(rounds, [&] {
