@@ -115,6 +115,7 @@ int PictureTable::addRows(std::span<const PictureRow> rows)
                 m_rowOfRecord.push_back(quint32(size()));
             }
             m_recent.push_back(row);
+            m_outsideKeys.add(quint64(storedHashOfKey(keyOf(row.address, m_key).text)));
             continue;
         }
         Record packed = pack(row.address, row.fileName, row.size);
@@ -538,6 +539,8 @@ bool PictureTable::recordHasKey(quint32 record, QStringView key, quint32 first, 
         return keyOf(m_adding[record - first].row->address, scratch).text == key;
     if (record < m_records.size())
         return hasKey(m_records[record], key);
+    if (record < m_recentFirst)
+        return false; // filed while it waited, archived since: the archive answers for it
     return keyOf(m_recent[record - m_recentFirst].address, scratch).text == key;
 }
 

@@ -12,6 +12,7 @@ void PictureTable::keepRowsIn(PictureArchive* archive, int rowsInMemory, int rec
     m_recentKept = quint32(std::min(recentKept, rowsInMemory));
     m_inMemory = std::max(quint32(rowsInMemory), quint32(m_records.size()));
     m_recentFirst = m_inMemory;
+    m_recentIndexFirst = m_recentFirst;
     // Whatever changes a row leaves the archive behind until the next write.
     connect(this, &QAbstractItemModel::rowsInserted, this, [this] { m_archiveBehind = true; });
     connect(this, &QAbstractItemModel::dataChanged, this, [this] { m_archiveBehind = true; });
@@ -31,12 +32,18 @@ void PictureTable::rowsArchived()
     m_writtenBefore = quint32(size());
     m_recent.erase(m_recent.begin(), m_recent.begin() + (first - m_recentFirst));
     m_recentFirst = first;
-    m_recentIndex = HashedIndex();
-    m_recentIndex.reserve(qsizetype(m_recent.size()));
-    for (quint32 i = 0; i < m_recent.size(); ++i) {
-        QString scratch;
-        m_recentIndex.findOrInsert(HashedIndex::hashOf(keyOf(m_recent[i].address, scratch).text), first + i,
-                                   [](quint32) { return false; });
+    // The index keeps the entries of rows gone to the archive, which find nothing, until
+    // they outnumber the rows still waiting: built anew at every write, it cost each row
+    // past the bound a hundred hashings or so.
+    if (m_recentFirst - m_recentIndexFirst > m_recent.size()) {
+        m_recentIndexFirst = m_recentFirst;
+        m_recentIndex = HashedIndex();
+        m_recentIndex.reserve(qsizetype(m_recent.size()));
+        for (quint32 i = 0; i < m_recent.size(); ++i) {
+            QString scratch;
+            m_recentIndex.findOrInsert(HashedIndex::hashOf(keyOf(m_recent[i].address, scratch).text), first + i,
+                                       [](quint32) { return false; });
+        }
     }
     for (auto& [record, row] : m_changed)
         m_read.insert_or_assign(record, std::move(row));
@@ -55,6 +62,7 @@ bool PictureTable::appendArchived(int count)
         }
     }
     m_recentFirst += quint32(count);
+    m_outsideKeysComplete = false;
     const bool behind = m_archiveBehind;
     endInsertRows();
     m_archiveBehind = behind;
@@ -93,6 +101,8 @@ std::optional<PictureRow> PictureTable::outsideRow(quint32 record, int row) cons
 
 void PictureTable::setOutsideRow(quint32 record, PictureRow row)
 {
+    QString scratch;
+    m_outsideKeys.add(quint64(storedHashOfKey(keyOf(row.address, scratch).text))); // a new address, maybe
     if (record >= m_recentFirst) {
         m_recent[record - m_recentFirst] = std::move(row);
         return;
@@ -119,7 +129,10 @@ QString& PictureTable::cellOf(PictureRow& row, Column column)
 
 std::optional<quint32> PictureTable::findArchived(QStringView key) const
 {
-    const auto found = m_archive->recordsWithKeyHash(storedHashOfKey(key));
+    const qint64 hash = storedHashOfKey(key);
+    if (m_outsideKeysComplete && !m_outsideKeys.mayHold(quint64(hash)))
+        return std::nullopt;
+    const auto found = m_archive->recordsWithKeyHash(hash);
     if (!found)
         return std::nullopt;
     QString scratch;

@@ -95,16 +95,20 @@ private slots:
     void archivedTableMatchesOneInMemory_data()
     {
         QTest::addColumn<int>("rowsInMemory");
-        QTest::newRow("nothing in memory") << 0;
-        QTest::newRow("three in memory") << 3;
+        QTest::addColumn<int>("recentKept");
+        QTest::newRow("nothing in memory") << 0 << 0;
+        QTest::newRow("three in memory") << 3 << 0;
+        // Rows archived while most still wait: their look-ups meet what the index kept of them.
+        QTest::newRow("two in memory, two kept waiting") << 2 << 2;
     }
     void archivedTableMatchesOneInMemory()
     {
         QFETCH(int, rowsInMemory);
+        QFETCH(int, recentKept);
         PictureTable plain;
         PictureTable kept;
         MemoryArchive archive;
-        kept.keepRowsIn(&archive, rowsInMemory, 0);
+        kept.keepRowsIn(&archive, rowsInMemory, recentKept);
         QObject::connect(&kept, &PictureTable::archiveWanted, [&] { archive.take(kept); });
         const auto both = [&](auto step) {
             step(plain);
@@ -125,7 +129,7 @@ private slots:
         both([](PictureTable& t) { t.setFigures(*t.rowOfAddress("http://h/p/d.png"), {2048, 30, 40}); });
         both([](PictureTable& t) { t.setCell(*t.rowOfAddress("http://h/p/b.jpg"), PictureTable::DownloadStatus, "下载完成"); });
         archive.take(kept);
-        both([](PictureTable& t) { t.setFigures(*t.rowOfAddress("http://h/p/e.JPG"), {100, 7, 9}); });
+        both([](PictureTable& t) { t.setFigures(*t.rowOfAddress("http://h/p/d.png"), {100, 7, 9}); });
         for (int column : {PictureTable::Size, PictureTable::FileName, PictureTable::Type, PictureTable::Width}) {
             both([column](PictureTable& t) { t.sortByColumnClick(column + 1); });
             QCOMPARE(kept.sorts(), plain.sorts());
@@ -134,6 +138,25 @@ private slots:
         both([](PictureTable& t) { t.sortBy(PictureTable::Address, Qt::DescendingOrder); });
         for (const char* address : {"http://h/p/A.gif", "http://H/p/e.JPG", "http://h/p/a.bmp", "http://h/p/zz.png"})
             QCOMPARE(kept.rowOfAddress(address), plain.rowOfAddress(address));
+    }
+
+    // A resumed table holds rows of the archive that it never saw: a row found again is one
+    // of them, not a new row.
+    void resumedTableFindsRowsItNeverSaw()
+    {
+        MemoryArchive archive;
+        PictureTable first;
+        first.keepRowsIn(&archive, 1, 0);
+        first.addRows(std::vector{pictureRow("a.jpg", "1"), pictureRow("b.jpg", "2")});
+        archive.take(first);
+        PictureTable resumed;
+        resumed.keepRowsIn(&archive, 1, 0);
+        resumed.addRows(std::vector{archive.rows.at(0)});
+        resumed.rowsArchived();
+        QVERIFY(resumed.appendArchived(1));
+        resumed.addRow(pictureRow("b.jpg", "3"));
+        QCOMPARE(resumed.size(), 2);
+        QCOMPARE(resumed.rowOfAddress("http://h/p/b.jpg"), std::optional<int>(1));
     }
 
     // A row the file cannot give shows empty, and a change to it must not write that
