@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <utility>
@@ -22,6 +23,9 @@ public:
     // The records filed under keyHash (PictureTable::storedKeyHash), with their addresses:
     // the table confirms the key, since two keys may share a hash.
     virtual std::optional<std::vector<std::pair<quint32, QString>>> recordsWithKeyHash(qint64 keyHash) const = 0;
+    // Hands take the key hash of every record from first up to end, in no particular order;
+    // false when the archive cannot give them all.
+    virtual bool readKeyHashes(quint32 first, quint32 end, const std::function<void(qint64)>& take) const = 0;
     // The records below records, ordered as PictureTable::sortBy orders rows: by
     // PictureTable::sortKey of the column's cell, compared byte by byte in the direction
     // given, records with equal keys by their place in rowOfRecord (ascending either way;

@@ -196,9 +196,9 @@ private:
     std::vector<PictureRow> m_recent;
     HashedIndex m_recentIndex;
     quint32 m_recentIndexFirst = 0; // m_recentFirst when m_recentIndex was last built
-    // The key hashes of the rows this table has put past the bound: a new row whose key it
-    // rules out needs no look-up in the archive. Of no use once rows came from the archive
-    // by count, unseen. 16 MiB, taken with the first row past the bound: about one "maybe"
+    // The key hashes of the rows past the bound: a new row whose key it rules out needs no
+    // look-up in the archive. Of no use once the archive could not give those of rows
+    // appended by count. 16 MiB, taken with the first row past the bound: about one "maybe"
     // in 200 for a key it does not hold at 10 million rows.
     HashFilter m_outsideKeys{27};
     bool m_outsideKeysComplete = true;

@@ -61,8 +61,13 @@ bool PictureTable::appendArchived(int count)
             m_rowOfRecord.push_back(quint32(m_rowOfRecord.size()));
         }
     }
+    const quint32 from = m_recentFirst;
     m_recentFirst += quint32(count);
-    m_outsideKeysComplete = false;
+    // Rows the table never saw: their keys come from the archive, or the filter can rule
+    // nothing out from now on.
+    const auto file = [this](qint64 hash) { m_outsideKeys.add(quint64(hash)); };
+    if (m_outsideKeysComplete && !m_archive->readKeyHashes(from, m_recentFirst, file))
+        m_outsideKeysComplete = false;
     const bool behind = m_archiveBehind;
     endInsertRows();
     m_archiveBehind = behind;

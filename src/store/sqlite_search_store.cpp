@@ -462,6 +462,23 @@ std::optional<std::vector<std::pair<quint32, QString>>> SqliteSearchStore::recor
     return found;
 }
 
+bool SqliteSearchStore::readKeyHashes(quint32 first, quint32 end, const std::function<void(qint64)>& take) const
+{
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT key_hash FROM pictures WHERE record >= ? AND record < ?")))
+        return false;
+    query.addBindValue(qint64(first));
+    query.addBindValue(qint64(end));
+    if (!query.exec())
+        return false;
+    while (query.next())
+        take(query.value(0).toLongLong());
+    const bool failed = query.lastError().isValid();
+    query.finish();
+    return !failed;
+}
+
 std::optional<std::vector<quint32>> SqliteSearchStore::orderedRecords(int column, bool descending, quint32 records,
                                                                       const std::vector<quint32>& rowOfRecord) const
 {

@@ -28,6 +28,7 @@ public:
 
     std::optional<std::vector<PictureRow>> archivedRows(std::span<const quint32> records) const override;
     std::optional<std::vector<std::pair<quint32, QString>>> recordsWithKeyHash(qint64 keyHash) const override;
+    bool readKeyHashes(quint32 first, quint32 end, const std::function<void(qint64)>& take) const override;
     std::optional<std::vector<quint32>> orderedRecords(int column, bool descending, quint32 records,
                                                        const std::vector<quint32>& rowOfRecord) const override;
 

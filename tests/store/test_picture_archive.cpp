@@ -125,6 +125,9 @@ private slots:
         QCOMPARE(store->write(moved), std::nullopt);
         QCOMPARE(archive.recordsWithKeyHash(PictureTable::storedKeyHash(filed)), Found());
         QCOMPARE(archive.recordsWithKeyHash(PictureTable::storedKeyHash(elsewhere)), Found({{1u, elsewhere}}));
+        std::vector<qint64> hashes;
+        QVERIFY(archive.readKeyHashes(1, 2, [&](qint64 hash) { hashes.push_back(hash); }));
+        QCOMPARE(hashes, std::vector<qint64>{PictureTable::storedKeyHash(elsewhere)});
     }
 
     void readsTheFirstPictures_data()
