@@ -115,7 +115,7 @@ int PictureTable::addRows(std::span<const PictureRow> rows)
                 m_rowOfRecord.push_back(quint32(size()));
             }
             m_recent.push_back(row);
-            m_outsideKeys.add(quint64(storedHashOfKey(keyOf(row.address, m_key).text)));
+            m_outsideKeys.add(quint64(storedKeyHash(row.address)));
             continue;
         }
         Record packed = pack(row.address, row.fileName, row.size);

@@ -106,8 +106,7 @@ std::optional<PictureRow> PictureTable::outsideRow(quint32 record, int row) cons
 
 void PictureTable::setOutsideRow(quint32 record, PictureRow row)
 {
-    QString scratch;
-    m_outsideKeys.add(quint64(storedHashOfKey(keyOf(row.address, scratch).text))); // a new address, maybe
+    m_outsideKeys.add(quint64(storedKeyHash(row.address))); // a new address, maybe
     if (record >= m_recentFirst) {
         m_recent[record - m_recentFirst] = std::move(row);
         return;
