@@ -1,5 +1,7 @@
 #include "platform/html/nesting_guard.h"
 
+#include "platform/html/markup_scan.h"
+
 #include <QByteArrayView>
 #include <QList>
 
@@ -8,22 +10,9 @@
 #include <string_view>
 #include <vector>
 
+using namespace MarkupScan;
+
 namespace {
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-bool isLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 // What the guard needs to know of a tag name, found once per tag.
 enum TagKind : quint16 {
@@ -68,18 +57,6 @@ constexpr KnownTag kKnownTags[] = {
     {"title", RawText}, {"tr", ClosesItsKind | kCellCloser}, {"track", Void}, {"tt", Formatting},
     {"u", Formatting}, {"wbr", Void}, {"xmp", RawText},
 };
-
-// Tag names as HTML compares them: ASCII letters in any case.
-bool sameName(QByteArrayView a, QByteArrayView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // A name of up to eight bytes as one number, its first byte highest.
 constexpr quint64 packed(std::string_view name)
@@ -130,27 +107,6 @@ struct Tag {
     bool is(TagKind kind) const { return kinds & kind; }
 };
 
-// Where a comment starting at `at` ("<!--") ends: after "-->" or "--!>", or at once for the
-// empty comments "<!-->" and "<!--->". -1 when it runs to the end of the page.
-qsizetype commentEnd(QByteArrayView text, qsizetype at)
-{
-    const QByteArrayView rest = text.sliced(at + 4);
-    if (rest.startsWith(">"))
-        return at + 5;
-    if (rest.startsWith("->"))
-        return at + 6;
-    // One look for "--" at a time: looking for each ending to the end of the page would read
-    // the rest of the page again for every comment that ends the other way.
-    for (qsizetype dashes = text.indexOf("--", at + 4); dashes >= 0; dashes = text.indexOf("--", dashes + 1)) {
-        const QByteArrayView after = text.sliced(dashes + 2);
-        if (after.startsWith('>'))
-            return dashes + 3;
-        if (after.startsWith("!>"))
-            return dashes + 4;
-    }
-    return -1;
-}
-
 // The formatting elements the parser would reopen, with the markers that fence them off.
 class ActiveFormatting {
 public:
@@ -199,86 +155,6 @@ private:
     int m_formatting = 0;
 };
 
-// Where the end tag of a raw text element named `name` starts, from `from` on; -1 if nowhere.
-qsizetype findEndTag(QByteArrayView text, QByteArrayView name, qsizetype from)
-{
-    for (qsizetype at = text.indexOf('<', from); at >= 0; at = text.indexOf('<', at + 1)) {
-        const qsizetype nameAt = at + 2;
-        if (nameAt + name.size() > text.size())
-            return -1;
-        if (text[at + 1] == '/' && sameName(text.sliced(nameAt, name.size()), name))
-            return at;
-    }
-    return -1;
-}
-
-// Where a tag's attributes end, read as the HTML tokenizer reads them.
-struct TagEnd {
-    qsizetype end = -1;           // the ">" that ends the tag; -1 if none
-    qsizetype overflowFrom = -1;  // where the attribute past the cap begins; -1 if none
-    int attributes = 0;           // those within the cap
-};
-
-// The end of the tag whose attributes start at `at`, quotes respected.
-TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes)
-{
-    enum class State { BeforeName, InName, AfterName, BeforeValue, InUnquotedValue };
-    State state = State::BeforeName;
-    TagEnd found;
-    auto startAttribute = [&](qsizetype i) {
-        if (found.attributes < maxAttributes)
-            ++found.attributes;
-        else if (found.overflowFrom < 0)
-            found.overflowFrom = i;
-        state = State::InName;
-    };
-    for (qsizetype i = at; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '>') {
-            found.end = i;
-            return found;
-        }
-        switch (state) {
-        case State::BeforeName:
-            if (!isSpace(c) && c != '/')
-                startAttribute(i);
-            break;
-        case State::InName:
-            if (isSpace(c))
-                state = State::AfterName;
-            else if (c == '/')
-                state = State::BeforeName;
-            else if (c == '=')
-                state = State::BeforeValue;
-            break;
-        case State::AfterName:
-            if (c == '/')
-                state = State::BeforeName;
-            else if (c == '=')
-                state = State::BeforeValue;
-            else if (!isSpace(c))
-                startAttribute(i);
-            break;
-        case State::BeforeValue:
-            if (c == '"' || c == '\'') {
-                const qsizetype close = text.indexOf(c, i + 1);
-                if (close < 0)
-                    return found;
-                i = close;
-                state = State::BeforeName;
-            } else if (!isSpace(c)) {
-                state = State::InUnquotedValue;
-            }
-            break;
-        case State::InUnquotedValue:
-            if (isSpace(c))
-                state = State::BeforeName;
-            break;
-        }
-    }
-    return found;
-}
-
 } // namespace
 
 qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64 maxWork, int maxAttributes,
@@ -290,6 +166,7 @@ qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64
     // Written at the end: single "<" and ranges of attributes.
     QList<qsizetype> blanked;
     QList<std::pair<qsizetype, qsizetype>> blankedRanges;
+    QList<std::pair<qsizetype, qsizetype>> cdataSections; // from "<![CDATA[" to "]]>"
     ActiveFormatting formatting;
     int foreignDepth = 0; // open svg and math elements
     int tableDepth = 0;
@@ -302,6 +179,17 @@ qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64
         if (lt < 0 || lt + 1 >= text.size())
             break;
         const char next = text[lt + 1];
+        if (next == '!' && text.sliced(lt).startsWith("<![CDATA[")) {
+            // The parser aborts the process on text from CDATA in SVG or MathML inside a
+            // table; a comment holds no elements either. Without a ">" inside it ends where
+            // HTML's own bogus comment would; in SVG and MathML its ">" are no element's.
+            const qsizetype close = text.indexOf("]]>", lt + 9);
+            if (close >= 0 && (foreignDepth > 0 || !text.sliced(lt + 9, close - lt - 9).contains('>'))) {
+                cdataSections.append({lt, close});
+                at = close + 3;
+                continue;
+            }
+        }
         if (next == '!' && text.sliced(lt).startsWith("<!--")) {
             at = commentEnd(text, lt);
             if (at < 0)
@@ -321,9 +209,7 @@ qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64
             continue;
         }
         const qsizetype nameBegin = lt + (endTag ? 2 : 1);
-        qsizetype nameEnd = nameBegin;
-        while (nameEnd < text.size() && !isSpace(text[nameEnd]) && text[nameEnd] != '>' && text[nameEnd] != '/')
-            ++nameEnd;
+        const qsizetype nameEnd = tagNameEnd(text, nameBegin);
         const QByteArrayView name = text.sliced(nameBegin, nameEnd - nameBegin);
         const Tag tag{name, kindsOf(name)};
         const TagEnd tagEnd = endOfTag(text, nameEnd, maxAttributes);
@@ -370,7 +256,7 @@ qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64
             continue;
         }
         if (tag.is(RawText) && foreignDepth == 0) {
-            const qsizetype close = findEndTag(text, name, at);
+            const qsizetype close = rawTextEnd(text, at, name);
             if (close < 0)
                 break;
             at = close;
@@ -400,6 +286,11 @@ qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64
         html[position] = ' ';
     for (const auto& [from, to] : std::as_const(blankedRanges))
         std::fill(html.begin() + from, html.begin() + std::max(from, to), ' ');
+    for (const auto& [from, close] : std::as_const(cdataSections)) {
+        html[from + 2] = html[from + 3] = '-'; // "<!--DATA[" ... "-->"
+        std::replace(html.begin() + from + 9, html.begin() + close, '>', ' ');
+        html[close] = html[close + 1] = '-';
+    }
     if (cutAt >= 0)
         html.truncate(cutAt);
     return cutAt;

@@ -27,8 +27,9 @@ inline constexpr qint64 kMaxPageAttributes = 1'000'000;
 // so that it reads as text; no byte moves, so source positions stay valid. Once the work
 // passes maxWork the rest of the page is cut off, and the page keeps what came before.
 // Attributes of a tag beyond maxAttributes are blanked, and the element has the first ones;
-// the page is cut off before the tag whose attributes pass maxPageAttributes. Ordinary pages
-// are left as they are. Gives where the page was cut off, or -1.
+// the page is cut off before the tag whose attributes pass maxPageAttributes. A CDATA
+// section becomes a comment of the same length, which the parser reads without fault.
+// Ordinary pages are left as they are. Gives where the page was cut off, or -1.
 qsizetype limitNesting(QByteArray& html, int maxDepth = ParseBounds::kMaxDepth,
                   int maxFormatting = ParseBounds::kMaxActiveFormatting,
                   qint64 maxWork = ParseBounds::kMaxParseWork, int maxAttributes = ParseBounds::kMaxAttributes,

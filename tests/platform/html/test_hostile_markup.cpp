@@ -53,6 +53,11 @@ private slots:
         // Work: every tag, weighted by the formatting elements it may reopen.
         QTest::newRow("work beyond the bound cuts the page") << QByteArray("<p>a<p>b<p>c") << d << fm << qint64(2) << QByteArray("<p>a<p>b");
         QTest::newRow("open formatting weighs every tag") << QByteArray("<b><p>x<p>y") << d << fm << qint64(4) << QByteArray("<b><p>x");
+        // CDATA becomes a comment that ends where the section or HTML's bogus comment does.
+        QTest::newRow("CDATA in SVG") << QByteArray("<svg><![CDATA[ a > b ]]></svg>") << d << fm << w
+                                      << QByteArray("<svg><!--DATA[ a   b --></svg>");
+        QTest::newRow("CDATA with > outside SVG") << QByteArray("<p><![CDATA[ a > b ]]>") << d << fm << w
+                                                  << QByteArray("<p><![CDATA[ a > b ]]>");
         QTest::newRow("ordinary page untouched") << QByteArray("<html><body><p><b>a</b><img src=x><br></body></html>") << d << fm << w
                                                  << QByteArray("<html><body><p><b>a</b><img src=x><br></body></html>");
     }

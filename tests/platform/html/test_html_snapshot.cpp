@@ -264,6 +264,7 @@ private slots:
         QTest::newRow("nul bytes") << QByteArray("<im\0g src=a.gif><img s\0rc=b.gif><img src=c\0.gif>", 48) << 2;
         QTest::newRow("unclosed comment") << QByteArray("<img src=a.gif><!-- <img src=b.gif>") << 1;
         QTest::newRow("unclosed tag") << QByteArray("<img src=a.gif><img src=\"b.gif") << 1;
+        QTest::newRow("CDATA text in a table") << QByteArray("<table><svg><title><![CDATA[ x ]]>y</svg><img src=a.gif>") << 1;
         QTest::newRow("only a less-than") << QByteArray("<") << 0;
         QTest::newRow("empty") << QByteArray() << 0;
     }

@@ -1,0 +1,159 @@
+#include "platform/html/markup_scan.h"
+
+namespace MarkupScan {
+
+namespace {
+
+// True when `name` stands at `at` in any case, followed by what ends a tag name.
+bool tagNameAt(QByteArrayView text, qsizetype at, QByteArrayView name)
+{
+    return at + name.size() < text.size() && sameName(text.sliced(at, name.size()), name)
+           && tagNameEnd(text, at + name.size()) == at + name.size();
+}
+
+qsizetype scriptEnd(QByteArrayView text, qsizetype from)
+{
+    enum Mode { Data, Escaped, DoubleEscaped };
+    Mode mode = Data;
+    int dashes = 0; // in a row, in the escaped modes: "-->" goes back to Data
+    for (qsizetype i = from; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '<') {
+            dashes = 0;
+            const bool slash = i + 1 < text.size() && text[i + 1] == '/';
+            if (slash && tagNameAt(text, i + 2, "script")) {
+                if (mode != DoubleEscaped)
+                    return i;
+                mode = Escaped;
+                i += 8; // the name and what ended it
+            } else if (mode == Escaped && tagNameAt(text, i + 1, "script")) {
+                mode = DoubleEscaped;
+                i += 7;
+            } else if (mode == Data && text.sliced(i).startsWith("<!--")) {
+                mode = Escaped;
+                dashes = 2;
+                i += 3;
+            }
+            continue;
+        }
+        if (mode != Data && c == '-') {
+            ++dashes;
+            continue;
+        }
+        if (mode != Data && c == '>' && dashes >= 2)
+            mode = Data;
+        dashes = 0;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+qsizetype tagNameEnd(QByteArrayView text, qsizetype at)
+{
+    while (at < text.size() && !isSpace(text[at]) && text[at] != '>' && text[at] != '/')
+        ++at;
+    return at;
+}
+
+TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes)
+{
+    enum class State { BeforeName, InName, AfterName, BeforeValue, InUnquotedValue };
+    State state = State::BeforeName;
+    TagEnd found;
+    auto startAttribute = [&](qsizetype i) {
+        if (found.attributes < maxAttributes)
+            ++found.attributes;
+        else if (found.overflowFrom < 0)
+            found.overflowFrom = i;
+        state = State::InName;
+    };
+    for (qsizetype i = at; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '>') {
+            found.end = i;
+            return found;
+        }
+        switch (state) {
+        case State::BeforeName:
+            if (!isSpace(c) && c != '/')
+                startAttribute(i);
+            break;
+        case State::InName:
+            if (isSpace(c))
+                state = State::AfterName;
+            else if (c == '/')
+                state = State::BeforeName;
+            else if (c == '=')
+                state = State::BeforeValue;
+            break;
+        case State::AfterName:
+            if (c == '/')
+                state = State::BeforeName;
+            else if (c == '=')
+                state = State::BeforeValue;
+            else if (!isSpace(c))
+                startAttribute(i);
+            break;
+        case State::BeforeValue:
+            if (c == '"' || c == '\'') {
+                const qsizetype close = text.indexOf(c, i + 1);
+                if (close < 0)
+                    return found;
+                i = close;
+                state = State::BeforeName;
+            } else if (!isSpace(c)) {
+                state = State::InUnquotedValue;
+            }
+            break;
+        case State::InUnquotedValue:
+            if (isSpace(c))
+                state = State::BeforeName;
+            break;
+        }
+    }
+    return found;
+}
+
+qsizetype commentEnd(QByteArrayView text, qsizetype at)
+{
+    const QByteArrayView rest = text.sliced(at + 4);
+    if (rest.startsWith('>'))
+        return at + 5;
+    if (rest.startsWith("->"))
+        return at + 6;
+    // One look for "--" at a time: looking for each ending to the end of the page would read
+    // the rest of the page again for every comment that ends the other way.
+    for (qsizetype dashes = text.indexOf("--", at + 4); dashes >= 0; dashes = text.indexOf("--", dashes + 1)) {
+        const QByteArrayView after = text.sliced(dashes + 2);
+        if (after.startsWith('>'))
+            return dashes + 3;
+        if (after.startsWith("!>"))
+            return dashes + 4;
+    }
+    return -1;
+}
+
+qsizetype rawTextEnd(QByteArrayView text, qsizetype from, QByteArrayView name)
+{
+    if (sameName(name, "script"))
+        return scriptEnd(text, from);
+    for (qsizetype at = text.indexOf("</", from); at >= 0; at = text.indexOf("</", at + 2)) {
+        if (tagNameAt(text, at + 2, name))
+            return at;
+    }
+    return -1;
+}
+
+} // namespace MarkupScan

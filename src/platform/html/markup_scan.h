@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <limits>
+
+// The HTML tokenizer's rules for where markup ends, for the passes that read a page's bytes
+// before the parser does: they must see tags, comments and raw text end where it will.
+namespace MarkupScan {
+
+inline bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+inline bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+inline char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+// Tag names as HTML compares them: ASCII letters in any case.
+bool sameName(QByteArrayView a, QByteArrayView b);
+
+// Where the name of a tag that starts at `at` ends: at a space, "/" or ">", or the page's end.
+qsizetype tagNameEnd(QByteArrayView text, qsizetype at);
+
+// Where a tag's attributes end, read as the tokenizer reads them.
+struct TagEnd {
+    qsizetype end = -1;          // the ">" that ends the tag; -1 if none
+    qsizetype overflowFrom = -1; // where the attribute past the cap begins; -1 if none
+    int attributes = 0;          // those within the cap
+};
+
+// The end of the tag whose attributes start at `at`: a ">" inside a quoted value does not
+// end it.
+TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes = std::numeric_limits<int>::max());
+
+// Where a comment starting at `at` ("<!--") ends: after "-->" or "--!>", or at once for the
+// empty comments "<!-->" and "<!--->". -1 when it runs to the end of the page.
+qsizetype commentEnd(QByteArrayView text, qsizetype at);
+
+// Where the text of a raw text element named `name` (script, style, title...) that starts
+// at `from` ends: at the "<" of the end tag of that name. In a script, "<!--" and a
+// "<script" after it change which end tag ends it. -1 when the page ends first.
+qsizetype rawTextEnd(QByteArrayView text, qsizetype from, QByteArrayView name);
+
+} // namespace MarkupScan
