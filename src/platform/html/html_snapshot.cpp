@@ -5,6 +5,7 @@
 #include "platform/html/light_pass.h"
 #include "platform/html/nesting_guard.h"
 #include "platform/html/parse_arena.h"
+#include "platform/html/thinned_markup.h"
 #include "platform/html/utf8_offsets.h"
 
 #include <QScopeGuard>
@@ -162,6 +163,12 @@ ByteSpans byteSpans(const GumboNode* node, const char* input, qsizetype inputSiz
     return spans;
 }
 
+ByteSpans inPage(const ByteSpans& spans, const ThinnedMarkup& parsed)
+{
+    return {parsed.originalOffset(spans.begin), parsed.originalOffset(spans.innerBegin),
+            parsed.originalOffset(spans.innerEnd), parsed.originalOffset(spans.end)};
+}
+
 // The parser's UTF-8 texts as UTF-16, read into one buffer that every attribute of a page
 // reuses.
 class Utf16Buffer {
@@ -247,17 +254,20 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
     QByteArray input = text.toUtf8();
     const qsizetype cutAt = limitNesting(input);
     const Utf8Offsets offsets(input);
+    const ThinnedMarkup parsed(input);
+    const QByteArray& parserInput = parsed.bytes();
 
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0; // each error record copies the open elements; we read none
     // A page of ordinary size is parsed into this thread's arena and its tree dropped with it.
-    ParseArena* const arena = qsizetype(ParseArena::kMaxPageBytes) >= input.size() ? &ParseArena::ofThisThread() : nullptr;
+    ParseArena* const arena =
+        qsizetype(ParseArena::kMaxPageBytes) >= parserInput.size() ? &ParseArena::ofThisThread() : nullptr;
     if (arena) {
         options.allocator = [](void* userdata, size_t size) { return static_cast<ParseArena*>(userdata)->allocate(size); };
         options.deallocator = [](void*, void*) {};
         options.userdata = arena;
     }
-    GumboOutput* const output = gumbo_parse_with_options(&options, input.constData(), size_t(input.size()));
+    GumboOutput* const output = gumbo_parse_with_options(&options, parserInput.constData(), size_t(parserInput.size()));
     const auto freeTree = qScopeGuard([&] {
         if (arena) {
             arena->reset();
@@ -265,7 +275,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         }
         if (output)
             gumbo_destroy_output(&options, output);
-        releaseParserMemory(input.size());
+        releaseParserMemory(parserInput.size());
     });
     if (!output)
         return page;
@@ -302,7 +312,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
             continue;
 
         // Each offset counted on from the one before it, most often a few bytes back.
-        const ByteSpans bytes = byteSpans(node, input.constData(), input.size());
+        const ByteSpans bytes = inPage(byteSpans(node, parserInput.constData(), parserInput.size()), parsed);
         const qsizetype begin = offsets.toUtf16(bytes.begin, lastStartTagEnd.offset, lastStartTagEnd.position);
         const qsizetype innerBegin = offsets.toUtf16(bytes.innerBegin, bytes.begin, begin);
         const qsizetype innerEnd = offsets.toUtf16(bytes.innerEnd, bytes.innerBegin, innerBegin);

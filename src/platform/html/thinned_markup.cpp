@@ -1,0 +1,123 @@
+#include "platform/html/thinned_markup.h"
+
+#include "platform/html/markup_scan.h"
+
+#include <QByteArrayView>
+
+#include <algorithm>
+#include <array>
+
+using namespace MarkupScan;
+
+namespace {
+
+// A run is cut only when that saves bytes; below this it would hardly save the parser any.
+constexpr qsizetype kShortestRun = 4;
+
+// Past the first ">" from `from`, which ends doctypes and bogus comments; -1 when none.
+qsizetype pastNextGreaterThan(QByteArrayView page, qsizetype from)
+{
+    const qsizetype close = page.indexOf('>', from);
+    return close < 0 ? -1 : close + 1;
+}
+
+// Where the tokenizer is back in its data state after the "<" at `lt`: past a tag, comment,
+// doctype or bogus comment, at the end tag of raw text, or right after the "<" when it is
+// text. -1 when the rest of the page is not to be cut: it ends first, or it is CDATA or
+// PLAINTEXT, which the pass does not follow.
+qsizetype pastMarkup(QByteArrayView page, qsizetype lt)
+{
+    if (lt + 1 >= page.size())
+        return -1;
+    const char c = page[lt + 1];
+    const QByteArrayView rest = page.sliced(lt);
+    const bool endTag = c == '/' && lt + 2 < page.size() && isLetter(page[lt + 2]);
+    if (isLetter(c) || endTag) {
+        const qsizetype nameBegin = lt + (endTag ? 2 : 1);
+        const qsizetype nameEnd = tagNameEnd(page, nameBegin);
+        const QByteArrayView name = page.sliced(nameBegin, nameEnd - nameBegin);
+        const qsizetype close = endOfTag(page, nameEnd).end;
+        if (close < 0 || (!endTag && sameName(name, "plaintext")))
+            return -1;
+        static constexpr std::array<const char*, 9> kRawText = {"script",   "style",    "xmp",   "iframe",  "noembed",
+                                                                "noframes", "noscript", "title", "textarea"};
+        const bool raw = !endTag && std::any_of(kRawText.begin(), kRawText.end(),
+                                                [&](const char* each) { return sameName(name, each); });
+        return raw ? rawTextEnd(page, close + 1, name) : close + 1;
+    }
+    if (c == '/') {
+        if (lt + 2 >= page.size())
+            return -1;
+        return page[lt + 2] == '>' ? lt + 3 : pastNextGreaterThan(page, lt + 2);
+    }
+    if (c == '!') {
+        if (rest.startsWith("<!--"))
+            return commentEnd(page, lt);
+        if (rest.startsWith("<![CDATA["))
+            return -1;
+        return pastNextGreaterThan(page, lt + 2); // a doctype, or a bogus comment
+    }
+    if (c == '?')
+        return pastNextGreaterThan(page, lt + 2);
+    return lt + 1;
+}
+
+} // namespace
+
+ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_bytes(html)
+{
+    const QByteArrayView page(html);
+    QByteArray out;
+    qsizetype copied = 0; // bytes of the page that out holds or stands for
+
+    auto thin = [&](qsizetype begin, qsizetype end) {
+        if (end - begin < kShortestRun)
+            return;
+        const QByteArrayView run = page.sliced(begin, end - begin);
+        if (std::any_of(run.begin(), run.end(), [](char c) { return c == '>' || c == '&' || c == '\0' || c == '\r'; }))
+            return;
+        // The first character whole: one byte, or the bytes of one in UTF-8.
+        const auto lead = static_cast<unsigned char>(run[0]);
+        const qsizetype firstLength = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        const qsizetype rest = begin + firstLength;
+        if (end - rest < 2)
+            return;
+        qsizetype letter = rest;
+        while (letter < end && isSpace(page[letter]))
+            ++letter;
+        if (out.isEmpty())
+            out.reserve(html.size());
+        out.append(page.sliced(copied, rest - copied));
+        // The standing character is where the first letter of the rest was, which is where
+        // an element that the letter closes or opens stands.
+        const bool letters = letter < end;
+        m_anchors.push_back({out.size(), letters ? letter : rest});
+        out.append(letters ? 'x' : ' ');
+        m_anchors.push_back({out.size(), end});
+        copied = end;
+    };
+
+    for (qsizetype at = 0; at < page.size();) {
+        const qsizetype lt = page.indexOf('<', at);
+        thin(at, lt < 0 ? page.size() : lt);
+        if (lt < 0)
+            break;
+        at = pastMarkup(page, lt);
+        if (at < 0)
+            break;
+    }
+    if (m_anchors.empty())
+        return;
+    out.append(page.sliced(copied));
+    m_bytes = out;
+}
+
+qsizetype ThinnedMarkup::originalOffset(qsizetype offset) const
+{
+    const auto after = std::upper_bound(m_anchors.cbegin(), m_anchors.cend(), offset,
+                                        [](qsizetype value, const Anchor& anchor) { return value < anchor.thinned; });
+    if (after == m_anchors.cbegin())
+        return offset;
+    const Anchor& anchor = *std::prev(after);
+    return anchor.original + (offset - anchor.thinned);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <vector>
+
+// A page as the HTML parser is given it: each long run of text between tags cut to the two
+// characters that decide the tree the parser builds from it, its first one (a newline right
+// after <pre> is dropped, any other opens formatting elements again) and one standing for
+// the rest (a letter when the rest holds anything but spaces, else a space). The parser
+// reads text a character at a time, and text is half of an ordinary page; the elements it
+// builds are the same, and where they stand maps back to the page.
+//
+// Runs with a character reference, a NUL, a carriage return or a ">" are left whole, and so
+// are raw text (scripts, style blocks), titles and text areas, which the snapshot reads from
+// the parser. From markup that the pass cannot follow as the tokenizer does (CDATA,
+// PLAINTEXT, a construct without its end) on, the page is left as it is.
+class ThinnedMarkup {
+public:
+    explicit ThinnedMarkup(const QByteArray& html);
+
+    // The page itself when nothing was cut.
+    const QByteArray& bytes() const { return m_bytes; }
+    // Where a position in bytes() stands in the page.
+    qsizetype originalOffset(qsizetype offset) const;
+
+private:
+    // From `thinned` on, positions move with the page's from `original`.
+    struct Anchor {
+        qsizetype thinned = 0;
+        qsizetype original = 0;
+    };
+
+    QByteArray m_bytes;
+    std::vector<Anchor> m_anchors;
+};
