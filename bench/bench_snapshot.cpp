@@ -8,6 +8,7 @@
 #include "platform/html/html_charset.h"
 #include "platform/html/html_snapshot.h"
 #include "platform/html/nesting_guard.h"
+#include "platform/html/thinned_markup.h"
 #include "platform/url_cache.h"
 
 #include <QCoreApplication>
@@ -103,6 +104,10 @@ int benchSite(int rounds, const QString& folder)
                    QByteArray copy = page.bytes;
                    limitNesting(copy);
                }
+           }));
+    report("  of which: thinning the text", bytes, medianSeconds(rounds, [&] {
+               for (const SitePage& page : pages)
+                   (void)ThinnedMarkup(page.bytes);
            }));
     report("  of which: the text back to UTF-8", bytes, medianSeconds(rounds, [&] {
                for (const SitePage& page : pages)

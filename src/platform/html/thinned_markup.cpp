@@ -14,6 +14,16 @@ namespace {
 // A run is cut only when that saves bytes; below this it would hardly save the parser any.
 constexpr qsizetype kShortestRun = 4;
 
+// What a run must not hold to be cut: a ">" may end markup the pass did not follow, a
+// character reference may stand for a space, a NUL is no character to the parser, and a
+// carriage return before a newline is none either.
+constexpr auto kKeepsRunWhole = [] {
+    std::array<bool, 256> keeps{};
+    for (const unsigned char c : {'>', '&', '\0', '\r'})
+        keeps[c] = true;
+    return keeps;
+}();
+
 // Past the first ">" from `from`, which ends doctypes and bogus comments; -1 when none.
 qsizetype pastNextGreaterThan(QByteArrayView page, qsizetype from)
 {
@@ -37,12 +47,12 @@ qsizetype pastMarkup(QByteArrayView page, qsizetype lt)
         const qsizetype nameEnd = tagNameEnd(page, nameBegin);
         const QByteArrayView name = page.sliced(nameBegin, nameEnd - nameBegin);
         const qsizetype close = endOfTag(page, nameEnd).end;
-        if (close < 0 || (!endTag && sameName(name, "plaintext")))
+        if (close < 0 || (!endTag && sameName(name, QByteArrayView("plaintext"))))
             return -1;
-        static constexpr std::array<const char*, 9> kRawText = {"script",   "style",    "xmp",   "iframe",  "noembed",
-                                                                "noframes", "noscript", "title", "textarea"};
+        static constexpr std::array<QByteArrayView, 9> kRawText = {"script",   "style",    "xmp",   "iframe",  "noembed",
+                                                                   "noframes", "noscript", "title", "textarea"};
         const bool raw = !endTag && std::any_of(kRawText.begin(), kRawText.end(),
-                                                [&](const char* each) { return sameName(name, each); });
+                                                [&](QByteArrayView each) { return sameName(name, each); });
         return raw ? rawTextEnd(page, close + 1, name) : close + 1;
     }
     if (c == '/') {
@@ -74,7 +84,7 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_bytes(html)
         if (end - begin < kShortestRun)
             return;
         const QByteArrayView run = page.sliced(begin, end - begin);
-        if (std::any_of(run.begin(), run.end(), [](char c) { return c == '>' || c == '&' || c == '\0' || c == '\r'; }))
+        if (std::any_of(run.begin(), run.end(), [](char c) { return kKeepsRunWhole[static_cast<unsigned char>(c)]; }))
             return;
         // The first character whole: one byte, or the bytes of one in UTF-8.
         const auto lead = static_cast<unsigned char>(run[0]);
@@ -114,10 +124,27 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_bytes(html)
 
 qsizetype ThinnedMarkup::originalOffset(qsizetype offset) const
 {
-    const auto after = std::upper_bound(m_anchors.cbegin(), m_anchors.cend(), offset,
-                                        [](qsizetype value, const Anchor& anchor) { return value < anchor.thinned; });
-    if (after == m_anchors.cbegin())
-        return offset;
-    const Anchor& anchor = *std::prev(after);
+    // Positions are asked for in document order, mostly a few anchors on from the last one.
+    constexpr size_t kSteps = 4;
+    size_t at = m_lastAnchor;
+    if (at >= m_anchors.size() || m_anchors[at].thinned > offset) {
+        at = m_anchors.size();
+    } else {
+        for (size_t steps = 0; at + 1 < m_anchors.size() && m_anchors[at + 1].thinned <= offset; ++at) {
+            if (++steps == kSteps) {
+                at = m_anchors.size();
+                break;
+            }
+        }
+    }
+    if (at == m_anchors.size()) {
+        const auto after = std::upper_bound(m_anchors.cbegin(), m_anchors.cend(), offset,
+                                            [](qsizetype value, const Anchor& anchor) { return value < anchor.thinned; });
+        if (after == m_anchors.cbegin())
+            return offset;
+        at = size_t(std::prev(after) - m_anchors.cbegin());
+    }
+    m_lastAnchor = at;
+    const Anchor& anchor = m_anchors[at];
     return anchor.original + (offset - anchor.thinned);
 }

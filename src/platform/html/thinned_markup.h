@@ -21,7 +21,7 @@ public:
 
     // The page itself when nothing was cut.
     const QByteArray& bytes() const { return m_bytes; }
-    // Where a position in bytes() stands in the page.
+    // Where a position in bytes() stands in the page. Quickest when asked in document order.
     qsizetype originalOffset(qsizetype offset) const;
 
 private:
@@ -33,4 +33,5 @@ private:
 
     QByteArray m_bytes;
     std::vector<Anchor> m_anchors;
+    mutable size_t m_lastAnchor = 0; // where the last look-up ended
 };
