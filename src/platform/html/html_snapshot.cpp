@@ -5,6 +5,7 @@
 #include "platform/html/light_pass.h"
 #include "platform/html/nesting_guard.h"
 #include "platform/html/parse_arena.h"
+#include "platform/html/parser_faults.h"
 #include "platform/html/thinned_markup.h"
 #include "platform/html/utf8_offsets.h"
 
@@ -232,6 +233,21 @@ void releaseParserMemory(qsizetype parsedBytes)
 #endif
 }
 
+// Reads the markup from `from` on for its pictures and links alone, as the light pass does.
+void readPicturesAndLinks(ParsedPage& page, qsizetype from, const BaseAddress& references)
+{
+    ElementStore& store = page.data.elements;
+    const ElementStore::Index first = store.size();
+    readPastTheCap(*page.data.markup, from, references, store);
+    for (ElementStore::Index index = first; index < store.size(); ++index) {
+        if (store.tagName(index) != QLatin1String("IMG"))
+            continue;
+        if (const auto src = store.member(index, u"src"); src && !src->trimmed().isEmpty())
+            page.pictures.append(*src);
+        page.images.append(index);
+    }
+}
+
 } // namespace
 
 bool isHtmlContentType(QByteArrayView contentType)
@@ -267,7 +283,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         options.deallocator = [](void*, void*) {};
         options.userdata = arena;
     }
-    GumboOutput* const output = gumbo_parse_with_options(&options, parserInput.constData(), size_t(parserInput.size()));
+    GumboOutput* const output = parseWithoutAbort(options, parserInput);
     const auto freeTree = qScopeGuard([&] {
         if (arena) {
             arena->reset();
@@ -277,8 +293,11 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
             gumbo_destroy_output(&options, output);
         releaseParserMemory(parserInput.size());
     });
-    if (!output)
+    if (!output) {
+        // A fault of the parser leaves no tree; the page's pictures and links are still read.
+        readPicturesAndLinks(page, 0, BaseAddress(address));
         return page;
+    }
 
     bool capped = false;
     const std::vector<const GumboNode*> elements = elementsInOrder(output->root, &capped);
@@ -363,13 +382,6 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         return page;
     const qsizetype from = capped ? lastStartTagEnd.position
                                   : offsets.toUtf16(cutAt, lastStartTagEnd.offset, lastStartTagEnd.position);
-    const ElementStore::Index first = store.size();
-    readPastTheCap(*markup, from, references, store);
-    for (ElementStore::Index index = first; index < store.size(); ++index) {
-        if (store.tagName(index) != QLatin1String("IMG"))
-            continue;
-        if (const auto src = store.member(index, u"src"); src && !src->trimmed().isEmpty())
-            page.pictures.append(*src);
-        page.images.append(index);
-    }
-    return page;}
+    readPicturesAndLinks(page, from, references);
+    return page;
+}
