@@ -12,8 +12,8 @@
 // builds are the same, and where they stand maps back to the page.
 //
 // Runs with a character reference, a NUL, a carriage return or a ">" are left whole, and so
-// are raw text (scripts, style blocks), titles and text areas, which the snapshot reads from
-// the parser. From markup that the pass cannot follow as the tokenizer does (CDATA,
+// is the text of scripts, style blocks, text areas and titles (the snapshot reads a title
+// from the parser). From markup that the pass cannot follow as the tokenizer does (CDATA,
 // PLAINTEXT, a construct without its end) on, the page is left as it is.
 class ThinnedMarkup {
 public:
