@@ -15,11 +15,10 @@ namespace {
 constexpr qsizetype kShortestRun = 4;
 
 // What a run must not hold to be cut: a ">" may end markup the pass did not follow, a
-// character reference may stand for a space, a NUL is no character to the parser, and a
-// carriage return before a newline is none either.
+// character reference may stand for a space, and a NUL is no character to the parser.
 constexpr auto kKeepsRunWhole = [] {
     std::array<bool, 256> keeps{};
-    for (const unsigned char c : {'>', '&', '\0', '\r'})
+    for (const unsigned char c : {'>', '&', '\0'})
         keeps[c] = true;
     return keeps;
 }();
@@ -31,11 +30,27 @@ qsizetype pastNextGreaterThan(QByteArrayView page, qsizetype from)
     return close < 0 ? -1 : close + 1;
 }
 
+// The SVG and MathML elements open, as far as their start and end tags tell. Inside them a
+// script, style or title is no raw text but an element like the others; where the parser
+// went back to HTML (a <p> in an <svg>) they may be raw text again.
+struct ForeignDepth {
+    int svg = 0;
+    int math = 0;
+    bool inside() const { return svg > 0 || math > 0; }
+    void count(QByteArrayView name, bool endTag)
+    {
+        int* depth = sameName(name, "svg") ? &svg : sameName(name, "math") ? &math : nullptr;
+        if (depth)
+            *depth = endTag ? std::max(0, *depth - 1) : *depth + 1;
+    }
+};
+
 // Where the tokenizer is back in its data state after the "<" at `lt`: past a tag, comment,
 // doctype or bogus comment, at the end tag of raw text, or right after the "<" when it is
-// text. -1 when the rest of the page is not to be cut: it ends first, or it is CDATA or
-// PLAINTEXT, which the pass does not follow.
-qsizetype pastMarkup(QByteArrayView page, qsizetype lt)
+// text. -1 when the rest of the page is not to be cut: it ends first, it is CDATA or
+// PLAINTEXT, which the pass does not follow, or a script, style or title inside SVG or
+// MathML holds markup that reads otherwise as raw text than as elements.
+qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign)
 {
     if (lt + 1 >= page.size())
         return -1;
@@ -49,11 +64,19 @@ qsizetype pastMarkup(QByteArrayView page, qsizetype lt)
         const qsizetype close = endOfTag(page, nameEnd).end;
         if (close < 0 || (!endTag && sameName(name, QByteArrayView("plaintext"))))
             return -1;
-        static constexpr std::array<QByteArrayView, 9> kRawText = {"script",   "style",    "xmp",   "iframe",  "noembed",
-                                                                   "noframes", "noscript", "title", "textarea"};
+        foreign.count(name, endTag);
+        // No noscript: the parser runs no scripts, and reads what it holds as markup.
+        static constexpr std::array<QByteArrayView, 8> kRawText = {"script",   "style", "xmp",  "iframe",
+                                                                   "noembed", "noframes", "title", "textarea"};
         const bool raw = !endTag && std::any_of(kRawText.begin(), kRawText.end(),
                                                 [&](QByteArrayView each) { return sameName(name, each); });
-        return raw ? rawTextEnd(page, close + 1, name) : close + 1;
+        if (!raw)
+            return close + 1;
+        const qsizetype end = rawTextEnd(page, close + 1, name);
+        // Read either way, text without a "<" ends at the same end tag.
+        if (foreign.inside() && end >= 0 && page.sliced(close + 1, end - close - 1).contains('<'))
+            return -1;
+        return end;
     }
     if (c == '/') {
         if (lt + 2 >= page.size())
@@ -86,7 +109,8 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_bytes(html)
         const QByteArrayView run = page.sliced(begin, end - begin);
         if (std::any_of(run.begin(), run.end(), [](char c) { return kKeepsRunWhole[static_cast<unsigned char>(c)]; }))
             return;
-        // The first character whole: one byte, or the bytes of one in UTF-8.
+        // The first character whole: one byte, or the bytes of one in UTF-8. A CR that
+        // stands for a newline with the LF after it does so alone as well.
         const auto lead = static_cast<unsigned char>(run[0]);
         const qsizetype firstLength = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
         const qsizetype rest = begin + firstLength;
@@ -107,12 +131,13 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_bytes(html)
         copied = end;
     };
 
+    ForeignDepth foreign;
     for (qsizetype at = 0; at < page.size();) {
         const qsizetype lt = page.indexOf('<', at);
         thin(at, lt < 0 ? page.size() : lt);
         if (lt < 0)
             break;
-        at = pastMarkup(page, lt);
+        at = pastMarkup(page, lt, foreign);
         if (at < 0)
             break;
     }

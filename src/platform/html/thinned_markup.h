@@ -11,7 +11,7 @@
 // reads text a character at a time, and text is half of an ordinary page; the elements it
 // builds are the same, and where they stand maps back to the page.
 //
-// Runs with a character reference, a NUL, a carriage return or a ">" are left whole, and so
+// Runs with a character reference, a NUL or a ">" are left whole, and so
 // is the text of scripts, style blocks, text areas and titles (the snapshot reads a title
 // from the parser). From markup that the pass cannot follow as the tokenizer does (CDATA,
 // PLAINTEXT, a construct without its end) on, the page is left as it is.

@@ -36,9 +36,10 @@ QStringList treeOf(const QByteArray& page, const ThinnedMarkup* thinned)
             const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
             line += QStringLiteral(" %1=%2").arg(QString::fromUtf8(attribute->name), QString::fromUtf8(attribute->value));
         }
-        if (element.tag == GUMBO_TAG_TITLE && element.children.length) {
+        if (element.tag == GUMBO_TAG_TITLE && element.tag_namespace == GUMBO_NAMESPACE_HTML && element.children.length) {
             const auto* text = static_cast<const GumboNode*>(element.children.data[0]);
-            line += QStringLiteral(" title ") + QString::fromUtf8(text->v.text.text);
+            if (text->type == GUMBO_NODE_TEXT || text->type == GUMBO_NODE_WHITESPACE)
+                line += QStringLiteral(" title ") + QString::fromUtf8(text->v.text.text);
         }
         lines.append(line);
         for (unsigned i = element.children.length; i > 0; --i)
@@ -60,7 +61,7 @@ const QList<QByteArray> kPieces = {
     "<iframe> <p> </iframe>", "<!-- a > b -- > c -->", "<!-->", "<!-- x --!>", "<!DOCTYPE html \"a>b\">",
     "<![CDATA[ a < b ]]>", "<?php x ?>", "</ x>", "<img alt=\"a > b < c\" src=i.png>", "<a =x\"y>",
     "<img src=j.png/ alt='k<l'>", "      ", "\n      ", "some text here", "  text after spaces  ",
-    "\n\n  x", "text &amp; more text", "text\r\nwith returns", "é  über   Größe", "日本語のテキスト",
+    "\n\n  x", "text &amp; more text", "text\r\nwith returns", "\r\n\r\n  text", "\r\n    ", "\r  \r\n", "é  über   Größe", "日本語のテキスト",
     "a < b < c", QByteArray("nul\0here", 8), "<plaintext>",
 };
 
@@ -102,6 +103,13 @@ private slots:
             << QByteArray("<script><!-- <script></script> a = \"<a title='\"; --></script>"
                           "<img alt='a  <b>  more text  <i>  b'>  text")
             << true;
+        // noscript is no raw text, as the parser runs no scripts; a style in SVG holding markup
+        // may or may not be, and ends the pass.
+        QTest::newRow("noscript is markup")
+            << QByteArray("<noscript><img alt=\"</noscript>  long text  <b>  more text\"></noscript>  text  ") << true;
+        QTest::newRow("markup in a style inside SVG")
+            << QByteArray("<svg><style><img alt=\"</style>  long text  <b>  more text\">  text") << false;
+        QTest::newRow("a title inside SVG") << QByteArray("<svg><title>Search</title></svg>  text  ") << true;
         QTest::newRow("a comment holds a bracket")
             << QByteArray("<!-- x > <a title=' --><img alt='a  <b>  more text  <i>  b'>  text") << true;
         QTest::newRow("cdata is left as it is") << QByteArray("<svg><![CDATA[ a < b ]]>  text  text</svg>") << false;
