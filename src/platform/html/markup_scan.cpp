@@ -1,5 +1,8 @@
 #include "platform/html/markup_scan.h"
 
+#include <algorithm>
+#include <array>
+
 namespace MarkupScan {
 
 namespace {
@@ -58,6 +61,15 @@ bool sameName(QByteArrayView a, QByteArrayView b)
             return false;
     }
     return true;
+}
+
+bool isRawText(QByteArrayView name)
+{
+    static constexpr std::array<QByteArrayView, 8> kRawText = {"script",  "style",    "xmp",   "iframe",
+                                                               "noembed", "noframes", "title", "textarea"};
+    if (name.size() < 3 || name.size() > 8) // most tags: p, a, li, div, span, img
+        return false;
+    return std::any_of(kRawText.begin(), kRawText.end(), [&](QByteArrayView each) { return sameName(name, each); });
 }
 
 qsizetype tagNameEnd(QByteArrayView text, qsizetype at)

@@ -26,6 +26,11 @@ inline char lower(char c)
 // Tag names as HTML compares them: ASCII letters in any case.
 bool sameName(QByteArrayView a, QByteArrayView b);
 
+// Whether a start tag of this name (any case) has the tokenizer read what follows as raw text
+// up to its own end tag: script, style, title and the like. Not noscript: the parser runs no
+// scripts, and reads what it holds as markup.
+bool isRawText(QByteArrayView name);
+
 // Where the name of a tag that starts at `at` ends: at a space, "/" or ">", or the page's end.
 qsizetype tagNameEnd(QByteArrayView text, qsizetype at);
 

@@ -26,7 +26,6 @@ enum TagKind : quint16 {
     EndClosesCell = 1 << 6,   // its end tag does
     Foreign = 1 << 7,         // its children follow the rules of SVG and MathML, where "/>"
                               // closes any element
-    RawText = 1 << 8,         // its content is text up to its own end tag
     Table = 1 << 9,
     PlainText = 1 << 10,      // the rest of the page is text
 };
@@ -43,19 +42,19 @@ constexpr KnownTag kKnownTags[] = {
     {"caption", ClosesItsKind | Marker}, {"code", Formatting}, {"col", Void}, {"colgroup", ClosesItsKind},
     {"dd", ClosesItsKind}, {"dt", ClosesItsKind}, {"em", Formatting}, {"embed", Void}, {"font", Formatting},
     {"frame", Void}, {"head", ClosesItsKind}, {"hr", Void}, {"html", ClosesItsKind}, {"i", Formatting},
-    {"iframe", RawText}, {"image", Void}, {"img", Void}, {"input", Void}, {"keygen", Void},
+    {"image", Void}, {"img", Void}, {"input", Void}, {"keygen", Void},
     {"li", ClosesItsKind}, {"link", Void}, {"marquee", Marker}, {"math", Foreign}, {"meta", Void},
-    {"nobr", Formatting}, {"noembed", RawText}, {"noframes", RawText}, {"object", Marker},
+    {"nobr", Formatting}, {"object", Marker},
     {"optgroup", ClosesItsKind}, {"option", ClosesItsKind}, {"p", ClosesItsKind}, {"param", Void},
     {"rb", ClosesItsKind}, {"rp", ClosesItsKind}, {"rt", ClosesItsKind},
-    {"rtc", ClosesItsKind}, {"s", Formatting}, {"script", RawText}, {"small", Formatting},
-    {"source", Void}, {"strike", Formatting}, {"strong", Formatting}, {"style", RawText},
+    {"rtc", ClosesItsKind}, {"s", Formatting}, {"small", Formatting},
+    {"source", Void}, {"strike", Formatting}, {"strong", Formatting},
     {"svg", Foreign}, {"table", Table | EndClosesCell}, {"tbody", ClosesItsKind | kCellCloser},
     {"td", ClosesItsKind | Marker | TableCell | kCellCloser}, {"template", Marker},
-    {"textarea", RawText}, {"tfoot", ClosesItsKind | kCellCloser},
+    {"tfoot", ClosesItsKind | kCellCloser},
     {"th", ClosesItsKind | Marker | TableCell | kCellCloser}, {"thead", ClosesItsKind | kCellCloser},
-    {"title", RawText}, {"tr", ClosesItsKind | kCellCloser}, {"track", Void}, {"tt", Formatting},
-    {"u", Formatting}, {"wbr", Void}, {"xmp", RawText},
+    {"tr", ClosesItsKind | kCellCloser}, {"track", Void}, {"tt", Formatting},
+    {"u", Formatting}, {"wbr", Void},
 };
 
 // A name of up to eight bytes as one number, its first byte highest.
@@ -255,7 +254,7 @@ qsizetype limitNesting(QByteArray& html, int maxDepth, int maxFormatting, qint64
                 tableDepth = std::max(0, tableDepth - 1);
             continue;
         }
-        if (tag.is(RawText) && foreignDepth == 0) {
+        if (foreignDepth == 0 && isRawText(name)) {
             const qsizetype close = rawTextEnd(text, at, name);
             if (close < 0)
                 break;

@@ -65,12 +65,7 @@ qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign)
         if (close < 0 || (!endTag && sameName(name, QByteArrayView("plaintext"))))
             return -1;
         foreign.count(name, endTag);
-        // No noscript: the parser runs no scripts, and reads what it holds as markup.
-        static constexpr std::array<QByteArrayView, 8> kRawText = {"script",   "style", "xmp",  "iframe",
-                                                                   "noembed", "noframes", "title", "textarea"};
-        const bool raw = !endTag && std::any_of(kRawText.begin(), kRawText.end(),
-                                                [&](QByteArrayView each) { return sameName(name, each); });
-        if (!raw)
+        if (endTag || !isRawText(name))
             return close + 1;
         const qsizetype end = rawTextEnd(page, close + 1, name);
         // Read either way, text without a "<" ends at the same end tag.
