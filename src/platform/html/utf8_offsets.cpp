@@ -55,11 +55,20 @@ Utf8Offsets::Utf8Offsets(const QByteArray& utf8) : m_utf8(utf8)
     if (isAscii(utf8.constData(), utf8.size()))
         return; // every byte a character: offsets are positions
     m_checkpoints.reserve(utf8.size() / kBlock + 1);
+    m_asciiBlocks.reserve(size_t(utf8.size() / kBlock + 1));
     qsizetype units = 0;
     for (qsizetype at = 0; at <= utf8.size(); at += kBlock) {
+        const qsizetype end = std::min(at + kBlock, utf8.size());
+        const bool ascii = isAscii(utf8.constData() + at, end - at);
         m_checkpoints.append(units);
-        units += unitsBetween(at, std::min(at + kBlock, utf8.size()));
+        m_asciiBlocks.push_back(ascii);
+        units += ascii ? end - at : unitsBetween(at, end);
     }
+}
+
+qsizetype Utf8Offsets::inAsciiBlock(qsizetype byteOffset) const
+{
+    return m_checkpoints.at(byteOffset / kBlock) + byteOffset % kBlock;
 }
 
 qsizetype Utf8Offsets::toUtf16(qsizetype byteOffset) const
@@ -67,6 +76,8 @@ qsizetype Utf8Offsets::toUtf16(qsizetype byteOffset) const
     const qsizetype offset = std::clamp<qsizetype>(byteOffset, 0, m_utf8.size());
     if (m_checkpoints.isEmpty())
         return offset;
+    if (m_asciiBlocks[size_t(offset / kBlock)])
+        return inAsciiBlock(offset);
     const qsizetype blockStart = offset - offset % kBlock;
     return m_checkpoints.at(offset / kBlock) + unitsBetween(blockStart, offset);
 }
@@ -76,6 +87,8 @@ qsizetype Utf8Offsets::toUtf16(qsizetype byteOffset, qsizetype knownOffset, qsiz
     const qsizetype offset = std::clamp<qsizetype>(byteOffset, 0, m_utf8.size());
     if (m_checkpoints.isEmpty())
         return offset;
+    if (m_asciiBlocks[size_t(offset / kBlock)])
+        return inAsciiBlock(offset);
     if (knownOffset < 0 || knownOffset > offset || offset - knownOffset > kBlock)
         return toUtf16(offset);
     return knownPosition + unitsBetween(knownOffset, offset);

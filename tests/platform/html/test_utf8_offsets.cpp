@@ -24,6 +24,7 @@ private slots:
         QTest::newRow("four bytes across a block boundary") << ascii.left(62) + QStringLiteral("😀") + ascii;
         QTest::newRow("letter after a hundred ascii bytes") << ascii.left(100) + QStringLiteral("é") + ascii;
         QTest::newRow("a block of ascii exactly") << ascii.left(64) + QStringLiteral("é");
+        QTest::newRow("blocks of ascii between letters") << (QStringLiteral("图") + ascii + ascii).repeated(5);
         QTest::newRow("mixed, many blocks") << (QStringLiteral("a😀bé图 c") + ascii.left(13)).repeated(40);
         QTest::newRow("top of each range")
             << QString::fromUcs4(U"\u007f\u0080\u07ff\u0800\uffff\U00010000\U0010ffff").repeated(30);
