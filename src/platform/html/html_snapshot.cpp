@@ -49,12 +49,19 @@ QString fromGumbo(const char* text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
-std::optional<QString> attribute(const GumboElement& element, const char* name)
+// An attribute's value as the page holds it, where the parser was given it cut short.
+QByteArrayView valueOf(const GumboAttribute& attribute, const ThinnedMarkup& parsed)
+{
+    const QByteArrayView quoted(attribute.original_value.data, qsizetype(attribute.original_value.length));
+    return parsed.cutValue(quoted).value_or(QByteArrayView(attribute.value));
+}
+
+std::optional<QString> attribute(const GumboElement& element, const char* name, const ThinnedMarkup& parsed)
 {
     const GumboAttribute* found = gumbo_get_attribute(&element.attributes, name);
     if (!found)
         return std::nullopt;
-    return fromGumbo(found->value);
+    return QString::fromUtf8(valueOf(*found, parsed));
 }
 
 QString upperTagName(const GumboElement& element)
@@ -76,14 +83,14 @@ QString upperTagName(const GumboElement& element)
     return QString::fromUtf8(name.data, qsizetype(name.length)).toUpper();
 }
 
-bool isStyleSheetLink(const GumboElement& element)
+bool isStyleSheetLink(const GumboElement& element, const ThinnedMarkup& parsed)
 {
-    const QString type = attribute(element, "type").value_or(QString()).trimmed().toLower();
+    const QString type = attribute(element, "type", parsed).value_or(QString()).trimmed().toLower();
     if (type == QLatin1String("text/css"))
         return true;
     if (!type.isEmpty())
         return false;
-    const QString rel = attribute(element, "rel").value_or(QString());
+    const QString rel = attribute(element, "rel", parsed).value_or(QString());
     const QStringList words = rel.simplified().split(u' ', Qt::SkipEmptyParts);
     return words.contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive);
 }
@@ -174,9 +181,8 @@ ByteSpans inPage(const ByteSpans& spans, const ThinnedMarkup& parsed)
 // reuses.
 class Utf16Buffer {
 public:
-    QStringView read(const char* utf8)
+    QStringView read(QByteArrayView bytes)
     {
-        const QByteArrayView bytes(utf8);
         if (!isAscii(bytes)) {
             m_text = QString::fromUtf8(bytes);
             return m_text;
@@ -201,20 +207,21 @@ private:
 // and href absolute, as a browser's DOM hands them out. Names that the snapshot uses for its
 // own members are not taken from the markup.
 void addMembers(ElementStore& store, ElementStore::Index index, const GumboElement& element, const BaseAddress& base,
-                Utf16Buffer& buffer)
+                const ThinnedMarkup& parsed, Utf16Buffer& buffer)
 {
     for (unsigned i = 0; i < element.attributes.length; ++i) {
         const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
         const QByteArrayView name(attribute->name);
         if (name == "filesize" || name == "outerhtml" || name == "innerhtml")
             continue;
+        const QByteArrayView value = valueOf(*attribute, parsed);
         if (attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK && !name.startsWith("xlink:")) {
             const QString prefixed = QLatin1String("xlink:") + QString::fromUtf8(name);
-            store.addMember(index, prefixed, buffer.read(attribute->value));
+            store.addMember(index, prefixed, buffer.read(value));
         } else if (name == "src" || name == "href") {
-            store.addMember(index, QUtf8StringView(name), base.absolute(attribute->value));
+            store.addMember(index, QUtf8StringView(name), base.absolute(value));
         } else {
-            store.addMember(index, QUtf8StringView(name), buffer.read(attribute->value));
+            store.addMember(index, QUtf8StringView(name), buffer.read(value));
         }
     }
 }
@@ -305,7 +312,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
     for (const GumboNode* node : elements) {
         if (node->v.element.tag != GUMBO_TAG_BASE)
             continue;
-        if (const auto href = attribute(node->v.element, "href")) {
+        if (const auto href = attribute(node->v.element, "href", parsed)) {
             const QUrl declared(absoluteAddress(address, *href), QUrl::StrictMode);
             const QString scheme = declared.scheme().toLower();
             if (declared.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
@@ -339,7 +346,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         lastStartTagEnd = {bytes.innerBegin, innerBegin};
         const MarkupSpan inner{innerBegin, innerEnd - innerBegin};
         const ElementStore::Index index = store.appendElement(tag, {begin, end - begin}, inner);
-        addMembers(store, index, element, references, buffer);
+        addMembers(store, index, element, references, parsed, buffer);
 
         const bool html = element.tag_namespace == GUMBO_NAMESPACE_HTML;
         if (html && element.tag == GUMBO_TAG_TITLE && !titleFound) {
@@ -348,15 +355,15 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         }
         if (html && (element.tag == GUMBO_TAG_BODY || element.tag == GUMBO_TAG_FRAMESET)
             && node->parent == output->root && !page.data.bodyBackground) {
-            page.data.bodyBackground = attribute(element, "background");
+            page.data.bodyBackground = attribute(element, "background", parsed);
         }
         if (html && element.tag == GUMBO_TAG_LINK) {
-            const auto href = attribute(element, "href");
-            if (href && isStyleSheetLink(element) && !href->trimmed().isEmpty())
+            const auto href = attribute(element, "href", parsed);
+            if (href && isStyleSheetLink(element, parsed) && !href->trimmed().isEmpty())
                 page.styleSheets.append(store.member(index, u"href").value_or(QString()));
         }
         if (html && (element.tag == GUMBO_TAG_FRAME || element.tag == GUMBO_TAG_IFRAME)) {
-            const auto src = attribute(element, "src");
+            const auto src = attribute(element, "src", parsed);
             const bool empty = !src || src->trimmed().isEmpty();
             page.frameSources.append(empty ? QString() : store.member(index, u"src").value_or(QString()));
         }
@@ -366,7 +373,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
                 page.styleBlockImports += importedSheets(block, base.toString(QUrl::FullyEncoded));
         }
         if (html && element.tag == GUMBO_TAG_IMG) {
-            const auto src = attribute(element, "src");
+            const auto src = attribute(element, "src", parsed);
             if (src && !src->trimmed().isEmpty())
                 page.pictures.append(store.member(index, u"src").value_or(QString()));
             page.images.append(index); // its file size is known when the picture has loaded

@@ -79,17 +79,20 @@ qsizetype tagNameEnd(QByteArrayView text, qsizetype at)
     return at;
 }
 
-TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes)
+TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes, std::vector<QuotedValue>* quotedValues)
 {
     enum class State { BeforeName, InName, AfterName, BeforeValue, InUnquotedValue };
     State state = State::BeforeName;
     TagEnd found;
+    qsizetype nameBegin = 0;
+    qsizetype nameEnd = 0;
     auto startAttribute = [&](qsizetype i) {
         if (found.attributes < maxAttributes)
             ++found.attributes;
         else if (found.overflowFrom < 0)
             found.overflowFrom = i;
         state = State::InName;
+        nameBegin = i;
     };
     for (qsizetype i = at; i < text.size(); ++i) {
         const char c = text[i];
@@ -103,6 +106,8 @@ TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes)
                 startAttribute(i);
             break;
         case State::InName:
+            if (isSpace(c) || c == '/' || c == '=')
+                nameEnd = i;
             if (isSpace(c))
                 state = State::AfterName;
             else if (c == '/')
@@ -123,6 +128,8 @@ TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes)
                 const qsizetype close = text.indexOf(c, i + 1);
                 if (close < 0)
                     return found;
+                if (quotedValues)
+                    quotedValues->push_back({nameBegin, nameEnd, i + 1, close});
                 i = close;
                 state = State::BeforeName;
             } else if (!isSpace(c)) {

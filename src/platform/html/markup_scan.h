@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 
 #include <limits>
+#include <vector>
 
 // The HTML tokenizer's rules for where markup ends, for the passes that read a page's bytes
 // before the parser does: they must see tags, comments and raw text end where it will.
@@ -41,9 +42,19 @@ struct TagEnd {
     int attributes = 0;          // those within the cap
 };
 
+// An attribute of a tag with a quoted value: where its name and the text between the
+// quotes stand.
+struct QuotedValue {
+    qsizetype nameBegin = 0;
+    qsizetype nameEnd = 0;
+    qsizetype begin = 0; // past the opening quote
+    qsizetype end = 0;   // at the closing quote
+};
+
 // The end of the tag whose attributes start at `at`: a ">" inside a quoted value does not
-// end it.
-TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes = std::numeric_limits<int>::max());
+// end it. Given quotedValues, its attributes with quoted values are added to them.
+TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes = std::numeric_limits<int>::max(),
+                std::vector<QuotedValue>* quotedValues = nullptr);
 
 // Where a comment starting at `at` ("<!--") ends: after "-->" or "--!>", or at once for the
 // empty comments "<!-->" and "<!--->". -1 when it runs to the end of the page.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 using namespace MarkupScan;
 
@@ -22,6 +23,57 @@ constexpr auto kKeepsRunWhole = [] {
         keeps[c] = true;
     return keeps;
 }();
+
+// What an attribute's value may hold to be cut: printable ASCII, which the parser hands on
+// as it stands, without a character reference, nor a bracket that reads as markup to a pass
+// that errs.
+constexpr auto kValueByteCuts = [] {
+    std::array<bool, 256> cuts{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        cuts[size_t(c)] = c != '&' && c != '<' && c != '>';
+    return cuts;
+}();
+
+// Attributes whose values the parser reads as it builds the tree: an <input type=hidden> in a
+// table, an <annotation-xml encoding> that holds HTML, and an <isindex prompt> made into text.
+bool parserReadsValue(QByteArrayView attributeName)
+{
+    switch (attributeName.size()) {
+    case 4:
+        return sameName(attributeName, "type");
+    case 6:
+        return sameName(attributeName, "prompt");
+    case 8:
+        return sameName(attributeName, "encoding");
+    default:
+        return false;
+    }
+}
+
+// The formatting elements whose attributes the parser compares, to keep no more than three
+// alike open: b, big, code, em, font, i, nobr, s, small, strike, strong, tt, u. An <a> is
+// never open twice.
+bool comparesAttributes(QByteArrayView name)
+{
+    switch (name.size()) {
+    case 1: {
+        const char c = lower(name[0]);
+        return c == 'b' || c == 'i' || c == 's' || c == 'u';
+    }
+    case 2:
+        return sameName(name, "em") || sameName(name, "tt");
+    case 3:
+        return sameName(name, "big");
+    case 4:
+        return sameName(name, "code") || sameName(name, "font") || sameName(name, "nobr");
+    case 5:
+        return sameName(name, "small");
+    case 6:
+        return sameName(name, "strike") || sameName(name, "strong");
+    default:
+        return false;
+    }
+}
 
 // Past the first ">" from `from`, which ends doctypes and bogus comments; -1 when none.
 qsizetype pastNextGreaterThan(QByteArrayView page, qsizetype from)
@@ -50,7 +102,9 @@ struct ForeignDepth {
 // text. -1 when the rest of the page is not to be cut: it ends first, it is CDATA or
 // PLAINTEXT, which the pass does not follow, or a script, style or title inside SVG or
 // MathML holds markup that reads otherwise as raw text than as elements.
-qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign)
+// The quoted values of a start tag whose attributes the parser does not compare are added
+// to values.
+qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign, std::vector<QuotedValue>& values)
 {
     if (lt + 1 >= page.size())
         return -1;
@@ -61,7 +115,8 @@ qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign)
         const qsizetype nameBegin = lt + (endTag ? 2 : 1);
         const qsizetype nameEnd = tagNameEnd(page, nameBegin);
         const QByteArrayView name = page.sliced(nameBegin, nameEnd - nameBegin);
-        const qsizetype close = endOfTag(page, nameEnd).end;
+        const bool valuesMayGo = !endTag && !comparesAttributes(name);
+        const qsizetype close = endOfTag(page, nameEnd, std::numeric_limits<int>::max(), valuesMayGo ? &values : nullptr).end;
         if (close < 0 || (!endTag && sameName(name, QByteArrayView("plaintext"))))
             return -1;
         foreign.count(name, endTag);
@@ -92,7 +147,7 @@ qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign)
 
 } // namespace
 
-ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_bytes(html)
+ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_page(html), m_bytes(html)
 {
     const QByteArrayView page(html);
     // Written in place: the thinned page is never longer than the page, and a cut run is
@@ -100,6 +155,13 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_bytes(html)
     QByteArray out;
     char* written = nullptr;
     qsizetype copied = 0; // bytes of the page that out holds or stands for
+    auto keepUpTo = [&](qsizetype until) {
+        if (!written) {
+            out.resize(html.size());
+            written = out.data();
+        }
+        written = std::copy(page.data() + copied, page.data() + until, written);
+    };
 
     auto thin = [&](qsizetype begin, qsizetype end) {
         if (end - begin < kShortestRun)
@@ -117,11 +179,7 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_bytes(html)
         qsizetype letter = rest;
         while (letter < end && isSpace(page[letter]))
             ++letter;
-        if (!written) {
-            out.resize(html.size());
-            written = out.data();
-        }
-        written = std::copy(page.data() + copied, page.data() + rest, written);
+        keepUpTo(rest);
         // The standing character is where the first letter of the rest was, which is where
         // an element that the letter closes or opens stands.
         const bool letters = letter < end;
@@ -131,15 +189,33 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_bytes(html)
         copied = end;
     };
 
+    // A value keeps its first character, so that the attribute keeps one; the parser makes
+    // nothing of it, and the snapshot reads the value from the page.
+    auto cutValue = [&](const QuotedValue& value) {
+        if (value.end - value.begin < kShortestRun || parserReadsValue(page.sliced(value.nameBegin, value.nameEnd - value.nameBegin)))
+            return;
+        if (!std::all_of(page.data() + value.begin, page.data() + value.end,
+                         [](char c) { return kValueByteCuts[static_cast<unsigned char>(c)]; }))
+            return;
+        keepUpTo(value.begin + 1);
+        m_cutValues.push_back({written - out.constData() - 1, value.begin, value.end});
+        m_anchors.push_back({written - out.constData(), value.end});
+        copied = value.end;
+    };
+
     ForeignDepth foreign;
+    std::vector<QuotedValue> values;
     for (qsizetype at = 0; at < page.size();) {
         const qsizetype lt = page.indexOf('<', at);
         thin(at, lt < 0 ? page.size() : lt);
         if (lt < 0)
             break;
-        at = pastMarkup(page, lt, foreign);
+        values.clear();
+        at = pastMarkup(page, lt, foreign, values);
         if (at < 0)
             break;
+        for (const QuotedValue& value : values)
+            cutValue(value);
     }
     if (m_anchors.empty())
         return;
@@ -173,4 +249,37 @@ qsizetype ThinnedMarkup::originalOffset(qsizetype offset) const
     m_lastAnchor = at;
     const Anchor& anchor = m_anchors[at];
     return anchor.original + (offset - anchor.thinned);
+}
+
+std::optional<QByteArrayView> ThinnedMarkup::cutValue(QByteArrayView quoted) const
+{
+    if (m_cutValues.empty() || quoted.size() < 2 || quoted.data() < m_bytes.constData())
+        return std::nullopt;
+    const qsizetype first = quoted.data() + 1 - m_bytes.constData();
+    // Values are asked for mostly in document order, the next cut one or one left whole
+    // before it.
+    constexpr int kSteps = 4;
+    size_t at = m_lastCutValue;
+    if (at >= m_cutValues.size() || m_cutValues[at].thinned > first) {
+        at = m_cutValues.size();
+    } else {
+        for (int steps = 0; at + 1 < m_cutValues.size() && m_cutValues[at + 1].thinned <= first; ++at) {
+            if (++steps == kSteps) {
+                at = m_cutValues.size();
+                break;
+            }
+        }
+    }
+    if (at == m_cutValues.size()) {
+        const auto after = std::upper_bound(m_cutValues.cbegin(), m_cutValues.cend(), first,
+                                            [](qsizetype value, const CutValue& cut) { return value < cut.thinned; });
+        if (after == m_cutValues.cbegin())
+            return std::nullopt;
+        at = size_t(std::prev(after) - m_cutValues.cbegin());
+    }
+    m_lastCutValue = at;
+    const CutValue& cut = m_cutValues[at];
+    if (cut.thinned != first)
+        return std::nullopt;
+    return QByteArrayView(m_page).sliced(cut.begin, cut.end - cut.begin);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
+#include <optional>
 #include <vector>
 
 // A page as the HTML parser is given it: each long run of text between tags cut to the two
@@ -15,6 +17,8 @@
 // is the text of scripts, style blocks, text areas and titles (the snapshot reads a title
 // from the parser). From markup that the pass cannot follow as the tokenizer does (CDATA,
 // PLAINTEXT, a construct without its end) on, the page is left as it is.
+// Long quoted attribute values of printable ASCII are cut to their first character as well,
+// but for those the parser reads: their text is then read from the page (cutValue).
 class ThinnedMarkup {
 public:
     explicit ThinnedMarkup(const QByteArray& html);
@@ -23,6 +27,9 @@ public:
     const QByteArray& bytes() const { return m_bytes; }
     // Where a position in bytes() stands in the page. Quickest when asked in document order.
     qsizetype originalOffset(qsizetype offset) const;
+    // The text of an attribute value that was cut, as the page holds it; none for a value
+    // left whole. quoted: the value with its quotes, where it stands in bytes().
+    std::optional<QByteArrayView> cutValue(QByteArrayView quoted) const;
 
 private:
     // From `thinned` on, positions move with the page's from `original`.
@@ -31,7 +38,17 @@ private:
         qsizetype original = 0;
     };
 
+    // A value cut to its first character, which stands at `thinned`; [begin, end) in the page.
+    struct CutValue {
+        qsizetype thinned = 0;
+        qsizetype begin = 0;
+        qsizetype end = 0;
+    };
+
+    QByteArray m_page;
     QByteArray m_bytes;
     std::vector<Anchor> m_anchors;
+    std::vector<CutValue> m_cutValues;
     mutable size_t m_lastAnchor = 0; // where the last look-up ended
+    mutable size_t m_lastCutValue = 0;
 };

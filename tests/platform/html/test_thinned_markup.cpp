@@ -1,5 +1,6 @@
 // The parser builds the same elements from a thinned page as from the page itself, with the
-// same attributes, standing at the same places once mapped back, and the same titles.
+// same attributes (those cut read from the page), standing at the same places once mapped
+// back, and the same titles.
 
 #include "platform/html/thinned_markup.h"
 
@@ -34,7 +35,12 @@ QStringList treeOf(const QByteArray& page, const ThinnedMarkup* thinned)
                            .arg(at(qsizetype(element.end_pos.offset)));
         for (unsigned i = 0; i < element.attributes.length; ++i) {
             const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
-            line += QStringLiteral(" %1=%2").arg(QString::fromUtf8(attribute->name), QString::fromUtf8(attribute->value));
+            QByteArrayView value(attribute->value);
+            if (thinned) {
+                const QByteArrayView quoted(attribute->original_value.data, qsizetype(attribute->original_value.length));
+                value = thinned->cutValue(quoted).value_or(value);
+            }
+            line += QStringLiteral(" %1=%2").arg(QString::fromUtf8(attribute->name), QString::fromUtf8(value));
         }
         if (element.tag == GUMBO_TAG_TITLE && element.tag_namespace == GUMBO_NAMESPACE_HTML && element.children.length) {
             const auto* text = static_cast<const GumboNode*>(element.children.data[0]);
@@ -60,7 +66,8 @@ const QList<QByteArray> kPieces = {
     "<style>p > a { }</style>", "<textarea> <b> text </textarea>", "<noscript><img src=n.png></noscript>",
     "<iframe> <p> </iframe>", "<!-- a > b -- > c -->", "<!-->", "<!-- x --!>", "<!DOCTYPE html \"a>b\">",
     "<![CDATA[ a < b ]]>", "<?php x ?>", "</ x>", "<img alt=\"a > b < c\" src=i.png>", "<a =x\"y>",
-    "<img src=j.png/ alt='k<l'>", "      ", "\n      ", "some text here", "  text after spaces  ",
+    "<img src=j.png/ alt='k<l'>", "<img src=\"pictures/long-name.png\" alt='a title'>",
+    "<input type=\"hidden\" value=\"some value\">", "<b class=\"alpha\">", "<b class=\"about\">", "      ", "\n      ", "some text here", "  text after spaces  ",
     "\n\n  x", "text &amp; more text", "text\r\nwith returns", "\r\n\r\n  text", "\r\n    ", "\r  \r\n", "é  über   Größe", "日本語のテキスト",
     "a < b < c", QByteArray("nul\0here", 8), "<plaintext>",
 };
@@ -113,6 +120,14 @@ private slots:
         QTest::newRow("a comment holds a bracket")
             << QByteArray("<!-- x > <a title=' --><img alt='a  <b>  more text  <i>  b'>  text") << true;
         QTest::newRow("cdata is left as it is") << QByteArray("<svg><![CDATA[ a < b ]]>  text  text</svg>") << false;
+        // Values the parser reads stay whole: a hidden input stays in the table, HTML in an
+        // annotation stays inside it, and no more than three alike formatting elements stay open.
+        QTest::newRow("values the tree is built from")
+            << QByteArray("<table><input type=\"hidden\" name=\"field\"><tr><td>x</td></tr></table>"
+                          "<math><annotation-xml encoding=\"text/html\"><p>html</p></annotation-xml></math>"
+                          "<p><b class=\"alpha\"><b class=\"about\"><b class=\"alpha\"><b class=\"alpha\">"
+                          "<b class=\"alpha\"><p>x")
+            << true;
     }
     void sameTree()
     {
