@@ -212,6 +212,24 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(site.openStreams(), 0, 5000);
     }
 
+    // A head told it holds enough grows no further: curl hands the body over in pieces of at
+    // most CURL_MAX_WRITE_SIZE, and the first one is enough here.
+    void headEndsOnceEnough()
+    {
+        FetchLimits limits{3 << 20, 0};
+        limits.headBytes = 64 * 1024;
+        FetchExtras extras;
+        extras.headIsEnough = [](QByteArrayView head) { return !head.isEmpty(); };
+        Fetch fetch(&session, QUrl(site.url("/hostile/probe/whole.png")), nullptr, limits, Fetch::Method::Get, extras);
+        QSignalSpy finished(&fetch, &Fetch::finished);
+        QVERIFY(finished.wait(20'000));
+        const auto result = finished.at(0).at(0).value<FetchResult>();
+        QVERIFY(!result.failed);
+        QCOMPARE(result.byteSize, qint64(kProbePictureBytes));
+        QVERIFY(result.head.startsWith("\x89PNG"));
+        QVERIFY2(result.head.size() <= CURL_MAX_WRITE_SIZE, qPrintable(QString::number(result.head.size())));
+    }
+
     void redirects_data()
     {
         QTest::addColumn<QString>("path");

@@ -115,6 +115,46 @@ private slots:
         QVERIFY(fresh.cache.contains(fresh.site.url("/css/site.css")));
     }
 
+    // Without the bytes, the head of a picture is kept until its dimensions can be read from
+    // it: at once for a PNG, and for a JPEG only past an EXIF block longer than the first
+    // piece of its body.
+    void dimensionsWithoutTheBytes_data()
+    {
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<QByteArray>("bytes");
+        const auto bytes = [](std::initializer_list<int> values) {
+            QByteArray out;
+            for (const int value : values)
+                out.append(char(value));
+            return out;
+        };
+        QTest::newRow("png") << QByteArray("image/png")
+                             << bytes({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                       0, 0, 0, 48, 0, 0, 0, 32, 8, 2, 0, 0, 0})
+                                    + QByteArray(100'000, '\0');
+        QTest::newRow("jpeg, 40 KiB of EXIF first")
+            << QByteArray("image/jpeg")
+            << bytes({0xFF, 0xD8, 0xFF, 0xE1, 0xA0, 0x02}) + QByteArray(0xA000, 'x')
+                   + bytes({0xFF, 0xC0, 0, 0x11, 8, 0, 32, 0, 48, 3}) + QByteArray(100'000, '\0');
+    }
+    void dimensionsWithoutTheBytes()
+    {
+        QFETCH(QByteArray, type);
+        QFETCH(QByteArray, bytes);
+        NetFixture fresh;
+        QVERIFY(fresh.site.listen());
+        fresh.engine.setKeepPictureBytes(false);
+        TestRoute picture;
+        picture.contentType = type;
+        picture.body = bytes;
+        fresh.site.setRoute("/picture", picture);
+        fresh.site.setRoute("/show.htm", html(QStringLiteral("<img src=\"/picture\">")));
+        QVERIFY(loadPage(*fresh.browser, fresh.site.url("/show.htm")));
+        const QString address = fresh.site.url("/picture");
+        QCOMPARE(fresh.cache.byteSize(address), std::optional<qint64>(bytes.size()));
+        QCOMPARE(fresh.cache.dimensions(address), std::optional<QSize>(QSize(48, 32)));
+    }
+
     void styleSheetsInTheCache_data()
     {
         QTest::addColumn<QString>("path");

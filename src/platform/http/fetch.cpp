@@ -72,7 +72,8 @@ std::optional<int> busyRetryWaitMs(const FetchResult& result, int retries, int m
 
 Fetch::Fetch(CurlSession* session, const QUrl& url, QObject* parent, const FetchLimits& limits, Method method,
              const FetchExtras& extras)
-    : QObject(parent), m_session(session), m_limits(limits), m_method(method), m_sink(extras.sink), m_finalUrl(url),
+    : QObject(parent), m_session(session), m_limits(limits), m_method(method), m_sink(extras.sink),
+      m_headIsEnough(extras.headIsEnough), m_finalUrl(url),
       m_keeping(!m_sink)
 {
     m_idle.setSingleShot(true);
@@ -201,6 +202,9 @@ bool Fetch::headerLine(QByteArrayView line)
     // that lies costs at most kReservedBodyBytes.
     if (m_keeping && m_contentLength > 0 && m_limits.keepLimit > 0)
         m_body.reserve(std::min({m_contentLength, m_limits.keepLimit, kReservedBodyBytes}));
+    // Likewise the head, as far as curl's first piece of the body: most heads end there.
+    if (m_contentLength > 0 && m_limits.headBytes > 0)
+        m_head.reserve(std::min({m_contentLength, m_limits.headBytes, qint64(CURL_MAX_WRITE_SIZE)}));
     return true;
 }
 
@@ -212,8 +216,10 @@ bool Fetch::bodyBytes(const char* data, qsizetype size)
         return false;
     }
     m_received += size;
-    if (m_head.size() < m_limits.headBytes)
+    if (!m_headDone && m_head.size() < m_limits.headBytes) {
         m_head.append(data, std::min<qsizetype>(size, m_limits.headBytes - m_head.size()));
+        m_headDone = m_headIsEnough && m_headIsEnough(m_head);
+    }
     if (m_sink) {
         switch (m_sink(QByteArrayView(data, size))) {
         case SinkVerdict::More:
@@ -320,6 +326,7 @@ void Fetch::complete(CURLcode code)
         result.totalSize = m_rangeTotal;
     else if (m_status == 200 && m_contentLength >= 0 && !m_encoded)
         result.totalSize = m_contentLength;
+    m_head.squeeze();
     result.head = std::move(m_head);
     m_body.squeeze(); // kept in the URL cache: without the room the growing body left
     result.body = std::move(m_body);

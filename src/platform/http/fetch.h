@@ -42,6 +42,8 @@ struct FetchExtras {
     // Takes the final response's body when its status is below 400; an error response then
     // ends at its headers.
     BodySink sink;
+    // Says when the head holds all that it is kept for; it grows no further then.
+    std::function<bool(QByteArrayView head)> headIsEnough;
 };
 
 // What one GET brought back.
@@ -116,6 +118,8 @@ private:
     FetchLimits m_limits;
     Method m_method;
     BodySink m_sink;
+    std::function<bool(QByteArrayView head)> m_headIsEnough;
+    bool m_headDone = false;
     QTimer m_idle; // no byte for the idle limit; curl keeps the total one
     QElapsedTimer m_sinceActivity;
     // The response being read: a redirect or an interim one until the final one is in.

@@ -1,5 +1,6 @@
 #include "platform/http/resource_loader.h"
 
+#include "formats/picture_header.h"
 #include "platform/http/fetch.h"
 #include "platform/http/web_address.h"
 
@@ -99,12 +100,18 @@ void ResourceLoader::startTransfer(const Wanted& wanted)
 Fetch* ResourceLoader::startFetch(const QString& address, Kind kind)
 {
     FetchLimits limits;
+    FetchExtras extras;
     if (kind == Kind::Picture) {
         limits.bodyLimit = kPictureByteLimit;
         limits.keepLimit = m_keepPictureBytes ? kPictureKeepBytes : 0;
         limits.headBytes = kPictureHeadBytes;
+        // The head is kept for the picture's dimensions, which most formats tell in their
+        // first bytes: the rest of it would only be copied.
+        extras.headIsEnough = [](QByteArrayView head) {
+            return readPictureHeader(head, false).verdict != PictureHeader::Verdict::NeedMore;
+        };
     }
-    auto* fetch = new Fetch(m_session, QUrl(address), this, limits);
+    auto* fetch = new Fetch(m_session, QUrl(address), this, limits, Fetch::Method::Get, extras);
     connect(fetch, &Fetch::finished, this,
             [this, address, fetch](const FetchResult& result) { transferDone(address, fetch, result); });
     return fetch;
