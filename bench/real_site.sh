@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Crawls a real site nobody here wrote -- the GIMP user manual from Debian's gimp-help-en,
 # served by nginx on 127.0.0.1 -- with wget and with the program, side by side, and prints
-# medians of wall time, CPU time, peak memory, requests and connections (from nginx's log),
-# pages and pictures found, and the wall-time ratio to wget. Run by hand, not by CI.
+# medians of wall time, CPU time, the server's CPU time meanwhile (nginx shares the machine's
+# cores with the client), peak memory, requests and connections (from nginx's log), pages and
+# pictures found, and the wall-time ratio to wget. Run by hand, not by CI.
 #
 #   bench/real_site.sh [PROGRAM...]        default: build/quorvane
 #   ROUNDS=3 bench/real_site.sh build/quorvane /path/to/older/quorvane
@@ -79,11 +80,18 @@ done
 
 pictures='\.(gif|png|jpe?g|svg|webp|bmp|ico)$'
 
-# One run of one contender: appends "name wall cpu peakMiB requests connections pages pictures".
+# nginx's worker: its CPU time in clock ticks so far.
+server_ticks() {
+    awk '{ print $14 + $15 }' "/proc/$(pgrep -P "$(cat "$work/nginx.pid")" | head -1)/stat"
+}
+
+# One run of one contender: appends "name wall cpu serverCpu peakMiB requests connections pages
+# pictures".
 run() {
-    local name=$1 times="$work/time.txt" out="$work/out" pages found
+    local name=$1 times="$work/time.txt" out="$work/out" pages found ticks
     rm -rf "$out" && mkdir -p "$out"
     : >"$work/access.log"
+    ticks=$(server_ticks)
     if [ "$name" = floor ]; then
         /usr/bin/time -v -o "$times" bash -c 'curl -s --no-progress-meter --parallel --parallel-max 6 -K "$1" 2>/dev/null & "$2" --threads 2 "${@:3}" 2>/dev/null & wait' \
             _ "$work/floor.curl" "$parse_floor" "${floor_pages[@]}"
@@ -100,6 +108,7 @@ run() {
         found=$(($(wc -l <"$out/pictures.tsv") - 1))
     fi
     awk -v name="$name" -v pages="$pages" -v found="$found" \
+        -v server_ticks="$(($(server_ticks) - ticks))" -v hz="$(getconf CLK_TCK)" \
         -v requests="$(wc -l <"$work/access.log")" \
         -v connections="$(cut -d' ' -f1 "$work/access.log" | sort -u | wc -l)" '
         /User time/ { cpu += $NF }
@@ -109,7 +118,7 @@ run() {
             n = split($NF, part, ":"); wall = 0
             for (i = 1; i <= n; ++i) wall = wall * 60 + part[i]
         }
-        END { printf "%s %.2f %.2f %.0f %d %d %d %d\n", name, wall, cpu, peak, requests, connections, pages, found }
+        END { printf "%s %.2f %.2f %.2f %.0f %d %d %d %d\n", name, wall, cpu, server_ticks / hz, peak, requests, connections, pages, found }
     ' "$times" >>"$work/results.txt"
 }
 
@@ -139,9 +148,9 @@ for line in open(sys.argv[1]):
     rows.setdefault(name, []).append([float(v) for v in values])
 medians = {name: [statistics.median(column) for column in zip(*runs)] for name, runs in rows.items()}
 wget_wall = medians["wget"][0] or 1
-print(f"{'median of ' + str(len(rows['wget'])) + ' rounds':<40} {'wall s':>7} {'CPU s':>7} {'peak MiB':>8} "
-      f"{'requests':>8} {'conns':>6} {'pages':>6} {'pictures':>8} {'x wget':>7}")
-for name, (wall, cpu, peak, requests, connections, pages, found) in medians.items():
-    print(f"{name[-40:]:<40} {wall:7.2f} {cpu:7.2f} {peak:8.0f} {requests:8.0f} {connections:6.0f} "
-          f"{pages:6.0f} {found:8.0f} {wall / wget_wall:7.2f}")
+print(f"{'median of ' + str(len(rows['wget'])) + ' rounds':<40} {'wall s':>7} {'CPU s':>7} {'server':>7} "
+      f"{'peak MiB':>8} {'requests':>8} {'conns':>6} {'pages':>6} {'pictures':>8} {'x wget':>7}")
+for name, (wall, cpu, server, peak, requests, connections, pages, found) in medians.items():
+    print(f"{name[-40:]:<40} {wall:7.2f} {cpu:7.2f} {server:7.2f} {peak:8.0f} {requests:8.0f} "
+          f"{connections:6.0f} {pages:6.0f} {found:8.0f} {wall / wget_wall:7.2f}")
 EOF
