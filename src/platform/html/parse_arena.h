@@ -16,7 +16,16 @@ public:
     ParseArena(const ParseArena&) = delete;
     ParseArena& operator=(const ParseArena&) = delete;
 
-    void* allocate(std::size_t size);
+    // Inline: the parser asks millions of times a second.
+    void* allocate(std::size_t size)
+    {
+        size = aligned(size == 0 ? 1 : size);
+        if (std::size_t(m_end - m_next) < size)
+            return allocateInNewBlock(size);
+        void* const block = m_next;
+        m_next += size;
+        return block;
+    }
     // Everything handed out is given back; the largest block is kept for the next parse.
     void reset();
 
@@ -30,7 +39,12 @@ private:
     };
     static constexpr std::size_t kFirstBlockBytes = 256 * 1024;
     static constexpr std::size_t kLargestKeptBytes = 16 * 1024 * 1024;
+    static constexpr std::size_t kAlignment = alignof(std::max_align_t);
+
+    static constexpr std::size_t aligned(std::size_t size) { return (size + kAlignment - 1) & ~(kAlignment - 1); }
+    void* allocateInNewBlock(std::size_t size);
 
     std::vector<Block> m_blocks; // the last one is being filled
-    std::size_t m_used = 0;      // in the last block
+    std::byte* m_next = nullptr; // the free part of the last block
+    std::byte* m_end = nullptr;
 };
