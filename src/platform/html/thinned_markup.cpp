@@ -75,6 +75,35 @@ bool comparesAttributes(QByteArrayView name)
     }
 }
 
+// The last of the entries, sorted by where they stand in the thinned page, at or before
+// `offset`; none when the first stands after it. Positions are asked for in document order,
+// mostly a few entries on from the one found last, which `last` keeps.
+template <typename Entry>
+std::optional<size_t> lastAtOrBefore(const std::vector<Entry>& entries, qsizetype offset, size_t& last)
+{
+    constexpr size_t kSteps = 4;
+    size_t at = last;
+    if (at >= entries.size() || entries[at].thinned > offset) {
+        at = entries.size();
+    } else {
+        for (size_t steps = 0; at + 1 < entries.size() && entries[at + 1].thinned <= offset; ++at) {
+            if (++steps == kSteps) {
+                at = entries.size();
+                break;
+            }
+        }
+    }
+    if (at == entries.size()) {
+        const auto after = std::upper_bound(entries.cbegin(), entries.cend(), offset,
+                                            [](qsizetype value, const Entry& entry) { return value < entry.thinned; });
+        if (after == entries.cbegin())
+            return std::nullopt;
+        at = size_t(std::prev(after) - entries.cbegin());
+    }
+    last = at;
+    return at;
+}
+
 // Past the first ">" from `from`, which ends doctypes and bogus comments; -1 when none.
 qsizetype pastNextGreaterThan(QByteArrayView page, qsizetype from)
 {
@@ -226,28 +255,10 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_page(html), m_bytes(htm
 
 qsizetype ThinnedMarkup::originalOffset(qsizetype offset) const
 {
-    // Positions are asked for in document order, mostly a few anchors on from the last one.
-    constexpr size_t kSteps = 4;
-    size_t at = m_lastAnchor;
-    if (at >= m_anchors.size() || m_anchors[at].thinned > offset) {
-        at = m_anchors.size();
-    } else {
-        for (size_t steps = 0; at + 1 < m_anchors.size() && m_anchors[at + 1].thinned <= offset; ++at) {
-            if (++steps == kSteps) {
-                at = m_anchors.size();
-                break;
-            }
-        }
-    }
-    if (at == m_anchors.size()) {
-        const auto after = std::upper_bound(m_anchors.cbegin(), m_anchors.cend(), offset,
-                                            [](qsizetype value, const Anchor& anchor) { return value < anchor.thinned; });
-        if (after == m_anchors.cbegin())
-            return offset;
-        at = size_t(std::prev(after) - m_anchors.cbegin());
-    }
-    m_lastAnchor = at;
-    const Anchor& anchor = m_anchors[at];
+    const std::optional<size_t> at = lastAtOrBefore(m_anchors, offset, m_lastAnchor);
+    if (!at)
+        return offset;
+    const Anchor& anchor = m_anchors[*at];
     return anchor.original + (offset - anchor.thinned);
 }
 
@@ -256,30 +267,9 @@ std::optional<QByteArrayView> ThinnedMarkup::cutValue(QByteArrayView quoted) con
     if (m_cutValues.empty() || quoted.size() < 2 || quoted.data() < m_bytes.constData())
         return std::nullopt;
     const qsizetype first = quoted.data() + 1 - m_bytes.constData();
-    // Values are asked for mostly in document order, the next cut one or one left whole
-    // before it.
-    constexpr int kSteps = 4;
-    size_t at = m_lastCutValue;
-    if (at >= m_cutValues.size() || m_cutValues[at].thinned > first) {
-        at = m_cutValues.size();
-    } else {
-        for (int steps = 0; at + 1 < m_cutValues.size() && m_cutValues[at + 1].thinned <= first; ++at) {
-            if (++steps == kSteps) {
-                at = m_cutValues.size();
-                break;
-            }
-        }
-    }
-    if (at == m_cutValues.size()) {
-        const auto after = std::upper_bound(m_cutValues.cbegin(), m_cutValues.cend(), first,
-                                            [](qsizetype value, const CutValue& cut) { return value < cut.thinned; });
-        if (after == m_cutValues.cbegin())
-            return std::nullopt;
-        at = size_t(std::prev(after) - m_cutValues.cbegin());
-    }
-    m_lastCutValue = at;
-    const CutValue& cut = m_cutValues[at];
-    if (cut.thinned != first)
+    const std::optional<size_t> at = lastAtOrBefore(m_cutValues, first, m_lastCutValue);
+    if (!at || m_cutValues[*at].thinned != first)
         return std::nullopt;
+    const CutValue& cut = m_cutValues[*at];
     return QByteArrayView(m_page).sliced(cut.begin, cut.end - cut.begin);
 }
