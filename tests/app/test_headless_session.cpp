@@ -16,6 +16,7 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
@@ -58,6 +59,27 @@ std::optional<QString> turnIntoVersion1(const QString& path)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("version-1"));
     return failure;
+}
+
+// Whether the search file holds the tables that turnIntoVersion1 rewrites. Read only: a
+// missing file is not made.
+bool hasTables(const QString& path)
+{
+    if (!QFile::exists(path))
+        return false;
+    bool found = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            found = query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN ('pages', 'pictures', 'sorts')"))
+                    && query.next() && query.value(0).toInt() == 3;
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    return found;
 }
 
 struct Outputs {
@@ -120,14 +142,18 @@ private:
             QFile::remove(file(QString::fromLatin1(name)));
     }
 
-    // Starts a search on the session file and kills it after killAfterMs.
-    void killAfter(const QString& session, int killAfterMs)
+    // Starts a search on the session file and kills it after killAfterMs, and not before
+    // ready() holds when given (or the run ended by itself).
+    void killAfter(const QString& session, int killAfterMs, const std::function<bool()>& ready = {})
     {
         QProcess program;
         QSignalSpy finished(&program, &QProcess::finished);
         start(program, arguments(session));
         QVERIFY(program.waitForStarted(10'000));
         QTest::qWait(killAfterMs); // serves the site meanwhile
+        // A machine that is busy elsewhere may start the program late.
+        if (ready)
+            QVERIFY(QTest::qWaitFor([&] { return !finished.isEmpty() || ready(); }, runBoundMs));
         program.kill();
         // A run that ended by itself before the kill has been heard of already.
         QVERIFY(!finished.isEmpty() || finished.wait(10'000));
@@ -218,7 +244,7 @@ private slots:
     void resumesAFileOfVersion1()
     {
         const QString session = file("version-1.sqlite");
-        killAfter(session, int(uninterruptedMs / 2));
+        killAfter(session, int(uninterruptedMs / 2), [&session] { return hasTables(session); });
         QCOMPARE(turnIntoVersion1(session), std::nullopt);
         resumeToTheEnd(session);
     }
