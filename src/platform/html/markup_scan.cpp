@@ -72,6 +72,28 @@ bool isRawText(QByteArrayView name)
     return std::any_of(kRawText.begin(), kRawText.end(), [&](QByteArrayView each) { return sameName(name, each); });
 }
 
+bool isFormatting(QByteArrayView name)
+{
+    switch (name.size()) {
+    case 1: {
+        const char c = lower(name[0]);
+        return c == 'b' || c == 'i' || c == 's' || c == 'u';
+    }
+    case 2:
+        return sameName(name, "em") || sameName(name, "tt");
+    case 3:
+        return sameName(name, "big");
+    case 4:
+        return sameName(name, "code") || sameName(name, "font") || sameName(name, "nobr");
+    case 5:
+        return sameName(name, "small");
+    case 6:
+        return sameName(name, "strike") || sameName(name, "strong");
+    default:
+        return false;
+    }
+}
+
 qsizetype tagNameEnd(QByteArrayView text, qsizetype at)
 {
     while (at < text.size() && !isSpace(text[at]) && text[at] != '>' && text[at] != '/')

@@ -32,6 +32,11 @@ bool sameName(QByteArrayView a, QByteArrayView b);
 // scripts, and reads what it holds as markup.
 bool isRawText(QByteArrayView name);
 
+// Whether the name (any case) is one of the formatting elements that an end tag closes
+// alone, the parser reopening them inside the elements they held: b, big, code, em, font, i,
+// nobr, s, small, strike, strong, tt, u. Not a, which a new one closes.
+bool isFormatting(QByteArrayView name);
+
 // Where the name of a tag that starts at `at` ends: at a space, "/" or ">", or the page's end.
 qsizetype tagNameEnd(QByteArrayView text, qsizetype at);
 

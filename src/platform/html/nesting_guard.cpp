@@ -37,24 +37,20 @@ struct KnownTag {
 
 constexpr quint16 kCellCloser = StartClosesCell | EndClosesCell;
 constexpr KnownTag kKnownTags[] = {
-    {"a", ClosesItsKind}, {"applet", Marker}, {"area", Void}, {"b", Formatting}, {"base", Void},
-    {"basefont", Void}, {"bgsound", Void}, {"big", Formatting}, {"body", ClosesItsKind}, {"br", Void},
-    {"caption", ClosesItsKind | Marker}, {"code", Formatting}, {"col", Void}, {"colgroup", ClosesItsKind},
-    {"dd", ClosesItsKind}, {"dt", ClosesItsKind}, {"em", Formatting}, {"embed", Void}, {"font", Formatting},
-    {"frame", Void}, {"head", ClosesItsKind}, {"hr", Void}, {"html", ClosesItsKind}, {"i", Formatting},
+    {"a", ClosesItsKind}, {"applet", Marker}, {"area", Void}, {"base", Void},
+    {"basefont", Void}, {"bgsound", Void}, {"body", ClosesItsKind}, {"br", Void},
+    {"caption", ClosesItsKind | Marker}, {"col", Void}, {"colgroup", ClosesItsKind},
+    {"dd", ClosesItsKind}, {"dt", ClosesItsKind}, {"embed", Void},
+    {"frame", Void}, {"head", ClosesItsKind}, {"hr", Void}, {"html", ClosesItsKind},
     {"image", Void}, {"img", Void}, {"input", Void}, {"keygen", Void},
     {"li", ClosesItsKind}, {"link", Void}, {"marquee", Marker}, {"math", Foreign}, {"meta", Void},
-    {"nobr", Formatting}, {"object", Marker},
-    {"optgroup", ClosesItsKind}, {"option", ClosesItsKind}, {"p", ClosesItsKind}, {"param", Void},
-    {"rb", ClosesItsKind}, {"rp", ClosesItsKind}, {"rt", ClosesItsKind},
-    {"rtc", ClosesItsKind}, {"s", Formatting}, {"small", Formatting},
-    {"source", Void}, {"strike", Formatting}, {"strong", Formatting},
-    {"svg", Foreign}, {"table", Table | EndClosesCell}, {"tbody", ClosesItsKind | kCellCloser},
+    {"object", Marker}, {"optgroup", ClosesItsKind}, {"option", ClosesItsKind}, {"p", ClosesItsKind}, {"param", Void},
+    {"rb", ClosesItsKind}, {"rp", ClosesItsKind}, {"rt", ClosesItsKind}, {"rtc", ClosesItsKind},
+    {"source", Void}, {"svg", Foreign}, {"table", Table | EndClosesCell}, {"tbody", ClosesItsKind | kCellCloser},
     {"td", ClosesItsKind | Marker | TableCell | kCellCloser}, {"template", Marker},
     {"tfoot", ClosesItsKind | kCellCloser},
     {"th", ClosesItsKind | Marker | TableCell | kCellCloser}, {"thead", ClosesItsKind | kCellCloser},
-    {"tr", ClosesItsKind | kCellCloser}, {"track", Void}, {"tt", Formatting},
-    {"u", Formatting}, {"wbr", Void},
+    {"tr", ClosesItsKind | kCellCloser}, {"track", Void}, {"wbr", Void},
 };
 
 // A name of up to eight bytes as one number, its first byte highest.
@@ -88,6 +84,8 @@ constexpr auto kPackedTags = [] {
 // The kinds of a tag name in any letter case; none for names the guard does not know.
 quint16 kindsOf(QByteArrayView name)
 {
+    if (isFormatting(name))
+        return Formatting;
     if (name.size() == qsizetype(kPlainText.size()))
         return sameName(name, QByteArrayView(kPlainText.data(), kPlainText.size())) ? PlainText : 0;
     if (name.isEmpty() || name.size() > 8)

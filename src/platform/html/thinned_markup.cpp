@@ -50,31 +50,6 @@ bool parserReadsValue(QByteArrayView attributeName)
     }
 }
 
-// The formatting elements whose attributes the parser compares, to keep no more than three
-// alike open: b, big, code, em, font, i, nobr, s, small, strike, strong, tt, u. An <a> is
-// never open twice.
-bool comparesAttributes(QByteArrayView name)
-{
-    switch (name.size()) {
-    case 1: {
-        const char c = lower(name[0]);
-        return c == 'b' || c == 'i' || c == 's' || c == 'u';
-    }
-    case 2:
-        return sameName(name, "em") || sameName(name, "tt");
-    case 3:
-        return sameName(name, "big");
-    case 4:
-        return sameName(name, "code") || sameName(name, "font") || sameName(name, "nobr");
-    case 5:
-        return sameName(name, "small");
-    case 6:
-        return sameName(name, "strike") || sameName(name, "strong");
-    default:
-        return false;
-    }
-}
-
 // The last of the entries, sorted by where they stand in the thinned page, at or before
 // `offset`; none when the first stands after it. Positions are asked for in document order,
 // mostly a few entries on from the one found last, which `last` keeps.
@@ -144,7 +119,9 @@ qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign, s
         const qsizetype nameBegin = lt + (endTag ? 2 : 1);
         const qsizetype nameEnd = tagNameEnd(page, nameBegin);
         const QByteArrayView name = page.sliced(nameBegin, nameEnd - nameBegin);
-        const bool valuesMayGo = !endTag && !comparesAttributes(name);
+        // The parser compares a formatting element's attributes, to keep no more than three
+        // alike open; an <a> is never open twice, and is no formatting element here.
+        const bool valuesMayGo = !endTag && !isFormatting(name);
         const qsizetype close = endOfTag(page, nameEnd, std::numeric_limits<int>::max(), valuesMayGo ? &values : nullptr).end;
         if (close < 0 || (!endTag && sameName(name, QByteArrayView("plaintext"))))
             return -1;
