@@ -49,20 +49,58 @@ QString fromGumbo(const char* text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
-// An attribute's value as the page holds it, where the parser was given it cut short.
-QByteArrayView valueOf(const GumboAttribute& attribute, const ThinnedMarkup& parsed)
-{
-    const QByteArrayView quoted(attribute.original_value.data, qsizetype(attribute.original_value.length));
-    return parsed.cutValue(quoted).value_or(QByteArrayView(attribute.value));
-}
+// An element's attributes as the page holds them: the parser's, with the values it was given
+// cut short read from the page, or the page's own where it was given the start tag bare.
+class Attributes {
+public:
+    Attributes(const GumboElement& element, const ThinnedMarkup& parsed, const QByteArray& input)
+        : m_element(element), m_parsed(parsed)
+    {
+        const char* tag = element.original_tag.data;
+        if (tag && tag >= input.constData() && tag < input.constData() + input.size())
+            m_bare = parsed.bareTagAttributes(tag - input.constData());
+    }
 
-std::optional<QString> attribute(const GumboElement& element, const char* name, const ThinnedMarkup& parsed)
-{
-    const GumboAttribute* found = gumbo_get_attribute(&element.attributes, name);
-    if (!found)
-        return std::nullopt;
-    return QString::fromUtf8(valueOf(*found, parsed));
-}
+    std::optional<QByteArrayView> find(QByteArrayView name) const
+    {
+        std::optional<QByteArrayView> found;
+        forEach([&](QByteArrayView each, QByteArrayView value, bool) {
+            if (!found && each == name)
+                found = value;
+        });
+        return found;
+    }
+
+    // visit(name, value, xlink) for each attribute, in the page's order.
+    template <typename Visit>
+    void forEach(Visit&& visit) const
+    {
+        if (m_bare) {
+            for (size_t i = 0; i < m_bare->size(); ++i) {
+                const ThinnedMarkup::PageAttribute attribute = (*m_bare)[i];
+                visit(attribute.name, attribute.value, false);
+            }
+            return;
+        }
+        for (unsigned i = 0; i < m_element.attributes.length; ++i) {
+            const auto* attribute = static_cast<const GumboAttribute*>(m_element.attributes.data[i]);
+            const QByteArrayView quoted(attribute->original_value.data, qsizetype(attribute->original_value.length));
+            visit(QByteArrayView(attribute->name), m_parsed.cutValue(quoted).value_or(QByteArrayView(attribute->value)),
+                  attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK);
+        }
+    }
+
+    std::optional<QString> text(QByteArrayView name) const
+    {
+        const std::optional<QByteArrayView> value = find(name);
+        return value ? std::optional(QString::fromUtf8(*value)) : std::nullopt;
+    }
+
+private:
+    const GumboElement& m_element;
+    const ThinnedMarkup& m_parsed;
+    std::optional<ThinnedMarkup::BareAttributes> m_bare;
+};
 
 QString upperTagName(const GumboElement& element)
 {
@@ -83,14 +121,14 @@ QString upperTagName(const GumboElement& element)
     return QString::fromUtf8(name.data, qsizetype(name.length)).toUpper();
 }
 
-bool isStyleSheetLink(const GumboElement& element, const ThinnedMarkup& parsed)
+bool isStyleSheetLink(const Attributes& attributes)
 {
-    const QString type = attribute(element, "type", parsed).value_or(QString()).trimmed().toLower();
+    const QString type = attributes.text("type").value_or(QString()).trimmed().toLower();
     if (type == QLatin1String("text/css"))
         return true;
     if (!type.isEmpty())
         return false;
-    const QString rel = attribute(element, "rel", parsed).value_or(QString());
+    const QString rel = attributes.text("rel").value_or(QString());
     const QStringList words = rel.simplified().split(u' ', Qt::SkipEmptyParts);
     return words.contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive);
 }
@@ -206,16 +244,13 @@ private:
 // Every attribute as written, under its lower-case name (xlink:href keeps its prefix); src
 // and href absolute, as a browser's DOM hands them out. Names that the snapshot uses for its
 // own members are not taken from the markup.
-void addMembers(ElementStore& store, ElementStore::Index index, const GumboElement& element, const BaseAddress& base,
-                const ThinnedMarkup& parsed, Utf16Buffer& buffer)
+void addMembers(ElementStore& store, ElementStore::Index index, const Attributes& attributes, const BaseAddress& base,
+                Utf16Buffer& buffer)
 {
-    for (unsigned i = 0; i < element.attributes.length; ++i) {
-        const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
-        const QByteArrayView name(attribute->name);
+    attributes.forEach([&](QByteArrayView name, QByteArrayView value, bool xlink) {
         if (name == "filesize" || name == "outerhtml" || name == "innerhtml")
-            continue;
-        const QByteArrayView value = valueOf(*attribute, parsed);
-        if (attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK && !name.startsWith("xlink:")) {
+            return;
+        if (xlink && !name.startsWith("xlink:")) {
             const QString prefixed = QLatin1String("xlink:") + QString::fromUtf8(name);
             store.addMember(index, prefixed, buffer.read(value));
         } else if (name == "src" || name == "href") {
@@ -223,7 +258,7 @@ void addMembers(ElementStore& store, ElementStore::Index index, const GumboEleme
         } else {
             store.addMember(index, QUtf8StringView(name), buffer.read(value));
         }
-    }
+    });
 }
 
 // The parser's tree of a large page is freed in many small pieces, which the C library keeps
@@ -312,7 +347,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
     for (const GumboNode* node : elements) {
         if (node->v.element.tag != GUMBO_TAG_BASE)
             continue;
-        if (const auto href = attribute(node->v.element, "href", parsed)) {
+        if (const auto href = Attributes(node->v.element, parsed, parserInput).text("href")) {
             const QUrl declared(absoluteAddress(address, *href), QUrl::StrictMode);
             const QString scheme = declared.scheme().toLower();
             if (declared.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
@@ -346,7 +381,8 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         lastStartTagEnd = {bytes.innerBegin, innerBegin};
         const MarkupSpan inner{innerBegin, innerEnd - innerBegin};
         const ElementStore::Index index = store.appendElement(tag, {begin, end - begin}, inner);
-        addMembers(store, index, element, references, parsed, buffer);
+        const Attributes attributes(element, parsed, parserInput);
+        addMembers(store, index, attributes, references, buffer);
 
         const bool html = element.tag_namespace == GUMBO_NAMESPACE_HTML;
         if (html && element.tag == GUMBO_TAG_TITLE && !titleFound) {
@@ -355,15 +391,15 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         }
         if (html && (element.tag == GUMBO_TAG_BODY || element.tag == GUMBO_TAG_FRAMESET)
             && node->parent == output->root && !page.data.bodyBackground) {
-            page.data.bodyBackground = attribute(element, "background", parsed);
+            page.data.bodyBackground = attributes.text("background");
         }
         if (html && element.tag == GUMBO_TAG_LINK) {
-            const auto href = attribute(element, "href", parsed);
-            if (href && isStyleSheetLink(element, parsed) && !href->trimmed().isEmpty())
+            const auto href = attributes.text("href");
+            if (href && isStyleSheetLink(attributes) && !href->trimmed().isEmpty())
                 page.styleSheets.append(store.member(index, u"href").value_or(QString()));
         }
         if (html && (element.tag == GUMBO_TAG_FRAME || element.tag == GUMBO_TAG_IFRAME)) {
-            const auto src = attribute(element, "src", parsed);
+            const auto src = attributes.text("src");
             const bool empty = !src || src->trimmed().isEmpty();
             page.frameSources.append(empty ? QString() : store.member(index, u"src").value_or(QString()));
         }
@@ -373,13 +409,13 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
                 page.styleBlockImports += importedSheets(block, base.toString(QUrl::FullyEncoded));
         }
         if (html && element.tag == GUMBO_TAG_IMG) {
-            const auto src = attribute(element, "src", parsed);
+            const auto src = attributes.text("src");
             if (src && !src->trimmed().isEmpty())
                 page.pictures.append(store.member(index, u"src").value_or(QString()));
             page.images.append(index); // its file size is known when the picture has loaded
         }
         if (html && (element.tag == GUMBO_TAG_A || element.tag == GUMBO_TAG_AREA)
-            && gumbo_get_attribute(&element.attributes, "href"))
+            && attributes.find("href"))
             store.addLink(index);
     }
 

@@ -101,24 +101,38 @@ qsizetype tagNameEnd(QByteArrayView text, qsizetype at)
     return at;
 }
 
-TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes, std::vector<QuotedValue>* quotedValues)
+TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes, std::vector<AttributeSpan>* attributes)
 {
     enum class State { BeforeName, InName, AfterName, BeforeValue, InUnquotedValue };
     State state = State::BeforeName;
     TagEnd found;
-    qsizetype nameBegin = 0;
-    qsizetype nameEnd = 0;
+    AttributeSpan attribute;
     auto startAttribute = [&](qsizetype i) {
         if (found.attributes < maxAttributes)
             ++found.attributes;
         else if (found.overflowFrom < 0)
             found.overflowFrom = i;
         state = State::InName;
-        nameBegin = i;
+        attribute.nameBegin = i;
     };
+    auto add = [&](AttributeSpan::Value value, qsizetype begin, qsizetype end) {
+        if (!attributes)
+            return;
+        attribute.value = value;
+        attribute.begin = begin;
+        attribute.end = end;
+        attributes->push_back(attribute);
+    };
+    auto addWithoutValue = [&] { add(AttributeSpan::Value::None, attribute.nameEnd, attribute.nameEnd); };
     for (qsizetype i = at; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '>') {
+            if (state == State::InName)
+                attribute.nameEnd = i;
+            if (state == State::InUnquotedValue)
+                add(AttributeSpan::Value::Unquoted, attribute.begin, i);
+            else if (state != State::BeforeName)
+                addWithoutValue();
             found.end = i;
             return found;
         }
@@ -129,38 +143,45 @@ TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes, std::vecto
             break;
         case State::InName:
             if (isSpace(c) || c == '/' || c == '=')
-                nameEnd = i;
-            if (isSpace(c))
+                attribute.nameEnd = i;
+            if (isSpace(c)) {
                 state = State::AfterName;
-            else if (c == '/')
+            } else if (c == '/') {
+                addWithoutValue();
                 state = State::BeforeName;
-            else if (c == '=')
+            } else if (c == '=') {
                 state = State::BeforeValue;
+            }
             break;
         case State::AfterName:
-            if (c == '/')
+            if (c == '/') {
+                addWithoutValue();
                 state = State::BeforeName;
-            else if (c == '=')
+            } else if (c == '=') {
                 state = State::BeforeValue;
-            else if (!isSpace(c))
+            } else if (!isSpace(c)) {
+                addWithoutValue();
                 startAttribute(i);
+            }
             break;
         case State::BeforeValue:
             if (c == '"' || c == '\'') {
                 const qsizetype close = text.indexOf(c, i + 1);
                 if (close < 0)
                     return found;
-                if (quotedValues)
-                    quotedValues->push_back({nameBegin, nameEnd, i + 1, close});
+                add(AttributeSpan::Value::Quoted, i + 1, close);
                 i = close;
                 state = State::BeforeName;
             } else if (!isSpace(c)) {
+                attribute.begin = i;
                 state = State::InUnquotedValue;
             }
             break;
         case State::InUnquotedValue:
-            if (isSpace(c))
+            if (isSpace(c)) {
+                add(AttributeSpan::Value::Unquoted, attribute.begin, i);
                 state = State::BeforeName;
+            }
             break;
         }
     }

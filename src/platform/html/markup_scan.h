@@ -47,19 +47,21 @@ struct TagEnd {
     int attributes = 0;          // those within the cap
 };
 
-// An attribute of a tag with a quoted value: where its name and the text between the
-// quotes stand.
-struct QuotedValue {
+// An attribute of a tag as the tokenizer reads it: where its name and its value stand, the
+// value without its quotes. An attribute without a value has an empty one at its name's end.
+struct AttributeSpan {
+    enum class Value : char { None, Quoted, Unquoted };
     qsizetype nameBegin = 0;
     qsizetype nameEnd = 0;
-    qsizetype begin = 0; // past the opening quote
-    qsizetype end = 0;   // at the closing quote
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    Value value = Value::None;
 };
 
 // The end of the tag whose attributes start at `at`: a ">" inside a quoted value does not
-// end it. Given quotedValues, its attributes with quoted values are added to them.
+// end it. Given attributes, those of a tag that ends are added to them.
 TagEnd endOfTag(QByteArrayView text, qsizetype at, int maxAttributes = std::numeric_limits<int>::max(),
-                std::vector<QuotedValue>* quotedValues = nullptr);
+                std::vector<AttributeSpan>* attributes = nullptr);
 
 // Where a comment starting at `at` ("<!--") ends: after "-->" or "--!>", or at once for the
 // empty comments "<!-->" and "<!--->". -1 when it runs to the end of the page.

@@ -34,6 +34,36 @@ constexpr auto kValueByteCuts = [] {
     return cuts;
 }();
 
+// What an unquoted value may hold to go with its tag: as a quoted one, and no character the
+// tokenizer takes for a parse error there.
+constexpr auto kUnquotedValueByteGoes = [] {
+    std::array<bool, 256> goes = kValueByteCuts;
+    for (const unsigned char c : {'"', '\'', '=', '`'})
+        goes[c] = false;
+    return goes;
+}();
+
+// What an attribute's name may hold to go with its tag: the name as the parser would give it.
+constexpr auto kNameByteGoes = [] {
+    std::array<bool, 256> goes{};
+    for (int c = 'a'; c <= 'z'; ++c)
+        goes[size_t(c)] = true;
+    for (int c = '0'; c <= '9'; ++c)
+        goes[size_t(c)] = true;
+    for (const unsigned char c : {'-', '_', '.', ':'})
+        goes[c] = true;
+    return goes;
+}();
+
+// A tag with more attributes keeps them: each is compared with the others for a repeat.
+constexpr size_t kMostAttributesThatGo = 32;
+
+template <size_t N>
+bool allIn(const std::array<bool, N>& table, QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [&](char c) { return table[static_cast<unsigned char>(c)]; });
+}
+
 // Attributes whose values the parser reads as it builds the tree: an <input type=hidden> in a
 // table, an <annotation-xml encoding> that holds HTML, and an <isindex prompt> made into text.
 bool parserReadsValue(QByteArrayView attributeName)
@@ -45,6 +75,25 @@ bool parserReadsValue(QByteArrayView attributeName)
         return sameName(attributeName, "prompt");
     case 8:
         return sameName(attributeName, "encoding");
+    default:
+        return false;
+    }
+}
+
+// Start tags whose attributes the parser reads or moves, besides the formatting elements':
+// an input's type (a hidden one stays in a table), an isindex's prompt, those of a second
+// html or body (added to the first), and those of svg and math (names and namespaces adjusted).
+bool parserReadsAttributes(QByteArrayView tagName)
+{
+    switch (tagName.size()) {
+    case 3:
+        return sameName(tagName, "svg");
+    case 4:
+        return sameName(tagName, "html") || sameName(tagName, "body") || sameName(tagName, "math");
+    case 5:
+        return sameName(tagName, "input");
+    case 7:
+        return sameName(tagName, "isindex");
     default:
         return false;
     }
@@ -106,9 +155,15 @@ struct ForeignDepth {
 // text. -1 when the rest of the page is not to be cut: it ends first, it is CDATA or
 // PLAINTEXT, which the pass does not follow, or a script, style or title inside SVG or
 // MathML holds markup that reads otherwise as raw text than as elements.
-// The quoted values of a start tag whose attributes the parser does not compare are added
-// to values.
-qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign, std::vector<QuotedValue>& values)
+// A start tag whose attributes the parser does not compare: where its name ends and its ">"
+// stands, and whether its attributes may go with the tag. Those are added to attributes.
+struct StartTag {
+    qsizetype nameEnd = -1;
+    qsizetype close = -1;
+    bool attributesMayGo = false;
+};
+qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign, std::vector<AttributeSpan>& attributes,
+                     StartTag& startTag)
 {
     if (lt + 1 >= page.size())
         return -1;
@@ -122,9 +177,11 @@ qsizetype pastMarkup(QByteArrayView page, qsizetype lt, ForeignDepth& foreign, s
         // The parser compares a formatting element's attributes, to keep no more than three
         // alike open; an <a> is never open twice, and is no formatting element here.
         const bool valuesMayGo = !endTag && !isFormatting(name);
-        const qsizetype close = endOfTag(page, nameEnd, std::numeric_limits<int>::max(), valuesMayGo ? &values : nullptr).end;
+        const qsizetype close = endOfTag(page, nameEnd, std::numeric_limits<int>::max(), valuesMayGo ? &attributes : nullptr).end;
         if (close < 0 || (!endTag && sameName(name, QByteArrayView("plaintext"))))
             return -1;
+        if (valuesMayGo)
+            startTag = {nameEnd, close, !foreign.inside() && !parserReadsAttributes(name)};
         foreign.count(name, endTag);
         if (endTag || !isRawText(name))
             return close + 1;
@@ -197,11 +254,12 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_page(html), m_bytes(htm
 
     // A value keeps its first character, so that the attribute keeps one; the parser makes
     // nothing of it, and the snapshot reads the value from the page.
-    auto cutValue = [&](const QuotedValue& value) {
-        if (value.end - value.begin < kShortestRun || parserReadsValue(page.sliced(value.nameBegin, value.nameEnd - value.nameBegin)))
+    auto cutValue = [&](const AttributeSpan& value) {
+        // A NUL in a name may leave the parser a name it reads the value of: "\0type" is "type".
+        const QByteArrayView name = page.sliced(value.nameBegin, value.nameEnd - value.nameBegin);
+        if (value.end - value.begin < kShortestRun || parserReadsValue(name) || name.contains('\0'))
             return;
-        if (!std::all_of(page.data() + value.begin, page.data() + value.end,
-                         [](char c) { return kValueByteCuts[static_cast<unsigned char>(c)]; }))
+        if (!allIn(kValueByteCuts, page.sliced(value.begin, value.end - value.begin)))
             return;
         keepUpTo(value.begin + 1);
         m_cutValues.push_back({written - out.constData() - 1, value.begin, value.end});
@@ -209,19 +267,59 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_page(html), m_bytes(htm
         copied = value.end;
     };
 
+    // A tag whose attributes all go is given to the parser as its name and what closes it,
+    // "<img />" for <img src="a.png" alt="A" />: it makes nothing of them.
+    std::vector<AttributeSpan> attributes;
+    auto giveBare = [&](qsizetype lt, const StartTag& tag) {
+        if (!tag.attributesMayGo || attributes.empty() || attributes.size() > kMostAttributesThatGo)
+            return false;
+        const AttributeSpan& last = attributes.back();
+        const qsizetype tail = last.value == AttributeSpan::Value::Quoted ? last.end + 1 : last.end;
+        if (tail - tag.nameEnd < kShortestRun)
+            return false;
+        // Spaces and slashes end the tag alike after its name and after its last attribute.
+        if (!std::all_of(page.data() + tail, page.data() + tag.close, [](char c) { return isSpace(c) || c == '/'; }))
+            return false;
+        for (auto attribute = attributes.cbegin(); attribute != attributes.cend(); ++attribute) {
+            const QByteArrayView name = page.sliced(attribute->nameBegin, attribute->nameEnd - attribute->nameBegin);
+            const QByteArrayView value = page.sliced(attribute->begin, attribute->end - attribute->begin);
+            const bool plainValue = attribute->value == AttributeSpan::Value::Unquoted
+                                        ? allIn(kUnquotedValueByteGoes, value)
+                                        : allIn(kValueByteCuts, value);
+            // The parser keeps the first of a repeated name; the page's attributes are read whole.
+            const bool repeated = std::any_of(attributes.cbegin(), attribute, [&](const AttributeSpan& before) {
+                return page.sliced(before.nameBegin, before.nameEnd - before.nameBegin) == name;
+            });
+            if (name.isEmpty() || !allIn(kNameByteGoes, name) || !plainValue || repeated)
+                return false;
+        }
+        keepUpTo(tag.nameEnd);
+        const qsizetype nameEnd = written - out.constData();
+        m_bareTags.push_back({nameEnd - (tag.nameEnd - lt), m_attributes.size(), attributes.size()});
+        for (const AttributeSpan& attribute : attributes)
+            m_attributes.push_back({attribute.nameBegin, attribute.nameEnd, attribute.begin, attribute.end});
+        m_anchors.push_back({nameEnd, tail});
+        copied = tail;
+        return true;
+    };
+
     ForeignDepth foreign;
-    std::vector<QuotedValue> values;
     for (qsizetype at = 0; at < page.size();) {
         const qsizetype lt = page.indexOf('<', at);
         thin(at, lt < 0 ? page.size() : lt);
         if (lt < 0)
             break;
-        values.clear();
-        at = pastMarkup(page, lt, foreign, values);
+        attributes.clear();
+        StartTag startTag;
+        at = pastMarkup(page, lt, foreign, attributes, startTag);
         if (at < 0)
             break;
-        for (const QuotedValue& value : values)
-            cutValue(value);
+        if (giveBare(lt, startTag))
+            continue;
+        for (const AttributeSpan& attribute : attributes) {
+            if (attribute.value == AttributeSpan::Value::Quoted)
+                cutValue(attribute);
+        }
     }
     if (m_anchors.empty())
         return;
@@ -249,4 +347,20 @@ std::optional<QByteArrayView> ThinnedMarkup::cutValue(QByteArrayView quoted) con
         return std::nullopt;
     const CutValue& cut = m_cutValues[*at];
     return QByteArrayView(m_page).sliced(cut.begin, cut.end - cut.begin);
+}
+
+std::optional<ThinnedMarkup::BareAttributes> ThinnedMarkup::bareTagAttributes(qsizetype tagStart) const
+{
+    const std::optional<size_t> at = lastAtOrBefore(m_bareTags, tagStart, m_lastBareTag);
+    if (!at || m_bareTags[*at].thinned != tagStart)
+        return std::nullopt;
+    return BareAttributes(*this, m_bareTags[*at].first, m_bareTags[*at].count);
+}
+
+ThinnedMarkup::PageAttribute ThinnedMarkup::BareAttributes::operator[](size_t i) const
+{
+    const AttributeInPage& attribute = m_markup->m_attributes[m_first + i];
+    const QByteArrayView page(m_markup->m_page);
+    return {page.sliced(attribute.nameBegin, attribute.nameEnd - attribute.nameBegin),
+            page.sliced(attribute.valueBegin, attribute.valueEnd - attribute.valueBegin)};
 }

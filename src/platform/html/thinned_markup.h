@@ -18,9 +18,33 @@
 // from the parser). From markup that the pass cannot follow as the tokenizer does (CDATA,
 // PLAINTEXT, a construct without its end) on, the page is left as it is.
 // Long quoted attribute values of printable ASCII are cut to their first character as well,
-// but for those the parser reads: their text is then read from the page (cutValue).
+// but for those the parser reads: their text is then read from the page (cutValue). A start
+// tag whose attributes are all plain (names of lower-case letters, digits and "-_.:", values
+// of printable ASCII without a character reference) goes to the parser without them, where
+// they build nothing: the tag's attributes are then read from the page (bareTagAttributes).
 class ThinnedMarkup {
 public:
+    // An attribute of a tag given to the parser bare, as the parser would have read it.
+    struct PageAttribute {
+        QByteArrayView name;
+        QByteArrayView value;
+    };
+    // The attributes of one bare tag, in the page's order.
+    class BareAttributes {
+    public:
+        BareAttributes(const ThinnedMarkup& markup, size_t first, size_t count)
+            : m_markup(&markup), m_first(first), m_count(count)
+        {
+        }
+        size_t size() const { return m_count; }
+        PageAttribute operator[](size_t i) const;
+
+    private:
+        const ThinnedMarkup* m_markup;
+        size_t m_first;
+        size_t m_count;
+    };
+
     explicit ThinnedMarkup(const QByteArray& html);
 
     // The page itself when nothing was cut.
@@ -30,6 +54,9 @@ public:
     // The text of an attribute value that was cut, as the page holds it; none for a value
     // left whole. quoted: the value with its quotes, where it stands in bytes().
     std::optional<QByteArrayView> cutValue(QByteArrayView quoted) const;
+    // The attributes of the start tag whose "<" stands at `tagStart` in bytes(), when the
+    // parser was given the tag without them; none otherwise.
+    std::optional<BareAttributes> bareTagAttributes(qsizetype tagStart) const;
 
 private:
     // From `thinned` on, positions move with the page's from `original`.
@@ -45,10 +72,26 @@ private:
         qsizetype end = 0;
     };
 
+    // A start tag given bare, its "<" at `thinned`, and its attributes in m_attributes.
+    struct BareTag {
+        qsizetype thinned = 0;
+        size_t first = 0;
+        size_t count = 0;
+    };
+    struct AttributeInPage {
+        qsizetype nameBegin = 0;
+        qsizetype nameEnd = 0;
+        qsizetype valueBegin = 0;
+        qsizetype valueEnd = 0;
+    };
+
     QByteArray m_page;
     QByteArray m_bytes;
     std::vector<Anchor> m_anchors;
     std::vector<CutValue> m_cutValues;
     mutable size_t m_lastAnchor = 0; // where the last look-up ended
+    std::vector<BareTag> m_bareTags;
+    std::vector<AttributeInPage> m_attributes;
     mutable size_t m_lastCutValue = 0;
+    mutable size_t m_lastBareTag = 0;
 };

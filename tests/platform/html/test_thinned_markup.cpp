@@ -2,6 +2,7 @@
 // same attributes (those cut read from the page), standing at the same places once mapped
 // back, and the same titles.
 
+#include "platform/html/nesting_guard.h"
 #include "platform/html/thinned_markup.h"
 
 #include <QRandomGenerator>
@@ -33,7 +34,12 @@ QStringList treeOf(const QByteArray& page, const ThinnedMarkup* thinned)
                            .arg(at(qsizetype(element.start_pos.offset)))
                            .arg(element.original_end_tag.length ? pointer(element.original_end_tag.data) : -1)
                            .arg(at(qsizetype(element.end_pos.offset)));
-        for (unsigned i = 0; i < element.attributes.length; ++i) {
+        const auto bare = thinned && element.original_tag.data
+                              ? thinned->bareTagAttributes(element.original_tag.data - input.constData())
+                              : std::nullopt;
+        for (size_t i = 0; bare && i < bare->size(); ++i)
+            line += QStringLiteral(" %1=%2").arg(QString::fromUtf8((*bare)[i].name), QString::fromUtf8((*bare)[i].value));
+        for (unsigned i = 0; !bare && i < element.attributes.length; ++i) {
             const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
             QByteArrayView value(attribute->value);
             if (thinned) {
@@ -67,7 +73,11 @@ const QList<QByteArray> kPieces = {
     "<iframe> <p> </iframe>", "<!-- a > b -- > c -->", "<!-->", "<!-- x --!>", "<!DOCTYPE html \"a>b\">",
     "<![CDATA[ a < b ]]>", "<?php x ?>", "</ x>", "<img alt=\"a > b < c\" src=i.png>", "<a =x\"y>",
     "<img src=j.png/ alt='k<l'>", "<img src=\"pictures/long-name.png\" alt='a title'>",
-    "<input type=\"hidden\" value=\"some value\">", "<b class=\"alpha\">", "<b class=\"about\">", "      ", "\n      ", "some text here", "  text after spaces  ",
+    "<input type=\"hidden\" value=\"some value\">", "<b class=\"alpha\">", "<b class=\"about\">",
+    "<td width=50 nowrap>", "<IMG SRC=\"up.png\">", "<p class=\"a\" class=\"b\">", "<td name= >", "<span id='s' / >",
+    "<body class=\"c\" background=\"b.png\">", "<svg viewbox=\"0 0 1 1\">", "<link rel=\"stylesheet\" href=\"s.css\" />",
+    QByteArray("<input \0type=\"hidden\" value=\"some value\">", 41),
+    "      ", "\n      ", "some text here", "  text after spaces  ",
     "\n\n  x", "text &amp; more text", "text\r\nwith returns", "\r\n\r\n  text", "\r\n    ", "\r  \r\n", "é  über   Größe", "日本語のテキスト",
     "a < b < c", QByteArray("nul\0here", 8), "<plaintext>",
 };
@@ -128,6 +138,12 @@ private slots:
                           "<p><b class=\"alpha\"><b class=\"about\"><b class=\"alpha\"><b class=\"alpha\">"
                           "<b class=\"alpha\"><p>x")
             << true;
+        // A bare tag's attributes are read from the page; those of a second body join the
+        // first, and names in SVG are adjusted, so those go to the parser.
+        QTest::newRow("attributes that go and that stay")
+            << QByteArray("<div class=\"menu\" id=top><img src=\"a.png\" alt=\"A picture\" /><td width=50 nowrap>"
+                          "<body class=\"late\" id=\"second\"><svg viewbox=\"0 0 10 10\"><path d=\"M0 0\"/></svg>")
+            << true;
     }
     void sameTree()
     {
@@ -143,7 +159,9 @@ private slots:
         QRandomGenerator random(20261208);
         qsizetype cut = 0;
         for (int round = 0; round < 3000; ++round) {
-            const QByteArray page = randomPage(random);
+            // As the snapshot has it: the guard keeps the parser from the markup it aborts on.
+            QByteArray page = randomPage(random);
+            limitNesting(page);
             const ThinnedMarkup markup(page);
             cut += page.size() - markup.bytes().size();
             const QStringList expected = treeOf(page, nullptr);
