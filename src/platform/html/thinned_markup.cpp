@@ -24,8 +24,8 @@ constexpr auto kKeepsRunWhole = [] {
     return keeps;
 }();
 
-// What an attribute's value may hold to be cut: printable ASCII, which the parser hands on
-// as it stands, without a character reference, nor a bracket that reads as markup to a pass
+// The ASCII an attribute's value may hold to be cut: printable, which the parser hands on as
+// it stands, without a character reference, nor a bracket that reads as markup to a pass
 // that errs.
 constexpr auto kValueByteCuts = [] {
     std::array<bool, 256> cuts{};
@@ -33,6 +33,39 @@ constexpr auto kValueByteCuts = [] {
         cuts[size_t(c)] = c != '&' && c != '<' && c != '>';
     return cuts;
 }();
+
+// Whether the parser hands a quoted value on as the page holds it, so that the value can be
+// read from the page: printable ASCII as above, and beyond ASCII valid UTF-8 but the
+// controls and non-characters that the parser replaces.
+bool parserKeepsValue(QByteArrayView value)
+{
+    for (qsizetype i = 0; i < value.size();) {
+        const auto lead = static_cast<unsigned char>(value[i]);
+        if (lead < 0x80) {
+            if (!kValueByteCuts[lead])
+                return false;
+            ++i;
+            continue;
+        }
+        const qsizetype length = lead > 0xF4 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        if (length == 0 || i + length > value.size())
+            return false;
+        char32_t point = lead & (0xFF >> (length + 1));
+        for (qsizetype k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(value[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            point = (point << 6) | (next & 0x3F);
+        }
+        const bool overlong = (length == 3 && point < 0x800) || (length == 4 && point < 0x10000);
+        const bool surrogate = point >= 0xD800 && point <= 0xDFFF;
+        const bool replaced = point <= 0x9F || (point >= 0xFDD0 && point <= 0xFDEF) || (point & 0xFFFE) == 0xFFFE;
+        if (overlong || surrogate || point > 0x10FFFF || replaced)
+            return false;
+        i += length;
+    }
+    return true;
+}
 
 // What an unquoted value may hold to go with its tag: as a quoted one, and no character the
 // tokenizer takes for a parse error there.
@@ -259,7 +292,7 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_page(html), m_bytes(htm
         const QByteArrayView name = page.sliced(value.nameBegin, value.nameEnd - value.nameBegin);
         if (value.end - value.begin < kShortestRun || parserReadsValue(name) || name.contains('\0'))
             return;
-        if (!allIn(kValueByteCuts, page.sliced(value.begin, value.end - value.begin)))
+        if (!parserKeepsValue(page.sliced(value.begin, value.end - value.begin)))
             return;
         keepUpTo(value.begin + 1);
         m_cutValues.push_back({written - out.constData() - 1, value.begin, value.end});
@@ -285,7 +318,7 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_page(html), m_bytes(htm
             const QByteArrayView value = page.sliced(attribute->begin, attribute->end - attribute->begin);
             const bool plainValue = attribute->value == AttributeSpan::Value::Unquoted
                                         ? allIn(kUnquotedValueByteGoes, value)
-                                        : allIn(kValueByteCuts, value);
+                                        : parserKeepsValue(value);
             // The parser keeps the first of a repeated name; the page's attributes are read whole.
             const bool repeated = std::any_of(attributes.cbegin(), attribute, [&](const AttributeSpan& before) {
                 return page.sliced(before.nameBegin, before.nameEnd - before.nameBegin) == name;

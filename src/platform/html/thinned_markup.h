@@ -17,11 +17,12 @@
 // is the text of scripts, style blocks, text areas and titles (the snapshot reads a title
 // from the parser). From markup that the pass cannot follow as the tokenizer does (CDATA,
 // PLAINTEXT, a construct without its end) on, the page is left as it is.
-// Long quoted attribute values of printable ASCII are cut to their first character as well,
-// but for those the parser reads: their text is then read from the page (cutValue). A start
-// tag whose attributes are all plain (names of lower-case letters, digits and "-_.:", values
-// of printable ASCII without a character reference) goes to the parser without them, where
-// they build nothing: the tag's attributes are then read from the page (bareTagAttributes).
+// Long quoted attribute values that the parser hands on as they stand (no character
+// reference, no character it replaces) are cut to their first character as well, but for
+// those the parser reads: their text is then read from the page (cutValue). A start tag
+// whose attributes are all plain (names of lower-case letters, digits and "-_.:", values
+// handed on as they stand) goes to the parser without them where they build nothing: the
+// tag's attributes are then read from the page (bareTagAttributes).
 class ThinnedMarkup {
 public:
     // An attribute of a tag given to the parser bare, as the parser would have read it.
