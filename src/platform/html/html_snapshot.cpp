@@ -6,6 +6,7 @@
 #include "platform/html/nesting_guard.h"
 #include "platform/html/parse_arena.h"
 #include "platform/html/parser_faults.h"
+#include "platform/html/tag_attributes.h"
 #include "platform/html/thinned_markup.h"
 #include "platform/html/utf8_offsets.h"
 
@@ -49,59 +50,6 @@ QString fromGumbo(const char* text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
-// An element's attributes as the page holds them: the parser's, with the values it was given
-// cut short read from the page, or the page's own where it was given the start tag bare.
-class Attributes {
-public:
-    Attributes(const GumboElement& element, const ThinnedMarkup& parsed, const QByteArray& input)
-        : m_element(element), m_parsed(parsed)
-    {
-        const char* tag = element.original_tag.data;
-        if (tag && tag >= input.constData() && tag < input.constData() + input.size())
-            m_bare = parsed.bareTagAttributes(tag - input.constData());
-    }
-
-    std::optional<QByteArrayView> find(QByteArrayView name) const
-    {
-        std::optional<QByteArrayView> found;
-        forEach([&](QByteArrayView each, QByteArrayView value, bool) {
-            if (!found && each == name)
-                found = value;
-        });
-        return found;
-    }
-
-    // visit(name, value, xlink) for each attribute, in the page's order.
-    template <typename Visit>
-    void forEach(Visit&& visit) const
-    {
-        if (m_bare) {
-            for (size_t i = 0; i < m_bare->size(); ++i) {
-                const ThinnedMarkup::PageAttribute attribute = (*m_bare)[i];
-                visit(attribute.name, attribute.value, false);
-            }
-            return;
-        }
-        for (unsigned i = 0; i < m_element.attributes.length; ++i) {
-            const auto* attribute = static_cast<const GumboAttribute*>(m_element.attributes.data[i]);
-            const QByteArrayView quoted(attribute->original_value.data, qsizetype(attribute->original_value.length));
-            visit(QByteArrayView(attribute->name), m_parsed.cutValue(quoted).value_or(QByteArrayView(attribute->value)),
-                  attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK);
-        }
-    }
-
-    std::optional<QString> text(QByteArrayView name) const
-    {
-        const std::optional<QByteArrayView> value = find(name);
-        return value ? std::optional(QString::fromUtf8(*value)) : std::nullopt;
-    }
-
-private:
-    const GumboElement& m_element;
-    const ThinnedMarkup& m_parsed;
-    std::optional<ThinnedMarkup::BareAttributes> m_bare;
-};
-
 QString upperTagName(const GumboElement& element)
 {
     if (element.tag != GUMBO_TAG_UNKNOWN) {
@@ -121,7 +69,7 @@ QString upperTagName(const GumboElement& element)
     return QString::fromUtf8(name.data, qsizetype(name.length)).toUpper();
 }
 
-bool isStyleSheetLink(const Attributes& attributes)
+bool isStyleSheetLink(const TagAttributes& attributes)
 {
     const QString type = attributes.text("type").value_or(QString()).trimmed().toLower();
     if (type == QLatin1String("text/css"))
@@ -244,7 +192,7 @@ private:
 // Every attribute as written, under its lower-case name (xlink:href keeps its prefix); src
 // and href absolute, as a browser's DOM hands them out. Names that the snapshot uses for its
 // own members are not taken from the markup.
-void addMembers(ElementStore& store, ElementStore::Index index, const Attributes& attributes, const BaseAddress& base,
+void addMembers(ElementStore& store, ElementStore::Index index, const TagAttributes& attributes, const BaseAddress& base,
                 Utf16Buffer& buffer)
 {
     attributes.forEach([&](QByteArrayView name, QByteArrayView value, bool xlink) {
@@ -347,7 +295,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
     for (const GumboNode* node : elements) {
         if (node->v.element.tag != GUMBO_TAG_BASE)
             continue;
-        if (const auto href = Attributes(node->v.element, parsed, parserInput).text("href")) {
+        if (const auto href = TagAttributes(node->v.element, parsed, parserInput).text("href")) {
             const QUrl declared(absoluteAddress(address, *href), QUrl::StrictMode);
             const QString scheme = declared.scheme().toLower();
             if (declared.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
@@ -381,7 +329,7 @@ ParsedPage parseHtml(const QString& text, const QUrl& address)
         lastStartTagEnd = {bytes.innerBegin, innerBegin};
         const MarkupSpan inner{innerBegin, innerEnd - innerBegin};
         const ElementStore::Index index = store.appendElement(tag, {begin, end - begin}, inner);
-        const Attributes attributes(element, parsed, parserInput);
+        const TagAttributes attributes(element, parsed, parserInput);
         addMembers(store, index, attributes, references, buffer);
 
         const bool html = element.tag_namespace == GUMBO_NAMESPACE_HTML;
