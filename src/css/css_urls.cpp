@@ -144,10 +144,11 @@ QString referenceText(QStringView reference)
     return trimSpaces(text);
 }
 
-// Whether the text holds "/*" or "url" in any letter case: without either, normalising makes
-// no "url(" that the text did not hold. This runs over every page's whole markup, so it looks
-// for single characters, which Qt finds many at a time; its case-insensitive substring search
-// folds every character through the Unicode tables instead.
+// Whether the text holds "/*", or "url(" or "url (" in any letter case: without either,
+// normalising makes no "url(". This runs over every page's whole markup, so it looks for
+// single characters, which Qt finds many at a time, and for the rarest: a page holds a
+// parenthesis for every thirty u's. Qt's case-insensitive substring search folds every
+// character through the Unicode tables instead.
 bool mayHoldReference(QStringView text)
 {
     const auto lowerAscii = [](QChar c) { return char16_t(c.unicode() | 0x20); }; // others stay apart
@@ -155,11 +156,11 @@ bool mayHoldReference(QStringView text)
         if (text[star - 1] == u'/')
             return true;
     }
-    for (const QChar u : {QChar(u'u'), QChar(u'U')}) {
-        for (qsizetype at = text.indexOf(u); at >= 0 && at + 2 < text.size(); at = text.indexOf(u, at + 1)) {
-            if (lowerAscii(text[at + 1]) == u'r' && lowerAscii(text[at + 2]) == u'l')
-                return true;
-        }
+    for (qsizetype open = text.indexOf(u'(', 3); open >= 0; open = text.indexOf(u'(', open + 1)) {
+        const qsizetype end = text[open - 1] == u' ' ? open - 1 : open; // where "url" would end
+        if (end >= 3 && lowerAscii(text[end - 3]) == u'u' && lowerAscii(text[end - 2]) == u'r'
+            && lowerAscii(text[end - 1]) == u'l')
+            return true;
     }
     return false;
 }
@@ -169,8 +170,8 @@ bool mayHoldReference(QStringView text)
 QStringList cssUrlReferences(const QString& text)
 {
     QStringList references;
-    // Without a comment to drop, only a "url" already in the text can become "url(". Most pages
-    // hold neither, and are not copied.
+    // Without a comment to drop, only a "url(" or "url (" already in the text can become
+    // "url(". Most pages hold neither, and are not copied.
     if (!mayHoldReference(text))
         return references;
     const QString s = normalised(text);
