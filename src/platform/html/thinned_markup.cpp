@@ -329,8 +329,7 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_page(html), m_bytes(htm
         keepUpTo(tag.nameEnd);
         const qsizetype nameEnd = written - out.constData();
         m_bareTags.push_back({nameEnd - (tag.nameEnd - lt), m_attributes.size(), attributes.size()});
-        for (const AttributeSpan& attribute : attributes)
-            m_attributes.push_back({attribute.nameBegin, attribute.nameEnd, attribute.begin, attribute.end});
+        m_attributes.insert(m_attributes.end(), attributes.cbegin(), attributes.cend());
         m_anchors.push_back({nameEnd, tail});
         copied = tail;
         return true;
@@ -392,8 +391,8 @@ std::optional<ThinnedMarkup::BareAttributes> ThinnedMarkup::bareTagAttributes(qs
 
 ThinnedMarkup::PageAttribute ThinnedMarkup::BareAttributes::operator[](size_t i) const
 {
-    const AttributeInPage& attribute = m_markup->m_attributes[m_first + i];
+    const AttributeSpan& attribute = m_markup->m_attributes[m_first + i];
     const QByteArrayView page(m_markup->m_page);
     return {page.sliced(attribute.nameBegin, attribute.nameEnd - attribute.nameBegin),
-            page.sliced(attribute.valueBegin, attribute.valueEnd - attribute.valueBegin)};
+            page.sliced(attribute.begin, attribute.end - attribute.begin)};
 }

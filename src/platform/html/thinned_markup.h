@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/html/markup_scan.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -79,20 +81,14 @@ private:
         size_t first = 0;
         size_t count = 0;
     };
-    struct AttributeInPage {
-        qsizetype nameBegin = 0;
-        qsizetype nameEnd = 0;
-        qsizetype valueBegin = 0;
-        qsizetype valueEnd = 0;
-    };
 
     QByteArray m_page;
     QByteArray m_bytes;
     std::vector<Anchor> m_anchors;
     std::vector<CutValue> m_cutValues;
-    mutable size_t m_lastAnchor = 0; // where the last look-up ended
     std::vector<BareTag> m_bareTags;
-    std::vector<AttributeInPage> m_attributes;
+    std::vector<MarkupScan::AttributeSpan> m_attributes; // in the page
+    mutable size_t m_lastAnchor = 0; // where the last look-up ended
     mutable size_t m_lastCutValue = 0;
     mutable size_t m_lastBareTag = 0;
 };
