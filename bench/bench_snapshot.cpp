@@ -105,7 +105,7 @@ int benchSite(int rounds, const QString& folder)
                    limitNesting(copy);
                }
            }));
-    report("  of which: thinning text and values", bytes, medianSeconds(rounds, [&] {
+    report("  of which: thinning text, values and tags", bytes, medianSeconds(rounds, [&] {
                for (const SitePage& page : pages)
                    (void)ThinnedMarkup(page.bytes);
            }));
