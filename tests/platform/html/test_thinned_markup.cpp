@@ -78,6 +78,7 @@ const QList<QByteArray> kPieces = {
     "<body class=\"c\" background=\"b.png\">", "<svg viewbox=\"0 0 1 1\">", "<link rel=\"stylesheet\" href=\"s.css\" />",
     QByteArray("<input \0type=\"hidden\" value=\"some value\">", 41), "<img alt=\"日本語の写真\" src=\"p.png\">",
     "<img alt=\"a\xC2\x85 c\" src=\"p.png\">", "<img alt=\"x\xEF\xB7\x90yz\" title=\"\xF0\x9F\xBF\xBF abc\">",
+    "<img alt=\"caf\xE9 au lait\" src=\"p.png\">",
     "      ", "\n      ", "some text here", "  text after spaces  ",
     "\n\n  x", "text &amp; more text", "text\r\nwith returns", "\r\n\r\n  text", "\r\n    ", "\r  \r\n", "é  über   Größe", "日本語のテキスト",
     "a < b < c", QByteArray("nul\0here", 8), "<plaintext>",
