@@ -56,6 +56,10 @@ struct AttributeSpan {
     qsizetype begin = 0;
     qsizetype end = 0;
     Value value = Value::None;
+
+    // Its name and value in the text it was read from.
+    QByteArrayView nameIn(QByteArrayView text) const { return text.sliced(nameBegin, nameEnd - nameBegin); }
+    QByteArrayView valueIn(QByteArrayView text) const { return text.sliced(begin, end - begin); }
 };
 
 // The end of the tag whose attributes start at `at`: a ">" inside a quoted value does not

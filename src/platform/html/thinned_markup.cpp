@@ -289,10 +289,10 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_page(html), m_bytes(htm
     // nothing of it, and the snapshot reads the value from the page.
     auto cutValue = [&](const AttributeSpan& value) {
         // A NUL in a name may leave the parser a name it reads the value of: "\0type" is "type".
-        const QByteArrayView name = page.sliced(value.nameBegin, value.nameEnd - value.nameBegin);
+        const QByteArrayView name = value.nameIn(page);
         if (value.end - value.begin < kShortestRun || parserReadsValue(name) || name.contains('\0'))
             return;
-        if (!parserKeepsValue(page.sliced(value.begin, value.end - value.begin)))
+        if (!parserKeepsValue(value.valueIn(page)))
             return;
         keepUpTo(value.begin + 1);
         m_cutValues.push_back({written - out.constData() - 1, value.begin, value.end});
@@ -314,14 +314,14 @@ ThinnedMarkup::ThinnedMarkup(const QByteArray& html) : m_page(html), m_bytes(htm
         if (!std::all_of(page.data() + tail, page.data() + tag.close, [](char c) { return isSpace(c) || c == '/'; }))
             return false;
         for (auto attribute = attributes.cbegin(); attribute != attributes.cend(); ++attribute) {
-            const QByteArrayView name = page.sliced(attribute->nameBegin, attribute->nameEnd - attribute->nameBegin);
-            const QByteArrayView value = page.sliced(attribute->begin, attribute->end - attribute->begin);
+            const QByteArrayView name = attribute->nameIn(page);
+            const QByteArrayView value = attribute->valueIn(page);
             const bool plainValue = attribute->value == AttributeSpan::Value::Unquoted
                                         ? allIn(kUnquotedValueByteGoes, value)
                                         : parserKeepsValue(value);
             // The parser keeps the first of a repeated name; the page's attributes are read whole.
             const bool repeated = std::any_of(attributes.cbegin(), attribute, [&](const AttributeSpan& before) {
-                return page.sliced(before.nameBegin, before.nameEnd - before.nameBegin) == name;
+                return before.nameIn(page) == name;
             });
             if (name.isEmpty() || !allIn(kNameByteGoes, name) || !plainValue || repeated)
                 return false;
@@ -392,7 +392,5 @@ std::optional<ThinnedMarkup::BareAttributes> ThinnedMarkup::bareTagAttributes(qs
 ThinnedMarkup::PageAttribute ThinnedMarkup::BareAttributes::operator[](size_t i) const
 {
     const AttributeSpan& attribute = m_markup->m_attributes[m_first + i];
-    const QByteArrayView page(m_markup->m_page);
-    return {page.sliced(attribute.nameBegin, attribute.nameEnd - attribute.nameBegin),
-            page.sliced(attribute.begin, attribute.end - attribute.begin)};
+    return {attribute.nameIn(m_markup->m_page), attribute.valueIn(m_markup->m_page)};
 }
