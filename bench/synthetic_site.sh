@@ -67,8 +67,12 @@ serve() {
     rm -rf "$work/site"
     python3 bench/synthetic_site.py "$work/site" "$pages"
     starts=()
-    for _ in $(seq "$sites"); do
-        port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    # Every socket is held until all are bound: one at a time, the system may hand out a port
+    # twice, and nginx refuses a duplicate listen.
+    for port in $(python3 -c 'import socket, sys
+held = [socket.socket() for _ in range(int(sys.argv[1]))]
+for s in held: s.bind(("127.0.0.1", 0))
+print(*(s.getsockname()[1] for s in held))' "$sites"); do
         listen+="listen 127.0.0.1:$port; "
         starts+=("http://127.0.0.1:$port/p/0/0.html")
     done
