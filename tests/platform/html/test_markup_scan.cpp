@@ -21,9 +21,8 @@ QString attributesOf(const QByteArray& tag)
                            : attribute.value == AttributeSpan::Value::Quoted ? "q"
                                                                              : "u";
         parts.append(QStringLiteral("%1:%2:%3")
-                         .arg(QString::fromUtf8(tag.mid(attribute.nameBegin, attribute.nameEnd - attribute.nameBegin)),
-                              QLatin1String(kind),
-                              QString::fromUtf8(tag.mid(attribute.begin, attribute.end - attribute.begin))));
+                         .arg(QString::fromUtf8(attribute.nameIn(tag)), QLatin1String(kind),
+                              QString::fromUtf8(attribute.valueIn(tag))));
     }
     parts.append(QString::number(end.end));
     return parts.join(u' ');
